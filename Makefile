@@ -1,0 +1,59 @@
+# Kalwestrowka: user-facing targets are `make test` and `make demo`.
+# Internal: deps, build, prefix, clean.
+
+SHELL := /bin/bash
+.SHELLFLAGS := -eu -o pipefail -c
+
+BUILD_DIR := $(CURDIR)/build
+export KW_BUILD_DIR := $(BUILD_DIR)
+
+WINE_RUN := $(CURDIR)/cmake/wine-run
+WINE_ENV := WINEPREFIX=$(BUILD_DIR)/wineprefix WINEDEBUG=-all \
+            WINEDLLOVERRIDES="mscoree,mshtml=" XDG_RUNTIME_DIR=$(BUILD_DIR)/xdg-runtime
+
+DEB_PACKAGES := g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386 \
+                wine64-tools googletest python3-pefile cmake make
+JOBS ?= 2
+
+.PHONY: test demo deps build prefix clean
+
+test: deps build prefix
+	@rc=0; \
+	$(WINE_ENV) wineserver -p </dev/null >/dev/null 2>&1; \
+	trap '$(WINE_ENV) wineserver -k >/dev/null 2>&1 || true' EXIT; \
+	$(WINE_RUN) --boot; \
+	ctest --test-dir build --output-on-failure -j$(JOBS) || rc=$$?; \
+	exit $$rc
+
+demo: deps build
+	$(WINE_RUN) $(BUILD_DIR)/kalwestrowka_host.exe
+
+# Install only what is missing, so a second run costs nothing.
+deps:
+	@missing=""; \
+	for p in $(DEB_PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' "$$p" 2>/dev/null | grep -q 'install ok installed' \
+	    || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  if [ "$$(id -u)" -ne 0 ]; then echo "make deps: run as root to install:$$missing" >&2; exit 1; fi; \
+	  if ! dpkg --print-foreign-architectures | grep -qx i386; then dpkg --add-architecture i386; fi; \
+	  export DEBIAN_FRONTEND=noninteractive; \
+	  apt-get update; \
+	  apt-get install -y --no-install-recommends $$missing; \
+	fi
+
+build: deps
+	@if [ ! -f build/CMakeCache.txt ]; then \
+	  cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw32.cmake -DCMAKE_BUILD_TYPE=Release; \
+	fi
+	cmake --build build -j$(JOBS)
+
+# Create the private Wine prefix once (cmake/wine-run does it under a lock).
+prefix: build
+	@$(WINE_RUN) --prepare
+
+clean:
+	-@$(WINE_ENV) wineserver -k >/dev/null 2>&1 || true
+	rm -rf build

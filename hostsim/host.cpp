@@ -1,0 +1,140 @@
+#include "host.h"
+
+#include <cstdio>
+#include <stdexcept>
+
+#include "host_defaults.h"
+#include "text_codec.h"
+
+namespace hostsim {
+namespace {
+
+uint32_t __cdecl Dispatch(int row, const SimRegisters* registers, const uint32_t* stack) {
+  return Host::Get().Answer(row, *registers, stack);
+}
+
+std::string Number(uint32_t value, char kind) {
+  char buffer[32];
+  if (kind == 'p' || (value >= 0x10000 && value < 0xFFFF0000u)) {
+    std::snprintf(buffer, sizeof buffer, "0x%08X", static_cast<unsigned>(value));
+  } else {
+    std::snprintf(buffer, sizeof buffer, "%d", static_cast<int>(value));
+  }
+  return buffer;
+}
+
+constexpr std::size_t kLongestText = 4096;
+
+std::string ReadText(const char* text) {
+  std::string out;
+  for (std::size_t i = 0; i < kLongestText && text[i]; ++i) out += text[i];
+  return out;
+}
+
+}  // namespace
+
+std::string HostCall::Text(int i) const {
+  const char* text = Ptr<const char>(i);
+  return text ? ReadText(text) : std::string();
+}
+
+va_list HostCall::VarArgs() const {
+  const int onStack = static_cast<int>(args.size()) - (info->convention == kw::HostConvention::This ? 1 : 0);
+  return reinterpret_cast<va_list>(const_cast<uint32_t*>(stack + onStack));
+}
+
+std::string JournalEntry::Describe() const {
+  const char* kinds = RowAt(row).argumentKinds;
+  std::string out = name + "(";
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (i) out += ", ";
+    if (kinds[i] == 't') {
+      out += args[i] ? "\"" + MazoviaToUtf8(texts[i]) + "\"" : "NULL";
+    } else {
+      out += Number(args[i], kinds[i]);
+    }
+  }
+  return out + ") = " + Number(result, 'i');
+}
+
+Host& Host::Get() {
+  static Host host;
+  return host;
+}
+
+Host::Host() {
+  SimAttachHost(&Dispatch);
+  InstallDefaults();
+}
+
+void Host::InstallDefaults() {
+  handlers_.assign(RowCount(), Handler());
+  InstallDefaultHandlers(*this);
+}
+
+void Host::Reset() {
+  journal_.clear();
+  faults_.clear();
+  components_.clear();
+  InstallDefaults();
+}
+
+void Host::On(std::string_view function, Handler handler) {
+  const int row = RowOfName(function);
+  if (row < 0) throw std::invalid_argument("no host function " + std::string(function));
+  handlers_[row] = std::move(handler);
+}
+
+void Host::On(uint16_t ordinal, Handler handler) {
+  const int row = RowOfOrdinal(ordinal);
+  if (row < 0) throw std::invalid_argument("no host entry " + std::to_string(ordinal));
+  handlers_[row] = std::move(handler);
+}
+
+void Host::Omit(uint16_t ordinal) {
+  if (!SimSetExported(ordinal, 0)) throw std::invalid_argument("cannot omit entry " + std::to_string(ordinal));
+}
+
+std::vector<JournalEntry> Host::CallsTo(std::string_view function) const {
+  std::vector<JournalEntry> calls;
+  for (const JournalEntry& entry : journal_) {
+    if (entry.name == function) calls.push_back(entry);
+  }
+  return calls;
+}
+
+std::vector<std::string> Host::Trace() const {
+  std::vector<std::string> lines;
+  for (const JournalEntry& entry : journal_) lines.push_back(entry.Describe());
+  return lines;
+}
+
+uint32_t Host::Answer(int row, const SimRegisters& registers, const uint32_t* stack) {
+  const HostRow& info = RowAt(row);
+  HostCall call{row, &info, registers, stack, {}};
+  const std::string_view kinds = info.argumentKinds;
+  std::size_t onStack = 0;
+  for (std::size_t i = 0; i < kinds.size(); ++i) {
+    const bool inEcx = i == 0 && info.convention == kw::HostConvention::This;
+    call.args.push_back(inEcx ? registers.ecx : stack[onStack++]);
+  }
+
+  JournalEntry entry{row, info.ordinal, info.name, call.args, {}, 0};
+  entry.texts.resize(call.args.size());
+  for (std::size_t i = 0; i < kinds.size(); ++i) {
+    if (kinds[i] == 't') entry.texts[i] = call.Text(static_cast<int>(i));
+  }
+  journal_.push_back(std::move(entry));
+  const std::size_t index = journal_.size() - 1;
+
+  uint32_t result = 0;
+  try {
+    if (handlers_[row]) result = handlers_[row](call);
+  } catch (const std::exception& e) {
+    ReportFault(std::string(info.name) + ": the host's handler failed: " + e.what());
+  }
+  journal_[index].result = result;
+  return result;
+}
+
+}  // namespace hostsim

@@ -1,0 +1,102 @@
+// The simulated host program: it receives every call of a TALMER entry, keeps
+// a journal of them, answers through handlers that its components install and
+// tests replace, and collects the faults it sees in the module's behaviour.
+#pragma once
+
+#include <cstdarg>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host_rows.h"
+#include "talmer/sim_bridge.h"
+
+namespace hostsim {
+
+// A call being answered.
+struct HostCall {
+  int row;
+  const HostRow* info;
+  SimRegisters registers;
+  const uint32_t* stack;       // the caller's stack arguments, valid during the call
+  std::vector<uint32_t> args;  // the fixed arguments; of a __thiscall function ECX first
+
+  uint32_t Arg(int i) const { return args.at(i); }
+  int32_t Int(int i) const { return static_cast<int32_t>(args.at(i)); }
+  template <typename T>
+  T* Ptr(int i) const { return reinterpret_cast<T*>(static_cast<uintptr_t>(args.at(i))); }
+  std::string Text(int i) const;  // the Mazovia text an argument points to
+  // The variable arguments after the fixed ones (__cdecl functions with "...").
+  va_list VarArgs() const;
+};
+
+struct JournalEntry {
+  int row;
+  uint16_t ordinal;
+  std::string name;
+  std::vector<uint32_t> args;
+  std::vector<std::string> texts;  // per argument: its Mazovia text when it is one
+  uint32_t result = 0;
+
+  std::string Text(int i) const { return texts.at(i); }
+  // Name(1, "Uwaga", 0x0040A000) = 0, texts in UTF-8.
+  std::string Describe() const;
+};
+
+using Handler = std::function<uint32_t(HostCall&)>;
+
+class HostComponent {
+ public:
+  virtual ~HostComponent() = default;
+};
+
+class Host {
+ public:
+  static Host& Get();
+
+  // Forgets the journal, the faults and every component's state, and installs
+  // the default handlers again.
+  void Reset();
+
+  void On(std::string_view function, Handler handler);
+  void On(uint16_t ordinal, Handler handler);
+  // Leaves the host library without this entry, as an older host would be.
+  void Omit(uint16_t ordinal);
+
+  const std::vector<JournalEntry>& Journal() const { return journal_; }
+  std::vector<JournalEntry> CallsTo(std::string_view function) const;
+  int CountCalls(std::string_view function) const { return static_cast<int>(CallsTo(function).size()); }
+  std::vector<std::string> Trace() const;  // the journal described
+  void ClearJournal() { journal_.clear(); }
+
+  void ReportFault(std::string what) { faults_.push_back(std::move(what)); }
+  const std::vector<std::string>& Faults() const { return faults_; }
+
+  // The component of a type, created on first use and kept until Reset.
+  template <typename Component>
+  Component& Use() {
+    for (auto& c : components_) {
+      if (auto* found = dynamic_cast<Component*>(c.get())) return *found;
+    }
+    auto created = std::make_unique<Component>(*this);
+    Component& ref = *created;
+    components_.push_back(std::move(created));
+    return ref;
+  }
+
+  uint32_t Answer(int row, const SimRegisters& registers, const uint32_t* stack);
+
+ private:
+  Host();
+  void InstallDefaults();
+
+  std::vector<Handler> handlers_;
+  std::vector<JournalEntry> journal_;
+  std::vector<std::string> faults_;
+  std::vector<std::unique_ptr<HostComponent>> components_;
+};
+
+}  // namespace hostsim

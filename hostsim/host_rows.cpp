@@ -1,0 +1,58 @@
+#include "host_rows.h"
+
+#include <type_traits>
+
+#include "talmer/sim_bridge.h"
+
+namespace hostsim {
+namespace {
+
+template <typename T>
+constexpr char KindOf() {
+  if constexpr (std::is_same_v<T, const char*>) return 't';
+  else if constexpr (std::is_pointer_v<T>) return 'p';
+  else return 'i';
+}
+
+template <typename Signature>
+struct Kinds;
+template <typename R, typename... A>
+struct Kinds<R(A...)> {
+  static constexpr char value[] = {KindOf<A>()..., '\0'};
+};
+template <typename R, typename... A>
+struct Kinds<R(A..., ...)> {
+  static constexpr char value[] = {KindOf<A>()..., '\0'};
+};
+
+constexpr HostRow kRows[] = {
+#define HOST_FN(row, ordinal, name, conv, bytes, result, params) \
+  {ordinal, #name, KW_HOSTCONV_##conv, bytes, Kinds<name##_sig>::value},
+#include "host_catalogue.inc"
+#undef HOST_FN
+    {30006, "HostModuleCallback", kw::HostConvention::Cdecl, 0, "ii"},
+    {30007, "HostSecondaryCallback", kw::HostConvention::Cdecl, 0, "ii"},
+};
+static_assert(sizeof kRows / sizeof kRows[0] == kSimRowCount);
+static_assert(kRows[kSimRowEntry30006].ordinal == 30006 && kRows[kSimRowEntry30007].ordinal == 30007);
+
+}  // namespace
+
+const HostRow& RowAt(int row) { return kRows[row]; }
+int RowCount() { return kSimRowCount; }
+
+int RowOfOrdinal(uint16_t ordinal) {
+  for (int row = 0; row < kSimRowCount; ++row) {
+    if (kRows[row].ordinal == ordinal) return row;
+  }
+  return -1;
+}
+
+int RowOfName(std::string_view name) {
+  for (int row = 0; row < kSimRowCount; ++row) {
+    if (name == kRows[row].name) return row;
+  }
+  return -1;
+}
+
+}  // namespace hostsim

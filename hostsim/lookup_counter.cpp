@@ -1,0 +1,77 @@
+#include "lookup_counter.h"
+
+#include <winternl.h>
+
+#include <algorithm>
+
+#include "code_patch.h"
+
+namespace hostsim {
+namespace {
+
+using LdrGetProcedureAddressFn = NTSTATUS NTAPI(HMODULE, const ANSI_STRING*, ULONG, void**);
+LdrGetProcedureAddressFn* ldrGetProcedureAddress = nullptr;
+
+FARPROC WINAPI GetProcAddressReplacement(HMODULE library, LPCSTR entry) {
+  return LookupCounter::Intercept().LookUpProc(library, entry);
+}
+
+HMODULE WINAPI GetModuleHandleReplacement(LPCSTR name) { return LookupCounter::Intercept().LookUpModule(name); }
+
+}  // namespace
+
+LookupCounter& LookupCounter::Intercept() {
+  static LookupCounter* counter = [] {
+    ldrGetProcedureAddress = reinterpret_cast<LdrGetProcedureAddressFn*>(
+        reinterpret_cast<void (*)()>(SystemFunction("ntdll.dll", "LdrGetProcedureAddress")));
+    auto* created = new LookupCounter;
+    PatchWithJump(SystemFunction("kernel32.dll", "GetProcAddress"),
+                  reinterpret_cast<const void*>(&GetProcAddressReplacement));
+    PatchWithJump(SystemFunction("kernel32.dll", "GetModuleHandleA"),
+                  reinterpret_cast<const void*>(&GetModuleHandleReplacement));
+    return created;
+  }();
+  return *counter;
+}
+
+FARPROC LookupCounter::LookUpProc(HMODULE library, LPCSTR entry) {
+  const bool byOrdinal = IS_INTRESOURCE(entry);
+  procLookups_.push_back({library, byOrdinal ? static_cast<int>(reinterpret_cast<uintptr_t>(entry)) : -1});
+  void* address = nullptr;
+  ANSI_STRING name{};
+  if (!byOrdinal) {
+    name.Buffer = const_cast<char*>(entry);
+    name.Length = static_cast<USHORT>(lstrlenA(entry));
+    name.MaximumLength = name.Length;
+  }
+  const NTSTATUS status = ldrGetProcedureAddress(library ? library : GetModuleHandleW(nullptr),
+                                                 byOrdinal ? nullptr : &name,
+                                                 byOrdinal ? static_cast<ULONG>(reinterpret_cast<uintptr_t>(entry)) : 0,
+                                                 &address);
+  if (status != 0) {
+    SetLastError(ERROR_PROC_NOT_FOUND);
+    return nullptr;
+  }
+  return reinterpret_cast<FARPROC>(address);
+}
+
+HMODULE LookupCounter::LookUpModule(LPCSTR name) {
+  moduleLookups_.push_back(name ? name : "");
+  HMODULE module = nullptr;
+  if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT, name, &module)) return nullptr;
+  return module;
+}
+
+std::vector<int> LookupCounter::ProcLookupsIn(HMODULE library) const {
+  std::vector<int> ordinals;
+  for (const ProcLookup& lookup : procLookups_) {
+    if (lookup.library == library) ordinals.push_back(lookup.ordinal);
+  }
+  return ordinals;
+}
+
+int LookupCounter::ModuleLookupsOf(const std::string& name) const {
+  return static_cast<int>(std::count(moduleLookups_.begin(), moduleLookups_.end(), name));
+}
+
+}  // namespace hostsim

@@ -1,0 +1,31 @@
+// Between the simulated TALMER.dll and the simulated host program: every call
+// of a TALMER entry is handed, with the caller's registers and a pointer to its
+// stack arguments, to the dispatcher that the host program attaches.
+#pragma once
+
+#include <cstdint>
+
+struct SimRegisters {  // as pushal leaves them, lowest address first
+  uint32_t edi, esi, ebp, esp, ebx, edx, ecx, eax;
+};
+
+// Rows: 0..100 the catalogue, then the two entries outside it.
+inline constexpr int kSimRowEntry30006 = 101;
+inline constexpr int kSimRowEntry30007 = 102;
+inline constexpr int kSimRowCount = 103;
+
+using SimDispatchFn = uint32_t __cdecl(int row, const SimRegisters* registers, const uint32_t* arguments);
+
+#ifdef SIM_TALMER_BUILD  // exported through the generated .def
+#define SIM_TALMER_API extern "C"
+#else
+#define SIM_TALMER_API extern "C" __declspec(dllimport)
+#endif
+
+// Routes every later call to the dispatcher; null detaches.
+SIM_TALMER_API void __cdecl SimAttachHost(SimDispatchFn* dispatcher);
+// Takes an ordinal out of the export table (GetProcAddress then fails) or puts
+// it back. Returns 0 when the ordinal is not one of the library's.
+SIM_TALMER_API int __cdecl SimSetExported(unsigned ordinal, int exported);
+// The cell of data item 20968 or 20978, or null.
+SIM_TALMER_API uint32_t* __cdecl SimClassDataCell(unsigned ordinal);

@@ -1,0 +1,36 @@
+// One entry per exported host function: it hands its row, the caller's
+// registers and arguments to SimDispatch and returns removing exactly the
+// catalogue's byte count, so that a caller with a wrong convention shows.
+
+    .macro SIM_ENTRY index, ordinal, bytes
+    .text
+    .p2align 4
+    .globl _SimEntry_\ordinal
+_SimEntry_\ordinal:
+    pushl $\index
+    call SimRelayCore
+    addl $4, %esp
+    ret $\bytes
+    .endm
+
+#define HOST_FN(row, ordinal, name, conv, bytes, result, params) SIM_ENTRY (row - 1), ordinal, bytes
+#include "host_catalogue.inc"
+#undef HOST_FN
+    SIM_ENTRY 101, 30006, 0
+    SIM_ENTRY 102, 30007, 0
+
+// [esp] return into the entry, [esp+4] row, [esp+8] caller's return address,
+// [esp+12] the caller's arguments.
+    .p2align 4
+SimRelayCore:
+    pushal
+    movl %esp, %eax
+    leal 44(%esp), %edx
+    pushl %edx
+    pushl %eax
+    pushl 44(%esp)
+    call _SimDispatch
+    addl $12, %esp
+    movl %eax, 28(%esp)
+    popal
+    ret

@@ -1,0 +1,36 @@
+// MessageBoxA answered by the simulated user: every box is recorded, and the
+// answers come from a script (Abort when the script has run out).
+#pragma once
+
+#include <windows.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace hostsim {
+
+struct WindowsBox {
+  std::string title;  // Windows-1250 bytes as the module passed them
+  std::string text;
+  UINT style;
+  int answer;
+};
+
+class WindowsBoxes {
+ public:
+  // Installs the replacement once per process; later calls reset the record.
+  static WindowsBoxes& Intercept();
+
+  void Answer(std::initializer_list<int> answers) { answers_.insert(answers_.end(), answers); }
+  const std::vector<WindowsBox>& Shown() const { return shown_; }
+  void Clear() { shown_.clear(); answers_.clear(); }
+
+  int Show(const char* text, const char* title, UINT style);
+
+ private:
+  std::deque<int> answers_;
+  std::vector<WindowsBox> shown_;
+};
+
+}  // namespace hostsim

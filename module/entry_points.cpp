@@ -1,0 +1,20 @@
+// Exports 30001 and 30008. 30009 and 30010 are in host_entries.S.
+#include <windows.h>
+
+#include "compatibility.h"
+#include "module_state.h"
+
+extern "C" int __stdcall ModuleInstall(HostModuleCallbackFn* callback, char* description) {
+  if (!callback) return 0;  // uninstallation: nothing is registered with the host yet
+  kw::HostModuleCallback = callback;
+  if (description) CopyMemory(description, kw::ModuleDescription.data(), sizeof kw::ModuleDescription);
+  return kw::CheckHostCompatibility();
+}
+
+extern "C" int __stdcall ModuleRegister(int flag) {
+  if (flag != 0) {
+    kw::DiagnoseNotActive();
+    return 0;
+  }
+  return -1;  // registration with the host comes with the module's commands and hooks
+}

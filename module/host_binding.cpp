@@ -1,0 +1,140 @@
+#include "host_binding.h"
+
+#include "format_text.h"
+#include "frame_block.h"
+#include "mazovia.h"
+#include "module_state.h"
+#include "windows_text.h"
+
+namespace kw {
+
+int IgnoreBindFailures = 0;
+
+namespace {
+
+constexpr int kDialogTextSize = 504;
+constexpr int kEntryTextSize = 104;
+constexpr UINT kBindFailureStyle = MB_ABORTRETRYIGNORE | MB_ICONERROR | MB_TASKMODAL;  // 0x2012
+static_assert(kBindFailureStyle == 0x2012);
+
+bool IsOrdinal(const char* entry) { return IS_INTRESOURCE(entry); }
+int OrdinalOf(const char* entry) { return static_cast<int>(reinterpret_cast<uintptr_t>(entry)); }
+
+void BlankOut(char* text, char markup) {
+  for (char* p = text; *p; ++p) {
+    if (*p == markup) *p = ' ';
+  }
+}
+
+}  // namespace
+
+bool IsFallbackStub(HostSlot slot) {
+  for (const void* stub : ModuleFrame.returnZeroStubs) {
+    if (slot == stub) return true;
+  }
+  return false;
+}
+
+void PickFallbackStub(const char* entry, HostSlot* slot) {
+  int bytes;
+  if (IsOrdinal(entry)) {
+    bytes = OrdinalOf(entry) % 100;
+    if (bytes == 99) {
+      *slot = const_cast<void*>(ReturnZeroCdecl());
+      return;
+    }
+    if (bytes % 4 != 0) {
+      *slot = nullptr;
+      return;
+    }
+  } else {
+    const char* at = nullptr;
+    for (const char* p = entry; *p; ++p) {
+      if (*p == '@') at = p;
+    }
+    if (!at || at[1] < '0' || at[1] > '9') {
+      *slot = const_cast<void*>(ReturnZeroCdecl());
+      return;
+    }
+    bytes = 0;
+    for (const char* p = at + 1; *p >= '0' && *p <= '9' && bytes <= 4 * kReturnZeroStubCount; ++p) {
+      bytes = bytes * 10 + (*p - '0');
+    }
+  }
+  const int index = bytes / 4;
+  *slot = index < kReturnZeroStubCount ? const_cast<void*>(ModuleFrame.returnZeroStubs[index]) : nullptr;
+}
+
+int ShowBindFailure(const char* entry) {
+  if (IgnoreBindFailures) return 1;
+
+  char modulePath[kModulePathSize];
+  const char* moduleName = modulePath;
+  if (GetModuleFileNameA(ModuleHandle, modulePath, sizeof modulePath) == 0) {
+    moduleName = "<nieznany>";
+  }
+  modulePath[sizeof modulePath - 1] = '\0';
+
+  char entryText[kEntryTextSize];
+  if (IsOrdinal(entry)) {
+    FormatText(entryText, "%d", OrdinalOf(entry));
+  } else {
+    lstrcpynA(entryText, entry, sizeof entryText);
+  }
+
+  char text[kDialogTextSize];
+  FormatText(text,
+             MZ("W module \x02%s\x01\nbrak wpisu \x02%s\x01\nWywołano z wtyczki \x02%s\x01.\n\n"
+                "Błąd ten można zignorować lecz dalsza praca\n"
+                "programu w tych warunkach może być niebezpieczna.\n\n"
+                "Konieczna jest aktualizacja programu!"),
+             moduleName, entryText, ModuleDescription.data());
+  BlankOut(text, '\x01');
+  BlankOut(text, '\x02');
+
+  // A copy, so that the title is converted afresh for every box.
+  char title[sizeof MZ_ARRAY("POWAŻNY BŁĄD WTYCZKI")];
+  lstrcpynA(title, MZ("POWAŻNY BŁĄD WTYCZKI"), sizeof title);
+  ConvertForWindows(text);
+  ConvertForWindows(title);
+
+  int answer;
+  do {
+    answer = MessageBoxA(nullptr, text, title, kBindFailureStyle);
+  } while (answer == IDRETRY);
+  if (answer == IDIGNORE) {
+    IgnoreBindFailures = 1;
+    return 1;
+  }
+  return 0;
+}
+
+void ResolveHostFunction(const char* entry, HostSlot* slot) {
+  // Without the host library every lookup fails; GetProcAddress(null) would
+  // search the program instead.
+  *slot = HostModule ? reinterpret_cast<HostSlot>(GetProcAddress(HostModule, entry)) : nullptr;
+  if (*slot) return;
+  if (ShowBindFailure(entry)) {
+    PickFallbackStub(entry, slot);
+  } else {
+    *slot = nullptr;
+  }
+}
+
+void BindCatalogueRow(int row) {
+  const CatalogueRow& function = kHostCatalogue[row];
+  HostSlot& slot = KwHostSlots[row];
+  ResolveHostFunction(MAKEINTRESOURCEA(function.ordinal), &slot);
+  if (IsFallbackStub(slot)) {
+    slot = const_cast<void*>(ModuleFrame.returnZeroStubs[function.calleeBytes / 4]);
+  }
+}
+
+int BindAtStartup(int row) {
+  if (KwHostSlots[row] == KwFirstCallEntries[row]) BindCatalogueRow(row);
+  return KwHostSlots[row] ? 0 : -1;
+}
+
+}  // namespace kw
+
+extern "C" void KwBindOnFirstCall(int row) { kw::BindCatalogueRow(row); }

@@ -1,0 +1,75 @@
+// The whole interface of the host library TALMER as the module sees it: the
+// opaque host types, the handler types the host calls back, and one typed
+// declaration per host function of the catalogue, its calling convention part
+// of its type. A call goes to the function's entry in host_entries.S, which
+// jumps through the function's slot.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstddef>
+#include <cstdint>
+
+struct HostTable;      // table object handed out by HostGetTable (host_records.h)
+struct HostFile;       // open file of the host's file services
+struct HostSelection;  // record selection of a table
+
+// Handler of a host document event: 16-bit event code and phase, passed as
+// 32-bit values.
+using DocumentEventHandler = int __stdcall(int code, int phase);
+
+// The host entry 30006 and the callback given to ModuleInstall.
+using HostModuleCallbackFn = int __cdecl(int what, int value);
+// The host entry 30007, kept in the frame block's two secondary slots.
+using HostSecondaryCallbackFn = int __cdecl(int first, int second);
+
+namespace kw {
+
+enum class HostConvention : uint8_t { Std, Cdecl, This };
+
+// Bytes of stack arguments a function of this type receives, each argument
+// widened to a 32-bit slot.
+template <typename Signature>
+struct StackBytes;
+template <typename R, typename... A>
+struct StackBytes<R(A...)> {
+  static constexpr int all = (0 + ... + static_cast<int>((sizeof(A) + 3) / 4 * 4));
+};
+template <typename R, typename... A>
+struct StackBytes<R(A..., ...)> {
+  static constexpr int all = (0 + ... + static_cast<int>((sizeof(A) + 3) / 4 * 4));
+};
+
+// What the callee removes, given the convention: all for __stdcall, all but the
+// object in ECX for __thiscall, nothing for __cdecl.
+template <typename Signature>
+constexpr int CalleeBytes(HostConvention convention) {
+  constexpr int all = StackBytes<Signature>::all;
+  switch (convention) {
+    case HostConvention::Std: return all;
+    case HostConvention::This: return all == 0 ? 0 : all - 4;
+    case HostConvention::Cdecl: return 0;
+  }
+  return -1;
+}
+
+}  // namespace kw
+
+#define KW_CONV_STD __stdcall
+#define KW_CONV_CDECL __cdecl
+#define KW_CONV_THIS __attribute__((thiscall))
+#define KW_HOSTCONV_STD ::kw::HostConvention::Std
+#define KW_HOSTCONV_CDECL ::kw::HostConvention::Cdecl
+#define KW_HOSTCONV_THIS ::kw::HostConvention::This
+
+// name##_sig: the plain signature; name##_fn: the function type with its
+// convention. The entry symbols are defined in host_entries.S.
+#define HOST_FN(row, ordinal, name, conv, bytes, result, params)                   \
+  using name##_sig = result params;                                               \
+  using name##_fn = result KW_CONV_##conv params;                                 \
+  static_assert(::kw::CalleeBytes<name##_sig>(KW_HOSTCONV_##conv) == (bytes),     \
+                #name ": the catalogue's byte count disagrees with its parameters"); \
+  extern "C" name##_fn name __asm__("KwHostEntry_" #ordinal);
+#include "host_catalogue.inc"
+#undef HOST_FN

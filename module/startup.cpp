@@ -1,0 +1,37 @@
+// The static initialisers of the module, in this order: one per host function
+// of the catalogue, the registrations of the host classes "ThunkAllocator" and
+// "WDialogBase", and last the one of HostRegisterClass itself, which the
+// registrations therefore reach through its first-call entry. The first step
+// that fails stops the rest, and DllMain then fails the load.
+#include "host_binding.h"
+#include "host_classes.h"
+#include "startup.h"
+
+namespace kw {
+namespace {
+
+bool startupFailed = false;
+constexpr uint16_t kRegisterClassOrdinal = 30017;
+
+int Step(int (*step)()) {
+  if (!startupFailed && step() != 0) startupFailed = true;
+  return 0;
+}
+
+template <int Row>
+int BindRow() { return BindAtStartup(Row); }
+
+#define HOST_FN(row, ordinal, name, conv, bytes, result, params) \
+  [[maybe_unused]] const int bound##row = ordinal == kRegisterClassOrdinal ? 0 : Step(BindRow<row - 1>);
+#include "host_catalogue.inc"
+#undef HOST_FN
+
+const int thunkAllocatorRegistered = Step(RegisterThunkAllocatorClass);
+const int dialogBaseRegistered = Step(RegisterDialogBaseClass);
+const int registerClassBound = Step(BindRow<CatalogueRowOf(kRegisterClassOrdinal)>);
+
+}  // namespace
+
+bool StartupSucceeded() { return !startupFailed; }
+
+}  // namespace kw

@@ -21,6 +21,13 @@ LONG CALLBACK ReportFault(EXCEPTION_POINTERS* info) {
   return EXCEPTION_CONTINUE_SEARCH;
 }
 
+// A fault nobody handles ends the process at once, without a debugger.
+LONG WINAPI EndProcess(EXCEPTION_POINTERS* info) {
+  std::fflush(stdout);
+  TerminateProcess(GetCurrentProcess(), info->ExceptionRecord->ExceptionCode);
+  return EXCEPTION_EXECUTE_HANDLER;
+}
+
 }  // namespace
 
 void* AllocateGuarded(std::size_t size) {
@@ -40,7 +47,11 @@ void ReleaseGuarded(void* block) {
 }
 
 void InstallFaultReporter() {
-  static const bool installed = AddVectoredExceptionHandler(1, &ReportFault) != nullptr;
+  static const bool installed = [] {
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+    SetUnhandledExceptionFilter(&EndProcess);
+    return AddVectoredExceptionHandler(1, &ReportFault) != nullptr;
+  }();
   (void)installed;
 }
 

@@ -73,6 +73,8 @@ void Host::InstallDefaults() {
 }
 
 void Host::Reset() {
+  for (const uint16_t ordinal : omitted_) SimSetExported(ordinal, 1);
+  omitted_.clear();
   journal_.clear();
   faults_.clear();
   components_.clear();
@@ -93,6 +95,7 @@ void Host::On(uint16_t ordinal, Handler handler) {
 
 void Host::Omit(uint16_t ordinal) {
   if (!SimSetExported(ordinal, 0)) throw std::invalid_argument("cannot omit entry " + std::to_string(ordinal));
+  omitted_.push_back(ordinal);
 }
 
 std::vector<JournalEntry> Host::CallsTo(std::string_view function) const {

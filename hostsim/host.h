@@ -94,6 +94,7 @@ class Host {
   void InstallDefaults();
 
   std::vector<Handler> handlers_;
+  std::vector<uint16_t> omitted_;
   std::vector<JournalEntry> journal_;
   std::vector<std::string> faults_;
   std::vector<std::unique_ptr<HostComponent>> components_;

@@ -11,12 +11,13 @@ namespace {
 
 using LdrGetProcedureAddressFn = NTSTATUS NTAPI(HMODULE, const ANSI_STRING*, ULONG, void**);
 LdrGetProcedureAddressFn* ldrGetProcedureAddress = nullptr;
+LookupCounter* installed = nullptr;  // set before the replacements go in
 
 FARPROC WINAPI GetProcAddressReplacement(HMODULE library, LPCSTR entry) {
-  return LookupCounter::Intercept().LookUpProc(library, entry);
+  return installed->LookUpProc(library, entry);
 }
 
-HMODULE WINAPI GetModuleHandleReplacement(LPCSTR name) { return LookupCounter::Intercept().LookUpModule(name); }
+HMODULE WINAPI GetModuleHandleReplacement(LPCSTR name) { return installed->LookUpModule(name); }
 
 }  // namespace
 
@@ -24,12 +25,12 @@ LookupCounter& LookupCounter::Intercept() {
   static LookupCounter* counter = [] {
     ldrGetProcedureAddress = reinterpret_cast<LdrGetProcedureAddressFn*>(
         reinterpret_cast<void (*)()>(SystemFunction("ntdll.dll", "LdrGetProcedureAddress")));
-    auto* created = new LookupCounter;
-    PatchWithJump(SystemFunction("kernel32.dll", "GetProcAddress"),
-                  reinterpret_cast<const void*>(&GetProcAddressReplacement));
-    PatchWithJump(SystemFunction("kernel32.dll", "GetModuleHandleA"),
-                  reinterpret_cast<const void*>(&GetModuleHandleReplacement));
-    return created;
+    void* getProcAddress = SystemFunction("kernel32.dll", "GetProcAddress");
+    void* getModuleHandle = SystemFunction("kernel32.dll", "GetModuleHandleA");
+    installed = new LookupCounter;
+    PatchWithJump(getProcAddress, reinterpret_cast<const void*>(&GetProcAddressReplacement));
+    PatchWithJump(getModuleHandle, reinterpret_cast<const void*>(&GetModuleHandleReplacement));
+    return installed;
   }();
   return *counter;
 }

@@ -1,0 +1,170 @@
+// Kalwestrowka.dll loaded into the simulated host: start-up, the binding of the
+// host functions with its failure dialog, and the entries 30009 and 30010.
+#include <algorithm>
+
+#include "lookup_counter.h"
+#include "plugin_module.h"
+#include "test_support.h"
+
+#include "host_catalogue.h"
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::Not;
+using ::testing::HasSubstr;
+
+namespace {
+
+class ModuleLoad : public kwtest::HostTest {
+ protected:
+  void TearDown() override {
+    module.Unload();
+    HostTest::TearDown();
+  }
+
+  HMODULE Talmer() const { return GetModuleHandleA("TALMER.dll"); }
+  std::string ExpectedBindFailureText(const std::string& entry) const {
+    return kwtest::Windows1250("W module  " + hostsim::PluginModule::PathNextToProgram() + " \nbrak wpisu  " + entry +
+                               " \nWywołano z wtyczki  Obsłuż sprzedaż obcą. .\n\n"
+                               "Błąd ten można zignorować lecz dalsza praca\n"
+                               "programu w tych warunkach może być niebezpieczna.\n\n"
+                               "Konieczna jest aktualizacja programu!");
+  }
+
+  hostsim::PluginModule module;
+};
+
+TEST_F(ModuleLoad, BindsEveryHostFunctionOnceInCatalogueOrderThenRegistersTheClasses) {
+  auto& lookups = hostsim::LookupCounter::Intercept();
+  lookups.Clear();
+  *SimClassDataCell(20978) = 0x1111;
+  *SimClassDataCell(20968) = 0x2222;
+
+  ASSERT_TRUE(module.Load());
+
+  std::vector<int> expected = {30006, 30007};
+  for (const kw::CatalogueRow& row : kw::kHostCatalogue) expected.push_back(row.ordinal);
+  EXPECT_EQ(lookups.ProcLookupsIn(Talmer()), expected);
+  EXPECT_EQ(lookups.ModuleLookupsOf("TALMER"), 1);
+  EXPECT_THAT(host.Trace(), ElementsAre(HasSubstr("HostRegisterClass(") ,
+                                        HasSubstr("HostRegisterClass(")));
+  const auto registrations = host.CallsTo("HostRegisterClass");
+  ASSERT_EQ(registrations.size(), 2u);
+  EXPECT_EQ(registrations[0].args[0], reinterpret_cast<uint32_t>(module.handle()));
+  EXPECT_EQ(registrations[0].Text(1), "ThunkAllocator");
+  EXPECT_EQ(registrations[0].args[2], 0x1111u);
+  EXPECT_EQ(registrations[0].args[3], 0x103u);
+  EXPECT_EQ(registrations[1].Text(1), "WDialogBase");
+  EXPECT_EQ(registrations[1].args[2], 0x2222u);
+  EXPECT_EQ(registrations[1].args[3], 0x101u);
+  EXPECT_THAT(boxes.Shown(), IsEmpty());
+}
+
+TEST_F(ModuleLoad, ExtraEntriesAnswerWithoutHandlers) {
+  ASSERT_TRUE(module.Load());
+  EXPECT_EQ(module.ExtraOneArg(5), -1234567890);
+  EXPECT_EQ(module.ExtraOneArg(-1), -1234567890);
+  EXPECT_EQ(module.ExtraNoArgs(), 0u);
+  EXPECT_EQ(module.ExtraNoArgs({1, 2, 3}), 0u);  // the caller removes what it passed
+}
+
+TEST_F(ModuleLoad, RetryShowsTheSameBoxAgainWithoutAnotherLookupUntilIgnore) {
+  auto& lookups = hostsim::LookupCounter::Intercept();
+  lookups.Clear();
+  host.Omit(52308);
+  boxes.Answer({IDRETRY, IDRETRY, IDRETRY, IDIGNORE});
+
+  ASSERT_TRUE(module.Load());
+
+  ASSERT_EQ(boxes.Shown().size(), 4u);
+  for (const hostsim::WindowsBox& box : boxes.Shown()) {
+    EXPECT_EQ(box.text, boxes.Shown()[0].text);
+    EXPECT_EQ(box.style, 0x2012u);
+  }
+  const auto ordinals = lookups.ProcLookupsIn(Talmer());
+  EXPECT_EQ(std::count(ordinals.begin(), ordinals.end(), 52308), 1);
+}
+
+TEST_F(ModuleLoad, BindFailureDialogNamesModuleEntryAndDescriptionInWindowsLetters) {
+  host.Omit(52308);
+  boxes.Answer({IDIGNORE});
+
+  ASSERT_TRUE(module.Load());
+
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  const hostsim::WindowsBox& box = boxes.Shown()[0];
+  EXPECT_EQ(box.title, kwtest::Windows1250("POWAŻNY BŁĄD WTYCZKI"));
+  EXPECT_EQ(box.text, ExpectedBindFailureText("52308"));
+  EXPECT_EQ(box.text.find('\x01'), std::string::npos);
+  EXPECT_EQ(box.text.find('\x02'), std::string::npos);
+  EXPECT_EQ(box.style, 0x2012u);
+}
+
+TEST_F(ModuleLoad, AfterOneIgnoreLaterGapsTakeFallbacksSilently) {
+  host.Omit(52308);
+  host.Omit(52256);
+  host.Omit(52224);
+  boxes.Answer({IDIGNORE});
+
+  ASSERT_TRUE(module.Load());
+  EXPECT_EQ(boxes.Shown().size(), 1u);
+}
+
+TEST_F(ModuleLoad, AbortFailsTheLoadAndStopsTheBinding) {
+  auto& lookups = hostsim::LookupCounter::Intercept();
+  lookups.Clear();
+  host.Omit(52158 /* HostConvertText, fourth */);
+  boxes.Answer({IDABORT});
+
+  EXPECT_FALSE(module.Load());
+
+  EXPECT_EQ(boxes.Shown().size(), 1u);
+  const auto ordinals = lookups.ProcLookupsIn(Talmer());
+  EXPECT_EQ(std::count(ordinals.begin(), ordinals.end(), 30005), 0) << "binding went on after the abort";
+  EXPECT_EQ(host.CountCalls("HostRegisterClass"), 0);
+}
+
+TEST_F(ModuleLoad, MissingConverterStillGivesPolishLettersInTheDialog) {
+  host.Omit(52158);  // no fallback fits 58 bytes: the load fails after the dialog
+  boxes.Answer({IDIGNORE});
+
+  EXPECT_FALSE(module.Load());
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  EXPECT_EQ(boxes.Shown()[0].title, kwtest::Windows1250("POWAŻNY BŁĄD WTYCZKI"));
+  EXPECT_EQ(boxes.Shown()[0].text, ExpectedBindFailureText("52158"));
+}
+
+TEST_F(ModuleLoad, AGapWithoutAFittingFallbackFailsTheLoadEvenAfterIgnore) {
+  host.Omit(52029);  // 29 is not a multiple of 4
+  boxes.Answer({IDIGNORE});
+  EXPECT_FALSE(module.Load());
+  EXPECT_EQ(boxes.Shown().size(), 1u);
+}
+
+TEST_F(ModuleLoad, ClassRegistrationWithoutHostRegisterClassFailsCleanly) {
+  host.Omit(30017);
+  boxes.Answer({IDABORT});
+  EXPECT_FALSE(module.Load());
+  EXPECT_EQ(boxes.Shown().size(), 1u);
+}
+
+TEST_F(ModuleLoad, ARefusedClassRegistrationFailsTheLoad) {
+  host.On("HostRegisterClass", [](hostsim::HostCall&) -> uint32_t { return 7; });
+  EXPECT_FALSE(module.Load());
+  EXPECT_EQ(host.CountCalls("HostRegisterClass"), 1) << "WDialogBase must not follow a failed ThunkAllocator";
+}
+
+TEST_F(ModuleLoad, IgnoredHostGetTableLeavesTheInstallingHostsStackIntact) {
+  host.Omit(52256);  // its digits say 56 bytes, its callers pass 4
+  boxes.Answer({IDIGNORE});
+  host.On("HostGetInterfaceVersion", [](hostsim::HostCall&) -> uint32_t { return 112; });
+  ASSERT_TRUE(module.Load());
+
+  char description[32] = {};
+  const void* callback = reinterpret_cast<const void*>(GetProcAddress(Talmer(), MAKEINTRESOURCEA(30006)));
+  EXPECT_EQ(module.Install(callback, description), -1);  // no tables from the stand-in
+  EXPECT_EQ(std::string(description), kwtest::Mazovia("Obsłuż sprzedaż obcą."));
+  // HostTearDown checks that ModuleInstall returned with a balanced stack.
+}
+
+}  // namespace

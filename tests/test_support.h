@@ -1,0 +1,35 @@
+// Shared pieces of the tests: Polish test texts in the host's code pages, and
+// a fixture that checks after every test that the simulated host saw no fault.
+#pragma once
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "guarded_memory.h"
+#include "host.h"
+#include "text_codec.h"
+#include "windows_boxes.h"
+
+namespace kwtest {
+
+inline std::string Mazovia(const std::string& utf8) { return hostsim::Utf8ToMazovia(utf8); }
+inline std::string Windows1250(const std::string& utf8) {
+  return hostsim::MazoviaToWindows1250(hostsim::Utf8ToMazovia(utf8));
+}
+
+class HostTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    hostsim::InstallFaultReporter();
+    host.Reset();
+    boxes.Clear();
+  }
+  void TearDown() override { EXPECT_THAT(host.Faults(), ::testing::IsEmpty()); }
+
+  hostsim::Host& host = hostsim::Host::Get();
+  hostsim::WindowsBoxes& boxes = hostsim::WindowsBoxes::Intercept();
+};
+
+}  // namespace kwtest

@@ -1,0 +1,87 @@
+// The catalogue is the one source of the module's entries and fallbacks and of
+// the simulated host's exports: a call made by the catalogue's convention and
+// byte count must come back balanced from all of them.
+#include "call_checked.h"
+#include "host_binding.h"
+#include "host_rows.h"
+#include "raw_attach.h"
+#include "test_support.h"
+
+using hostsim::CallChecked;
+using hostsim::Convention;
+
+namespace {
+
+struct EntryOf {
+  const char* name;
+  const void* entry;
+};
+const EntryOf kEntries[] = {
+#define HOST_FN(row, ordinal, name, conv, bytes, result, params) {#name, reinterpret_cast<const void*>(&name)},
+#include "host_catalogue.inc"
+#undef HOST_FN
+};
+
+Convention ConventionOf(kw::HostConvention convention) {
+  switch (convention) {
+    case kw::HostConvention::Std: return Convention::Std;
+    case kw::HostConvention::This: return Convention::This;
+    case kw::HostConvention::Cdecl: return Convention::Cdecl;
+  }
+  return Convention::Cdecl;
+}
+
+// Zero arguments as the catalogue's callers pass them, on the stack.
+std::vector<uint32_t> StackArguments(int row) {
+  const hostsim::HostRow& info = hostsim::RowAt(row);
+  int count = static_cast<int>(std::string_view(info.argumentKinds).size());
+  if (info.convention == kw::HostConvention::This && count > 0) --count;
+  return std::vector<uint32_t>(count, 0);
+}
+
+class Catalogue : public kwtest::HostTest {
+ protected:
+  void SetUp() override {
+    HostTest::SetUp();
+    kw::AttachHostLibrary();
+  }
+};
+
+TEST_F(Catalogue, NamesAndOrdinalsAgreeBetweenModuleAndSimulatedHost) {
+  ASSERT_EQ(std::size(kEntries), static_cast<std::size_t>(kw::kHostCatalogueSize));
+  for (int row = 0; row < kw::kHostCatalogueSize; ++row) {
+    EXPECT_STREQ(kEntries[row].name, hostsim::RowAt(row).name);
+    EXPECT_EQ(kw::kHostCatalogue[row].ordinal, hostsim::RowAt(row).ordinal);
+    EXPECT_EQ(StackArguments(row).size() * 4 * (kw::kHostCatalogue[row].convention != kw::HostConvention::Cdecl),
+              kw::kHostCatalogue[row].calleeBytes)
+        << kEntries[row].name;
+  }
+}
+
+TEST_F(Catalogue, EverySimulatedHostEntryRemovesTheCataloguesBytes) {
+  const HMODULE talmer = GetModuleHandleA("TALMER.dll");
+  for (int row = 0; row < hostsim::RowCount(); ++row) {
+    const hostsim::HostRow& info = hostsim::RowAt(row);
+    const void* entry = reinterpret_cast<const void*>(GetProcAddress(talmer, MAKEINTRESOURCEA(info.ordinal)));
+    ASSERT_NE(entry, nullptr) << info.name;
+    const auto result = CallChecked(entry, ConventionOf(info.convention), StackArguments(row));
+    EXPECT_EQ(result.check.espDelta, 0) << info.name;
+  }
+}
+
+TEST_F(Catalogue, EveryHostFunctionLeftOutAndIgnoredLeavesItsCallerIntact) {
+  kw::IgnoreBindFailures = 1;  // the answer Ignore, given once before
+  for (int row = 0; row < kw::kHostCatalogueSize; ++row) {
+    const kw::CatalogueRow& function = kw::kHostCatalogue[row];
+    host.Omit(function.ordinal);
+    KwHostSlots[row] = KwFirstCallEntries[row];
+    const auto result = CallChecked(kEntries[row].entry, ConventionOf(function.convention), StackArguments(row));
+    EXPECT_EQ(result.value, 0u) << function.name;
+    EXPECT_EQ(result.check.espDelta, 0) << function.name;
+    EXPECT_NE(KwHostSlots[row], KwFirstCallEntries[row]) << function.name;
+  }
+  EXPECT_THAT(boxes.Shown(), ::testing::IsEmpty());
+  EXPECT_EQ(host.Journal().size(), 0u) << "a left-out function reached the host";
+}
+
+}  // namespace

@@ -23,7 +23,7 @@ std::string Number(uint32_t value, char kind) {
   return buffer;
 }
 
-constexpr std::size_t kLongestText = 4096;
+constexpr std::size_t kLongestText = 65536;
 
 std::string ReadText(const char* text) {
   std::string out;

@@ -22,6 +22,23 @@ SimText::SimText(Host& host) {
     std::memcpy(destination, text.c_str(), text.size() + 1);
     return 1;
   });
+  // HostCopyText(destination, source, size): at most size - 1 characters and the zero.
+  host.On("HostCopyText", [](HostCall& call) -> uint32_t {
+    char* destination = call.Ptr<char>(0);
+    const int size = call.Int(2);
+    if (!destination || size <= 0) return 0;
+    const std::string text = call.Text(1).substr(0, size - 1);
+    std::memcpy(destination, text.c_str(), text.size() + 1);
+    return call.Arg(0);
+  });
+  // HostCompareText(first, second) and HostCompareTextN(first, second, count): 0 when equal.
+  host.On("HostCompareText", [](HostCall& call) -> uint32_t {
+    return static_cast<uint32_t>(call.Text(0).compare(call.Text(1)));
+  });
+  host.On("HostCompareTextN", [](HostCall& call) -> uint32_t {
+    const std::size_t count = call.Int(2) < 0 ? 0 : call.Int(2);
+    return static_cast<uint32_t>(call.Text(0).substr(0, count).compare(call.Text(1).substr(0, count)));
+  });
 }
 
 }  // namespace hostsim

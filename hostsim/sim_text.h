@@ -1,4 +1,5 @@
-// The host's text services: conversion from Mazovia to Windows-1250.
+// The host's text services: conversion from Mazovia to Windows-1250, bounded
+// copy and comparison.
 #pragma once
 
 #include "host.h"

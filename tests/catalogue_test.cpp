@@ -4,7 +4,6 @@
 #include "call_checked.h"
 #include "host_binding.h"
 #include "host_rows.h"
-#include "raw_attach.h"
 #include "test_support.h"
 
 using hostsim::CallChecked;
@@ -39,13 +38,7 @@ std::vector<uint32_t> StackArguments(int row) {
   return std::vector<uint32_t>(count, 0);
 }
 
-class Catalogue : public kwtest::HostTest {
- protected:
-  void SetUp() override {
-    HostTest::SetUp();
-    kw::AttachHostLibrary();
-  }
-};
+class Catalogue : public kwtest::ModuleCodeTest {};
 
 TEST_F(Catalogue, NamesAndOrdinalsAgreeBetweenModuleAndSimulatedHost) {
   ASSERT_EQ(std::size(kEntries), static_cast<std::size_t>(kw::kHostCatalogueSize));
@@ -60,6 +53,7 @@ TEST_F(Catalogue, NamesAndOrdinalsAgreeBetweenModuleAndSimulatedHost) {
 
 TEST_F(Catalogue, EverySimulatedHostEntryRemovesTheCataloguesBytes) {
   const HMODULE talmer = GetModuleHandleA("TALMER.dll");
+  for (int row = 0; row < hostsim::RowCount(); ++row) host.On(hostsim::RowAt(row).ordinal, nullptr);
   for (int row = 0; row < hostsim::RowCount(); ++row) {
     const hostsim::HostRow& info = hostsim::RowAt(row);
     const void* entry = reinterpret_cast<const void*>(GetProcAddress(talmer, MAKEINTRESOURCEA(info.ordinal)));

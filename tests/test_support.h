@@ -21,7 +21,8 @@ inline std::string Windows1250(const std::string& utf8) {
 
 class HostTest : public ::testing::Test {
  protected:
-  void SetUp() override {
+  // A fresh host before the fixture of a test takes its components.
+  HostTest() {
     hostsim::InstallFaultReporter();
     host.Reset();
     boxes.Clear();
@@ -30,6 +31,13 @@ class HostTest : public ::testing::Test {
 
   hostsim::Host& host = hostsim::Host::Get();
   hostsim::WindowsBoxes& boxes = hostsim::WindowsBoxes::Intercept();
+};
+
+// The module's code linked into the test program, bound on first call against
+// the simulated TALMER.dll.
+class ModuleCodeTest : public HostTest {
+ protected:
+  void SetUp() override;
 };
 
 }  // namespace kwtest

@@ -1,0 +1,72 @@
+#include "komis.h"
+
+#include <cstring>
+#include <new>
+
+#include "mazovia.h"
+#include "warnings.h"
+
+namespace kw {
+
+CSprKomis* CurrentKomis = nullptr;
+
+namespace {
+
+using DeletingDestructorFn = CSprKomis* __attribute__((thiscall))(CSprKomis* self, int flags);
+
+void Construct(CSprKomis* self) {
+  HostConstructDialogBase(self);
+  self->vtable = KwKomisVirtualTable;
+  self->savedHostLong = *HostGetStateLongPtr();
+  self->savedHostWord = *HostGetStateWordPtr();
+  std::memset(self->warehouseFlags, 0, sizeof self->warehouseFlags);
+  self->docKind = 0;
+}
+
+}  // namespace
+
+CSprKomis* CreateKomis() {
+  void* memory = ::operator new(sizeof(CSprKomis), std::nothrow);
+  if (!memory) return nullptr;
+  auto* komis = static_cast<CSprKomis*>(std::memset(memory, 0, sizeof(CSprKomis)));
+  Construct(komis);
+  return komis;
+}
+
+void DestroyKomis(CSprKomis* komis) {
+  auto* destroy = reinterpret_cast<DeletingDestructorFn*>(const_cast<void*>(komis->vtable[0]));
+  destroy(komis, 1);
+}
+
+int CSprKomis::Initial() {
+  contractorTable = HostGetTable(kContractorTable);
+  docTable = HostGetTable(kDocTable);
+  itemTable = HostGetTable(kItemTable);
+  if (!contractorTable || !docTable || !itemTable) {
+    WarnAndLog(MZ("Błąd operacji dyskowej-Initial!\nOperacja niekompletna!"));
+    return 1;
+  }
+  HostPrepareTable(contractorTable, kPrepareForReading);
+  HostPrepareTable(docTable, kPrepareForReading);
+  HostPrepareTable(itemTable, kPrepareForReading);
+  contractorRecord = contractorTable->RecordBuffer;
+  docRecord = docTable->RecordBuffer;
+  itemRecord = itemTable->RecordBuffer;
+  std::memcpy(savedDocRecord, docRecord, sizeof savedDocRecord);
+  ReadConfig();
+  return 0;
+}
+
+}  // namespace kw
+
+// The deleting destructor: puts the host's state cells back, tears the base
+// part down and, with bit 0 of the flags, releases the memory.
+extern "C" kw::CSprKomis* __attribute__((thiscall)) KwKomisDeletingDestructor(kw::CSprKomis* self, int flags)
+    __asm__("KwKomisDeletingDestructor");
+extern "C" kw::CSprKomis* __attribute__((thiscall)) KwKomisDeletingDestructor(kw::CSprKomis* self, int flags) {
+  *HostGetStateLongPtr() = self->savedHostLong;
+  *HostGetStateWordPtr() = self->savedHostWord;
+  HostDestroyDialogBase(self);
+  if (flags & 1) ::operator delete(self);
+  return self;
+}

@@ -1,0 +1,58 @@
+// CSprKomis, the module's one working object: a host dialog object (its first
+// 64 bytes are the host's WDialogBase part) holding the sales tables, a
+// snapshot of the current sales document, the kind of document in hand and the
+// warehouse flags of komis.cfg.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "host_records.h"
+
+namespace kw {
+
+inline constexpr std::size_t kDialogBaseSize = 64;  // the host writes only inside it
+inline constexpr int kWarehouseCount = 101;          // warehouse numbers 0..100
+inline constexpr int kVirtualOperationCount = 35;
+
+struct CSprKomis {
+  // WDialogBase part, built and torn down by the host.
+  const void* const* vtable;       // the table of virtual operations, in the host's layout
+  uint8_t dialogBase[kDialogBaseSize - sizeof(void*)];
+  // Fields of CSprKomis.
+  uint8_t* docRecord;              // current record of table 44 "Tspr"
+  HostTable* docTable;
+  uint8_t* itemRecord;             // current record of table 45 "Tspr_dok"
+  HostTable* itemTable;
+  uint8_t* contractorRecord;       // current record of table 35; the found contractor stands here
+  HostTable* contractorTable;
+  uint32_t savedHostLong;          // the host's 32-bit state cell, taken at construction
+  uint16_t savedHostWord;          // the host's 16-bit state cell, taken at construction
+  uint8_t savedDocRecord[kDocRecordLength];  // the sales document as Initial found it
+  int32_t docKind;                 // kind of the document in hand; the module acts on 24
+  int16_t warehouseFlags[kWarehouseCount];   // byte image of komis.cfg
+
+  // 0 when tables 35, 44 and 45 are bound, 1 (after a warning) when one is missing.
+  int Initial();
+  // komis.cfg into warehouseFlags and back; 1 done, 0 not (after a warning).
+  int ReadConfig();
+  int WriteConfig();
+  // The dialog's event handler: -2 after showing the warehouse list, else 0.
+  int OnDialogEvent(int code, int phase);
+};
+static_assert(offsetof(CSprKomis, docRecord) == kDialogBaseSize);
+static_assert(sizeof(CSprKomis::warehouseFlags) == 202);
+
+// The instance that exists now, or null.
+extern CSprKomis* CurrentKomis;
+
+// A new object built on the host's dialog base, or null when memory is short.
+CSprKomis* CreateKomis();
+// Ends an object through its virtual deleting destructor with flag 1.
+void DestroyKomis(CSprKomis* komis);
+
+}  // namespace kw
+
+// The table of virtual operations: the deleting destructor, OnDialogEvent, then
+// the 33 inherited operations of WDialogBase (komis_vtable.S).
+extern "C" const void* const KwKomisVirtualTable[kw::kVirtualOperationCount];

@@ -1,0 +1,33 @@
+// The configuration dialog's event handler, the second virtual operation of
+// CSprKomis: the host's warehouse list opens when the dialog opens and on the
+// F2 item.
+#include "komis.h"
+
+namespace kw {
+
+namespace {
+constexpr int kWarehouseListItem = 0x430E;
+constexpr int kWarehouseListAgain = 0x430F;
+constexpr int kPhaseOpen = -2;
+constexpr int kPhaseClose = 2;
+constexpr int kListShown = -2;
+}  // namespace
+
+int CSprKomis::OnDialogEvent(int code, int phase) {
+  const int16_t event = static_cast<int16_t>(code);
+  const int16_t when = static_cast<int16_t>(phase);
+  const uint16_t item = static_cast<uint16_t>(event);
+  if (when == kPhaseClose) return 0;
+  if (item != kWarehouseListItem && item != kWarehouseListAgain && when != kPhaseOpen) return 0;
+  HostEditWarehouseFlags(kWarehouseListItem, 0, warehouseFlags, item == kWarehouseListItem ? 1 : 0, 0, 0, 0, 0);
+  HostSetDialogFlags(0, 0x8000, 1);
+  return kListShown;
+}
+
+}  // namespace kw
+
+extern "C" int __attribute__((thiscall)) KwKomisOnDialogEvent(kw::CSprKomis* self, int code, int phase)
+    __asm__("KwKomisOnDialogEvent");
+extern "C" int __attribute__((thiscall)) KwKomisOnDialogEvent(kw::CSprKomis* self, int code, int phase) {
+  return self->OnDialogEvent(code, phase);
+}

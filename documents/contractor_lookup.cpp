@@ -1,0 +1,47 @@
+#include "contractor_lookup.h"
+
+#include "host_records.h"
+#include "mazovia.h"
+
+namespace kw {
+
+namespace {
+
+constexpr int kFirstWalkKey = 6;
+constexpr int kSecondWalkKey = 198;
+constexpr int kCursorHasRecord = 1;
+
+// One walk in a key: true when a record's symbol matched; it is then the
+// table's current record.
+bool WalkForSymbol(HostTable* table, int key, const char* symbol, int length) {
+  alignas(4) char keyBuffer[kKeyBufferSize] = {};
+  alignas(4) char cursor[kCursorSize] = {};
+  HostMakeKey(key, table, keyBuffer, 0);
+  bool found = false;
+  if (HostCursorOpen(cursor, table, key, keyBuffer, 0, 0) != 0) {
+    while (HostCursorNext(cursor) == kCursorHasRecord) {
+      if (HostCompareTextN(AsContractor(table->RecordBuffer)->ContrSymbol, symbol, length) == 0) {
+        found = true;
+        break;
+      }
+    }
+  }
+  HostCursorClose(cursor);
+  return found;
+}
+
+}  // namespace
+
+int WyszukajKontrPoSymbolu(const char* symbol, int length) {
+  HostTable* table = HostGetTable(kContractorTable);
+  if (!table) {
+    HostMessageBox("Uwaga", MZ("Błąd operacji dyskowej-WyszukajKontrPoSymbolu!\nOperacja niekompletna!"), 1);
+    return 1;
+  }
+  HostPrepareTable(table, kPrepareForReading);
+  if (WalkForSymbol(table, kFirstWalkKey, symbol, length)) return 0;
+  if (WalkForSymbol(table, kSecondWalkKey, symbol, length)) return 0;
+  return 1;
+}
+
+}  // namespace kw

@@ -1,0 +1,12 @@
+// Finding a contractor by its symbol in the host's contractor table.
+#pragma once
+
+namespace kw {
+
+// Walks the contractors that host key 6 reaches, then, when none matched,
+// those of key 198, comparing the first `length` characters of each symbol.
+// 0: found, and the contractor stays the current record of table 35;
+// 1: not found, or table 35 is missing (after a message box).
+int WyszukajKontrPoSymbolu(const char* symbol, int length);
+
+}  // namespace kw

@@ -1,0 +1,117 @@
+#include "sim_files.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <filesystem>
+
+#include "guarded_memory.h"
+
+namespace hostsim {
+
+namespace {
+
+std::string NewFolder() {
+  static std::atomic<int> counter{0};
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  std::string folder = std::string(temp) + "kwsim-" + std::to_string(GetCurrentProcessId()) + "-" +
+                       std::to_string(counter++);
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  return folder;
+}
+
+}  // namespace
+
+SimFiles::SimFiles(Host& host) : host_(host), folder_(NewFolder()) {
+  // HostOpenFile(name, mode, share, reserved, access): a handle or null.
+  host.On("HostOpenFile", [this](HostCall& call) -> uint32_t {
+    const std::string name = call.Text(0);
+    const std::string mode = call.Text(1);
+    if (refused_.count(name + "|" + mode)) return 0;
+    std::FILE* file = std::fopen(PathOf(name).c_str(), mode.c_str());
+    if (!file) return 0;
+    void* handle = AllocateGuarded(16);
+    open_[handle] = file;
+    return reinterpret_cast<uint32_t>(handle);
+  });
+  host.On("HostReadFile", [this](HostCall& call) -> uint32_t {
+    auto found = open_.find(call.Ptr<void>(3));
+    if (found == open_.end()) {
+      host_.ReportFault("HostReadFile on a handle that is not open");
+      return 0;
+    }
+    return static_cast<uint32_t>(std::fread(call.Ptr<void>(0), call.Arg(1), call.Arg(2), found->second));
+  });
+  host.On("HostWriteFile", [this](HostCall& call) -> uint32_t {
+    auto found = open_.find(call.Ptr<void>(3));
+    if (found == open_.end()) {
+      host_.ReportFault("HostWriteFile on a handle that is not open");
+      return 0;
+    }
+    if (failWrites_) return 0;
+    return static_cast<uint32_t>(std::fwrite(call.Ptr<void>(0), call.Arg(1), call.Arg(2), found->second));
+  });
+  host.On("HostCloseFile", [this](HostCall& call) -> uint32_t {
+    auto found = open_.find(call.Ptr<void>(0));
+    if (found == open_.end()) {
+      host_.ReportFault("HostCloseFile on a handle that is not open");
+      return static_cast<uint32_t>(-1);
+    }
+    std::fclose(found->second);
+    ReleaseGuarded(const_cast<void*>(found->first));
+    open_.erase(found);
+    return 0;
+  });
+  // HostAppendLog(file name, line): one line, ended by the host.
+  host.On("HostAppendLog", [this](HostCall& call) -> uint32_t {
+    std::FILE* log = std::fopen(PathOf(call.Text(0)).c_str(), "ab");
+    if (!log) return 0;
+    const std::string line = call.Text(1) + "\r\n";
+    std::fwrite(line.data(), 1, line.size(), log);
+    std::fclose(log);
+    return 1;
+  });
+}
+
+SimFiles::~SimFiles() {
+  for (auto& [handle, file] : open_) {
+    std::fclose(file);
+    ReleaseGuarded(const_cast<void*>(handle));
+  }
+  std::error_code ignored;
+  std::filesystem::remove_all(folder_, ignored);
+}
+
+void SimFiles::Write(const std::string& name, const std::string& bytes) const {
+  std::FILE* file = std::fopen(PathOf(name).c_str(), "wb");
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  std::fclose(file);
+}
+
+std::optional<std::string> SimFiles::Read(const std::string& name) const {
+  std::FILE* file = std::fopen(PathOf(name).c_str(), "rb");
+  if (!file) return std::nullopt;
+  std::string bytes;
+  char chunk[4096];
+  std::size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, got);
+  std::fclose(file);
+  return bytes;
+}
+
+void SimFiles::Delete(const std::string& name) const { std::remove(PathOf(name).c_str()); }
+
+std::vector<std::string> SimFiles::LogLines(const std::string& name) const {
+  std::vector<std::string> lines;
+  const std::optional<std::string> bytes = Read(name);
+  if (!bytes) return lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = bytes->find("\r\n", start)) != std::string::npos; start = end + 2) {
+    lines.push_back(bytes->substr(start, end - start));
+  }
+  return lines;
+}
+
+}  // namespace hostsim

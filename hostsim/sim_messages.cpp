@@ -1,0 +1,57 @@
+#include "sim_messages.h"
+
+#include <cstdio>
+
+namespace hostsim {
+
+namespace {
+
+std::string Format(const char* format, va_list args) {
+  if (!format) return "";
+  char text[8192];
+  std::vsnprintf(text, sizeof text, format, args);
+  return text;
+}
+
+}  // namespace
+
+SimMessages::SimMessages(Host& host) : host_(host) {
+  host.On("HostMessageBox", [this](HostCall& call) -> uint32_t {
+    return Show("HostMessageBox", call.Text(0), call.Text(1), call.Int(2));
+  });
+  // HostMessageBoxFmtEx(code, title, format, flags, extra, ...)
+  host.On("HostMessageBoxFmtEx", [this](HostCall& call) -> uint32_t {
+    return Show("HostMessageBoxFmtEx", call.Text(1), Format(call.Ptr<const char>(2), call.VarArgs()), call.Int(3));
+  });
+  // HostMessageBoxFmt(title, format, flags, extra, ...)
+  host.On("HostMessageBoxFmt", [this](HostCall& call) -> uint32_t {
+    return Show("HostMessageBoxFmt", call.Text(0), Format(call.Ptr<const char>(1), call.VarArgs()), call.Int(2));
+  });
+  // HostMessageBoxFmtV(code, title, format, style, va_list)
+  host.On("HostMessageBoxFmtV", [this](HostCall& call) -> uint32_t {
+    return Show("HostMessageBoxFmtV", call.Text(1), Format(call.Ptr<const char>(2), call.Ptr<char>(4)),
+                call.Int(3));
+  });
+  host.On("HostCloseWaitBox", [this](HostCall&) -> uint32_t {
+    if (openWaitBoxes_ == 0) host_.ReportFault("HostCloseWaitBox without a wait box");
+    else --openWaitBoxes_;
+    return 0;
+  });
+}
+
+int SimMessages::Show(const char* function, std::string title, std::string text, int style) {
+  if (style == kWaitBoxStyle) {
+    ++openWaitBoxes_;
+    shown_.push_back({function, std::move(title), std::move(text), style, 0});
+    return 0;
+  }
+  int answer = 1;
+  if (!answers_.empty()) {
+    answer = answers_.front();
+    answers_.pop_front();
+  }
+  shown_.push_back({function, std::move(title), std::move(text), style, answer});
+  return answer;
+}
+
+}  // namespace hostsim

@@ -1,0 +1,41 @@
+// The host's message boxes: every box recorded with its Mazovia texts and
+// answered from the simulated user's script (1, OK, when it has run out); wait
+// boxes (style 512) stay open until HostCloseWaitBox.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "host.h"
+
+namespace hostsim {
+
+struct HostBox {
+  std::string function;  // which message function showed it
+  std::string title;     // Mazovia
+  std::string text;      // Mazovia, formatted
+  int style;
+  int answer;
+};
+
+inline constexpr int kWaitBoxStyle = 512;
+
+class SimMessages : public HostComponent {
+ public:
+  explicit SimMessages(Host& host);
+
+  void Answer(std::initializer_list<int> answers) { answers_.insert(answers_.end(), answers); }
+  const std::vector<HostBox>& Shown() const { return shown_; }
+  int OpenWaitBoxes() const { return openWaitBoxes_; }
+
+ private:
+  int Show(const char* function, std::string title, std::string text, int style);
+
+  Host& host_;
+  std::deque<int> answers_;
+  std::vector<HostBox> shown_;
+  int openWaitBoxes_ = 0;
+};
+
+}  // namespace hostsim

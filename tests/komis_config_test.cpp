@@ -1,0 +1,130 @@
+// komis.cfg between the disk and the warehouse flags.
+#include <cstring>
+
+#include "komis.h"
+#include "sim_files.h"
+#include "sim_messages.h"
+#include "test_support.h"
+
+using ::testing::ElementsAre;
+using ::testing::Each;
+using ::testing::IsEmpty;
+
+namespace {
+
+std::string FlagsFile(std::initializer_list<std::pair<int, uint16_t>> set, std::size_t size = 202) {
+  std::string bytes(size, '\0');
+  for (const auto& [warehouse, value] : set) {
+    bytes[2 * warehouse] = static_cast<char>(value & 0xFF);
+    bytes[2 * warehouse + 1] = static_cast<char>(value >> 8);
+  }
+  return bytes;
+}
+
+class KomisConfig : public kwtest::ModuleCodeTest {
+ protected:
+  void SetUp() override {
+    ModuleCodeTest::SetUp();
+    komis = kw::CreateKomis();
+  }
+  void TearDown() override {
+    kw::DestroyKomis(komis);
+    EXPECT_EQ(files.OpenFiles(), 0) << "a file was left open";
+    ModuleCodeTest::TearDown();
+  }
+  std::vector<int16_t> Flags() const { return {komis->warehouseFlags, komis->warehouseFlags + 101}; }
+  std::vector<std::string> Warnings() const {
+    std::vector<std::string> texts;
+    for (const auto& box : messages.Shown()) texts.push_back(box.text);
+    return texts;
+  }
+  void FlagAll(int16_t value) {
+    for (int16_t& flag : komis->warehouseFlags) flag = value;
+  }
+
+  hostsim::SimFiles& files = host.Use<hostsim::SimFiles>();
+  hostsim::SimMessages& messages = host.Use<hostsim::SimMessages>();
+  kw::CSprKomis* komis = nullptr;
+};
+
+TEST_F(KomisConfig, AWhole202ByteFileGivesWordNToWarehouseN) {
+  files.Write("komis.cfg", FlagsFile({{0, 1}, {17, 2}, {100, 0xFFFF}}));
+  EXPECT_EQ(komis->ReadConfig(), 1);
+  EXPECT_EQ(komis->warehouseFlags[0], 1);
+  EXPECT_EQ(komis->warehouseFlags[17], 2);
+  EXPECT_EQ(komis->warehouseFlags[100], -1);
+  EXPECT_EQ(komis->warehouseFlags[1], 0);
+  EXPECT_THAT(messages.Shown(), IsEmpty());
+  const auto opens = host.CallsTo("HostOpenFile");
+  ASSERT_EQ(opens.size(), 1u);
+  EXPECT_EQ(opens[0].Text(0), "komis.cfg");
+  EXPECT_EQ(opens[0].Text(1), "rb");
+  EXPECT_EQ(opens[0].args[2], 0x40u);
+  EXPECT_EQ(opens[0].args[3], 0u);
+  EXPECT_EQ(opens[0].args[4], 0xFFFFFFFFu);
+}
+
+TEST_F(KomisConfig, OnlyTheFirst202BytesOfALongerFileCount) {
+  std::string bytes = FlagsFile({{5, 1}}, 300);
+  std::memset(bytes.data() + 202, 0x7F, 98);
+  files.Write("komis.cfg", bytes);
+  EXPECT_EQ(komis->ReadConfig(), 1);
+  EXPECT_EQ(komis->warehouseFlags[5], 1);
+  EXPECT_EQ(komis->warehouseFlags[100], 0);
+  EXPECT_THAT(messages.Shown(), IsEmpty());
+}
+
+TEST_F(KomisConfig, AShortOrEmptyFileWarnsAndClearsEveryFlag) {
+  for (const std::size_t size : {std::size_t{201}, std::size_t{0}}) {
+    messages.Answer({1});
+    files.Write("komis.cfg", FlagsFile({{3, 1}}, size));
+    FlagAll(1);
+    EXPECT_EQ(komis->ReadConfig(), 0) << size;
+    EXPECT_THAT(Flags(), Each(0)) << size;
+  }
+  const std::string warning = kwtest::Mazovia("Błąd podczas czytania konfiguracji!\nOperacja niekompletna!");
+  EXPECT_THAT(Warnings(), ElementsAre(warning, warning));
+}
+
+TEST_F(KomisConfig, NoFileWarnsAndLeavesTheFlagsAsTheyWere) {
+  FlagAll(3);
+  EXPECT_EQ(komis->ReadConfig(), 0);
+  EXPECT_THAT(Flags(), Each(3));
+  EXPECT_THAT(Warnings(), ElementsAre(kwtest::Mazovia(
+                              "Nie można otworzyć pliku konfiguracynego do odczytu!\nOperacja niekompletna!")));
+  EXPECT_EQ(files.LogLines("Kalwestrowka.log").size(), 1u);
+}
+
+TEST_F(KomisConfig, AWrittenFileIsExactlyTheFlagsWhateverItHeldBefore) {
+  files.Write("komis.cfg", std::string(500, 'z'));
+  komis->warehouseFlags[4] = 1;
+  komis->warehouseFlags[99] = -1;  // 0xFFFF
+  EXPECT_EQ(komis->WriteConfig(), 1);
+  EXPECT_EQ(files.Read("komis.cfg"), FlagsFile({{4, 1}, {99, 0xFFFF}}));
+
+  FlagAll(0);
+  EXPECT_EQ(komis->ReadConfig(), 1);
+  EXPECT_EQ(komis->warehouseFlags[99], -1);
+  EXPECT_EQ(komis->warehouseFlags[4], 1);
+  EXPECT_THAT(messages.Shown(), IsEmpty());
+}
+
+TEST_F(KomisConfig, AFileThatCannotBeOpenedForWritingIsLeftUntouched) {
+  files.Write("komis.cfg", FlagsFile({{1, 1}}));
+  files.RefuseOpen("komis.cfg", "wb");
+  komis->warehouseFlags[2] = 1;
+  EXPECT_EQ(komis->WriteConfig(), 0);
+  EXPECT_EQ(files.Read("komis.cfg"), FlagsFile({{1, 1}}));
+  EXPECT_THAT(Warnings(), ElementsAre(kwtest::Mazovia("Nie można otworzyć pliku konfiguracji do zapisu!")));
+}
+
+TEST_F(KomisConfig, AFailedWriteIsReportedNotPassedOffAsDone) {
+  files.Write("komis.cfg", FlagsFile({{1, 1}}));
+  files.FailWrites(true);
+  komis->warehouseFlags[2] = 1;
+  EXPECT_EQ(komis->WriteConfig(), 0);
+  EXPECT_THAT(Warnings(), ElementsAre(kwtest::Mazovia("Błąd zapisu konfiguracji!\nOperacja niekompletna!")));
+  EXPECT_EQ(files.LogLines("Kalwestrowka.log").size(), 1u);
+}
+
+}  // namespace

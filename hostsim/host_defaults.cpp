@@ -4,6 +4,7 @@
 #include "sim_clock.h"
 #include "sim_dialog_base.h"
 #include "sim_files.h"
+#include "sim_installation.h"
 #include "sim_messages.h"
 #include "sim_tables.h"
 #include "sim_text.h"
@@ -17,6 +18,7 @@ void InstallDefaultHandlers(Host& host) {
   host.Use<SimClock>();
   host.Use<SimMessages>();
   host.Use<SimDialogBase>();
+  host.Use<SimInstallation>();
 }
 
 }  // namespace hostsim

@@ -1,5 +1,6 @@
 // The binding machinery on its own: the module's code linked into the test
 // program, bound against the simulated TALMER.dll.
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -60,6 +61,20 @@ TEST(FileNameOfPath, TakesTheLastBackslashThenTheLastSlash) {
   EXPECT_STREQ(kw::FileNameOfPath("Kalwestrowka.dll"), "Kalwestrowka.dll");
   EXPECT_STREQ(kw::FileNameOfPath("C:\\A\\"), "");
   EXPECT_STREQ(kw::FileNameOfPath(""), "");
+}
+
+TEST(RawAttachHook, OnlyProcessAttachChangesTheModuleState) {
+  const HINSTANCE handle = kw::ModuleHandle;
+  const char* fileName = kw::ModuleFileName;
+  for (const DWORD reason : {DLL_THREAD_ATTACH, DLL_THREAD_DETACH, DLL_PROCESS_DETACH}) {
+    EXPECT_TRUE(kw::RawAttachHook(reinterpret_cast<HINSTANCE>(0x12340000), reason, nullptr));
+    EXPECT_EQ(kw::ModuleHandle, handle);
+    EXPECT_EQ(kw::ModuleFileName, fileName);
+  }
+  EXPECT_TRUE(kw::RawAttachHook(GetModuleHandleA(nullptr), DLL_PROCESS_ATTACH, nullptr));
+  EXPECT_EQ(kw::ModuleHandle, GetModuleHandleA(nullptr));
+  EXPECT_STREQ(kw::ModuleFileName, "host_binding_test.exe");
+  EXPECT_EQ(kw::ModuleFileName, kw::ModulePath + std::strlen(kw::ModulePath) - std::strlen("host_binding_test.exe"));
 }
 
 class Binding : public kwtest::HostTest {

@@ -158,3 +158,45 @@ TEST_F(Komis, InitialWithoutKomisCfgSucceedsAfterTheOpenWarning) {
 }
 
 }  // namespace
+
+namespace {
+
+class KomisDialogEvent : public Komis {
+ protected:
+  void SetUp() override {
+    Komis::SetUp();
+    komis = kw::CreateKomis();
+    host.ClearJournal();
+  }
+  // The fourth argument of each HostEditWarehouseFlags call.
+  std::vector<uint32_t> ListOpenings() const {
+    std::vector<uint32_t> fromKey;
+    for (const auto& call : host.CallsTo("HostEditWarehouseFlags")) {
+      EXPECT_EQ(call.args[0], 0x430Eu);
+      EXPECT_EQ(call.args[2], reinterpret_cast<uint32_t>(komis->warehouseFlags));
+      fromKey.push_back(call.args[3]);
+    }
+    return fromKey;
+  }
+};
+
+TEST_F(KomisDialogEvent, TheListOpensWithTheDialogAndOnTheF2Item) {
+  EXPECT_EQ(komis->OnDialogEvent(0x1234, -2), -2);
+  EXPECT_EQ(komis->OnDialogEvent(0x430E, -2), -2);
+  EXPECT_EQ(komis->OnDialogEvent(0x430F, 1), -2);
+  EXPECT_EQ(komis->OnDialogEvent(0xFFFF430E, 0x10001), -2);  // only the low 16 bits count
+  EXPECT_THAT(ListOpenings(), ElementsAre(0u, 1u, 0u, 1u));
+  for (const auto& call : host.CallsTo("HostSetDialogFlags")) {
+    EXPECT_EQ(call.args, (std::vector<uint32_t>{0, 0x8000, 1}));
+  }
+  EXPECT_EQ(host.CountCalls("HostSetDialogFlags"), 4);
+}
+
+TEST_F(KomisDialogEvent, TheClosingPhaseAndOtherEventsAreLeftAlone) {
+  EXPECT_EQ(komis->OnDialogEvent(0x430E, 2), 0);
+  EXPECT_EQ(komis->OnDialogEvent(0x5001, 1), 0);
+  EXPECT_EQ(komis->OnDialogEvent(0x430E, 0x20002), 0);
+  EXPECT_THAT(ListOpenings(), IsEmpty());
+}
+
+}  // namespace

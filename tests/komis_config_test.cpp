@@ -33,11 +33,7 @@ class KomisConfig : public kwtest::ModuleCodeTest {
     ModuleCodeTest::TearDown();
   }
   std::vector<int16_t> Flags() const { return {komis->warehouseFlags, komis->warehouseFlags + 101}; }
-  std::vector<std::string> Warnings() const {
-    std::vector<std::string> texts;
-    for (const auto& box : messages.Shown()) texts.push_back(box.text);
-    return texts;
-  }
+  std::vector<std::string> Warnings() const { return kwtest::BoxTexts(messages); }
   void FlagAll(int16_t value) {
     for (int16_t& flag : komis->warehouseFlags) flag = value;
   }

@@ -25,11 +25,7 @@ class Komis : public kwtest::ModuleCodeTest {
     ModuleCodeTest::TearDown();
   }
   std::vector<int16_t> Flags() const { return {komis->warehouseFlags, komis->warehouseFlags + 101}; }
-  std::vector<std::string> Warnings() const {
-    std::vector<std::string> texts;
-    for (const auto& box : messages.Shown()) texts.push_back(box.text);
-    return texts;
-  }
+  std::vector<std::string> Warnings() const { return kwtest::BoxTexts(messages); }
 
   hostsim::SimDialogBase& dialogBase = host.Use<hostsim::SimDialogBase>();
   hostsim::SimTables& tables = host.Use<hostsim::SimTables>();

@@ -9,6 +9,7 @@
 
 #include "guarded_memory.h"
 #include "host.h"
+#include "sim_messages.h"
 #include "text_codec.h"
 #include "windows_boxes.h"
 
@@ -17,6 +18,13 @@ namespace kwtest {
 inline std::string Mazovia(const std::string& utf8) { return hostsim::Utf8ToMazovia(utf8); }
 inline std::string Windows1250(const std::string& utf8) {
   return hostsim::MazoviaToWindows1250(hostsim::Utf8ToMazovia(utf8));
+}
+
+// The texts of the host's message boxes shown so far, in order.
+inline std::vector<std::string> BoxTexts(const hostsim::SimMessages& messages) {
+  std::vector<std::string> texts;
+  for (const hostsim::HostBox& box : messages.Shown()) texts.push_back(box.text);
+  return texts;
 }
 
 class HostTest : public ::testing::Test {

@@ -41,6 +41,7 @@ SimTables::SimTables(Host& host) : host_(host) {
     keyBuffer[1] = call.Int(3);
     return 0;
   });
+  // HostCursorOpen(cursor, table, key number, key buffer, 0, 0)
   host.On("HostCursorOpen", [this](HostCall& call) -> uint32_t {
     const void* cursor = call.Ptr<void>(0);
     Table* table = TableOf(call.Ptr<HostTable>(1));
@@ -49,13 +50,9 @@ SimTables::SimTables(Host& host) : host_(host) {
       return 0;
     }
     if (cursors_.count(cursor)) host_.ReportFault("HostCursorOpen on a cursor that is open");
-    const int key = call.Int(2);
+    const KeyRef key(call.Int(2), call.Ptr<int32_t>(3)[1]);
     if (!table->keys.count(key)) return 0;
-    int number = 0;
-    for (const auto& [n, t] : tables_) {
-      if (&t == table) number = n;
-    }
-    cursors_[cursor] = {number, key, 0};
+    cursors_.insert({cursor, Cursor{NumberOf(call.Ptr<HostTable>(1)), key, 0}});
     std::memcpy(call.Ptr<void>(0), &kCursorMark, sizeof kCursorMark);
     return 1;
   });
@@ -76,10 +73,91 @@ SimTables::SimTables(Host& host) : host_(host) {
     cursors_.erase(call.Ptr<void>(0));
     return 0;
   });
+
+  // HostSelectRecords(key number, key buffer, table, &count): the records the key reaches.
+  host.On("HostSelectRecords", [this](HostCall& call) -> uint32_t {
+    Table* table = TableOf(call.Ptr<HostTable>(2));
+    if (!table) {
+      host_.ReportFault("HostSelectRecords on an unknown table object");
+      return 0;
+    }
+    const KeyRef key(call.Int(0), call.Ptr<int32_t>(1)[1]);
+    if (std::count(failedSelections_.begin(), failedSelections_.end(), key.key)) return 0;
+    auto* selection = new SimSelection{NumberOf(table->object), {}};
+    if (table->keys.count(key)) selection->records = table->keys[key];
+    selections_.insert(selection);
+    *call.Ptr<int32_t>(3) = static_cast<int32_t>(selection->records.size());
+    return reinterpret_cast<uint32_t>(selection);
+  });
+  // HostReadSelected(entry numbers or null, position, table, 0, selection)
+  host.On("HostReadSelected", [this](HostCall& call) -> uint32_t {
+    Table* table = TableOf(call.Ptr<HostTable>(2));
+    if (!table) {
+      host_.ReportFault("HostReadSelected on an unknown table object");
+      return 0;
+    }
+    const int number = NumberOf(table->object);
+    for (const auto& [failedTable, position] : failedReads_) {
+      if (failedTable == number && position == call.Int(1)) return 0;
+    }
+    const int record = RecordAt(call, *table);
+    if (record < 0) return 0;
+    MakeCurrent(number, record);
+    return 1;
+  });
+  // HostWriteSelected(entry numbers or null, position, table, 0, selection): stores the current record.
+  host.On("HostWriteSelected", [this](HostCall& call) -> uint32_t {
+    Table* table = TableOf(call.Ptr<HostTable>(2));
+    if (!table) {
+      host_.ReportFault("HostWriteSelected on an unknown table object");
+      return 0;
+    }
+    const int record = RecordAt(call, *table);
+    if (record < 0) return 0;
+    table->records[record].assign(reinterpret_cast<const char*>(table->object->RecordBuffer),
+                                  table->object->RecordLength);
+    table->written.push_back(record);
+    return 1;
+  });
+  // HostFreeSelection(&selection)
+  host.On("HostFreeSelection", [this](HostCall& call) -> uint32_t {
+    auto** cell = call.Ptr<SimSelection*>(0);
+    if (!cell || !selections_.erase(*cell)) {
+      host_.ReportFault("HostFreeSelection of a selection the host did not give");
+      return 0;
+    }
+    delete *cell;
+    *cell = nullptr;
+    return 0;
+  });
+}
+
+int SimTables::NumberOf(const HostTable* object) const {
+  for (const auto& [number, table] : tables_) {
+    if (object && table.object == object) return number;
+  }
+  return -1;
+}
+
+int SimTables::RecordAt(const HostCall& call, const Table& table) {
+  const int* numbers = call.Ptr<const int>(0);
+  const int position = call.Int(1);
+  auto* selection = call.Ptr<SimSelection>(4);
+  int record = -1;
+  if (numbers) {
+    record = numbers[position] - 1;
+  } else if (selection && selections_.count(selection) && position >= 0 &&
+             position < static_cast<int>(selection->records.size())) {
+    record = selection->records[position];
+  } else {
+    host_.ReportFault(std::string(call.info->name) + " at a position outside its selection");
+  }
+  return record >= 0 && record < static_cast<int>(table.records.size()) ? record : -1;
 }
 
 SimTables::~SimTables() {
   for (auto& [number, table] : tables_) Release(table);
+  for (SimSelection* selection : selections_) delete selection;
 }
 
 void SimTables::Release(Table& table) {
@@ -125,12 +203,12 @@ SimTables::Table* SimTables::TableOf(const HostTable* object) {
   return nullptr;
 }
 
-int SimTables::AddRecord(int number, std::string bytes, const std::vector<int>& keys) {
+int SimTables::AddRecord(int number, std::string bytes, const std::vector<KeyRef>& keys) {
   Table& table = tables_.at(number);
   bytes.resize(table.object->RecordLength, '\0');
   table.records.push_back(std::move(bytes));
   const int index = static_cast<int>(table.records.size()) - 1;
-  for (const int key : keys) table.keys[key].push_back(index);
+  for (const KeyRef& key : keys) table.keys[key].push_back(index);
   return index;
 }
 
@@ -141,7 +219,7 @@ void SimTables::MakeCurrent(int number, int index) {
   std::memcpy(table.object->RecordBuffer, table.records.at(index).data(), table.object->RecordLength);
 }
 
-int SimTables::AddContractor(const std::string& symbol, const std::vector<int>& keys) {
+int SimTables::AddContractor(const std::string& symbol, const std::vector<KeyRef>& keys) {
   kw::ContractorRecord record{};
   const std::string mazovia = Utf8ToMazovia(symbol);
   std::memcpy(record.ContrSymbol, mazovia.data(), std::min(mazovia.size(), sizeof record.ContrSymbol - 1));

@@ -60,6 +60,11 @@ class SimTables : public HostComponent {
   // HostReadSelected answers 0 at this position of any selection of the table.
   void FailReadAt(int number, int position) { failedReads_.push_back({number, position}); }
   int LiveSelections() const { return static_cast<int>(selections_.size()); }
+  // What a selection handed to the module stands for; null when the host did not give it or has freed it.
+  const SimSelection* SelectionOf(const HostSelection* selection) const {
+    auto* given = reinterpret_cast<SimSelection*>(const_cast<HostSelection*>(selection));
+    return selections_.count(given) ? given : nullptr;
+  }
   // Record indices written back by HostWriteSelected, in order.
   const std::vector<int>& WrittenRecords(int number) { return tables_.at(number).written; }
 

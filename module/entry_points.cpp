@@ -3,9 +3,10 @@
 
 #include "compatibility.h"
 #include "module_state.h"
+#include "registration.h"
 
 extern "C" int __stdcall ModuleInstall(HostModuleCallbackFn* callback, char* description) {
-  if (!callback) return 0;  // uninstallation: nothing is registered with the host yet
+  if (!callback) return kw::UninstallFromHost();
   kw::HostModuleCallback = callback;
   if (description) CopyMemory(description, kw::ModuleDescription.data(), sizeof kw::ModuleDescription);
   return kw::CheckHostCompatibility();
@@ -16,5 +17,5 @@ extern "C" int __stdcall ModuleRegister(int flag) {
     kw::DiagnoseNotActive();
     return 0;
   }
-  return -1;  // registration with the host comes with the module's commands and hooks
+  return kw::RegisterWithHost();
 }

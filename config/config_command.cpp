@@ -1,0 +1,44 @@
+#include "config_command.h"
+
+#include "host_interface.h"
+#include "komis.h"
+#include "mazovia.h"
+
+namespace kw {
+
+constinit const HostCommand CommandRecord = {
+    0, 0x41CB, MZ("Konfiguracja spr.obcej"), kConfigCommandId, 0, &ConfigureForeignSale, {},
+};
+
+namespace {
+
+constexpr uint16_t kModeBit = 0x8000;
+// The host's access check before the configuration is touched.
+int AccessGranted() { return HostCheckAccess(1, 5, 1); }
+
+}  // namespace
+
+int ConfigureForeignSale() {
+  const bool raisedModeBit = (HostGetModeFlags() & kModeBit) == 0;
+  if (raisedModeBit) HostSetModeFlags(kModeBit, 1);
+  if (AccessGranted()) {
+    // Picked inside a document dialog, the command borrows CurrentKomis and
+    // gives the dialog's object back, so that the documents accepted after it
+    // are still marked.
+    CSprKomis* const dialogKomis = CurrentKomis;
+    CSprKomis* komis = CreateKomis();
+    CurrentKomis = komis;
+    if (komis) {
+      if (AccessGranted()) {
+        komis->Initial();
+        komis->RunDialog();
+      }
+      DestroyKomis(komis);
+    }
+    CurrentKomis = dialogKomis;
+  }
+  if (raisedModeBit) HostSetModeFlags(kModeBit, 0);
+  return 0;
+}
+
+}  // namespace kw

@@ -1,0 +1,80 @@
+#include "conversion_hook.h"
+
+#include <cstdint>
+
+#include "host_records.h"
+#include "komis.h"
+
+namespace kw {
+
+DocumentEventHandler** EventHook815 = nullptr;
+
+namespace {
+
+constexpr int16_t kPhaseOpen = -2;
+constexpr int16_t kPhaseClose = 2;
+
+// Dialog commands on which the host has the kind of the document in hand.
+bool CarriesDocumentKind(uint16_t code) {
+  switch (code) {
+    case 0x4151:  // 16721
+    case 0x5001:  // 20481, OK
+    case 0x5002:  // 20482, cancel
+    case 0x3D00:  // 15616
+      return true;
+  }
+  return false;
+}
+
+// The object this handler created for the dialog now open, or null. This
+// handler ends only that one: an object that the configuration command
+// created belongs to the command, which destroys it itself when its own
+// dialog returns.
+CSprKomis* DialogKomis = nullptr;
+
+DocumentEventHandler* PreviousHandler() { return EventHook815 ? *EventHook815 : nullptr; }
+
+}  // namespace
+
+}  // namespace kw
+
+extern "C" int __stdcall ConversionHook(int code, int phase) {
+  using namespace kw;
+  const uint16_t event = static_cast<uint16_t>(code);
+  const int16_t when = static_cast<int16_t>(phase);
+
+  if (when == kPhaseOpen) {
+    // A dialog whose end never came left its object behind: end it before the
+    // next one takes its place, so that its base part and the host's state
+    // cells are not left dangling.
+    if (DialogKomis) DestroyKomis(DialogKomis);
+    DialogKomis = CreateKomis();
+    CurrentKomis = DialogKomis;
+  }
+
+  if (CarriesDocumentKind(event) && CurrentKomis) {
+    if (uint8_t* context = HostCurrentContext()) {
+      CurrentKomis->docKind = reinterpret_cast<const OperationContext*>(context)->CtxDocKind;
+    }
+  }
+
+  // The previous handler gets the event as the host raised it.
+  DocumentEventHandler* previous = PreviousHandler();
+  if (when == kPhaseClose) {
+    // The previous handler ends its part of the dialog first; its 16-bit
+    // answer keeps its sign, so that -1 and -2 stay what they are.
+    const int result = previous ? static_cast<int16_t>(previous(code, kPhaseClose)) : 0;
+    if (DialogKomis && DialogKomis == CurrentKomis) {
+      DialogKomis->ConvertDocuments();
+      DestroyKomis(DialogKomis);
+      CurrentKomis = nullptr;
+    } else if (DialogKomis) {
+      // The configuration command took CurrentKomis over meanwhile; this
+      // handler's object is still its own to end.
+      DestroyKomis(DialogKomis);
+    }
+    DialogKomis = nullptr;
+    return result;
+  }
+  return previous ? previous(code, phase) : 0;
+}

@@ -1,0 +1,140 @@
+// The conversion of the sales documents that the reassignment hook marked: at
+// the end of the host's document dialog each one gets its number back, the
+// flag 0x400, the terms of the contractor TMO and, when those terms ask for
+// it, cleared settlement amounts; the host re-processes its item lines and the
+// document is stored.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "contractor_lookup.h"
+#include "format_text.h"
+#include "host_records.h"
+#include "komis.h"
+#include "mazovia.h"
+#include "warnings.h"
+
+namespace kw {
+
+#pragma pack(push, 1)
+
+// What HostProcessItemSet is told about the pass over a document's items.
+struct ItemPassParams {
+  uint8_t hostArea0[38];
+  uint32_t hostValue38;  // 38: 0xFFFFFFFF on every pass the module asks for
+  uint8_t hostArea42[2];
+};
+static_assert(offsetof(ItemPassParams, hostValue38) == 38);
+static_assert(sizeof(ItemPassParams) == 44);
+
+#pragma pack(pop)
+
+namespace {
+
+constexpr const char* kTmoSymbol = "TMO";
+constexpr int kTmoSymbolLength = 3;
+constexpr int kWaitBoxStyle = 512;
+constexpr int kDocumentKey = 24;
+constexpr int kItemKey = 68;
+constexpr int kMostItemRecords = 5000;
+constexpr int kItemPassFlags = 0x4100;
+constexpr uint16_t kConvertedFlag = 0x400;
+constexpr uint16_t kTermsClearSettlement = 0x7E00;  // bits 9..14
+constexpr int kDocNumberSize = 16;
+
+// The host's in-memory item set, handed from document to document as the
+// host leaves it.
+struct ItemSet {
+  void* records = nullptr;
+  int aux = 0;
+};
+
+// A document as the reassignment hook leaves it: the note, the number "."
+// and a pending conversion.
+bool IsMarked(DocRecord* document) {
+  return HostCompareText(document->DocNote, MZ("Wtyczka Kalwestrowka")) == 0 &&
+         HostCompareText(document->DocNumber, ".") == 0 && document->ConversionPending != 0;
+}
+
+void ConvertRecord(DocRecord* document, uint16_t termsWord, uint16_t termsAux) {
+  document->DocFlags = static_cast<uint16_t>(document->DocFlags | kConvertedFlag);
+  document->ConversionPending = 0;
+  document->TermsAux = termsAux;
+  document->TermsWord = termsWord;
+  if (document->TermsWord & kTermsClearSettlement) {
+    document->SplitAmount[3] = 0.0;
+    document->SplitAmount[2] = 0.0;
+    document->SplitAmount[1] = 0.0;
+    document->SplitAmount[0] = 0.0;
+    document->SettledAmount = 0.0;
+    const double gross = document->TotalAmount + document->AddAmount;
+    document->BalanceAmount = gross - document->DeductAmount;
+  }
+  HostCopyText(document->DocNumber, document->DocAltNumber, kDocNumberSize);
+}
+
+// Lets the host re-process the items of the document in docRecord; false when
+// the host cannot select them.
+bool ReprocessItems(HostTable* itemTable, uint8_t* docRecord, ItemSet& items) {
+  alignas(4) char keyBuffer[kKeyBufferSize] = {};
+  HostMakeKey(kItemKey, itemTable, keyBuffer, AsDocument(docRecord)->DocLinkId);
+  int count = 0;
+  HostSelection* selection = HostSelectRecords(kItemKey, keyBuffer, itemTable, &count);
+  if (!selection) return false;
+  HostLoadSelection(&items.records, &items.aux, &count, kMostItemRecords, itemTable, selection);
+  ItemPassParams params = {};
+  params.hostValue38 = 0xFFFFFFFFu;
+  HostProcessItemSet(kItemKey, itemTable, items.records, &count, selection, kItemPassFlags, 0, 1, &params, 0, 0, 0);
+  HostSyncDocumentItems(items.records, count, docRecord, 0, 0);
+  HostStoreSelection(&items.records, &items.aux, &count, kMostItemRecords, itemTable, selection);
+  HostFreeSelection(&selection);
+  return true;
+}
+
+}  // namespace
+
+int CSprKomis::ConvertDocuments() {
+  if (Initial() != 0) return 1;
+  if (WyszukajKontrPoSymbolu(kTmoSymbol, kTmoSymbolLength) != 0) {
+    char text[128];
+    FormatText(text, MZ("Nie znaleziono kontrahenta: %s"), kTmoSymbol);
+    WarnAndLog(text);
+    return 1;
+  }
+  HostMessageBox(MZ("Czekaj"), MZ("Trwa zamiana dokumentów - wtyczka Kalwestrowka..."), kWaitBoxStyle);
+  const ContractorRecord* tmo = AsContractor(contractorRecord);
+  const uint16_t termsWord = tmo->ContrTermsWord;
+  const uint16_t termsAux = tmo->ContrTermsAux;
+
+  alignas(4) char keyBuffer[kKeyBufferSize] = {};
+  HostMakeKey(kDocumentKey, docTable, keyBuffer, 0);
+  int count = 0;
+  HostSelection* documents = HostSelectRecords(kDocumentKey, keyBuffer, docTable, &count);
+  if (!documents) {
+    HostCloseWaitBox();
+    return 1;
+  }
+
+  ItemSet items;
+  for (int position = 0; position < count; ++position) {
+    if (!HostReadSelected(nullptr, position, docTable, 0, documents)) continue;
+    DocRecord* document = AsDocument(docRecord);
+    if (!IsMarked(document)) continue;
+    // The document as read, for the host's record buffer should its items
+    // not be reachable: a record converted only by half must not stay there.
+    uint8_t asRead[kDocRecordLength];
+    std::memcpy(asRead, docRecord, sizeof asRead);
+    ConvertRecord(document, termsWord, termsAux);
+    if (!ReprocessItems(itemTable, docRecord, items)) {
+      std::memcpy(docRecord, asRead, sizeof asRead);
+      break;  // this document and every later one stay marked for the next run
+    }
+    HostWriteSelected(nullptr, position, docTable, 0, documents);
+  }
+
+  HostFreeSelection(&documents);
+  HostCloseWaitBox();
+  return 0;
+}
+
+}  // namespace kw

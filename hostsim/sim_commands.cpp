@@ -1,0 +1,112 @@
+#include "sim_commands.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "call_checked.h"
+#include "guarded_memory.h"
+
+namespace hostsim {
+
+namespace {
+
+std::vector<HostEventCall> ownCalls;
+int ownAnswer = 0;
+
+template <int Event>
+int __stdcall OwnHandler(int code, int phase) {
+  ownCalls.push_back({Event, code, phase});
+  return ownAnswer;
+}
+
+constexpr int kCommandRecordSize = 24;
+
+}  // namespace
+
+const std::vector<HostEventCall>& SimCommands::OwnHandlerCalls() { return ownCalls; }
+void SimCommands::SetOwnHandlerAnswer(int answer) { ownAnswer = answer; }
+
+SimCommands::SimCommands(Host& host) : host_(host) {
+  ownCalls.clear();
+  ownAnswer = 0;
+  ownHandlers_[815] = reinterpret_cast<const void*>(&OwnHandler<815>);
+  ownHandlers_[1664] = reinterpret_cast<const void*>(&OwnHandler<1664>);
+
+  host.On("HostRegisterCommand", [this](HostCall& call) -> uint32_t {
+    const auto* record = call.Ptr<const unsigned char>(0);
+    RegisteredCommand command;
+    command.record.assign(reinterpret_cast<const char*>(record), kCommandRecordSize);
+    const char* menuText;
+    std::memcpy(&menuText, record + 4, sizeof menuText);
+    command.menuText = menuText ? menuText : "";
+    std::memcpy(&command.id, record + 8, sizeof command.id);
+    std::memcpy(&command.handler, record + 12, sizeof command.handler);
+    commands_.push_back(command);
+    return 0;
+  });
+  host.On("HostUnregisterCommand", [this](HostCall& call) -> uint32_t {
+    const auto before = commands_.size();
+    std::erase_if(commands_, [&](const RegisteredCommand& c) { return c.id == call.Arg(0); });
+    return commands_.size() < before ? 0 : 1;
+  });
+  // HostRegisterEventHook(event, handler): the cell holding the handler it replaces, or null.
+  host.On("HostRegisterEventHook", [this](HostCall& call) -> uint32_t {
+    const int event = call.Int(0);
+    std::vector<Hook>& chain = hooks_[event];
+    const void* previous = chain.empty() ? (ownHandlers_.count(event) ? ownHandlers_[event] : nullptr)
+                                         : chain.back().handler;
+    const void** cell = nullptr;
+    if (previous) {
+      cell = NewGuarded<const void*>();
+      *cell = previous;
+    }
+    chain.push_back({call.Ptr<const void>(1), cell});
+    return reinterpret_cast<uint32_t>(cell);
+  });
+  host.On("HostUnregisterEventHook", [this](HostCall& call) -> uint32_t {
+    std::vector<Hook>& chain = hooks_[call.Int(0)];
+    if (chain.empty()) {
+      host_.ReportFault("HostUnregisterEventHook of an event without a hook");
+      return 1;
+    }
+    ReleaseGuarded(chain.back().previousCell);
+    chain.pop_back();
+    return 0;
+  });
+}
+
+SimCommands::~SimCommands() {
+  for (auto& [event, chain] : hooks_) {
+    for (Hook& hook : chain) ReleaseGuarded(hook.previousCell);
+  }
+}
+
+int SimCommands::Pick(uint16_t id) {
+  for (const RegisteredCommand& command : commands_) {
+    if (command.id == id) {
+      return static_cast<int>(CallModule("command handler", command.handler, Convention::Cdecl, {}));
+    }
+  }
+  host_.ReportFault("the user picked a command nobody registered: " + std::to_string(id));
+  return 0;
+}
+
+int SimCommands::Raise(int event, int code, int phase) {
+  const std::vector<Hook>& chain = hooks_[event];
+  const void* handler = !chain.empty() ? chain.back().handler
+                                       : (ownHandlers_.count(event) ? ownHandlers_[event] : nullptr);
+  if (!handler) return 0;
+  return static_cast<int>(CallModule("handler of event " + std::to_string(event), handler, Convention::Std,
+                                     {static_cast<uint32_t>(code), static_cast<uint32_t>(phase)}));
+}
+
+std::vector<const void*> SimCommands::Hooks(int event) const {
+  std::vector<const void*> handlers;
+  auto found = hooks_.find(event);
+  if (found != hooks_.end()) {
+    for (const Hook& hook : found->second) handlers.push_back(hook.handler);
+  }
+  return handlers;
+}
+
+}  // namespace hostsim

@@ -1,0 +1,64 @@
+// The host's side of the configuration dialog: the mode word and access check
+// around the command, the callback thunk, the dialog runner that delivers the
+// dialog's events to the module's object, and the warehouse list in which the
+// simulated user marks warehouses.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "host.h"
+
+namespace hostsim {
+
+struct DialogStep {
+  int code;
+  int phase;
+};
+
+struct DialogRun {
+  std::string description;  // the bytes of the dialog description, as long as its header says
+  int dialogNumber;
+  std::vector<int16_t> flagsBefore;
+  std::vector<int> eventAnswers;  // what the module's handler answered, step by step
+};
+
+class SimConfigDialog : public HostComponent {
+ public:
+  explicit SimConfigDialog(Host& host);
+
+  uint16_t& ModeWord() { return modeWord_; }
+  // HostCheckAccess answers these, then 1.
+  void AnswerAccess(std::initializer_list<int> answers) { access_.insert(access_.end(), answers); }
+
+  // What the user does in the next dialog after it opened: events delivered
+  // with their phases, then the dialog ends with endCode.
+  void Script(std::vector<DialogStep> steps, uint16_t endCode) {
+    steps_ = std::move(steps);
+    endCode_ = endCode;
+  }
+  // The warehouses the user marks (value) or unmarks (0) the next time the list opens.
+  void MarkInList(std::map<int, int16_t> changes) { listEdits_.push_back(std::move(changes)); }
+
+  const std::vector<DialogRun>& Runs() const { return runs_; }
+  // The fourth argument of each opening of the warehouse list.
+  const std::vector<int>& ListOpenings() const { return listOpenings_; }
+  int LiveThunks() const { return static_cast<int>(thunks_.size()); }
+
+ private:
+  Host& host_;
+  uint16_t modeWord_ = 0;
+  std::deque<int> access_;
+  std::vector<DialogStep> steps_;
+  uint16_t endCode_ = 0x5002;
+  std::deque<std::map<int, int16_t>> listEdits_;
+  std::vector<DialogRun> runs_;
+  std::vector<int> listOpenings_;
+  std::set<const void*> thunks_;
+};
+
+}  // namespace hostsim

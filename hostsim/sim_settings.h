@@ -1,0 +1,35 @@
+// The host's settings store, its stock dialog 1668, and the errors modules
+// report to it.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host.h"
+
+namespace hostsim {
+
+class SimSettings : public HostComponent {
+ public:
+  explicit SimSettings(Host& host);
+
+  void Set(const std::string& section, const std::string& key, const std::string& value) {
+    values_[section + "|" + key] = value;
+  }
+  std::optional<std::string> Get(const std::string& section, const std::string& key) const;
+
+  // The value the user leaves in the stock dialog's cell (unchanged when not given).
+  void AnswerStockDialog(int value) { stockAnswer_ = value; }
+  const std::vector<std::string>& StockDialogTexts() const { return stockTexts_; }
+  const std::vector<std::string>& ReportedErrors() const { return errors_; }
+
+ private:
+  std::map<std::string, std::string> values_;
+  std::optional<int> stockAnswer_;
+  std::vector<std::string> stockTexts_;
+  std::vector<std::string> errors_;
+};
+
+}  // namespace hostsim

@@ -1,0 +1,80 @@
+#include "jpk_cleanup.h"
+
+#include <cstdarg>
+
+#include "host_records.h"
+#include "mazovia.h"
+
+namespace kw {
+
+namespace {
+
+constexpr int kMessageStyle = 1;
+
+// The entry in the register's buffer belongs to the contractor in the
+// contractor's buffer: the number first, the texts only when it agrees.
+bool BelongsTo(const JpkRecord* entry, const ContractorRecord* contractor) {
+  return entry->JpkContrNumber == contractor->ContrNumber &&
+         HostCompareText(entry->JpkContrText1, contractor->ContrText1) == 0 &&
+         HostCompareText(entry->JpkContrText2, contractor->ContrText2) == 0;
+}
+
+}  // namespace
+
+int ShowMessageFmt(const char* title, const char* format, int style, ...) {
+  va_list args;
+  va_start(args, style);
+  const int answer = HostMessageBoxFmtV(0, title, format, style, args);
+  va_end(args);
+  return answer;
+}
+
+int UsunKalwestrowkaZ_JPK(HostSelection* selection, void* view, int* entryCount, int* recordNumbers,
+                          HostTable* jpkTableArg) {
+  HostTable* jpkTable = HostGetTable(kJpkTable);
+  HostTable* contractorTable = HostGetTable(kContractorTable);
+  if (!jpkTable || !contractorTable) {
+    HostMessageBox("Uwaga", MZ("Błąd operacji dyskowej-UsunKalwestrowkaZ_JPK!\nOperacja niekompletna!"),
+                   kMessageStyle);
+    return 1;
+  }
+  HostPrepareTable(jpkTable, kPrepareForReading);
+  HostPrepareTable(contractorTable, kPrepareForReading);
+  const ContractorRecord* tmo = AsContractor(contractorTable->RecordBuffer);
+  const JpkRecord* entry = AsJpkEntry(jpkTable->RecordBuffer);
+
+  // A host that hands over no count or no array has no entries to offer.
+  const auto count = [&] { return entryCount && recordNumbers ? *entryCount : 0; };
+
+  HostBeginSelectionUpdate(jpkTableArg, selection);
+  bool readAll = true;
+  for (int position = 0; position < count(); ++position) {
+    if (HostReadSelected(recordNumbers, position, jpkTableArg, 0, selection) == 0) {
+      readAll = false;
+      break;
+    }
+    if (!BelongsTo(entry, tmo)) continue;
+    HostPrepareDelete(jpkTableArg, 0, -1, 0);
+    const int before = count();
+    if (HostDeleteSelected(recordNumbers, recordNumbers[position] - 1, jpkTableArg, entryCount, selection, view,
+                           0) != 0) {
+      // The entry that followed now stands here. A host that reports the
+      // deletion without shortening the list would keep the pass on this
+      // entry for ever: it then goes on with the next one.
+      if (count() < before) --position;
+    } else {
+      ShowMessageFmt("Uwaga", MZ("Nie mogę usunąć rekordu - nr dok: %s!"), kMessageStyle, entry->JpkDocNumber);
+    }
+  }
+  // The list is refreshed after every pass that read it to the end, also when
+  // the last deletion failed: the deletions before it must be shown.
+  if (readAll) {
+    const int remaining = count();
+    const int refreshArg = HostGetRefreshArg();
+    HostRefreshList(recordNumbers, remaining, view, 0, refreshArg);
+  }
+  HostEndSelectionUpdate(jpkTableArg, selection);
+  return 1;
+}
+
+}  // namespace kw

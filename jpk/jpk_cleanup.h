@@ -1,0 +1,21 @@
+// Deleting the register entries of the contractor TMO from the list that the
+// host hands to the Ewid_JPK table handler, and the module's formatted box.
+#pragma once
+
+#include "host_interface.h"
+
+namespace kw {
+
+// Deletes from the host's list every entry whose contractor number and two
+// contractor texts equal those of the current record of table 35 (TMO, left
+// there by WyszukajKontrPoSymbolu). `entryCount` is lowered by the host on each
+// deletion; `recordNumbers` holds the host's entry numbers counted from 1.
+// Always 1; failures are shown where they happen.
+int UsunKalwestrowkaZ_JPK(HostSelection* selection, void* view, int* entryCount, int* recordNumbers,
+                          HostTable* jpkTableArg);
+
+// A host message box with a formatted text; not written to the module log.
+// Answers what the host answers.
+int ShowMessageFmt(const char* title, const char* format, int style, ...);
+
+}  // namespace kw

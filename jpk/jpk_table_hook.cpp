@@ -1,0 +1,83 @@
+#include "jpk_table_hook.h"
+
+#include "contractor_lookup.h"
+#include "jpk_cleanup.h"
+#include "mazovia.h"
+
+namespace kw {
+
+HostTable* JpkTable = nullptr;
+TableEventHandler* PrevJpkHandler = nullptr;
+TableSizeCheck JpkSizeCheck = {};
+
+namespace {
+
+constexpr int kWaitBoxStyle = 512;
+constexpr int kMessageStyle = 1;
+constexpr int kTmoSymbolLength = 3;
+constexpr int kCleanupDoneSignal = -5;
+
+bool OnMismatchList(const TableSizeCheck* check) {
+  for (const TableSizeCheck* c = SizeMismatchList; c; c = c->NextCheck) {
+    if (c == check) return true;
+  }
+  return false;
+}
+
+// Finds TMO, deletes its register entries under the wait box and tells the
+// host that the list changed.
+void RemoveTmoEntries(int* entryCount, HostTable* jpkTableArg, int** recordNumbersRef, HostSelection* selection,
+                      void* view, int16_t* handled) {
+  if (WyszukajKontrPoSymbolu("TMO", kTmoSymbolLength) != 0) {
+    ShowMessageFmt("Uwaga", MZ("Nie znaleziono kontrahenta: %s"), kMessageStyle, "TMO");
+    return;
+  }
+  HostMessageBox("Czekaj", MZ("Trwa usuwanie dokumentów TMO - wtyczka Kalwestrowka..."), kWaitBoxStyle);
+  UsunKalwestrowkaZ_JPK(selection, view, entryCount, recordNumbersRef ? *recordNumbersRef : nullptr, jpkTableArg);
+  HostCloseWaitBox();
+  HostRefreshDisplay();
+  if (handled) *handled = 1;
+  if (uint16_t* signal = HostGetSignalWordPtr()) *signal = 0;
+  HostPostSignal(kCleanupDoneSignal);
+}
+
+}  // namespace
+
+int SetJpkTableHook(int install) {
+  if (!install) {
+    if (JpkTable) {
+      JpkTable->EventHandler = PrevJpkHandler;
+      JpkTable = nullptr;
+    }
+    return 0;
+  }
+  if (JpkTable) return 0;
+  HostTable* table = HostGetTable(kJpkTable);
+  if (table && table->RecordLength == kJpkRecordLength) {
+    PrevJpkHandler = table->EventHandler;
+    table->EventHandler = &OnJpkTableEvent;
+    JpkTable = table;
+    return 0;
+  }
+  JpkSizeCheck.ExpectedSize = kJpkRecordLength;
+  JpkSizeCheck.HostSize = table ? table->RecordLength : 0;
+  JpkSizeCheck.TableName = "Ewid_JPK";
+  // Already on the list after an earlier failure: its link holds the records
+  // appended since, which must stay on the list.
+  if (!OnMismatchList(&JpkSizeCheck)) JpkSizeCheck.NextCheck = nullptr;
+  return AppendSizeMismatch(&JpkSizeCheck);
+}
+
+}  // namespace kw
+
+extern "C" int __stdcall OnJpkTableEvent(int eventCode, int a2, int* entryCount, int a4, int a5,
+                                         HostTable* jpkTableArg, int** recordNumbersRef, HostSelection* selection,
+                                         void* view, int a10, int16_t* handled) {
+  if (eventCode == kw::kJpkCleanupEvent) {
+    kw::RemoveTmoEntries(entryCount, jpkTableArg, recordNumbersRef, selection, view, handled);
+  }
+  // An empty slot at installation: the host had no handler of its own to call.
+  if (!kw::PrevJpkHandler) return 0;
+  return kw::PrevJpkHandler(eventCode, a2, entryCount, a4, a5, jpkTableArg, recordNumbersRef, selection, view,
+                            a10, handled);
+}

@@ -1,0 +1,39 @@
+#include "registration.h"
+
+#include "config_command.h"
+#include "conversion_hook.h"
+#include "host_interface.h"
+#include "install_notice.h"
+#include "jpk_table_hook.h"
+#include "mazovia.h"
+#include "reassign_hook.h"
+
+namespace kw {
+
+namespace {
+constexpr int kReassignEvent = 1664;
+constexpr int kConversionEvent = 815;
+}  // namespace
+
+int RegisterWithHost() {
+  if (SetJpkTableHook(1) != 0) {
+    SetJpkTableHook(0);
+    HostReportError(MZ("Program wymaga nowszej wtyczki!"));
+    return -1;
+  }
+  HostRegisterCommand(&CommandRecord);
+  EventHook1664 = HostRegisterEventHook(kReassignEvent, &ReassignHook);
+  EventHook815 = HostRegisterEventHook(kConversionEvent, &ConversionHook);
+  ShowInstallNotice();
+  return 0;
+}
+
+int UninstallFromHost() {
+  SetJpkTableHook(0);
+  HostUnregisterCommand(CommandRecord.commandId);
+  if (EventHook1664) HostUnregisterEventHook(kReassignEvent);
+  if (EventHook815) HostUnregisterEventHook(kConversionEvent);
+  return 0;
+}
+
+}  // namespace kw

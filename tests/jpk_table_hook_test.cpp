@@ -1,0 +1,256 @@
+// The module's handler in the Ewid_JPK table object: installation and removal,
+// and event 231 with its wait box, the cleanup, the host's signals and the call
+// passed on to the handler that was there before.
+#include "jpk_fixture.h"
+
+using hostsim::SimJpkRegister;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+class JpkTableHook : public kwtest::JpkRegisterTest {
+ protected:
+  void TearDown() override {
+    kw::SetJpkTableHook(0);
+    JpkRegisterTest::TearDown();
+  }
+  TableEventHandler* Slot() const { return tables.Find(400)->EventHandler; }
+  std::vector<const kw::TableSizeCheck*> MismatchList() const {
+    std::vector<const kw::TableSizeCheck*> list;
+    for (const kw::TableSizeCheck* c = kw::SizeMismatchList; c && list.size() < 10; c = c->NextCheck) {
+      list.push_back(c);
+    }
+    return list;
+  }
+};
+
+TEST_F(JpkTableHook, InstallationPutsTheHandlerInFrontOfTheHostsOwnOnce) {
+  EXPECT_EQ(kw::SetJpkTableHook(1), 0);
+  EXPECT_EQ(Slot(), &OnJpkTableEvent);
+  EXPECT_EQ(kw::PrevJpkHandler, SimJpkRegister::PreviousHandler());
+  EXPECT_EQ(kw::JpkTable, tables.Find(400));
+
+  // A second installation changes nothing: the handler never calls itself.
+  EXPECT_EQ(kw::SetJpkTableHook(1), 0);
+  EXPECT_EQ(kw::PrevJpkHandler, SimJpkRegister::PreviousHandler());
+  EXPECT_EQ(jpk.RaiseEvent(7), SimJpkRegister::kPreviousResult);
+  EXPECT_EQ(jpk.PreviousCalls().size(), 1u);
+  EXPECT_THAT(MismatchList(), IsEmpty());
+}
+
+TEST_F(JpkTableHook, RemovalPutsTheHostsHandlerBackAndWithoutInstallationTouchesNothing) {
+  EXPECT_EQ(kw::SetJpkTableHook(0), 0);
+  EXPECT_EQ(Slot(), SimJpkRegister::PreviousHandler());
+
+  kw::SetJpkTableHook(1);
+  EXPECT_EQ(kw::SetJpkTableHook(0), 0);
+  EXPECT_EQ(Slot(), SimJpkRegister::PreviousHandler());
+  EXPECT_EQ(kw::JpkTable, nullptr);
+
+  // Installed again after the removal, with the host's handler behind it.
+  EXPECT_EQ(kw::SetJpkTableHook(1), 0);
+  EXPECT_EQ(Slot(), &OnJpkTableEvent);
+  EXPECT_EQ(kw::PrevJpkHandler, SimJpkRegister::PreviousHandler());
+}
+
+class JpkTableHookLength : public JpkTableHook, public ::testing::WithParamInterface<int> {};
+
+TEST_P(JpkTableHookLength, AnotherRecordLengthRefusesAndEntersTheMismatch) {
+  tables.Define(400, GetParam());
+  jpk.InstallPreviousHandler();
+
+  EXPECT_EQ(kw::SetJpkTableHook(1), -1);
+
+  EXPECT_EQ(Slot(), SimJpkRegister::PreviousHandler());
+  EXPECT_EQ(kw::JpkTable, nullptr);
+  ASSERT_THAT(MismatchList(), ElementsAre(&kw::JpkSizeCheck));
+  EXPECT_EQ(kw::JpkSizeCheck.ExpectedSize, 1170);
+  EXPECT_EQ(kw::JpkSizeCheck.HostSize, GetParam());
+  EXPECT_STREQ(kw::JpkSizeCheck.TableName, "Ewid_JPK");
+
+  // The removal that follows a refused installation leaves the slot alone.
+  EXPECT_EQ(kw::SetJpkTableHook(0), 0);
+  EXPECT_EQ(Slot(), SimJpkRegister::PreviousHandler());
+}
+
+INSTANTIATE_TEST_SUITE_P(OneByteOff, JpkTableHookLength, ::testing::Values(1169, 1171));
+
+TEST_F(JpkTableHook, WithoutTheRegisterTableTheMismatchReportSaysBrak) {
+  tables.Remove(400);
+  EXPECT_EQ(kw::SetJpkTableHook(1), -1);
+  EXPECT_EQ(kw::JpkTable, nullptr);
+  ASSERT_THAT(MismatchList(), ElementsAre(&kw::JpkSizeCheck));
+  EXPECT_EQ(kw::JpkSizeCheck.HostSize, 0);
+
+  char report[kw::kMessageBufferSize];
+  EXPECT_EQ(kw::BuildSizeMismatchReport(report), -1);
+  EXPECT_THAT(std::string(report), ::testing::HasSubstr("Ewid_JPK\tbrak\t1170\n"));
+}
+
+TEST_F(JpkTableHook, ARepeatedRefusalKeepsTheMismatchOnceAndEverythingAppendedBehindIt) {
+  tables.Define(400, 1169);
+  EXPECT_EQ(kw::SetJpkTableHook(1), -1);
+  EXPECT_EQ(kw::DeclareTableSizes(), 2);  // the declared Ewid_JPK record joins behind the handler's
+
+  EXPECT_EQ(kw::SetJpkTableHook(1), -1);
+
+  const auto list = MismatchList();
+  ASSERT_EQ(list.size(), 2u);
+  EXPECT_EQ(list[0], &kw::JpkSizeCheck);
+  EXPECT_STREQ(list[1]->TableName, "Ewid_JPK");
+  EXPECT_EQ(list[1]->HostSize, 1169);
+  EXPECT_EQ(kw::DeclareTableSizes(), 2);
+}
+
+TEST_F(JpkTableHook, OtherEventsGoStraightOnWithAllElevenArguments) {
+  MakeTmoCurrent();
+  const int tmo = AddTmoEntry("FV/1");
+  jpk.SetList({tmo});
+  kw::SetJpkTableHook(1);
+  host.ClearJournal();
+
+  for (const int event : {230, 232, 0}) {
+    SCOPED_TRACE(event);
+    const auto args = jpk.EventArgs(event);
+    EXPECT_EQ(jpk.RaiseEvent(args), SimJpkRegister::kPreviousResult);
+    ASSERT_FALSE(jpk.PreviousCalls().empty());
+    EXPECT_EQ(jpk.PreviousCalls().back().args, args);
+  }
+  EXPECT_EQ(jpk.PreviousCalls().size(), 3u);
+  EXPECT_THAT(host.Journal(), IsEmpty());
+  EXPECT_THAT(jpk.List(), ElementsAre(tmo));
+  EXPECT_EQ(jpk.Handled(), SimJpkRegister::kHandledAtStart);
+}
+
+TEST_F(JpkTableHook, Event231RemovesTmoUnderTheWaitBoxSignalsTheHostAndPassesOn) {
+  AddTmo();
+  const int other1 = AddOtherEntry("FV/1"), tmo = AddTmoEntry("FV/2"), other2 = AddOtherEntry("FV/3");
+  jpk.SetList({other1, tmo, other2});
+  kw::SetJpkTableHook(1);
+  const auto args = jpk.EventArgs(231);
+
+  EXPECT_EQ(jpk.RaiseEvent(args), SimJpkRegister::kPreviousResult);
+
+  ASSERT_EQ(messages.Shown().size(), 1u);
+  EXPECT_EQ(messages.Shown()[0].title, "Czekaj");
+  EXPECT_EQ(messages.Shown()[0].text, kwtest::Mazovia("Trwa usuwanie dokumentów TMO - wtyczka Kalwestrowka..."));
+  EXPECT_EQ(messages.Shown()[0].style, hostsim::kWaitBoxStyle);
+  EXPECT_EQ(messages.OpenWaitBoxes(), 0);
+  EXPECT_THAT(jpk.Deleted(), ElementsAre(tmo));
+  EXPECT_EQ(jpk.Handled(), 1);
+  EXPECT_EQ(jpk.SignalWord(), 0);
+  EXPECT_THAT(jpk.Signals(), ElementsAre(-5));
+  EXPECT_EQ(jpk.DisplayRefreshes(), 1);
+
+  // The wait box opens before the pass; after it the host is told, in this order.
+  EXPECT_THAT(CallsFrom("HostMessageBox"), ::testing::Contains("HostBeginSelectionUpdate"));
+  EXPECT_THAT(CallsFrom("HostCloseWaitBox"),
+              ElementsAre("HostCloseWaitBox", "HostRefreshDisplay", "HostGetSignalWordPtr", "HostPostSignal"));
+
+  // The host's own handler comes last, with the same eleven values and the list as it now is.
+  ASSERT_EQ(jpk.PreviousCalls().size(), 1u);
+  const auto& previous = jpk.PreviousCalls()[0];
+  EXPECT_EQ(previous.args, args);
+  EXPECT_EQ(previous.journalSize, host.Journal().size());
+  EXPECT_EQ(previous.count, 2);
+  EXPECT_THAT(previous.entries, ElementsAre(other1, other2));
+}
+
+TEST_F(JpkTableHook, Event231AfterACleanupCutShortStillSignalsTheHost) {
+  AddTmo();
+  const int tmo = AddTmoEntry("FV/1"), other1 = AddOtherEntry("FV/2"), other2 = AddOtherEntry("FV/3");
+  jpk.SetList({tmo, other1, other2});
+  tables.FailReadAt(400, 1);  // after the deletion, at other2
+  kw::SetJpkTableHook(1);
+
+  EXPECT_EQ(jpk.RaiseEvent(231), SimJpkRegister::kPreviousResult);
+
+  EXPECT_THAT(jpk.Deleted(), ElementsAre(tmo));
+  EXPECT_THAT(jpk.List(), ElementsAre(other1, other2));
+  EXPECT_THAT(jpk.Refreshes(), IsEmpty());
+  EXPECT_EQ(jpk.Handled(), 1);
+  EXPECT_EQ(jpk.SignalWord(), 0);
+  EXPECT_THAT(jpk.Signals(), ElementsAre(-5));
+  EXPECT_EQ(messages.OpenWaitBoxes(), 0);
+  EXPECT_EQ(jpk.PreviousCalls().size(), 1u);
+}
+
+TEST_F(JpkTableHook, Event231WithoutTmoWarnsTouchesNothingAndPassesOn) {
+  tables.AddContractor("ABC", {6, 198});
+  const int entry = AddTmoEntry("FV/1");
+  jpk.SetList({entry});
+  kw::SetJpkTableHook(1);
+  const auto args = jpk.EventArgs(231);
+
+  EXPECT_EQ(jpk.RaiseEvent(args), SimJpkRegister::kPreviousResult);
+
+  ASSERT_EQ(messages.Shown().size(), 1u);
+  EXPECT_EQ(messages.Shown()[0].function, "HostMessageBoxFmtV");
+  EXPECT_EQ(messages.Shown()[0].title, "Uwaga");
+  EXPECT_EQ(messages.Shown()[0].text, "Nie znaleziono kontrahenta: TMO");
+  EXPECT_EQ(messages.Shown()[0].style, 1);
+  EXPECT_EQ(host.CountCalls("HostAppendLog"), 0);
+  EXPECT_EQ(host.CountCalls("HostBeginSelectionUpdate"), 0);
+  EXPECT_THAT(jpk.List(), ElementsAre(entry));
+  EXPECT_EQ(jpk.Handled(), SimJpkRegister::kHandledAtStart);
+  EXPECT_EQ(jpk.SignalWord(), SimJpkRegister::kSignalWordAtStart);
+  EXPECT_THAT(jpk.Signals(), IsEmpty());
+  EXPECT_EQ(host.CountCalls("HostGetSignalWordPtr"), 0);
+  ASSERT_EQ(jpk.PreviousCalls().size(), 1u);
+  EXPECT_EQ(jpk.PreviousCalls()[0].args, args);
+}
+
+TEST_F(JpkTableHook, Event231WithoutTheContractorTableShowsBothBoxes) {
+  tables.Remove(35);
+  jpk.SetList({AddTmoEntry("FV/1")});
+  kw::SetJpkTableHook(1);
+
+  EXPECT_EQ(jpk.RaiseEvent(231), SimJpkRegister::kPreviousResult);
+
+  EXPECT_THAT(kwtest::BoxTexts(messages),
+              ElementsAre(kwtest::Mazovia("Błąd operacji dyskowej-WyszukajKontrPoSymbolu!\nOperacja niekompletna!"),
+                          "Nie znaleziono kontrahenta: TMO"));
+  EXPECT_EQ(jpk.Count(), 1);
+  EXPECT_EQ(jpk.PreviousCalls().size(), 1u);
+}
+
+TEST_F(JpkTableHook, Event231WithoutTheHostsCellsOrArrayWritesNothingThroughThem) {
+  AddTmo();
+  const int tmo = AddTmoEntry("FV/1");
+  jpk.SetList({tmo});
+  kw::SetJpkTableHook(1);
+  host.On("HostGetSignalWordPtr", [](hostsim::HostCall&) -> uint32_t { return 0; });
+  host.On("HostRefreshList", [](hostsim::HostCall&) -> uint32_t { return 0; });
+  auto args = jpk.EventArgs(231);
+  args[6] = 0;   // no array
+  args[10] = 0;  // no handled cell
+
+  EXPECT_EQ(jpk.RaiseEvent(args), SimJpkRegister::kPreviousResult);
+
+  EXPECT_EQ(host.CountCalls("HostReadSelected"), 0);
+  EXPECT_THAT(jpk.List(), ElementsAre(tmo));
+  EXPECT_THAT(jpk.Signals(), ElementsAre(-5));
+  ASSERT_EQ(jpk.PreviousCalls().size(), 1u);
+  EXPECT_EQ(jpk.PreviousCalls()[0].args, args);
+}
+
+TEST_F(JpkTableHook, AnEmptySlotAtInstallationIsNeverCalled) {
+  AddTmo();
+  const int tmo = AddTmoEntry("FV/1");
+  jpk.SetList({tmo});
+  tables.Find(400)->EventHandler = nullptr;
+
+  EXPECT_EQ(kw::SetJpkTableHook(1), 0);
+  EXPECT_EQ(kw::PrevJpkHandler, nullptr);
+
+  EXPECT_EQ(jpk.RaiseEvent(7), 0u);
+  EXPECT_EQ(jpk.RaiseEvent(231), 0u);
+  EXPECT_THAT(jpk.Deleted(), ElementsAre(tmo));
+  EXPECT_THAT(jpk.PreviousCalls(), IsEmpty());
+
+  kw::SetJpkTableHook(0);
+  EXPECT_EQ(Slot(), nullptr);
+}
+
+}  // namespace

@@ -193,6 +193,13 @@ kw::ItemLine& SimDocuments::AddItemLine(int warehouse, uint32_t refA, uint16_t r
   return *item;
 }
 
+void SimDocuments::ClearItemLines() {
+  for (uint8_t* line : lines_) ReleaseGuarded(line);
+  lines_.clear();
+  RebuildArray();
+  *countCell_ = 0;
+}
+
 void SimDocuments::RebuildArray() {
   ReleaseGuarded(array_);
   array_ = static_cast<uint8_t**>(AllocateGuarded(std::max<std::size_t>(lines_.size(), 1) * sizeof(uint8_t*)));

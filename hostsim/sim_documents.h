@@ -27,6 +27,8 @@ class SimDocuments : public HostComponent {
   // The document's item lines (HostItemArrayRef, HostItemCountRef): a new
   // zero-filled 515-byte line at the end, the count raised with it.
   kw::ItemLine& AddItemLine(int warehouse, uint32_t refA = 1, uint16_t refB = 0);
+  // A new document: no lines.
+  void ClearItemLines();
   // The host's count, which a test may set apart from the lines it holds.
   int32_t& ItemCount() { return *countCell_; }
   // The host's array holds a null pointer in place of this line.

@@ -1,0 +1,178 @@
+// The module as the host uses it: loaded, installed and registered through its
+// exports, then driven only through the command, the event hooks and the table
+// handler it registered, and finally uninstalled.
+#include <algorithm>
+#include <cstring>
+
+#include "example_shop.h"
+#include "plugin_module.h"
+#include "sim_commands.h"
+#include "sim_config_dialog.h"
+#include "sim_files.h"
+#include "sim_installation.h"
+#include "sim_jpk_register.h"
+#include "sim_settings.h"
+#include "sim_tables.h"
+#include "test_support.h"
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+class ForeignSaleStory : public kwtest::HostTest {
+ protected:
+  void SetUp() override {
+    HostTest::SetUp();
+    shop.AddContractors();
+    shop.AddRegisterEntries();
+    ASSERT_TRUE(module.Load());
+    ASSERT_EQ(module.Install(hostsim::SimInstallation::InstallCallback(), nullptr), 0);
+  }
+  void TearDown() override {
+    module.Unload();
+    HostTest::TearDown();
+  }
+  bool InModule(const void* address) const {
+    HMODULE owner = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       static_cast<LPCSTR>(address), &owner);
+    return owner && owner == module.handle();
+  }
+  std::vector<std::string> CallNames() const {
+    std::vector<std::string> names;
+    for (const auto& entry : host.Journal()) names.push_back(entry.name);
+    return names;
+  }
+
+  hostsim::ExampleShop shop{host};
+  hostsim::PluginModule module;
+  hostsim::SimCommands& commands = host.Use<hostsim::SimCommands>();
+  hostsim::SimTables& tables = host.Use<hostsim::SimTables>();
+  hostsim::SimJpkRegister& jpk = host.Use<hostsim::SimJpkRegister>();
+  hostsim::SimSettings& settings = host.Use<hostsim::SimSettings>();
+  hostsim::SimMessages& messages = host.Use<hostsim::SimMessages>();
+};
+
+TEST_F(ForeignSaleStory, RegistrationPlantsTheHandlerCommandAndHooksThenShowsTheNotice) {
+  host.ClearJournal();
+  EXPECT_EQ(module.Register(0), 0);
+
+  EXPECT_TRUE(InModule(reinterpret_cast<const void*>(tables.Find(400)->EventHandler)));
+  ASSERT_EQ(commands.Commands().size(), 1u);
+  EXPECT_EQ(commands.Commands()[0].id, 0x7939);
+  EXPECT_EQ(commands.Commands()[0].menuText, kwtest::Mazovia("Konfiguracja spr.obcej"));
+  EXPECT_TRUE(InModule(commands.Commands()[0].handler));
+  ASSERT_EQ(commands.Hooks(1664).size(), 1u);
+  ASSERT_EQ(commands.Hooks(815).size(), 1u);
+  EXPECT_TRUE(InModule(commands.Hooks(1664)[0]));
+  EXPECT_TRUE(InModule(commands.Hooks(815)[0]));
+  EXPECT_THAT(settings.StockDialogTexts(), ElementsAre(kwtest::Mazovia("Zainstalowano wtyczkę: Obsłuż sprzedaż obcą.")));
+  const std::vector<std::string> names = CallNames();
+  const auto at = [&](const char* name) { return std::find(names.begin(), names.end(), name) - names.begin(); };
+  EXPECT_LT(at("HostRegisterCommand"), at("HostRegisterEventHook"));
+  EXPECT_LT(at("HostRegisterEventHook"), at("HostRunStockDialog"));
+  EXPECT_EQ(host.CallsTo("HostRegisterEventHook")[0].args[0], 1664u);
+  EXPECT_EQ(host.CallsTo("HostRegisterEventHook")[1].args[0], 815u);
+}
+
+TEST_F(ForeignSaleStory, ARegisterWithOtherRecordLengthsRefusesRegistrationAndTheDiagnosisSaysWhy) {
+  tables.Define(400, 1171);
+  jpk.InstallPreviousHandler();
+  const auto hostHandler = tables.Find(400)->EventHandler;
+
+  EXPECT_EQ(module.Register(0), -1);
+
+  EXPECT_THAT(settings.ReportedErrors(), ElementsAre(kwtest::Mazovia("Program wymaga nowszej wtyczki!")));
+  EXPECT_EQ(tables.Find(400)->EventHandler, hostHandler);
+  EXPECT_THAT(commands.Commands(), IsEmpty());
+  EXPECT_THAT(commands.Hooks(815), IsEmpty());
+  EXPECT_THAT(settings.StockDialogTexts(), IsEmpty());
+
+  EXPECT_EQ(module.Register(1), 0);
+  ASSERT_EQ(messages.Shown().size(), 1u);
+  EXPECT_NE(messages.Shown()[0].text.find("Ewid_JPK\t1171\t1170"), std::string::npos) << messages.Shown()[0].text;
+}
+
+TEST_F(ForeignSaleStory, UninstallationRemovesEverythingInOrderAndLeavesTheBuffer) {
+  const auto hostHandler = tables.Find(400)->EventHandler;
+  ASSERT_EQ(module.Register(0), 0);
+  host.ClearJournal();
+  char buffer[8] = "abcdefg";
+
+  EXPECT_EQ(module.Install(nullptr, buffer), 0);
+
+  EXPECT_STREQ(buffer, "abcdefg");
+  EXPECT_EQ(tables.Find(400)->EventHandler, hostHandler);
+  EXPECT_THAT(commands.Commands(), IsEmpty());
+  EXPECT_THAT(commands.Hooks(1664), IsEmpty());
+  EXPECT_THAT(commands.Hooks(815), IsEmpty());
+  EXPECT_THAT(CallNames(), ElementsAre("HostUnregisterCommand", "HostUnregisterEventHook", "HostUnregisterEventHook"));
+  EXPECT_EQ(host.CallsTo("HostUnregisterCommand")[0].args[0], 0x7939u);
+  EXPECT_EQ(host.CallsTo("HostUnregisterEventHook")[0].args[0], 1664u);
+  EXPECT_EQ(host.CallsTo("HostUnregisterEventHook")[1].args[0], 815u);
+}
+
+TEST_F(ForeignSaleStory, UninstallationWithoutRegistrationOnlyAsksToRemoveTheCommand) {
+  host.ClearJournal();
+  EXPECT_EQ(module.Install(nullptr, nullptr), 0);
+  EXPECT_THAT(CallNames(), ElementsAre("HostUnregisterCommand"));
+}
+
+TEST_F(ForeignSaleStory, FromTheConfigurationToTheStoredDocumentAndTheCleanRegister) {
+  ASSERT_EQ(module.Register(0), 0);
+
+  // The user flags warehouse 3 in the configuration dialog and confirms.
+  auto& dialog = host.Use<hostsim::SimConfigDialog>();
+  dialog.MarkInList({{3, 1}});
+  dialog.Script({}, hostsim::kDialogOk);
+  commands.Pick(0x7939);
+  const std::string config = host.Use<hostsim::SimFiles>().Read("komis.cfg").value_or("");
+  ASSERT_EQ(config.size(), 202u);
+  EXPECT_EQ(config[6], 1);
+
+  // Two invoices in one document dialog: goods from warehouses 1 and 3, then from 1 only.
+  shop.OpenDocumentDialog();
+  const int consigned = shop.EnterAndAccept("FS 5/12/2026", hostsim::kSalesDocumentKind, {{1, "kawa"}, {3, "obraz"}},
+                                            1230.0);
+  const int own = shop.EnterAndAccept("FS 6/12/2026", hostsim::kSalesDocumentKind, {{1, "kawa"}}, 45.5);
+  EXPECT_STREQ(shop.StoredDocument(consigned).DocNumber, ".");
+  EXPECT_EQ(shop.StoredDocument(consigned).ConversionPending, 1);
+  EXPECT_EQ(shop.StoredDocument(own).ConversionPending, 0);
+  shop.CloseDocumentDialog();
+
+  const kw::DocRecord& converted = shop.StoredDocument(consigned);
+  EXPECT_EQ(std::string(converted.DocNumber), kwtest::Mazovia("FS 5/12/2026"));
+  EXPECT_EQ(std::string(converted.DocNote), "Wtyczka Kalwestrowka");
+  EXPECT_EQ(converted.ConversionPending, 0);
+  EXPECT_EQ(converted.DocFlags & 0x400, 0x400);
+  EXPECT_EQ(converted.TermsWord, hostsim::kTmoTerms);
+  EXPECT_EQ(converted.SettledAmount, 0.0);
+  EXPECT_EQ(converted.BalanceAmount, 1230.0);
+  EXPECT_EQ(std::string(shop.StoredDocument(own).DocNumber), kwtest::Mazovia("FS 6/12/2026"));
+  EXPECT_EQ(shop.StoredDocument(own).DocFlags, 0);
+  EXPECT_EQ(messages.OpenWaitBoxes(), 0);
+
+  // The host works on its JPK register: the entries of TMO go.
+  shop.WorkOnJpkRegister();
+  EXPECT_THAT(shop.RegisterList(), ElementsAre("FS 1/12/2026", "FS 4/12/2026"));
+  ASSERT_EQ(jpk.PreviousCalls().size(), 1u);
+  EXPECT_EQ(jpk.PreviousCalls()[0].args[0], 231u);
+  EXPECT_THAT(jpk.Signals(), ElementsAre(-5));
+}
+
+TEST_F(ForeignSaleStory, EventsBeforeRegistrationAndAfterUninstallationNeverReachTheModule) {
+  shop.OpenDocumentDialog();
+  shop.CloseDocumentDialog();
+  ASSERT_EQ(module.Register(0), 0);
+  ASSERT_EQ(module.Install(nullptr, nullptr), 0);
+  host.ClearJournal();
+  shop.OpenDocumentDialog();
+  shop.EnterAndAccept("FS 7/12/2026", hostsim::kSalesDocumentKind, {{3, "obraz"}}, 10.0);
+  shop.CloseDocumentDialog();
+  shop.WorkOnJpkRegister();
+  EXPECT_EQ(host.CountCalls("HostConstructDialogBase"), 0);
+  EXPECT_THAT(shop.RegisterList(), ElementsAre("FS 1/12/2026", "FS 2/12/2026", "FS 3/12/2026", "FS 4/12/2026"));
+}
+
+}  // namespace

@@ -14,17 +14,9 @@
 #   when ctest runs (PRE_TEST), through CMAKE_CROSSCOMPILING_EMULATOR
 #   (cmake/wine-run), so no Wine is needed at build time.
 #
-# kw_add_wine_test(<name>                    # or: kw_add_wine_test(NAME <name> ...)
-#                  COMMAND <exe-target> [args...]
-#                  [WORKING_DIRECTORY <dir>] [TIMEOUT <s>] [LABELS <label>...]
-#                  [PASS_REGULAR_EXPRESSION <re>] [FAIL_REGULAR_EXPRESSION <re>]
-#                  [WILL_FAIL])
-#   Plain (non-gtest) test: runs an executable target under Wine; the exit
-#   code decides unless regular expressions are given.
-#
-# kw_add_import_check(<name> TARGET <target> [FORBID <regex>])
-#   Host-side test: objdump -p of the built PE must not import DLLs matching
-#   <regex> (default: the MinGW runtime DLLs libstdc++, libgcc, libwinpthread).
+# kw_add_wine_test(<name> COMMAND <exe-target> [args...])
+#   Plain (non-gtest) test: runs an executable target under Wine; its exit
+#   code decides.
 
 include_guard(GLOBAL)
 include(GoogleTest)
@@ -85,65 +77,15 @@ function(kw_add_gtest)
     PROPERTIES ${props})
 endfunction()
 
-function(kw_add_wine_test)
-  set(args "${ARGN}")
-  list(POP_FRONT args name)
-  if(name STREQUAL "NAME")
-    list(POP_FRONT args name)
-  endif()
-  cmake_parse_arguments(arg
-    "WILL_FAIL"
-    "WORKING_DIRECTORY;TIMEOUT;PASS_REGULAR_EXPRESSION;FAIL_REGULAR_EXPRESSION"
-    "COMMAND;LABELS"
-    ${args})
-  if(arg_UNPARSED_ARGUMENTS)
-    message(FATAL_ERROR "kw_add_wine_test(${name}): unknown arguments: ${arg_UNPARSED_ARGUMENTS}")
-  endif()
-  if(NOT arg_COMMAND)
-    message(FATAL_ERROR "kw_add_wine_test(${name}): COMMAND is required")
-  endif()
+function(kw_add_wine_test name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "COMMAND")
   list(POP_FRONT arg_COMMAND exe)
   if(NOT TARGET ${exe})
     message(FATAL_ERROR "kw_add_wine_test(${name}): '${exe}' is not an executable target")
   endif()
-  if(NOT arg_WORKING_DIRECTORY)
-    set(arg_WORKING_DIRECTORY "${CMAKE_BINARY_DIR}")
-  endif()
-  if(NOT arg_TIMEOUT)
-    set(arg_TIMEOUT ${KW_TEST_TIMEOUT})
-  endif()
-
   # An executable target as COMMAND is run through CMAKE_CROSSCOMPILING_EMULATOR.
-  add_test(NAME ${name} COMMAND ${exe} ${arg_COMMAND}
-           WORKING_DIRECTORY "${arg_WORKING_DIRECTORY}")
+  add_test(NAME ${name} COMMAND ${exe} ${arg_COMMAND} WORKING_DIRECTORY "${CMAKE_BINARY_DIR}")
   set_tests_properties(${name} PROPERTIES
-    TIMEOUT ${arg_TIMEOUT}
+    TIMEOUT ${KW_TEST_TIMEOUT}
     ENVIRONMENT "KW_BUILD_DIR=${CMAKE_BINARY_DIR}")
-  if(arg_LABELS)
-    set_tests_properties(${name} PROPERTIES LABELS "${arg_LABELS}")
-  endif()
-  if(DEFINED arg_PASS_REGULAR_EXPRESSION)
-    set_tests_properties(${name} PROPERTIES PASS_REGULAR_EXPRESSION "${arg_PASS_REGULAR_EXPRESSION}")
-  endif()
-  if(DEFINED arg_FAIL_REGULAR_EXPRESSION)
-    set_tests_properties(${name} PROPERTIES FAIL_REGULAR_EXPRESSION "${arg_FAIL_REGULAR_EXPRESSION}")
-  endif()
-  if(arg_WILL_FAIL)
-    set_tests_properties(${name} PROPERTIES WILL_FAIL TRUE)
-  endif()
-endfunction()
-
-function(kw_add_import_check name)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "TARGET;FORBID" "")
-  if(NOT arg_TARGET)
-    message(FATAL_ERROR "kw_add_import_check(${name}): TARGET is required")
-  endif()
-  if(NOT arg_FORBID)
-    set(arg_FORBID "DLL Name: (libstdc\\+\\+|libgcc|libwinpthread)")
-  endif()
-  # KW_OBJDUMP is a host program: not run through the emulator.
-  add_test(NAME ${name} COMMAND "${KW_OBJDUMP}" -p "$<TARGET_FILE:${arg_TARGET}>")
-  set_tests_properties(${name} PROPERTIES
-    PASS_REGULAR_EXPRESSION "DLL Name: KERNEL32\\.dll"
-    FAIL_REGULAR_EXPRESSION "${arg_FORBID}")
 endfunction()

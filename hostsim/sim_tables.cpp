@@ -31,11 +31,11 @@ SimTables::SimTables(Host& host) : host_(host) {
     return reinterpret_cast<uint32_t>(Find(call.Int(0)));
   });
   host.On("HostPrepareTable", [this](HostCall& call) -> uint32_t {
-    if (!TableOf(call.Ptr<HostTable>(0))) host_.ReportFault("HostPrepareTable on an unknown table object");
+    RequireTable(call, 0);
     return 0;
   });
   host.On("HostMakeKey", [this](HostCall& call) -> uint32_t {
-    if (!TableOf(call.Ptr<HostTable>(1))) host_.ReportFault("HostMakeKey on an unknown table object");
+    RequireTable(call, 1);
     auto* keyBuffer = call.Ptr<int32_t>(2);
     keyBuffer[0] = call.Int(0);
     keyBuffer[1] = call.Int(3);
@@ -44,11 +44,8 @@ SimTables::SimTables(Host& host) : host_(host) {
   // HostCursorOpen(cursor, table, key number, key buffer, 0, 0)
   host.On("HostCursorOpen", [this](HostCall& call) -> uint32_t {
     const void* cursor = call.Ptr<void>(0);
-    Table* table = TableOf(call.Ptr<HostTable>(1));
-    if (!table) {
-      host_.ReportFault("HostCursorOpen on an unknown table object");
-      return 0;
-    }
+    Table* table = RequireTable(call, 1);
+    if (!table) return 0;
     if (cursors_.count(cursor)) host_.ReportFault("HostCursorOpen on a cursor that is open");
     const KeyRef key(call.Int(2), call.Ptr<int32_t>(3)[1]);
     if (!table->keys.count(key)) return 0;
@@ -76,11 +73,8 @@ SimTables::SimTables(Host& host) : host_(host) {
 
   // HostSelectRecords(key number, key buffer, table, &count): the records the key reaches.
   host.On("HostSelectRecords", [this](HostCall& call) -> uint32_t {
-    Table* table = TableOf(call.Ptr<HostTable>(2));
-    if (!table) {
-      host_.ReportFault("HostSelectRecords on an unknown table object");
-      return 0;
-    }
+    Table* table = RequireTable(call, 2);
+    if (!table) return 0;
     const KeyRef key(call.Int(0), call.Ptr<int32_t>(1)[1]);
     if (std::count(failedSelections_.begin(), failedSelections_.end(), key.key)) return 0;
     auto* selection = new SimSelection{NumberOf(table->object), {}};
@@ -91,11 +85,8 @@ SimTables::SimTables(Host& host) : host_(host) {
   });
   // HostReadSelected(entry numbers or null, position, table, 0, selection)
   host.On("HostReadSelected", [this](HostCall& call) -> uint32_t {
-    Table* table = TableOf(call.Ptr<HostTable>(2));
-    if (!table) {
-      host_.ReportFault("HostReadSelected on an unknown table object");
-      return 0;
-    }
+    Table* table = RequireTable(call, 2);
+    if (!table) return 0;
     const int number = NumberOf(table->object);
     for (const auto& [failedTable, position] : failedReads_) {
       if (failedTable == number && position == call.Int(1)) return 0;
@@ -107,11 +98,8 @@ SimTables::SimTables(Host& host) : host_(host) {
   });
   // HostWriteSelected(entry numbers or null, position, table, 0, selection): stores the current record.
   host.On("HostWriteSelected", [this](HostCall& call) -> uint32_t {
-    Table* table = TableOf(call.Ptr<HostTable>(2));
-    if (!table) {
-      host_.ReportFault("HostWriteSelected on an unknown table object");
-      return 0;
-    }
+    Table* table = RequireTable(call, 2);
+    if (!table) return 0;
     const int record = RecordAt(call, *table);
     if (record < 0) return 0;
     table->records[record].assign(reinterpret_cast<const char*>(table->object->RecordBuffer),
@@ -130,6 +118,12 @@ SimTables::SimTables(Host& host) : host_(host) {
     *cell = nullptr;
     return 0;
   });
+}
+
+SimTables::Table* SimTables::RequireTable(const HostCall& call, int arg) {
+  Table* table = TableOf(call.Ptr<HostTable>(arg));
+  if (!table) host_.ReportFault(std::string(call.info->name) + " on an unknown table object");
+  return table;
 }
 
 int SimTables::NumberOf(const HostTable* object) const {

@@ -81,6 +81,8 @@ class SimTables : public HostComponent {
     std::size_t next;
   };
   Table* TableOf(const HostTable* object);
+  // The table an argument names; a fault of the module when it names none.
+  Table* RequireTable(const HostCall& call, int arg);
   int NumberOf(const HostTable* object) const;
   // The record index that a read or write at a position means: the entry's
   // number (counted from 1) when a number array is given, else the selection's.

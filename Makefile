@@ -19,7 +19,7 @@ JOBS ?= 2
 
 test: deps build prefix
 	@rc=0; \
-	$(WINE_ENV) wineserver -w </dev/null >/dev/null 2>&1 || true; \
+	$(WINE_ENV) timeout 20 wineserver -w </dev/null >/dev/null 2>&1 || true; \
 	$(WINE_ENV) wineserver -p </dev/null >/dev/null 2>&1 || true; \
 	trap '$(WINE_ENV) wineserver -k >/dev/null 2>&1 || true' EXIT; \
 	$(WINE_RUN) --boot || true; \

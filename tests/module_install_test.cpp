@@ -9,7 +9,6 @@
 #include "test_support.h"
 
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 
 namespace {
 

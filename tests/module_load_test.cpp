@@ -10,7 +10,6 @@
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-using ::testing::Not;
 using ::testing::HasSubstr;
 
 namespace {
@@ -46,7 +45,7 @@ TEST_F(ModuleLoad, BindsEveryHostFunctionOnceInCatalogueOrderThenRegistersTheCla
   for (const kw::CatalogueRow& row : kw::kHostCatalogue) expected.push_back(row.ordinal);
   EXPECT_EQ(lookups.ProcLookupsIn(Talmer()), expected);
   EXPECT_EQ(lookups.ModuleLookupsOf("TALMER"), 1);
-  EXPECT_THAT(host.Trace(), ElementsAre(HasSubstr("HostRegisterClass(") ,
+  EXPECT_THAT(host.Trace(), ElementsAre(HasSubstr("HostRegisterClass("),
                                         HasSubstr("HostRegisterClass(")));
   const auto registrations = host.CallsTo("HostRegisterClass");
   ASSERT_EQ(registrations.size(), 2u);

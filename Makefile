@@ -1,5 +1,5 @@
 # Kalwestrowka: user-facing targets are `make test` and `make demo`.
-# Internal: deps, build, prefix, clean.
+# Internal: deps, configure, build, prefix, clean.
 
 SHELL := /bin/bash
 .SHELLFLAGS := -eu -o pipefail -c
@@ -15,7 +15,7 @@ DEB_PACKAGES := g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i38
                 wine64-tools googletest python3-pefile cmake make
 JOBS ?= 2
 
-.PHONY: test demo deps build prefix clean
+.PHONY: test demo deps configure build prefix clean
 
 test: deps build prefix
 	@rc=0; \
@@ -26,7 +26,8 @@ test: deps build prefix
 	ctest --test-dir build --output-on-failure -j$(JOBS) || rc=$$?; \
 	exit $$rc
 
-demo: deps build
+demo: deps configure
+	cmake --build build -j$(JOBS) --target kalwestrowka_host -- --no-print-directory
 	$(WINE_RUN) $(BUILD_DIR)/kalwestrowka_host.exe
 
 # Install only what is missing, so a second run costs nothing.
@@ -45,11 +46,13 @@ deps:
 	  apt-get install -y --no-install-recommends $$missing; \
 	fi
 
-build: deps
+configure: deps
 	@if [ ! -f build/CMakeCache.txt ]; then \
 	  cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw32.cmake -DCMAKE_BUILD_TYPE=Release; \
 	fi
-	cmake --build build -j$(JOBS)
+
+build: configure
+	cmake --build build -j$(JOBS) -- --no-print-directory
 
 # Create the private Wine prefix once (cmake/wine-run does it under a lock).
 prefix: build

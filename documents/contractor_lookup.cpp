@@ -35,7 +35,8 @@ bool WalkForSymbol(HostTable* table, int key, const char* symbol, int length) {
 int WyszukajKontrPoSymbolu(const char* symbol, int length) {
   HostTable* table = HostGetTable(kContractorTable);
   if (!table) {
-    HostMessageBox("Uwaga", MZ("Błąd operacji dyskowej-WyszukajKontrPoSymbolu!\nOperacja niekompletna!"), 1);
+    HostMessageBox("Uwaga", MZ("Błąd operacji dyskowej-WyszukajKontrPoSymbolu!\nOperacja niekompletna!"),
+                   kWarningBoxStyle);
     return 1;
   }
   HostPrepareTable(table, kPrepareForReading);

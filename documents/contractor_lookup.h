@@ -9,4 +9,10 @@ namespace kw {
 // 1: not found, or table 35 is missing (after a message box).
 int WyszukajKontrPoSymbolu(const char* symbol, int length);
 
+// The contractor under whom foreign goods are sold, compared over 3 characters.
+inline constexpr const char* kTmoSymbol = "TMO";
+inline constexpr int kTmoSymbolLength = 3;
+// WyszukajKontrPoSymbolu("TMO", 3).
+inline int FindTmo() { return WyszukajKontrPoSymbolu(kTmoSymbol, kTmoSymbolLength); }
+
 }  // namespace kw

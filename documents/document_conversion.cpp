@@ -8,7 +8,6 @@
 #include <cstring>
 
 #include "contractor_lookup.h"
-#include "format_text.h"
 #include "host_records.h"
 #include "komis.h"
 #include "mazovia.h"
@@ -31,9 +30,6 @@ static_assert(sizeof(ItemPassParams) == 44);
 
 namespace {
 
-constexpr const char* kTmoSymbol = "TMO";
-constexpr int kTmoSymbolLength = 3;
-constexpr int kWaitBoxStyle = 512;
 constexpr int kDocumentKey = 24;
 constexpr int kItemKey = 68;
 constexpr int kMostItemRecords = 5000;
@@ -95,10 +91,8 @@ bool ReprocessItems(HostTable* itemTable, uint8_t* docRecord, ItemSet& items) {
 
 int CSprKomis::ConvertDocuments() {
   if (Initial() != 0) return 1;
-  if (WyszukajKontrPoSymbolu(kTmoSymbol, kTmoSymbolLength) != 0) {
-    char text[128];
-    FormatText(text, MZ("Nie znaleziono kontrahenta: %s"), kTmoSymbol);
-    WarnAndLog(text);
+  if (FindTmo() != 0) {
+    WarnAndLogWith(MZ("Nie znaleziono kontrahenta: %s"), kTmoSymbol);
     return 1;
   }
   HostMessageBox(MZ("Czekaj"), MZ("Trwa zamiana dokumentów - wtyczka Kalwestrowka..."), kWaitBoxStyle);

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "contractor_lookup.h"
-#include "format_text.h"
 #include "host_records.h"
 #include "komis.h"
 #include "mazovia.h"
@@ -16,8 +15,6 @@ DocumentEventHandler** EventHook1664 = nullptr;
 
 namespace {
 
-constexpr const char* kTmoSymbol = "TMO";
-constexpr int kTmoSymbolLength = 3;
 constexpr int kForeignSaleKind = 24;
 constexpr uint16_t kCodeOk = 0x5001;      // 20481
 constexpr uint16_t kCodeAccept = 0x4009;  // 16393
@@ -26,12 +23,6 @@ constexpr int kDocNoteSize = 100;
 
 bool IsAcceptance(uint16_t code, int16_t phase) {
   return (code == kCodeOk || code == kCodeAccept) && (phase == 1 || phase == -1);
-}
-
-void WarnAboutTmo(const char* format) {
-  char text[128];
-  FormatText(text, format, kTmoSymbol);
-  WarnAndLog(text);
 }
 
 }  // namespace
@@ -60,12 +51,12 @@ int CSprKomis::CountFlaggedItems() {
 
 int CSprKomis::ReassignContractor() {
   if (CountFlaggedItems() == 0) return 1;
-  if (WyszukajKontrPoSymbolu(kTmoSymbol, kTmoSymbolLength) != 0) {
-    WarnAboutTmo(MZ("Nie znaleziono kontrahenta: %s"));
+  if (FindTmo() != 0) {
+    WarnAndLogWith(MZ("Nie znaleziono kontrahenta: %s"), kTmoSymbol);
     return 1;
   }
   if (HostAssignContractor(docTable, docKind, docRecord, 0) == 0) {
-    WarnAboutTmo(MZ("Błąd przepisania kontr: %s"));
+    WarnAndLogWith(MZ("Błąd przepisania kontr: %s"), kTmoSymbol);
     return 1;
   }
   DocRecord* document = AsDocument(docRecord);

@@ -14,13 +14,6 @@ namespace hostsim {
 
 namespace {
 
-template <std::size_t N>
-void SetText(char (&area)[N], const std::string& utf8) {
-  const std::string mazovia = Utf8ToMazovia(utf8);
-  std::memset(area, 0, N);
-  std::memcpy(area, mazovia.data(), std::min(mazovia.size(), N - 1));
-}
-
 const char* const kTmoName = "Towary Mazowieckie Obce sp. z o.o.";
 const char* const kTmoAddress = "ul. Łąkowa 5, Kraków";
 
@@ -38,8 +31,8 @@ void ExampleShop::AddContractors() {
     const int index = tables_.AddContractor(symbol, {6});
     auto* record = reinterpret_cast<kw::ContractorRecord*>(tables_.Record(35, index).data());
     record->ContrNumber = number;
-    SetText(record->ContrText1, name);
-    SetText(record->ContrText2, address);
+    PutMazovia(record->ContrText1, name);
+    PutMazovia(record->ContrText2, address);
     record->ContrTermsWord = terms;
     record->ContrTermsAux = 0x0007;
   };
@@ -61,8 +54,8 @@ int ExampleShop::EnterAndAccept(const std::string& number, int kind, const std::
                                 double total) {
   // The document as the user typed it, current in table 44's buffer.
   kw::DocRecord document{};
-  SetText(document.DocNumber, number);
-  SetText(document.DocAltNumber, number);
+  PutMazovia(document.DocNumber, number);
+  PutMazovia(document.DocAltNumber, number);
   document.TotalAmount = total;
   document.AddAmount = 0.0;
   document.DeductAmount = 0.0;

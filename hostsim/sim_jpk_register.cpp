@@ -18,12 +18,6 @@ constexpr uint32_t kPassedOn2 = 0x0A020002, kPassedOn4 = 0x0A040004, kPassedOn5 
 
 SimJpkRegister* current = nullptr;  // the component whose handler sits in the slot
 
-template <std::size_t N>
-void CopyText(char (&area)[N], const std::string& utf8) {
-  const std::string mazovia = Utf8ToMazovia(utf8);
-  std::memcpy(area, mazovia.data(), std::min(mazovia.size(), N - 1));
-}
-
 uint32_t Address(const void* p) { return reinterpret_cast<uint32_t>(p); }
 
 }  // namespace
@@ -153,9 +147,9 @@ bool SimJpkRegister::IsRegisterList(const HostCall& call, int numbers, int table
 int SimJpkRegister::AddEntry(const std::string& docNumber, int32_t contrNumber, const std::string& text1,
                              const std::string& text2) {
   kw::JpkRecord record{};
-  CopyText(record.JpkDocNumber, docNumber);
-  CopyText(record.JpkContrText1, text1);
-  CopyText(record.JpkContrText2, text2);
+  PutMazovia(record.JpkDocNumber, docNumber);
+  PutMazovia(record.JpkContrText1, text1);
+  PutMazovia(record.JpkContrText2, text2);
   record.JpkContrNumber = contrNumber;
   return tables_.AddRecord(kTable, std::string(reinterpret_cast<const char*>(&record), sizeof record), {}) + 1;
 }

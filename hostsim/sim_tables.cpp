@@ -215,8 +215,7 @@ void SimTables::MakeCurrent(int number, int index) {
 
 int SimTables::AddContractor(const std::string& symbol, const std::vector<KeyRef>& keys) {
   kw::ContractorRecord record{};
-  const std::string mazovia = Utf8ToMazovia(symbol);
-  std::memcpy(record.ContrSymbol, mazovia.data(), std::min(mazovia.size(), sizeof record.ContrSymbol - 1));
+  PutMazovia(record.ContrSymbol, symbol);
   return AddRecord(35, std::string(reinterpret_cast<const char*>(&record), sizeof record), keys);
 }
 

@@ -9,8 +9,6 @@ namespace kw {
 
 namespace {
 
-constexpr int kMessageStyle = 1;
-
 // The entry in the register's buffer belongs to the contractor in the
 // contractor's buffer: the number first, the texts only when it agrees.
 bool BelongsTo(const JpkRecord* entry, const ContractorRecord* contractor) {
@@ -35,7 +33,7 @@ int UsunKalwestrowkaZ_JPK(HostSelection* selection, void* view, int* entryCount,
   HostTable* contractorTable = HostGetTable(kContractorTable);
   if (!jpkTable || !contractorTable) {
     HostMessageBox("Uwaga", MZ("Błąd operacji dyskowej-UsunKalwestrowkaZ_JPK!\nOperacja niekompletna!"),
-                   kMessageStyle);
+                   kWarningBoxStyle);
     return 1;
   }
   HostPrepareTable(jpkTable, kPrepareForReading);
@@ -63,7 +61,7 @@ int UsunKalwestrowkaZ_JPK(HostSelection* selection, void* view, int* entryCount,
       // entry for ever: it then goes on with the next one.
       if (count() < before) --position;
     } else {
-      ShowMessageFmt("Uwaga", MZ("Nie mogę usunąć rekordu - nr dok: %s!"), kMessageStyle, entry->JpkDocNumber);
+      ShowMessageFmt("Uwaga", MZ("Nie mogę usunąć rekordu - nr dok: %s!"), kWarningBoxStyle, entry->JpkDocNumber);
     }
   }
   // The list is refreshed after every pass that read it to the end, also when

@@ -12,9 +12,6 @@ TableSizeCheck JpkSizeCheck = {};
 
 namespace {
 
-constexpr int kWaitBoxStyle = 512;
-constexpr int kMessageStyle = 1;
-constexpr int kTmoSymbolLength = 3;
 constexpr int kCleanupDoneSignal = -5;
 
 bool OnMismatchList(const TableSizeCheck* check) {
@@ -28,8 +25,8 @@ bool OnMismatchList(const TableSizeCheck* check) {
 // host that the list changed.
 void RemoveTmoEntries(int* entryCount, HostTable* jpkTableArg, int** recordNumbersRef, HostSelection* selection,
                       void* view, int16_t* handled) {
-  if (WyszukajKontrPoSymbolu("TMO", kTmoSymbolLength) != 0) {
-    ShowMessageFmt("Uwaga", MZ("Nie znaleziono kontrahenta: %s"), kMessageStyle, "TMO");
+  if (FindTmo() != 0) {
+    ShowMessageFmt("Uwaga", MZ("Nie znaleziono kontrahenta: %s"), kWarningBoxStyle, kTmoSymbol);
     return;
   }
   HostMessageBox("Czekaj", MZ("Trwa usuwanie dokumentów TMO - wtyczka Kalwestrowka..."), kWaitBoxStyle);

@@ -56,6 +56,15 @@ constexpr int CalleeBytes(HostConvention convention) {
 
 }  // namespace kw
 
+namespace kw {
+
+// Styles of HostMessageBox: a warning with an OK button, and a wait box that
+// stays up until HostCloseWaitBox.
+inline constexpr int kWarningBoxStyle = 1;
+inline constexpr int kWaitBoxStyle = 512;
+
+}  // namespace kw
+
 #define KW_CONV_STD __stdcall
 #define KW_CONV_CDECL __cdecl
 #define KW_CONV_THIS __attribute__((thiscall))

@@ -5,12 +5,14 @@
 
 namespace kw {
 
-namespace {
-constexpr int kWarningStyle = 1;  // warning box with an OK button
-}  // namespace
+void WarnAndLogWith(const char* format, const char* argument) {
+  char text[256];
+  FormatText(text, format, argument);
+  WarnAndLog(text);
+}
 
 void WarnAndLog(const char* text) {
-  HostMessageBox("Uwaga", text, kWarningStyle);
+  HostMessageBox("Uwaga", text, kWarningBoxStyle);
   char time[256] = {};
   char date[256] = {};
   char line[kLogLineSize];

@@ -9,5 +9,7 @@ inline constexpr int kLogLineSize = 4096;
 // text: Mazovia. The box shows it as it is; the log gets "date-time text"
 // in the Windows code page, cut to the line buffer when too long.
 void WarnAndLog(const char* text);
+// The same for a message composed from a format and one text argument.
+void WarnAndLogWith(const char* format, const char* argument);
 
 }  // namespace kw

@@ -36,12 +36,6 @@ class Bytes {
   std::string bytes_;
 };
 
-std::string FlagsFile(std::initializer_list<std::pair<int, int16_t>> set) {
-  std::string bytes(202, '\0');
-  for (const auto& [warehouse, value] : set) std::memcpy(&bytes[2 * warehouse], &value, 2);
-  return bytes;
-}
-
 TEST(CommandRecord, CarriesTheHostCodeMenuTextIdAndHandler) {
   Bytes expected;
   expected.U16(0).U16(0x41CB).U32(reinterpret_cast<uint32_t>(kw::CommandRecord.menuText)).U16(0x7939).U16(0);
@@ -99,25 +93,25 @@ TEST_F(ConfigureCommand, FirstUseWarnsTwiceShowsNoWarehouseAndOkCreatesTheFile) 
             std::string(reinterpret_cast<const char*>(&kw::ConfigDialogTemplate), 196));
   EXPECT_THAT(dialog.ListOpenings(), ElementsAre(0));  // opened by itself with the dialog
   EXPECT_THAT(dialog.Runs()[0].eventAnswers, ElementsAre(-2, 0));
-  EXPECT_EQ(files.Read("komis.cfg"), FlagsFile({{12, 1}, {100, 1}}));
+  EXPECT_EQ(files.Read("komis.cfg"), kwtest::KomisCfg({{12, 1}, {100, 1}}));
 }
 
 TEST_F(ConfigureCommand, LeavingWithEscWritesNothing) {
-  files.Write("komis.cfg", FlagsFile({{3, 1}}));
+  files.Write("komis.cfg", kwtest::KomisCfg({{3, 1}}));
   dialog.Script({{0x430E, 1}}, 0x5002);
   dialog.MarkInList({{4, 1}});
   dialog.MarkInList({{5, 1}});
   EXPECT_EQ(Run(), 0);
   EXPECT_THAT(dialog.ListOpenings(), ElementsAre(0, 1));
-  EXPECT_EQ(files.Read("komis.cfg"), FlagsFile({{3, 1}}));
+  EXPECT_EQ(files.Read("komis.cfg"), kwtest::KomisCfg({{3, 1}}));
 }
 
 TEST_F(ConfigureCommand, OkWithoutChangesRewritesWhatWasRead) {
-  files.Write("komis.cfg", FlagsFile({{3, 1}, {7, -1}}) + "trailing bytes");
+  files.Write("komis.cfg", kwtest::KomisCfg({{3, 1}, {7, -1}}) + "trailing bytes");
   dialog.Script({}, 0x5001);
   EXPECT_EQ(Run(), 0);
   EXPECT_EQ(dialog.Runs()[0].flagsBefore[7], -1);
-  EXPECT_EQ(files.Read("komis.cfg"), FlagsFile({{3, 1}, {7, -1}}));
+  EXPECT_EQ(files.Read("komis.cfg"), kwtest::KomisCfg({{3, 1}, {7, -1}}));
   EXPECT_THAT(messages.Shown(), IsEmpty());
 }
 
@@ -126,10 +120,10 @@ TEST_F(ConfigureCommand, F2OpensTheListAgainAndItsMarksAreWrittenOnOk) {
   dialog.MarkInList({});
   dialog.MarkInList({{9, 1}});
   dialog.MarkInList({{10, 1}});
-  files.Write("komis.cfg", FlagsFile({}));
+  files.Write("komis.cfg", kwtest::KomisCfg({}));
   EXPECT_EQ(Run(), 0);
   EXPECT_THAT(dialog.ListOpenings(), ElementsAre(0, 1, 0));
-  EXPECT_EQ(files.Read("komis.cfg"), FlagsFile({{9, 1}, {10, 1}}));
+  EXPECT_EQ(files.Read("komis.cfg"), kwtest::KomisCfg({{9, 1}, {10, 1}}));
 }
 
 TEST_F(ConfigureCommand, RaisesTheModeBitForTheCommandOnlyWhenItWasClear) {

@@ -37,8 +37,8 @@ class JpkRegisterTest : public ModuleCodeTest {
     const int index = tables.AddContractor("TMO", {6});
     auto* tmo = reinterpret_cast<kw::ContractorRecord*>(tables.Record(35, index).data());
     tmo->ContrNumber = kTmoNumber;
-    SetText(tmo->ContrText1, kTmoText1);
-    SetText(tmo->ContrText2, kTmoText2);
+    hostsim::PutMazovia(tmo->ContrText1, kTmoText1);
+    hostsim::PutMazovia(tmo->ContrText2, kTmoText2);
     return index;
   }
   // TMO as the current contractor record, as the lookup leaves it.
@@ -70,14 +70,6 @@ class JpkRegisterTest : public ModuleCodeTest {
   hostsim::SimTables& tables = host.Use<hostsim::SimTables>();
   hostsim::SimMessages& messages = host.Use<hostsim::SimMessages>();
   hostsim::SimJpkRegister& jpk = host.Use<hostsim::SimJpkRegister>();
-
- private:
-  template <std::size_t N>
-  static void SetText(char (&area)[N], const std::string& utf8) {
-    const std::string mazovia = Mazovia(utf8);
-    std::memset(area, 0, N);
-    std::memcpy(area, mazovia.data(), std::min(mazovia.size(), N - 1));
-  }
 };
 
 }  // namespace kwtest

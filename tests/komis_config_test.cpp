@@ -12,15 +12,6 @@ using ::testing::IsEmpty;
 
 namespace {
 
-std::string FlagsFile(std::initializer_list<std::pair<int, uint16_t>> set, std::size_t size = 202) {
-  std::string bytes(size, '\0');
-  for (const auto& [warehouse, value] : set) {
-    bytes[2 * warehouse] = static_cast<char>(value & 0xFF);
-    bytes[2 * warehouse + 1] = static_cast<char>(value >> 8);
-  }
-  return bytes;
-}
-
 class KomisConfig : public kwtest::ModuleCodeTest {
  protected:
   void SetUp() override {
@@ -44,7 +35,7 @@ class KomisConfig : public kwtest::ModuleCodeTest {
 };
 
 TEST_F(KomisConfig, AWhole202ByteFileGivesWordNToWarehouseN) {
-  files.Write("komis.cfg", FlagsFile({{0, 1}, {17, 2}, {100, 0xFFFF}}));
+  files.Write("komis.cfg", kwtest::KomisCfg({{0, 1}, {17, 2}, {100, 0xFFFF}}));
   EXPECT_EQ(komis->ReadConfig(), 1);
   EXPECT_EQ(komis->warehouseFlags[0], 1);
   EXPECT_EQ(komis->warehouseFlags[17], 2);
@@ -61,7 +52,7 @@ TEST_F(KomisConfig, AWhole202ByteFileGivesWordNToWarehouseN) {
 }
 
 TEST_F(KomisConfig, OnlyTheFirst202BytesOfALongerFileCount) {
-  std::string bytes = FlagsFile({{5, 1}}, 300);
+  std::string bytes = kwtest::KomisCfg({{5, 1}}, 300);
   std::memset(bytes.data() + 202, 0x7F, 98);
   files.Write("komis.cfg", bytes);
   EXPECT_EQ(komis->ReadConfig(), 1);
@@ -73,7 +64,7 @@ TEST_F(KomisConfig, OnlyTheFirst202BytesOfALongerFileCount) {
 TEST_F(KomisConfig, AShortOrEmptyFileWarnsAndClearsEveryFlag) {
   for (const std::size_t size : {std::size_t{201}, std::size_t{0}}) {
     messages.Answer({1});
-    files.Write("komis.cfg", FlagsFile({{3, 1}}, size));
+    files.Write("komis.cfg", kwtest::KomisCfg({{3, 1}}, size));
     FlagAll(1);
     EXPECT_EQ(komis->ReadConfig(), 0) << size;
     EXPECT_THAT(Flags(), Each(0)) << size;
@@ -96,7 +87,7 @@ TEST_F(KomisConfig, AWrittenFileIsExactlyTheFlagsWhateverItHeldBefore) {
   komis->warehouseFlags[4] = 1;
   komis->warehouseFlags[99] = -1;  // 0xFFFF
   EXPECT_EQ(komis->WriteConfig(), 1);
-  EXPECT_EQ(files.Read("komis.cfg"), FlagsFile({{4, 1}, {99, 0xFFFF}}));
+  EXPECT_EQ(files.Read("komis.cfg"), kwtest::KomisCfg({{4, 1}, {99, 0xFFFF}}));
 
   FlagAll(0);
   EXPECT_EQ(komis->ReadConfig(), 1);
@@ -106,16 +97,16 @@ TEST_F(KomisConfig, AWrittenFileIsExactlyTheFlagsWhateverItHeldBefore) {
 }
 
 TEST_F(KomisConfig, AFileThatCannotBeOpenedForWritingIsLeftUntouched) {
-  files.Write("komis.cfg", FlagsFile({{1, 1}}));
+  files.Write("komis.cfg", kwtest::KomisCfg({{1, 1}}));
   files.RefuseOpen("komis.cfg", "wb");
   komis->warehouseFlags[2] = 1;
   EXPECT_EQ(komis->WriteConfig(), 0);
-  EXPECT_EQ(files.Read("komis.cfg"), FlagsFile({{1, 1}}));
+  EXPECT_EQ(files.Read("komis.cfg"), kwtest::KomisCfg({{1, 1}}));
   EXPECT_THAT(Warnings(), ElementsAre(kwtest::Mazovia("Nie można otworzyć pliku konfiguracji do zapisu!")));
 }
 
 TEST_F(KomisConfig, AFailedWriteIsReportedNotPassedOffAsDone) {
-  files.Write("komis.cfg", FlagsFile({{1, 1}}));
+  files.Write("komis.cfg", kwtest::KomisCfg({{1, 1}}));
   files.FailWrites(true);
   komis->warehouseFlags[2] = 1;
   EXPECT_EQ(komis->WriteConfig(), 0);

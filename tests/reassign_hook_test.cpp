@@ -30,12 +30,6 @@ int __stdcall Previous1664(int code, int phase) {
   return previousAnswer;
 }
 
-std::string FlagsFile(std::initializer_list<int> flagged) {
-  std::string bytes(202, '\0');
-  for (const int warehouse : flagged) bytes[2 * warehouse] = 1;
-  return bytes;
-}
-
 class ContractorReassignment : public kwtest::ModuleCodeTest {
  protected:
   void SetUp() override {
@@ -86,7 +80,7 @@ class ContractorReassignment : public kwtest::ModuleCodeTest {
 };
 
 TEST_F(ContractorReassignment, AFlaggedLineGivesTheDocumentTmoAndTheMarks) {
-  files.Write("komis.cfg", FlagsFile({3}));
+  files.Write("komis.cfg", kwtest::KomisCfg({{3, 1}}));
   documents.AddItemLine(1);
   documents.AddItemLine(3);
   previousAnswer = 0x00120034;
@@ -112,7 +106,7 @@ TEST_F(ContractorReassignment, AFlaggedLineGivesTheDocumentTmoAndTheMarks) {
 }
 
 TEST_F(ContractorReassignment, TheAcceptanceCodeInPhaseMinusOneMarksToo) {
-  files.Write("komis.cfg", FlagsFile({3}));
+  files.Write("komis.cfg", kwtest::KomisCfg({{3, 1}}));
   documents.AddItemLine(3);
   Hook(kAccept, 0x0000FFFF);  // phase -1 in 16 bits
   EXPECT_TRUE(Marked());
@@ -120,7 +114,7 @@ TEST_F(ContractorReassignment, TheAcceptanceCodeInPhaseMinusOneMarksToo) {
 }
 
 TEST_F(ContractorReassignment, OnlyOkOrAcceptanceInPhaseOneOrMinusOneActsOnTheLowSixteenBits) {
-  files.Write("komis.cfg", FlagsFile({3}));
+  files.Write("komis.cfg", kwtest::KomisCfg({{3, 1}}));
   documents.AddItemLine(3);
   previousAnswer = 7;
   const std::pair<uint32_t, uint32_t> ignored[] = {
@@ -137,7 +131,7 @@ TEST_F(ContractorReassignment, OnlyOkOrAcceptanceInPhaseOneOrMinusOneActsOnTheLo
 }
 
 TEST_F(ContractorReassignment, WithoutAWorkingObjectTheEventIsOnlyHandedOn) {
-  files.Write("komis.cfg", FlagsFile({3}));
+  files.Write("komis.cfg", kwtest::KomisCfg({{3, 1}}));
   documents.AddItemLine(3);
   kw::CurrentKomis = nullptr;
   previousAnswer = -5;
@@ -155,7 +149,7 @@ TEST_F(ContractorReassignment, WithoutAWorkingObjectTheEventIsOnlyHandedOn) {
 }
 
 TEST_F(ContractorReassignment, AnotherKindReadsNoFileAndChangesNothing) {
-  files.Write("komis.cfg", FlagsFile({3}));
+  files.Write("komis.cfg", kwtest::KomisCfg({{3, 1}}));
   documents.AddItemLine(3);
   komis->docKind = 23;
 
@@ -186,14 +180,14 @@ TEST_F(ContractorReassignment, OnlyLinesWithAReferenceFromAFlaggedWarehouseZeroT
 }
 
 TEST_F(ContractorReassignment, ALineFromWarehouseHundredAloneMarksTheDocument) {
-  files.Write("komis.cfg", FlagsFile({100}));
+  files.Write("komis.cfg", kwtest::KomisCfg({{100, 1}}));
   documents.AddItemLine(100);
   Hook(kOk, 1);
   EXPECT_TRUE(Marked());
 }
 
 TEST_F(ContractorReassignment, LinesThatDoNotCountLeaveTheDocumentUnchangedWithoutAMessage) {
-  files.Write("komis.cfg", FlagsFile({5}));
+  files.Write("komis.cfg", kwtest::KomisCfg({{5, 1}}));
   documents.AddItemLine(5, 0, 0);  // flagged but without a reference
   documents.AddItemLine(4);
   documents.AddItemLine(101);
@@ -207,12 +201,12 @@ TEST_F(ContractorReassignment, LinesThatDoNotCountLeaveTheDocumentUnchangedWitho
 }
 
 TEST_F(ContractorReassignment, AFlagSetInKomisCfgBetweenTwoAcceptancesTakesEffectAtTheSecond) {
-  files.Write("komis.cfg", FlagsFile({}));
+  files.Write("komis.cfg", kwtest::KomisCfg({}));
   documents.AddItemLine(12);
   Hook(kOk, 1);
   EXPECT_FALSE(Marked());
 
-  files.Write("komis.cfg", FlagsFile({12}));
+  files.Write("komis.cfg", kwtest::KomisCfg({{12, 1}}));
   Hook(kOk, 1);
   EXPECT_TRUE(Marked());
   EXPECT_EQ(host.CountCalls("HostOpenFile"), 2);
@@ -235,7 +229,7 @@ TEST_F(ContractorReassignment, TheCountPutsBackTheDocumentAsInitialFoundIt) {
 }
 
 TEST_F(ContractorReassignment, ACountWithoutUsableLinesFindsNothing) {
-  files.Write("komis.cfg", FlagsFile({3}));
+  files.Write("komis.cfg", kwtest::KomisCfg({{3, 1}}));
   documents.AddItemLine(3);
   documents.AddItemLine(3);
 
@@ -253,7 +247,7 @@ TEST_F(ContractorReassignment, ACountWithoutUsableLinesFindsNothing) {
 }
 
 TEST_F(ContractorReassignment, AMissingTableDuringTheCountLeavesOnlyInitialsWarning) {
-  files.Write("komis.cfg", FlagsFile({3}));
+  files.Write("komis.cfg", kwtest::KomisCfg({{3, 1}}));
   documents.AddItemLine(3);
   tables.Remove(45);
 
@@ -267,7 +261,7 @@ TEST_F(ContractorReassignment, AMissingTableDuringTheCountLeavesOnlyInitialsWarn
 
 TEST_F(ContractorReassignment, WithoutTheContractorTmoAWarningIsLoggedAndNothingMarked) {
   tables.Define(35);  // no contractors
-  files.Write("komis.cfg", FlagsFile({3}));
+  files.Write("komis.cfg", kwtest::KomisCfg({{3, 1}}));
   documents.AddItemLine(3);
 
   Hook(kOk, 1);
@@ -279,7 +273,7 @@ TEST_F(ContractorReassignment, WithoutTheContractorTmoAWarningIsLoggedAndNothing
 }
 
 TEST_F(ContractorReassignment, AnAssignmentTheHostRefusesIsWarnedAboutAndSetsNoMark) {
-  files.Write("komis.cfg", FlagsFile({3}));
+  files.Write("komis.cfg", kwtest::KomisCfg({{3, 1}}));
   documents.AddItemLine(3);
   documents.AnswerAssignment(0);
 
@@ -296,7 +290,7 @@ TEST_F(ContractorReassignment, AnAssignmentTheHostRefusesIsWarnedAboutAndSetsNoM
 // it, and the dialog's end converts it.
 TEST_F(ContractorReassignment, AnAcceptedDocumentIsConvertedAtTheDialogsEnd) {
   kw::CurrentKomis = nullptr;
-  files.Write("komis.cfg", FlagsFile({3}));
+  files.Write("komis.cfg", kwtest::KomisCfg({{3, 1}}));
   documents.AddItemLine(3);
   documents.SetDocKind(24);
   kw::DocRecord* document = Document();

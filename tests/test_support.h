@@ -20,6 +20,17 @@ inline std::string Windows1250(const std::string& utf8) {
   return hostsim::MazoviaToWindows1250(hostsim::Utf8ToMazovia(utf8));
 }
 
+// komis.cfg with these warehouses flagged with these values (their low 16
+// bits), in a file of the given size.
+inline std::string KomisCfg(std::initializer_list<std::pair<int, int>> flags, std::size_t size = 202) {
+  std::string bytes(size, '\0');
+  for (const auto& [warehouse, value] : flags) {
+    bytes[2 * warehouse] = static_cast<char>(value & 0xFF);
+    bytes[2 * warehouse + 1] = static_cast<char>((value >> 8) & 0xFF);
+  }
+  return bytes;
+}
+
 // The texts of the host's message boxes shown so far, in order.
 inline std::vector<std::string> BoxTexts(const hostsim::SimMessages& messages) {
   std::vector<std::string> texts;

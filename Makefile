@@ -1,34 +1,50 @@
-# Kalwestrowka: user-facing targets are `make test` and `make demo`.
-# Internal: deps, configure, build, prefix, clean.
+# Kalwestrowka: user-facing targets are `make test`, `make demo` and `make bench`.
+# Internal: deps, configure, build, hardened, prefix, clean.
 
 SHELL := /bin/bash
 .SHELLFLAGS := -eu -o pipefail -c
 
 BUILD_DIR := $(CURDIR)/build
+# The same tests on a build that traps on undefined behaviour and checks stack
+# canaries; it shares build/'s Wine prefix.
+HARDENED_DIR := $(CURDIR)/build-hardened
 export KW_BUILD_DIR := $(BUILD_DIR)
 
 WINE_RUN := $(CURDIR)/cmake/wine-run
 WINE_ENV := WINEPREFIX=$(BUILD_DIR)/wineprefix WINEDEBUG=-all \
             WINEDLLOVERRIDES="mscoree,mshtml=" XDG_RUNTIME_DIR=$(BUILD_DIR)/xdg-runtime
 
+# Shell commands that wait for a Wine server left by an earlier run, start a
+# persistent one for the commands after them and end it when the shell exits.
+WINE_SESSION = $(WINE_ENV) timeout 20 wineserver -w </dev/null >/dev/null 2>&1 || true; \
+  $(WINE_ENV) wineserver -p </dev/null >/dev/null 2>&1 || true; \
+  trap '$(WINE_ENV) wineserver -k >/dev/null 2>&1 || true' EXIT; \
+  $(WINE_RUN) --boot || true
+
 DEB_PACKAGES := g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386 \
                 wine64-tools googletest python3-pefile cmake make
 JOBS ?= 2
 
-.PHONY: test demo deps configure build prefix clean
+.PHONY: test demo bench deps configure build hardened prefix clean
 
-test: deps build prefix
+test: deps build hardened prefix
 	@rc=0; \
-	$(WINE_ENV) timeout 20 wineserver -w </dev/null >/dev/null 2>&1 || true; \
-	$(WINE_ENV) wineserver -p </dev/null >/dev/null 2>&1 || true; \
-	trap '$(WINE_ENV) wineserver -k >/dev/null 2>&1 || true' EXIT; \
-	$(WINE_RUN) --boot || true; \
+	$(WINE_SESSION); \
 	ctest --test-dir build --output-on-failure -j$(JOBS) || rc=$$?; \
+	echo "== the same tests on the hardened build (build-hardened/) =="; \
+	ctest --test-dir $(HARDENED_DIR) --output-on-failure -j$(JOBS) || rc=$$?; \
 	exit $$rc
 
 demo: deps configure
 	cmake --build build -j$(JOBS) --target kalwestrowka_host -- --no-print-directory
 	$(WINE_RUN) $(BUILD_DIR)/kalwestrowka_host.exe
+
+# Figures of the module's cost, printed, never asserted (see README, Benchmarks).
+bench: deps build prefix
+	@$(WINE_SESSION); \
+	$(WINE_RUN) $(BUILD_DIR)/module_share_bench.exe; \
+	$(WINE_RUN) $(BUILD_DIR)/load_bench.exe; \
+	$(WINE_RUN) $(BUILD_DIR)/host_call_bench.exe
 
 # Install only what is missing, so a second run costs nothing.
 deps:
@@ -54,10 +70,17 @@ configure: deps
 build: configure
 	cmake --build build -j$(JOBS) -- --no-print-directory
 
+hardened: deps
+	@if [ ! -f $(HARDENED_DIR)/CMakeCache.txt ]; then \
+	  cmake -S . -B $(HARDENED_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw32.cmake -DCMAKE_BUILD_TYPE=Release \
+	        -DKW_HARDENED=ON -DKW_WINE_DIR=$(BUILD_DIR); \
+	fi
+	cmake --build $(HARDENED_DIR) -j$(JOBS) -- --no-print-directory
+
 # Create the private Wine prefix once (cmake/wine-run does it under a lock).
 prefix: build
 	@$(WINE_RUN) --prepare
 
 clean:
 	-@$(WINE_ENV) wineserver -k >/dev/null 2>&1 || true
-	rm -rf build
+	rm -rf build $(HARDENED_DIR)

@@ -22,6 +22,10 @@ include_guard(GLOBAL)
 include(GoogleTest)
 
 set(KW_TEST_TIMEOUT 120 CACHE STRING "Per-test timeout in seconds (Wine start-up included)")
+# The folder whose wineprefix/ the tests run in (cmake/wine-run's KW_BUILD_DIR).
+# A second build folder (the hardened build) points it at the first one's, so
+# that both share one prefix and one Wine server.
+set(KW_WINE_DIR "${CMAKE_BINARY_DIR}" CACHE PATH "Folder holding the Wine prefix the tests run in")
 
 function(kw_add_gtest)
   # Accept both kw_add_gtest(<name> ...) and kw_add_gtest(NAME <name> ...).
@@ -58,7 +62,7 @@ function(kw_add_gtest)
 
   set(props
     TIMEOUT ${KW_TEST_TIMEOUT}
-    ENVIRONMENT "KW_BUILD_DIR=${CMAKE_BINARY_DIR}")
+    ENVIRONMENT "KW_BUILD_DIR=${KW_WINE_DIR}")
   if(arg_LABELS)
     # gtest_discover_tests() cannot carry a list-valued property through to
     # the generated test file, so only one label per test program.
@@ -87,5 +91,5 @@ function(kw_add_wine_test name)
   add_test(NAME ${name} COMMAND ${exe} ${arg_COMMAND} WORKING_DIRECTORY "${CMAKE_BINARY_DIR}")
   set_tests_properties(${name} PROPERTIES
     TIMEOUT ${KW_TEST_TIMEOUT}
-    ENVIRONMENT "KW_BUILD_DIR=${CMAKE_BINARY_DIR}")
+    ENVIRONMENT "KW_BUILD_DIR=${KW_WINE_DIR}")
 endfunction()

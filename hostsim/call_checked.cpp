@@ -1,6 +1,7 @@
 #include "call_checked.h"
 
 #include "host.h"
+#include "host_time.h"
 
 extern "C" uint32_t __cdecl SimCallChecked(const void* function, const uint32_t* args, int argc, uint32_t ecx,
                                            int calleeCleans, hostsim::SimCallCheck* out);
@@ -10,6 +11,7 @@ namespace hostsim {
 CheckedResult CallChecked(const void* function, Convention convention, const std::vector<uint32_t>& args,
                           uint32_t thisValue) {
   CheckedResult result{};
+  const HostTimeScope inModule(false);
   result.value = SimCallChecked(function, args.data(), static_cast<int>(args.size()), thisValue,
                                 convention == Convention::Cdecl ? 0 : 1, &result.check);
   return result;

@@ -4,12 +4,14 @@
 #include <stdexcept>
 
 #include "host_defaults.h"
+#include "host_time.h"
 #include "text_codec.h"
 
 namespace hostsim {
 namespace {
 
 uint32_t __cdecl Dispatch(int row, const SimRegisters* registers, const uint32_t* stack) {
+  const HostTimeScope inHost(true);
   return Host::Get().Answer(row, *registers, stack);
 }
 
@@ -76,6 +78,7 @@ void Host::Reset() {
   for (const uint16_t ordinal : omitted_) SimSetExported(ordinal, 1);
   omitted_.clear();
   journal_.clear();
+  keepJournal_ = true;
   faults_.clear();
   components_.clear();
   InstallDefaults();
@@ -122,13 +125,15 @@ uint32_t Host::Answer(int row, const SimRegisters& registers, const uint32_t* st
     call.args.push_back(inEcx ? registers.ecx : stack[onStack++]);
   }
 
-  JournalEntry entry{row, info.ordinal, info.name, call.args, {}, 0};
-  entry.texts.resize(call.args.size());
-  for (std::size_t i = 0; i < kinds.size(); ++i) {
-    if (kinds[i] == 't') entry.texts[i] = call.Text(static_cast<int>(i));
+  const std::size_t index = journal_.size();
+  if (keepJournal_) {
+    JournalEntry entry{row, info.ordinal, info.name, call.args, {}, 0};
+    entry.texts.resize(call.args.size());
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
+      if (kinds[i] == 't') entry.texts[i] = call.Text(static_cast<int>(i));
+    }
+    journal_.push_back(std::move(entry));
   }
-  journal_.push_back(std::move(entry));
-  const std::size_t index = journal_.size() - 1;
 
   uint32_t result = 0;
   try {
@@ -136,7 +141,7 @@ uint32_t Host::Answer(int row, const SimRegisters& registers, const uint32_t* st
   } catch (const std::exception& e) {
     ReportFault(std::string(info.name) + ": the host's handler failed: " + e.what());
   }
-  journal_[index].result = result;
+  if (keepJournal_) journal_[index].result = result;
   return result;
 }
 

@@ -71,6 +71,8 @@ class Host {
   int CountCalls(std::string_view function) const { return static_cast<int>(CallsTo(function).size()); }
   std::vector<std::string> Trace() const;  // the journal described
   void ClearJournal() { journal_.clear(); }
+  // Without a journal (long benchmark runs) the host answers without noting the calls.
+  void KeepJournal(bool keep) { keepJournal_ = keep; }
 
   void ReportFault(std::string what) { faults_.push_back(std::move(what)); }
   const std::vector<std::string>& Faults() const { return faults_; }
@@ -96,6 +98,7 @@ class Host {
   std::vector<Handler> handlers_;
   std::vector<uint16_t> omitted_;
   std::vector<JournalEntry> journal_;
+  bool keepJournal_ = true;
   std::vector<std::string> faults_;
   std::vector<std::unique_ptr<HostComponent>> components_;
 };

@@ -5,6 +5,7 @@
 
 #include "call_checked.h"
 #include "guarded_memory.h"
+#include "host_time.h"
 
 namespace hostsim {
 
@@ -15,6 +16,7 @@ int ownAnswer = 0;
 
 template <int Event>
 int __stdcall OwnHandler(int code, int phase) {
+  const HostTimeScope inHost(true);
   ownCalls.push_back({Event, code, phase});
   return ownAnswer;
 }

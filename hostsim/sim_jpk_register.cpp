@@ -5,6 +5,7 @@
 
 #include "call_checked.h"
 #include "guarded_memory.h"
+#include "host_time.h"
 #include "text_codec.h"
 
 namespace hostsim {
@@ -203,6 +204,7 @@ void SimJpkRegister::RecordPreviousCall(const TableEventArgs& args) {
 int __stdcall SimJpkRegister::RecordingHandler(int eventCode, int a2, int* entryCount, int a4, int a5,
                                                HostTable* table, int** recordNumbersRef, HostSelection* selection,
                                                void* view, int a10, int16_t* handled) {
+  const HostTimeScope inHost(true);
   if (current) {
     current->RecordPreviousCall({static_cast<uint32_t>(eventCode), static_cast<uint32_t>(a2), Address(entryCount),
                                  static_cast<uint32_t>(a4), static_cast<uint32_t>(a5), Address(table),

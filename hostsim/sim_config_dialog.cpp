@@ -1,6 +1,7 @@
 #include "sim_config_dialog.h"
 
 #include <cstring>
+#include <utility>
 
 #include "call_checked.h"
 
@@ -75,6 +76,7 @@ SimConfigDialog::SimConfigDialog(Host& host) : host_(host) {
           CallModule("dialog event dispatcher", thunk->dispatcher, Convention::This,
                      {static_cast<uint32_t>(step.code), static_cast<uint32_t>(step.phase)},
                      reinterpret_cast<uint32_t>(thunk->object))));
+      if (whileOpen_) std::exchange(whileOpen_, nullptr)();
     }
     runs_.push_back(std::move(run));
     return endCode_;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -41,6 +42,9 @@ class SimConfigDialog : public HostComponent {
     steps_ = std::move(steps);
     endCode_ = endCode;
   }
+  // What the host does while the next dialog is open, right after it opened
+  // (events of other dialogs, for one).
+  void WhileOpen(std::function<void()> action) { whileOpen_ = std::move(action); }
   // The warehouses the user marks (value) or unmarks (0) the next time the list opens.
   void MarkInList(std::map<int, int16_t> changes) { listEdits_.push_back(std::move(changes)); }
 
@@ -55,6 +59,7 @@ class SimConfigDialog : public HostComponent {
   std::deque<int> access_;
   std::vector<DialogStep> steps_;
   uint16_t endCode_ = 0x5002;
+  std::function<void()> whileOpen_;
   std::deque<std::map<int, int16_t>> listEdits_;
   std::vector<DialogRun> runs_;
   std::vector<int> listOpenings_;

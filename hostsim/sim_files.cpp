@@ -51,6 +51,11 @@ SimFiles::SimFiles(Host& host) : host_(host), folder_(NewFolder()) {
       return 0;
     }
     if (failWrites_) return 0;
+    if (failNextWrites_ > 0) {
+      --failNextWrites_;
+      std::fwrite(call.Ptr<void>(0), 1, call.Arg(1) * call.Arg(2) / 2, found->second);
+      return 0;
+    }
     return static_cast<uint32_t>(std::fwrite(call.Ptr<void>(0), call.Arg(1), call.Arg(2), found->second));
   });
   host.On("HostCloseFile", [this](HostCall& call) -> uint32_t {

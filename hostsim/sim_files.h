@@ -29,6 +29,9 @@ class SimFiles : public HostComponent {
   void RefuseOpen(const std::string& name, const std::string& mode) { refused_.insert(name + "|" + mode); }
   // HostWriteFile writes nothing and answers 0, as on a full disk.
   void FailWrites(bool fail) { failWrites_ = fail; }
+  // The next `count` calls of HostWriteFile write only the first half of what
+  // they were given and answer 0, as when the disk fills up midway.
+  void FailNextWrites(int count) { failNextWrites_ = count; }
   int OpenFiles() const { return static_cast<int>(open_.size()); }
 
   // The lines HostAppendLog appended to a log file, without line ends.
@@ -40,6 +43,7 @@ class SimFiles : public HostComponent {
   std::map<const void*, std::FILE*> open_;  // by the handle given to the module
   std::set<std::string> refused_;
   bool failWrites_ = false;
+  int failNextWrites_ = 0;
 };
 
 }  // namespace hostsim

@@ -28,6 +28,7 @@ SimTables::SimTables(Host& host) : host_(host) {
   for (const int number : kUsualTables) Define(number);
 
   host.On("HostGetTable", [this](HostCall& call) -> uint32_t {
+    if (hidden_.count(call.Int(0))) return 0;
     return reinterpret_cast<uint32_t>(Find(call.Int(0)));
   });
   host.On("HostPrepareTable", [this](HostCall& call) -> uint32_t {

@@ -38,6 +38,11 @@ class SimTables : public HostComponent {
   // A table with records of the given length (the usual one when 0), empty.
   HostTable* Define(int number, int recordLength = 0);
   void Remove(int number);  // the host then has no such table
+  // HostGetTable answers null for the table while it is hidden; its records stay.
+  void Hide(int number, bool hidden) {
+    if (hidden) hidden_.insert(number);
+    else hidden_.erase(number);
+  }
   HostTable* Find(int number) const;
   uint8_t* RecordBuffer(int number) const;
 
@@ -94,6 +99,7 @@ class SimTables : public HostComponent {
   std::map<const void*, Cursor> cursors_;  // by the address of the module's cursor
   int cursorEndAnswer_ = 0;
   std::set<SimSelection*> selections_;
+  std::set<int> hidden_;
   std::vector<int> failedSelections_;
   std::vector<std::pair<int, int>> failedReads_;
 };

@@ -1,0 +1,64 @@
+// The random walk under a few fixed seeds; KW_WALK_SEED=<seed> replays one
+// seed in the test Replay (KW_WALK_STEPS changes the length).
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "host_walk.h"
+#include "test_support.h"
+
+namespace {
+
+constexpr int kSteps = 10000;
+uint32_t walkingSeed = 0;
+
+// A fault that ends the process still names the seed and the step.
+LONG CALLBACK ReportStep(EXCEPTION_POINTERS* info) {
+  switch (info->ExceptionRecord->ExceptionCode) {
+    case EXCEPTION_ACCESS_VIOLATION:
+    case EXCEPTION_ILLEGAL_INSTRUCTION:
+    case EXCEPTION_STACK_OVERFLOW:
+    case EXCEPTION_INT_DIVIDE_BY_ZERO:
+    case EXCEPTION_PRIV_INSTRUCTION:
+    case STATUS_STACK_BUFFER_OVERRUN:
+      std::fprintf(stderr, "walk: seed %u, step %d (%s): exception 0x%08lX\n", walkingSeed,
+                   kwtest::HostWalk::CurrentStep(), kwtest::HostWalk::CurrentAction(),
+                   static_cast<unsigned long>(info->ExceptionRecord->ExceptionCode));
+      std::fflush(stderr);
+      break;
+  }
+  return EXCEPTION_CONTINUE_SEARCH;
+}
+
+int StepsToWalk() {
+  const char* steps = std::getenv("KW_WALK_STEPS");
+  return steps ? std::atoi(steps) : kSteps;
+}
+
+class RandomWalk : public kwtest::HostTest {
+ protected:
+  void Walk(uint32_t seed) {
+    static const bool reporting = AddVectoredExceptionHandler(1, &ReportStep) != nullptr;
+    (void)reporting;
+    walkingSeed = seed;
+    kwtest::HostWalk walk(seed);
+    const std::optional<std::string> failure = walk.Run(StepsToWalk());
+    EXPECT_FALSE(failure.has_value()) << "seed " << seed << ", " << failure.value_or("")
+                                      << "\nreplay: KW_WALK_SEED=" << seed;
+  }
+  void TearDown() override {}  // the walk reports the host's faults with their step
+};
+
+TEST_F(RandomWalk, Seed1) { Walk(1); }
+TEST_F(RandomWalk, Seed20261207) { Walk(20261207); }
+TEST_F(RandomWalk, Seed3141592653) { Walk(3141592653u); }
+
+TEST_F(RandomWalk, Replay) {
+  const char* seed = std::getenv("KW_WALK_SEED");
+  if (!seed) GTEST_SKIP() << "set KW_WALK_SEED to replay one seed";
+  Walk(static_cast<uint32_t>(std::strtoul(seed, nullptr, 0)));
+}
+
+}  // namespace

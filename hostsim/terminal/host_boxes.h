@@ -1,0 +1,14 @@
+// The boxes the module opens, shown to the person at the screen: the host's
+// message, warning and wait boxes, its stock dialog (the installation notice),
+// and the Windows message boxes the module shows itself (the binding dialog).
+#pragma once
+
+#include "box_window.h"
+#include "host.h"
+
+namespace hostsim::terminal {
+
+// From now on the host's components ask the person instead of a script.
+void AnswerBoxesInteractively(Host& host, BoxWindow& window);
+
+}  // namespace hostsim::terminal

@@ -106,7 +106,7 @@ void DocumentScreen::RunDocumentDialog() {
       screen.Fill({4, 17 + i, 40, 1}, i == chosen ? kSelected : kWindow);
       screen.Text(5, 17 + i, entry, i == chosen ? kSelected : kWindow);
     }
-    if (!lastAccepted.empty()) screen.Text(46, 16, lastAccepted, kWindowHighlight, 32);
+    if (!lastAccepted.empty()) screen.Text(30, 14, lastAccepted, kWindowHighlight, 48);
 
     const Key key = session_.keyboard.Read();
     if (key.name == KeyName::Up) chosen = (chosen + kGoodsCount - 1) % kGoodsCount;

@@ -15,9 +15,10 @@ constexpr UINT kButtonsMask = 0x0F;
 constexpr UINT kIconMask = 0xF0;
 constexpr UINT kDefaultButtonMask = 0x0F00;
 
+const Button ok{"OK", IDOK}, cancel{"Anuluj", IDCANCEL}, abort{"Przerwij", IDABORT}, retry{"Ponów próbę", IDRETRY},
+    ignore{"Ignoruj", IDIGNORE}, yes{"Tak", IDYES}, no{"Nie", IDNO};
+
 std::vector<Button> WindowsButtons(UINT style) {
-  const Button ok{"OK", IDOK}, cancel{"Anuluj", IDCANCEL}, abort{"Przerwij", IDABORT}, retry{"Ponów próbę", IDRETRY},
-      ignore{"Ignoruj", IDIGNORE}, yes{"Tak", IDYES}, no{"Nie", IDNO};
   switch (style & kButtonsMask) {
     case MB_OKCANCEL: return {ok, cancel};
     case MB_ABORTRETRYIGNORE: return {abort, retry, ignore};
@@ -42,6 +43,13 @@ std::vector<TextLine> PlainLines(const std::string& utf8) {
 }
 
 }  // namespace
+
+std::string WindowsAnswerName(int answer) {
+  for (const Button& button : {ok, cancel, abort, retry, ignore, yes, no}) {
+    if (button.answer == answer) return button.label;
+  }
+  return std::to_string(answer);
+}
 
 void AnswerBoxesInteractively(Host& host, BoxWindow& window) {
   host.Use<SimMessages>().Interactive(

@@ -1,9 +1,11 @@
 #include "module_startup.h"
 
+#include "host_boxes.h"
 #include "sim_commands.h"
 #include "sim_installation.h"
 #include "sim_tables.h"
 #include "text_codec.h"
+#include "windows_boxes.h"
 
 namespace hostsim::terminal {
 
@@ -32,6 +34,9 @@ bool StartModule(Session& session, PluginModule& module, const StartOptions& opt
   Step(session, report, "Ładowanie modułu " + path);
   const bool loaded = module.Load(path);
   session.ShowNewFaults();
+  for (const WindowsBox& box : WindowsBoxes::Intercept().Shown()) {
+    Step(session, report, "  okno \"" + Windows1250ToUtf8(box.title) + "\": " + WindowsAnswerName(box.answer));
+  }
   if (!loaded) {
     Step(session, report, "Moduł nie został załadowany.");
     return false;

@@ -22,6 +22,7 @@ const Goods kGoods[] = {
 };
 constexpr int kGoodsCount = static_cast<int>(sizeof kGoods / sizeof kGoods[0]);
 constexpr std::size_t kMaxLines = 8;
+constexpr uint16_t kConvertedFlag = 0x400;  // DocFlags of a converted document
 
 const char* const kCustomer = "KOWALSKI";
 const char* const kCustomerName = "Jan Kowalski";
@@ -61,7 +62,7 @@ void DocumentScreen::DrawList() {
   int row = 3;
   for (const Stored& stored : documents_) {
     const kw::DocRecord& document = session_.shop.StoredDocument(stored.record);
-    const std::string state = document.ConversionPending ? "czeka" : (document.DocFlags & 0x400 ? "zamieniony" : "");
+    const std::string state = document.ConversionPending ? "czeka" : (document.DocFlags & kConvertedFlag ? "zamieniony" : "");
     screen.Text(1, row, MazoviaToUtf8(document.DocNumber), kDesk, 13);
     screen.Text(15, row, stored.contractor, kDesk, 10);
     screen.Text(26, row, Hex(document.DocFlags), kDesk);

@@ -9,11 +9,13 @@ cases: story (start, configuration, documents, JPK register, end),
 """
 import os
 import re
+import signal
 import subprocess
 import sys
 import time
 
 STEP_TIMEOUT = 60  # seconds for one expected screen (Wine may be slow on a busy machine)
+OVERALL_TIMEOUT = 240  # the whole case; the tmux server is killed either way
 
 
 class Failure(Exception):
@@ -169,10 +171,11 @@ def story(term):
     configure_warehouse_3(term, screen)
     sell(term)
     clean_register(term)
-    term.keys("C-l")  # a repaint of what the terminal lost keeps the screen
-    term.tmux("send-keys", "-R")
+    term.tmux("send-keys", "-R")  # the terminal loses what it showed; Ctrl+L draws it all again
+    term.wait("Menu główne", gone=True)
     term.keys("C-l")
-    term.wait("Menu główne")
+    screen = term.wait("Menu główne")
+    check("║ Konfiguracja spr.obcej" in screen and "Pliki programu:" in screen, "the repaint is not whole", screen)
     term.keys("Down", "Down", "Enter")
     term.wait("[exit 0]")
 
@@ -227,9 +230,16 @@ CASES = {
 }
 
 
+def give_up(signum, _frame):
+    raise Failure("stopped by signal %d (overall timeout %d s or a kill)" % (signum, OVERALL_TIMEOUT))
+
+
 def main():
     program, wine_run, build_dir, case = sys.argv[1:5]
     args, run = CASES[case]
+    signal.signal(signal.SIGALRM, give_up)
+    signal.signal(signal.SIGTERM, give_up)
+    signal.alarm(OVERALL_TIMEOUT)
     term = Terminal(program, wine_run, build_dir, ["--wait-ms", "3000"] + args)
     try:
         run(term)

@@ -20,6 +20,8 @@ import subprocess
 import sys
 import zipfile
 
+from byte_compare import first_difference
+
 KEY_LINES = [
     "Zainstalowano wtyczkę: Obsłuż sprzedaż obcą.",
     "Konfiguracja spr.obcej",
@@ -84,10 +86,8 @@ def main(make_dist, guide, version, work_dir, *files):
     first = make(make_dist, guide, version, os.path.join(work_dir, "first"), files)
     second = make(make_dist, guide, version, os.path.join(work_dir, "second"),
                   touched_copies(files, os.path.join(work_dir, "inputs")))
-    first_bytes, second_bytes = open(first, "rb").read(), open(second, "rb").read()
-    if first_bytes != second_bytes:
-        offset = next((i for i, (a, b) in enumerate(zip(first_bytes, second_bytes)) if a != b),
-                      min(len(first_bytes), len(second_bytes)))
+    offset = first_difference(open(first, "rb").read(), open(second, "rb").read())
+    if offset is not None:
         fail(f"two packages of the same files differ first at offset {offset:#x}")
 
     with zipfile.ZipFile(first) as archive:

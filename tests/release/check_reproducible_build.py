@@ -12,6 +12,8 @@ import sys
 
 import pefile
 
+from byte_compare import first_difference
+
 
 def is_build_output(path):
     return os.path.exists(os.path.join(path, "CMakeCache.txt"))
@@ -48,12 +50,11 @@ def main(source_dir, main_dll, work_dir):
 
     first = open(main_dll, "rb").read()
     second = open(os.path.join(build, "Kalwestrowka.dll"), "rb").read()
-    if first == second:
+    offset = first_difference(first, second)
+    if offset is None:
         print(f"the same {len(first)} bytes from both builds")
         shutil.rmtree(work_dir, ignore_errors=True)
         return 0
-    offset = next((i for i, (a, b) in enumerate(zip(first, second)) if a != b),
-                  min(len(first), len(second)))
     print(f"FAIL: the two builds differ first at offset {offset:#x} ({where(main_dll, offset)}); "
           f"sizes {len(first)} and {len(second)}; the second build is kept in {build}")
     return 1

@@ -1,4 +1,6 @@
-# Kalwestrowka: user-facing targets are `make test`, `make demo` and `make bench`.
+# Kalwestrowka: user-facing targets are `make test`, `make demo`, `make bench`,
+# `make try` (`make try TRY_ARGS="--omit 52308"` passes switches to the
+# terminal host) and `make dist`.
 # Internal: deps, configure, build, hardened, prefix, clean.
 
 SHELL := /bin/bash
@@ -22,10 +24,12 @@ WINE_SESSION = $(WINE_ENV) timeout 20 wineserver -w </dev/null >/dev/null 2>&1 |
   $(WINE_RUN) --boot || true
 
 DEB_PACKAGES := g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386 \
-                wine64-tools googletest python3-pefile cmake make
+                wine64-tools googletest python3 python3-pefile cmake make tmux
 JOBS ?= 2
 
-.PHONY: test demo bench deps configure build hardened prefix clean
+TRY_ARGS ?=
+
+.PHONY: test demo bench try dist deps configure build hardened prefix clean
 
 test: deps build hardened prefix
 	@rc=0; \
@@ -45,6 +49,16 @@ bench: deps build prefix
 	$(WINE_RUN) $(BUILD_DIR)/module_share_bench.exe; \
 	$(WINE_RUN) $(BUILD_DIR)/load_bench.exe; \
 	$(WINE_RUN) $(BUILD_DIR)/host_call_bench.exe
+
+# The terminal host on this terminal, driven from the keyboard.
+try: deps configure
+	cmake --build build -j$(JOBS) --target kalwestrowka_terminal -- --no-print-directory
+	@$(WINE_RUN) --prepare
+	$(WINE_RUN) --console $(BUILD_DIR)/kalwestrowka_terminal.exe $(TRY_ARGS)
+
+# The release package: dist/Kalwestrowka-<version>.zip.
+dist: deps configure
+	cmake --build build -j$(JOBS) --target dist -- --no-print-directory
 
 # Install only what is missing, so a second run costs nothing.
 deps:

@@ -1,6 +1,6 @@
-// A fixture for tests that drive Kalwestrowka.dll as the host does: the example
-// shop's data, the module loaded, installed and registered, and the host's
-// components a test looks at.
+// Fixtures for tests that drive Kalwestrowka.dll as the host does: the module
+// loaded; then also installed, with the example shop's data; then also
+// registered, with the host's components a test looks at.
 #pragma once
 
 #include "example_shop.h"
@@ -17,23 +17,45 @@
 
 namespace kwtest {
 
-class RegisteredModuleTest : public HostTest {
+class LoadedModuleTest : public HostTest {
+ protected:
+  void TearDown() override {
+    module.Unload();
+    HostTest::TearDown();
+  }
+
+  hostsim::PluginModule module;
+  hostsim::SimMessages& messages = host.Use<hostsim::SimMessages>();
+  hostsim::SimTables& tables = host.Use<hostsim::SimTables>();
+};
+
+class InstalledModuleTest : public LoadedModuleTest {
+ protected:
+  void SetUp() override {
+    LoadedModuleTest::SetUp();
+    shop.AddContractors();
+    shop.AddRegisterEntries();
+    ASSERT_TRUE(module.Load());
+    ASSERT_EQ(module.Install(hostsim::SimInstallation::InstallCallback(), nullptr), 0);
+  }
+
+  hostsim::ExampleShop shop{host};
+  hostsim::SimCommands& commands = host.Use<hostsim::SimCommands>();
+  hostsim::SimJpkRegister& jpk = host.Use<hostsim::SimJpkRegister>();
+};
+
+class RegisteredModuleTest : public InstalledModuleTest {
  protected:
   static constexpr uint16_t kCommandId = 0x7939;
   static constexpr int kCancel = 0x5002;
 
   void SetUp() override {
-    HostTest::SetUp();
-    shop.AddContractors();
-    shop.AddRegisterEntries();
-    ASSERT_TRUE(module.Load());
-    ASSERT_EQ(module.Install(hostsim::SimInstallation::InstallCallback(), nullptr), 0);
+    InstalledModuleTest::SetUp();
     ASSERT_EQ(module.Register(0), 0);
   }
   void TearDown() override {
     module.Install(nullptr, nullptr);
-    module.Unload();
-    HostTest::TearDown();
+    InstalledModuleTest::TearDown();
   }
 
   // The user picks "Konfiguracja spr.obcej" and leaves its dialog with endCode.
@@ -41,17 +63,16 @@ class RegisteredModuleTest : public HostTest {
     dialog.Script({}, static_cast<uint16_t>(endCode));
     commands.Pick(kCommandId);
   }
+  // Warehouse 3 holds consigned goods, and the document dialog sells.
+  void SellConsignedGoodsFromWarehouse3() {
+    files.Write("komis.cfg", KomisCfg({{3, 1}}));
+    documents.SetDocKind(hostsim::kSalesDocumentKind);
+  }
 
-  hostsim::ExampleShop shop{host};
-  hostsim::PluginModule module;
-  hostsim::SimCommands& commands = host.Use<hostsim::SimCommands>();
   hostsim::SimConfigDialog& dialog = host.Use<hostsim::SimConfigDialog>();
   hostsim::SimDialogBase& dialogBase = host.Use<hostsim::SimDialogBase>();
   hostsim::SimDocuments& documents = host.Use<hostsim::SimDocuments>();
   hostsim::SimFiles& files = host.Use<hostsim::SimFiles>();
-  hostsim::SimTables& tables = host.Use<hostsim::SimTables>();
-  hostsim::SimJpkRegister& jpk = host.Use<hostsim::SimJpkRegister>();
-  hostsim::SimMessages& messages = host.Use<hostsim::SimMessages>();
 };
 
 }  // namespace kwtest

@@ -15,8 +15,7 @@ class WorkingObjectLifetime : public kwtest::RegisteredModuleTest {
  protected:
   void SetUp() override {
     RegisteredModuleTest::SetUp();
-    files.Write("komis.cfg", kwtest::KomisCfg({{3, 1}}));
-    documents.SetDocKind(hostsim::kSalesDocumentKind);
+    SellConsignedGoodsFromWarehouse3();
   }
   void TearDown() override {
     EXPECT_EQ(dialogBase.LiveObjects(), 0) << "a working object was never ended";

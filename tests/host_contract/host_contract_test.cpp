@@ -55,8 +55,7 @@ TEST_F(HostContract, TheWarehouseListGetsItsItemTheFlagsOfTheDialogAndWhetherF2O
 }
 
 TEST_F(HostContract, WithoutADocumentContextTheKindOfTheDocumentStaysAsItWas) {
-  files.Write("komis.cfg", kwtest::KomisCfg({{3, 1}}));
-  documents.SetDocKind(hostsim::kSalesDocumentKind);
+  SellConsignedGoodsFromWarehouse3();
   shop.OpenDocumentDialog();
   host.On("HostCurrentContext", [](hostsim::HostCall&) -> uint32_t { return 0; });
   const int record = shop.EnterAndAccept("FS 12/12/2026", 7, {{3, "obraz"}}, 10.0);
@@ -100,15 +99,7 @@ int __cdecl OtherCallback(int what, int value) {
   return 0;
 }
 
-class Installation : public kwtest::HostTest {
- protected:
-  void TearDown() override {
-    module.Unload();
-    HostTest::TearDown();
-  }
-  hostsim::PluginModule module;
-  hostsim::SimMessages& messages = host.Use<hostsim::SimMessages>();
-};
+using Installation = kwtest::LoadedModuleTest;
 
 TEST_F(Installation, TheCallbackGivenToModuleInstallReplacesTheOneFoundAtAttach) {
   ASSERT_TRUE(module.Load());

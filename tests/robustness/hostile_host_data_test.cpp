@@ -19,8 +19,7 @@ class HostileHostData : public kwtest::RegisteredModuleTest {
  protected:
   void SetUp() override {
     RegisteredModuleTest::SetUp();
-    files.Write("komis.cfg", kwtest::KomisCfg({{3, 1}}));
-    documents.SetDocKind(hostsim::kSalesDocumentKind);
+    SellConsignedGoodsFromWarehouse3();
   }
   void TearDown() override {
     for (void* block : guarded_) hostsim::ReleaseGuarded(block);
@@ -278,16 +277,7 @@ TEST_F(HostileHostData, NoStateCellsAndTablesWithoutRecordBuffersCountAsMissing)
   EXPECT_EQ(jpk.PreviousCalls().size(), 1u);
 }
 
-class HostileInstallation : public kwtest::HostTest {
- protected:
-  void TearDown() override {
-    module.Unload();
-    HostTest::TearDown();
-  }
-  hostsim::PluginModule module;
-  hostsim::SimMessages& messages = host.Use<hostsim::SimMessages>();
-  hostsim::SimTables& tables = host.Use<hostsim::SimTables>();
-};
+using HostileInstallation = kwtest::LoadedModuleTest;
 
 TEST_F(HostileInstallation, AModulePathOf299CharactersIsShownWholeAndNamesTheModule) {
   std::string path = "C:\\";

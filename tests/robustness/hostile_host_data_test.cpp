@@ -277,6 +277,18 @@ TEST_F(HostileHostData, NoStateCellsAndTablesWithoutRecordBuffersCountAsMissing)
   EXPECT_EQ(jpk.PreviousCalls().size(), 1u);
 }
 
+TEST_F(HostileHostData, ACallbackThunkLeftWithoutItsTableOpensNoDialogAndWritesNothing) {
+  host.On("HostConstructCallbackThunk", [](hostsim::HostCall& call) -> uint32_t { return call.Arg(0); });
+  host.On("HostDestroyCallbackThunk", [](hostsim::HostCall&) -> uint32_t { return 0; });
+  const std::string before = files.Read("komis.cfg").value_or("");
+  dialog.MarkInList({{7, 1}});
+  RunCommand(hostsim::kDialogOk);
+  EXPECT_EQ(host.CountCalls("HostRunDialog"), 0);
+  EXPECT_EQ(host.CountCalls("HostDestroyCallbackThunk"), 1);
+  EXPECT_EQ(files.Read("komis.cfg").value_or(""), before);
+  EXPECT_EQ(dialogBase.LiveObjects(), 0);
+}
+
 using HostileInstallation = kwtest::LoadedModuleTest;
 
 TEST_F(HostileInstallation, AModulePathOf299CharactersIsShownWholeAndNamesTheModule) {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 
@@ -51,9 +52,10 @@ SimFiles::SimFiles(Host& host) : host_(host), folder_(NewFolder()) {
       return 0;
     }
     if (failWrites_) return 0;
-    if (failNextWrites_ > 0) {
-      --failNextWrites_;
-      std::fwrite(call.Ptr<void>(0), 1, call.Arg(1) * call.Arg(2) / 2, found->second);
+    auto failing = failingWrites_.find(++writes_);
+    if (failing != failingWrites_.end()) {
+      const std::size_t kept = std::min<std::size_t>(failing->second, std::size_t{call.Arg(1)} * call.Arg(2));
+      std::fwrite(call.Ptr<void>(0), 1, kept, found->second);
       return 0;
     }
     return static_cast<uint32_t>(std::fwrite(call.Ptr<void>(0), call.Arg(1), call.Arg(2), found->second));

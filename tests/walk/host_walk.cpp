@@ -77,7 +77,6 @@ std::optional<std::string> HostWalk::Run(int steps) {
     TakeStep();
     if (trace_) std::fprintf(stderr, "step %d: %s\n", currentStep, currentAction);
     files_.FailWrites(false);
-    files_.FailNextWrites(0);
     Check();
   }
   if (!failure_) {
@@ -125,7 +124,7 @@ void HostWalk::TakeStep() {
   else if (roll < 38) EnterDocument(false);
   else if (roll < 48) CloseDocumentDialog();
   else if (roll < 56) StrayDocumentEvent();
-  else if (roll < 68) RunCommand();
+  else if (roll < 68) RunCommand(Chance(60));
   else if (roll < 76) JpkEvent();
   else if (roll < 81) AddRegisterEntries();
   else if (roll < 88) HideTable();
@@ -204,9 +203,8 @@ void HostWalk::StrayDocumentEvent() {
   Raise(event, code, kPhases[Pick(5)]);
 }
 
-void HostWalk::RunCommand() {
+void HostWalk::RunCommand(bool ok) {
   currentAction = "the configuration command";
-  const bool ok = Chance(60);
   // The dialog starts from what komis.cfg holds: its 202 bytes, or no flag
   // when it is missing or shorter.
   std::string flags = config_ && config_->size() >= kConfigSize ? config_->substr(0, kConfigSize)
@@ -289,12 +287,12 @@ void HostWalk::TakeConfigAway() {
 
 void HostWalk::FailWrites() {
   if (Chance(50)) {
-    files_.FailNextWrites(1);
+    files_.FailWrite(1, kConfigSize / 2);  // cut short midway; putting the old bytes back works
   } else {
     files_.FailWrites(true);
     configMayBeLost_ = true;
   }
-  RunCommand();
+  RunCommand(true);
   currentAction = configMayBeLost_ ? "the configuration command, every write failing"
                                    : "the configuration command, its first write failing";
 }

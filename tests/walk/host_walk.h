@@ -55,7 +55,7 @@ class HostWalk {
   void CloseDocumentDialog();
   void EnterDocument(bool accept);
   void StrayDocumentEvent();
-  void RunCommand();
+  void RunCommand(bool ok);  // ended with OK, else with Esc
   void EventsInsideCommand();
   void JpkEvent();
   void AddRegisterEntries();

@@ -31,6 +31,7 @@ int ConfigureForeignSale() {
     if (komis) {
       DisplacedKomis = CurrentKomis;
       CurrentKomis = komis;
+      CommandKomis = komis;
       if (AccessGranted()) {
         komis->Initial();
         komis->RunDialog();

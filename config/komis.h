@@ -57,6 +57,16 @@ extern CSprKomis* CurrentKomis;
 // from CurrentKomis (that of an open document dialog), or null. An object
 // that ends is taken out of both cells, so that neither names it afterwards.
 extern CSprKomis* DisplacedKomis;
+// While the configuration command runs: its own object, whose flags are the
+// user's choice in the dialog, not yet saved.
+extern CSprKomis* CommandKomis;
+
+// The object that document events work on: the document dialog's. While the
+// configuration command's dialog is open that is the object the command
+// displaced (or one a document dialog opened meanwhile), never the command's
+// own: a document accepted then would read komis.cfg into the flags the user
+// is choosing and so undo the choice. Null when no document dialog has one.
+CSprKomis* DocumentKomis();
 
 // A new object built on the host's dialog base, or null when memory is short.
 CSprKomis* CreateKomis();

@@ -52,9 +52,10 @@ extern "C" int __stdcall ConversionHook(int code, int phase) {
     CurrentKomis = DialogKomis;
   }
 
-  if (CarriesDocumentKind(event) && CurrentKomis) {
+  CSprKomis* const komis = DocumentKomis();
+  if (CarriesDocumentKind(event) && komis) {
     if (uint8_t* context = HostCurrentContext()) {
-      CurrentKomis->docKind = reinterpret_cast<const OperationContext*>(context)->CtxDocKind;
+      komis->docKind = reinterpret_cast<const OperationContext*>(context)->CtxDocKind;
     }
   }
 
@@ -64,13 +65,11 @@ extern "C" int __stdcall ConversionHook(int code, int phase) {
     // The previous handler ends its part of the dialog first; its 16-bit
     // answer keeps its sign, so that -1 and -2 stay what they are.
     const int result = previous ? static_cast<int16_t>(previous(code, kPhaseClose)) : 0;
-    if (DialogKomis && DialogKomis == CurrentKomis) {
-      DialogKomis->ConvertDocuments();
-      DestroyKomis(DialogKomis);
-      CurrentKomis = nullptr;
-    } else if (DialogKomis) {
-      // The configuration command took CurrentKomis over meanwhile; this
-      // handler's object is still its own to end.
+    if (DialogKomis) {
+      // Also while the configuration command's dialog is open the documents
+      // are this object's to convert; ending it takes it out of every cell
+      // that names it, CurrentKomis included.
+      if (DialogKomis == komis) DialogKomis->ConvertDocuments();
       DestroyKomis(DialogKomis);
     }
     DialogKomis = nullptr;

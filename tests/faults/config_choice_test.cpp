@@ -1,0 +1,54 @@
+// The user's choice in the configuration dialog when the host reports a
+// document accepted while that dialog is open: the acceptance reads komis.cfg
+// for the document, and that must not undo the flags the user is choosing.
+#include "registered_module.h"
+
+using ::testing::IsEmpty;
+
+namespace {
+
+class ConfigChoiceDuringDocumentEvents : public kwtest::RegisteredModuleTest {
+ protected:
+  void SetUp() override {
+    RegisteredModuleTest::SetUp();
+    SellConsignedGoodsFromWarehouse3();
+  }
+
+  // The user marks warehouse 5 in the list, the host accepts a document
+  // meanwhile, and the user leaves the dialog with OK.
+  int MarkWarehouse5WhileADocumentIsAccepted() {
+    int record = -1;
+    dialog.MarkInList({{5, 1}});
+    dialog.WhileOpen([&] {
+      record = shop.EnterAndAccept("FS 12/12/2026", hostsim::kSalesDocumentKind, {{3, "obraz"}}, 50.0);
+    });
+    RunCommand(hostsim::kDialogOk);
+    return record;
+  }
+};
+
+TEST_F(ConfigChoiceDuringDocumentEvents, InsideADocumentDialogTheDocumentIsMarkedAndTheChoiceSaved) {
+  shop.OpenDocumentDialog();
+  const int record = MarkWarehouse5WhileADocumentIsAccepted();
+
+  EXPECT_EQ(files.Read("komis.cfg").value_or(""), kwtest::KomisCfg({{3, 1}, {5, 1}}));
+  ASSERT_GE(record, 0);
+  EXPECT_EQ(shop.StoredDocument(record).ConversionPending, 1) << "the document dialog's object did not mark it";
+  shop.CloseDocumentDialog();
+  EXPECT_EQ(shop.StoredDocument(record).ConversionPending, 0);
+  EXPECT_EQ(shop.StoredDocument(record).DocFlags & 0x400, 0x400);
+  EXPECT_EQ(dialogBase.LiveObjects(), 0);
+}
+
+TEST_F(ConfigChoiceDuringDocumentEvents, WithoutADocumentDialogTheDocumentIsLeftAloneAndTheChoiceSaved) {
+  const int record = MarkWarehouse5WhileADocumentIsAccepted();
+
+  EXPECT_EQ(files.Read("komis.cfg").value_or(""), kwtest::KomisCfg({{3, 1}, {5, 1}}));
+  ASSERT_GE(record, 0);
+  EXPECT_EQ(shop.StoredDocument(record).ConversionPending, 0);
+  EXPECT_EQ(std::string(shop.StoredDocument(record).DocNumber), "FS 12/12/2026");
+  EXPECT_THAT(documents.Assignments(), IsEmpty());
+  EXPECT_EQ(dialogBase.LiveObjects(), 0);
+}
+
+}  // namespace

@@ -50,6 +50,7 @@ function(kw_add_gtest)
   endif()
 
   add_executable(${name} ${arg_SOURCES})
+  set_target_properties(${name} PROPERTIES KW_TEST_PROGRAM TRUE)
   target_link_libraries(${name} PRIVATE kw_warnings ${arg_LIBRARIES})
   if(arg_NO_MAIN)
     target_link_libraries(${name} PRIVATE gmock gtest)

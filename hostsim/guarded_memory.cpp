@@ -17,6 +17,11 @@ LONG CALLBACK ReportFault(EXCEPTION_POINTERS* info) {
                  record->ExceptionInformation[0] ? "write" : "read",
                  static_cast<unsigned long>(record->ExceptionInformation[1]));
     std::fflush(stderr);
+  } else if (record->ExceptionCode == EXCEPTION_ILLEGAL_INSTRUCTION) {
+    // What a trapping check of the hardened build leaves (ud2).
+    std::fprintf(stderr, "simulated host: trap (undefined behaviour caught) at 0x%08lX\n",
+                 static_cast<unsigned long>(reinterpret_cast<uintptr_t>(record->ExceptionAddress)));
+    std::fflush(stderr);
   }
   return EXCEPTION_CONTINUE_SEARCH;
 }

@@ -37,7 +37,10 @@ ModuleFileNames& ModuleFileNames::Intercept() {
     PatchWithJump(SystemFunction("kernel32.dll", "GetModuleFileNameA"),
                   reinterpret_cast<const void*>(&GetModuleFileNameReplacement));
   }
-  *installed = ModuleFileNames();
+  // Field by field: assigning a fresh object trips GCC's uninitialised-use
+  // warning in the hardened build.
+  installed->fail_ = false;
+  installed->path_.reset();
   return *installed;
 }
 

@@ -63,17 +63,15 @@ extern "C" int __stdcall ConversionHook(int code, int phase) {
   if (when == kPhaseClose) {
     // The previous handler ends its part of the dialog first; its 16-bit
     // answer keeps its sign, so that -1 and -2 stay what they are.
-    const int result = previous ? static_cast<int16_t>(previous(code, kPhaseClose)) : 0;
-    if (DialogKomis && DialogKomis == CurrentKomis) {
+    const int result = previous ? static_cast<int16_t>(previous(code, phase)) : 0;
+    if (DialogKomis) {
+      // The dialog's own object converts what was accepted in it, also when
+      // the configuration command holds CurrentKomis meanwhile; its
+      // destructor clears every cell that still points at it.
       DialogKomis->ConvertDocuments();
       DestroyKomis(DialogKomis);
-      CurrentKomis = nullptr;
-    } else if (DialogKomis) {
-      // The configuration command took CurrentKomis over meanwhile; this
-      // handler's object is still its own to end.
-      DestroyKomis(DialogKomis);
+      DialogKomis = nullptr;
     }
-    DialogKomis = nullptr;
     return result;
   }
   return previous ? previous(code, phase) : 0;

@@ -1,5 +1,5 @@
-// komis.cfg: exactly 202 bytes, the 101 warehouse flags, read and written
-// through the host's file services.
+// komis.cfg (komis_cfg_format.h), read and written through the host's file
+// services.
 #include <cstring>
 
 #include "komis.h"
@@ -9,15 +9,14 @@
 namespace kw {
 
 namespace {
-constexpr const char* kConfigFile = "komis.cfg";
 constexpr int kOpenShare = 0x40;
 constexpr int kOpenReserved = 0;
 constexpr int kOpenAccess = -1;
-constexpr int kConfigSize = sizeof(CSprKomis::warehouseFlags);
+constexpr int kConfigSize = kKomisCfgSize;
 }  // namespace
 
 int CSprKomis::ReadConfig() {
-  HostFile* file = HostOpenFile(kConfigFile, "rb", kOpenShare, kOpenReserved, kOpenAccess);
+  HostFile* file = HostOpenFile(kKomisCfgFile, "rb", kOpenShare, kOpenReserved, kOpenAccess);
   if (!file) {
     WarnAndLog(MZ("Nie można otworzyć pliku konfiguracynego do odczytu!\nOperacja niekompletna!"));
     return 0;
@@ -33,7 +32,7 @@ int CSprKomis::ReadConfig() {
 }
 
 int CSprKomis::WriteConfig() {
-  HostFile* file = HostOpenFile(kConfigFile, "wb", kOpenShare, kOpenReserved, kOpenAccess);
+  HostFile* file = HostOpenFile(kKomisCfgFile, "wb", kOpenShare, kOpenReserved, kOpenAccess);
   if (!file) {
     WarnAndLog(MZ("Nie można otworzyć pliku konfiguracji do zapisu!"));
     return 0;

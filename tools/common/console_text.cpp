@@ -1,0 +1,52 @@
+#include "console_text.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <string>
+#endif
+
+namespace kw::tools {
+
+#ifdef _WIN32
+
+namespace {
+
+std::wstring Widen(std::string_view utf8) {
+  if (utf8.empty()) return {};
+  const int size = static_cast<int>(utf8.size());
+  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+  std::wstring wide(length > 0 ? length : 0, L'\0');
+  if (length > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
+  return wide;
+}
+
+}  // namespace
+
+void WriteText(std::FILE* stream, std::string_view utf8) {
+  const HANDLE handle = GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+  const std::wstring wide = Widen(utf8);
+  DWORD mode;
+  if (handle != INVALID_HANDLE_VALUE && handle && GetConsoleMode(handle, &mode)) {
+    std::fflush(stream);
+    DWORD written;
+    WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    return;
+  }
+  UINT codePage = GetConsoleOutputCP();
+  if (codePage == 0) codePage = GetOEMCP();
+  const int size = static_cast<int>(wide.size());
+  const int length = WideCharToMultiByte(codePage, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return;
+  std::string converted(length, '\0');
+  WideCharToMultiByte(codePage, 0, wide.data(), size, converted.data(), length, nullptr, nullptr);
+  std::fwrite(converted.data(), 1, converted.size(), stream);
+}
+
+#else
+
+void WriteText(std::FILE* stream, std::string_view utf8) { std::fwrite(utf8.data(), 1, utf8.size(), stream); }
+
+#endif
+
+}  // namespace kw::tools

@@ -8,7 +8,7 @@ import subprocess
 import sys
 import unittest
 
-from tool_files import FolderTest, flags_bytes, library_without
+from tool_files import FolderTest, flags_bytes, library_without, read
 
 if __name__ == "__main__":
     KALWCFG, KALWCHECK, TALMER, WINE_RUN = (os.path.abspath(p) for p in sys.argv[1:5])
@@ -55,10 +55,16 @@ class WindowsToolsTest(FolderTest):
         rc, out = self.run_exe(KALWCHECK, TALMER)
         self.assertEqual(rc, 0)
         self.assertTrue(out.splitlines()[-1].startswith(b"WYNIK 0: "))
-        rc, out = self.run_exe(KALWCHECK, "--json", os.path.dirname(TALMER))
+        # A folder with a Polish letter: the ANSI argument comes back right in the JSON.
+        shop = os.path.join(self.dir, "sklep ó")
+        os.mkdir(shop)
+        with open(os.path.join(shop, "TALMER.dll"), "wb") as f:
+            f.write(read(TALMER))
+        rc, out = self.run_exe(KALWCHECK, "--json", shop + "/")
         self.assertEqual(rc, 0)
         report = json.loads(out.decode("ascii"))
         self.assertEqual((report["status"], len(report["functions"])), (0, 101))
+        self.assertTrue(report["file"].endswith("sklep ó\\TALMER.dll"), report["file"])
 
         data = library_without(TALMER, [52256])
         patched = os.path.join(self.dir, "TALMER.dll")

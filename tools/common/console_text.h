@@ -6,10 +6,15 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 namespace kw::tools {
 
 void WriteText(std::FILE* stream, std::string_view utf8);
+
+// A path from the command line, as UTF-8 for the texts: on Windows the
+// arguments come in the ANSI code page; natively they are taken as they are.
+std::string DisplayPath(const std::string& path);
 
 }  // namespace kw::tools

@@ -59,11 +59,11 @@ bool ReadFlags(const std::string& path, WarehouseFlags& flags, std::string& prob
   const FileBytes file = ReadWholeFile(path, kReadLimit);
   missing = file.missing;
   if (!file.ok) {
-    problem = path + ": nie można odczytać pliku: " + file.reason;
+    problem = DisplayPath(path) + ": nie można odczytać pliku: " + file.reason;
     return false;
   }
   if (file.bytes.size() != kw::kKomisCfgSize) {
-    problem = path + ": " + WrongLength(file.bytes);
+    problem = DisplayPath(path) + ": " + WrongLength(file.bytes);
     return false;
   }
   flags = DecodeFlags(file.bytes);
@@ -75,14 +75,15 @@ int Show(const std::string& path) {
   std::string problem;
   bool missing;
   if (!ReadFlags(path, flags, problem, missing)) return Fail(kFileProblem, problem);
-  Say(path + ": " + Marked(flags));
+  Say(DisplayPath(path) + ": " + Marked(flags));
   return kDone;
 }
 
 int Check(const std::string& path) {
+  const std::string shown = DisplayPath(path);
   const FileBytes file = ReadWholeFile(path, kReadLimit);
   if (!file.ok) {
-    Say(path + ": nie można odczytać pliku: " + file.reason);
+    Say(shown + ": nie można odczytać pliku: " + file.reason);
     Say(file.missing ? "Moduł ostrzeże: „Nie można otworzyć pliku konfiguracynego do odczytu!” i nie oznaczy "
                        "żadnego magazynu."
                      : "Moduł nie przeczyta tego pliku.");
@@ -90,28 +91,29 @@ int Check(const std::string& path) {
   }
   const std::size_t size = file.bytes.size();
   if (size < kw::kKomisCfgSize) {
-    Say(path + ": " + WrongLength(file.bytes) + ".");
+    Say(shown + ": " + WrongLength(file.bytes) + ".");
     Say("Moduł ostrzeże: „Błąd podczas czytania konfiguracji!” i nie oznaczy żadnego magazynu.");
     return kFileProblem;
   }
   const WarehouseFlags flags = DecodeFlags(file.bytes);
   if (size > kw::kKomisCfgSize) {
-    Say(path + ": " + WrongLength(file.bytes) + ".");
+    Say(shown + ": " + WrongLength(file.bytes) + ".");
     Say("Moduł przeczyta tylko pierwsze " + ByteCount(kw::kKomisCfgSize) + ": " + Marked(flags) +
         ". Zapisze plik od nowa dopiero po zmianie w oknie konfiguracji.");
     return kFileProblem;
   }
-  Say(path + ": " + ByteCount(size) + ", moduł przeczyta ten plik.");
+  Say(shown + ": " + ByteCount(size) + ", moduł przeczyta ten plik.");
   Say(Marked(flags));
   return kDone;
 }
 
 int Change(const std::string& path, const std::vector<std::string>& numbers, bool mark) {
+  const std::string shown = DisplayPath(path);
   std::vector<int> warehouses;
   for (const std::string& text : numbers) {
     const auto number = ParseWarehouse(text);
     if (!number) {
-      return Fail(kUsageProblem, "„" + text + "” nie jest numerem magazynu (0..100); plik " + path +
+      return Fail(kUsageProblem, "„" + DisplayPath(text) + "” nie jest numerem magazynu (0..100); plik " + shown +
                                      " nie został zmieniony");
     }
     warehouses.push_back(*number);
@@ -135,9 +137,10 @@ int Change(const std::string& path, const std::vector<std::string>& numbers, boo
   }
   const std::string failure = ReplaceWholeFile(path, EncodeFlags(flags));
   if (!failure.empty()) {
-    return Fail(kFileProblem, path + ": " + failure + (create ? "; plik nie został utworzony" : "; plik nie został zmieniony"));
+    return Fail(kFileProblem,
+                shown + ": " + failure + (create ? "; plik nie został utworzony" : "; plik nie został zmieniony"));
   }
-  Say(path + (create ? " (nowy plik): " : ": ") + Marked(flags));
+  Say(shown + (create ? " (nowy plik): " : ": ") + Marked(flags));
   return kDone;
 }
 

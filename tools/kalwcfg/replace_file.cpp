@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "console_text.h"
 #include "file_access.h"
 
 #ifdef _WIN32
@@ -53,13 +54,14 @@ std::string ReplaceWholeFile(const std::string& path, const std::vector<uint8_t>
   const std::string folder = FolderOf(path);
   char temporary[MAX_PATH];
   if (GetTempFileNameA(folder.c_str(), "kcf", 0, temporary) == 0) {
-    return "nie można utworzyć pliku tymczasowego w folderze " + folder + ": " + ReasonOfWindowsError(GetLastError());
+    return "nie można utworzyć pliku tymczasowego w folderze " + DisplayPath(folder) + ": " +
+           ReasonOfWindowsError(GetLastError());
   }
   std::FILE* file = std::fopen(temporary, "wb");
   if (!file) {
     const int error = errno;
     DeleteFileA(temporary);
-    return std::string("nie można otworzyć pliku tymczasowego ") + temporary + ": " + ReasonOfError(error);
+    return "nie można otworzyć pliku tymczasowego " + DisplayPath(temporary) + ": " + ReasonOfError(error);
   }
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0 &&
                        FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))));
@@ -67,7 +69,7 @@ std::string ReplaceWholeFile(const std::string& path, const std::vector<uint8_t>
   const bool closed = std::fclose(file) == 0;
   if (!written || !closed) {
     DeleteFileA(temporary);
-    return std::string("błąd zapisu pliku tymczasowego ") + temporary + ": " + ReasonOfError(error ? error : EIO);
+    return "błąd zapisu pliku tymczasowego " + DisplayPath(temporary) + ": " + ReasonOfError(error ? error : EIO);
   }
   if (!MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     const DWORD moveError = GetLastError();

@@ -75,10 +75,14 @@ int main(int argc, char** argv) {
     return kUsageProblem;
   }
   std::string path = paths[0];
-  if (IsDirectory(path)) path = LibraryInFolder(path);
+  if (IsDirectory(path)) {
+    while (path.size() > 1 && (path.back() == '/' || path.back() == '\\')) path.pop_back();
+    path = LibraryInFolder(path);
+  }
 
   const FileBytes file = ReadWholeFile(path, kReadLimit);
   const BindingCheck check = file.ok ? CheckBinding(ReadPeExports(file.bytes)) : Unreadable(file.reason);
-  WriteText(stdout, json ? JsonReport(path, check) : TextReport(path, check));
+  const std::string shown = DisplayPath(path);
+  WriteText(stdout, json ? JsonReport(shown, check) : TextReport(shown, check));
   return static_cast<int>(check.status);
 }

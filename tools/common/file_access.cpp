@@ -50,6 +50,7 @@ FileBytes ReadWholeFile(const std::string& path, std::size_t limit) {
     const std::size_t got = std::fread(chunk, 1, sizeof chunk, file);
     if (result.bytes.size() + got > limit) {
       result.reason = "plik jest dłuższy niż " + ByteCount(limit);
+      result.tooLong = true;
       std::fclose(file);
       result.bytes.clear();
       return result;

@@ -12,6 +12,7 @@ namespace kw::tools {
 struct FileBytes {
   bool ok = false;
   bool missing = false;    // the file does not exist
+  bool tooLong = false;    // longer than the limit, not read
   std::string reason;      // why not, in Polish, when !ok
   std::vector<uint8_t> bytes;
 };

@@ -84,9 +84,9 @@ int Check(const std::string& path) {
   const FileBytes file = ReadWholeFile(path, kReadLimit);
   if (!file.ok) {
     Say(shown + ": nie można odczytać pliku: " + file.reason);
-    Say(file.missing ? "Moduł ostrzeże: „Nie można otworzyć pliku konfiguracynego do odczytu!” i nie oznaczy "
-                       "żadnego magazynu."
-                     : "Moduł nie przeczyta tego pliku.");
+    Say(file.tooLong ? "Moduł przeczyta tylko pierwsze " + ByteCount(kw::kKomisCfgSize) + "."
+                     : "Moduł ostrzeże: „Nie można otworzyć pliku konfiguracynego do odczytu!” i nie oznaczy "
+                       "żadnego magazynu.");
     return kFileProblem;
   }
   const std::size_t size = file.bytes.size();
@@ -99,7 +99,7 @@ int Check(const std::string& path) {
   if (size > kw::kKomisCfgSize) {
     Say(shown + ": " + WrongLength(file.bytes) + ".");
     Say("Moduł przeczyta tylko pierwsze " + ByteCount(kw::kKomisCfgSize) + ": " + Marked(flags) +
-        ". Zapisze plik od nowa dopiero po zmianie w oknie konfiguracji.");
+        ". Zapisze plik od nowa dopiero po zatwierdzeniu okna konfiguracji.");
     return kFileProblem;
   }
   Say(shown + ": " + ByteCount(size) + ", moduł przeczyta ten plik.");

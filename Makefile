@@ -1,4 +1,6 @@
-# Kalwestrowka: user-facing targets are `make test` and `make demo`.
+# Kalwestrowka: user-facing targets are `make test`, `make demo`, `make try`
+# (`make try TRY_ARGS="--omit 52308"` passes switches to the terminal host)
+# and `make dist`.
 # Internal: deps, configure, build, prefix, native, clean.
 
 SHELL := /bin/bash
@@ -14,10 +16,12 @@ WINE_ENV := WINEPREFIX=$(BUILD_DIR)/wineprefix WINEDEBUG=-all \
             WINEDLLOVERRIDES="mscoree,mshtml=" XDG_RUNTIME_DIR=$(BUILD_DIR)/xdg-runtime
 
 DEB_PACKAGES := g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386 \
-                wine64-tools googletest python3-pefile cmake make g++
+                wine64-tools googletest python3 python3-pefile cmake make tmux g++
 JOBS ?= 2
 
-.PHONY: test demo deps configure build prefix native clean
+TRY_ARGS ?=
+
+.PHONY: test demo try dist deps configure build prefix native clean
 
 test: deps build prefix native
 	@rc=0; \
@@ -32,6 +36,16 @@ test: deps build prefix native
 demo: deps configure
 	cmake --build build -j$(JOBS) --target kalwestrowka_host -- --no-print-directory
 	$(WINE_RUN) $(BUILD_DIR)/kalwestrowka_host.exe
+
+# The terminal host on this terminal, driven from the keyboard.
+try: deps configure
+	cmake --build build -j$(JOBS) --target kalwestrowka_terminal -- --no-print-directory
+	@$(WINE_RUN) --prepare
+	$(WINE_RUN) --console $(BUILD_DIR)/kalwestrowka_terminal.exe $(TRY_ARGS)
+
+# The release package: dist/Kalwestrowka-<version>.zip.
+dist: deps configure
+	cmake --build build -j$(JOBS) --target dist -- --no-print-directory
 
 # Install only what is missing, so a second run costs nothing.
 deps:

@@ -12,8 +12,10 @@ set(CMAKE_RC_COMPILER  ${KW_TOOL_PREFIX}-windres)
 
 find_program(KW_DLLTOOL ${KW_TOOL_PREFIX}-dlltool REQUIRED)
 find_program(KW_OBJDUMP ${KW_TOOL_PREFIX}-objdump REQUIRED)
+find_program(KW_WINDRES ${KW_TOOL_PREFIX}-windres REQUIRED)
 set(KW_DLLTOOL "${KW_DLLTOOL}" CACHE FILEPATH "MinGW dlltool (import libraries from .def files)")
 set(KW_OBJDUMP "${KW_OBJDUMP}" CACHE FILEPATH "MinGW objdump (PE import inspection)")
+set(KW_WINDRES "${KW_WINDRES}" CACHE FILEPATH "MinGW windres (version resource)")
 set(CMAKE_DLLTOOL "${KW_DLLTOOL}" CACHE FILEPATH "")
 set(CMAKE_OBJDUMP "${KW_OBJDUMP}" CACHE FILEPATH "")
 

@@ -1,7 +1,7 @@
 #include "komis.h"
 
+#include <cstdlib>
 #include <cstring>
-#include <new>
 
 #include "mazovia.h"
 #include "warnings.h"
@@ -26,9 +26,8 @@ void Construct(CSprKomis* self) {
 }  // namespace
 
 CSprKomis* CreateKomis() {
-  void* memory = ::operator new(sizeof(CSprKomis), std::nothrow);
-  if (!memory) return nullptr;
-  auto* komis = static_cast<CSprKomis*>(std::memset(memory, 0, sizeof(CSprKomis)));
+  auto* komis = static_cast<CSprKomis*>(std::calloc(1, sizeof(CSprKomis)));
+  if (!komis) return nullptr;
   Construct(komis);
   return komis;
 }
@@ -67,6 +66,6 @@ extern "C" kw::CSprKomis* __attribute__((thiscall)) KwKomisDeletingDestructor(kw
   *HostGetStateLongPtr() = self->savedHostLong;
   *HostGetStateWordPtr() = self->savedHostWord;
   HostDestroyDialogBase(self);
-  if (flags & 1) ::operator delete(self);
+  if (flags & 1) std::free(self);
   return self;
 }

@@ -14,8 +14,10 @@ std::string PluginModule::PathNextToProgram() {
   return folder + kFileName;
 }
 
-bool PluginModule::Load() {
-  if (!handle_) handle_ = LoadLibraryA(PathNextToProgram().c_str());
+bool PluginModule::Load() { return Load(PathNextToProgram()); }
+
+bool PluginModule::Load(const std::string& path) {
+  if (!handle_) handle_ = LoadLibraryA(path.c_str());
   return handle_ != nullptr;
 }
 

@@ -21,6 +21,7 @@ class PluginModule {
 
   // LoadLibrary of the module next to the program; false when the load failed.
   bool Load();
+  bool Load(const std::string& path);
   void Unload();
   HMODULE handle() const { return handle_; }
   static std::string PathNextToProgram();

@@ -67,17 +67,24 @@ SimConfigDialog::SimConfigDialog(Host& host) : host_(host) {
     DialogRun run{std::string(reinterpret_cast<const char*>(description), size + 4), call.Int(2), {}, {}};
     const auto* flags = call.Ptr<const int16_t>(3);
     run.flagsBefore.assign(flags, flags + kWarehouses);
-    std::vector<DialogStep> steps = {{0, -2}};
-    steps.insert(steps.end(), steps_.begin(), steps_.end());
-    steps.push_back({endCode_, 2});
-    for (const DialogStep& step : steps) {
+    auto deliver = [&](int code, int phase) {
       run.eventAnswers.push_back(static_cast<int>(
           CallModule("dialog event dispatcher", thunk->dispatcher, Convention::This,
-                     {static_cast<uint32_t>(step.code), static_cast<uint32_t>(step.phase)},
+                     {static_cast<uint32_t>(code), static_cast<uint32_t>(phase)},
                      reinterpret_cast<uint32_t>(thunk->object))));
+      return run.eventAnswers.back();
+    };
+    if (user_) user_->Opened(run.description);
+    deliver(0, -2);
+    uint16_t endCode = endCode_;
+    if (user_) {
+      endCode = user_->Act(deliver);
+    } else {
+      for (const DialogStep& step : steps_) deliver(step.code, step.phase);
     }
+    deliver(endCode, 2);
     runs_.push_back(std::move(run));
-    return endCode_;
+    return endCode;
   });
   // HostDispatchDialogEvent on the object: hands the event to its handler,
   // the second entry of its table of virtual operations.
@@ -89,7 +96,9 @@ SimConfigDialog::SimConfigDialog(Host& host) : host_(host) {
   host.On("HostEditWarehouseFlags", [this](HostCall& call) -> uint32_t {
     listOpenings_.push_back(call.Int(3));
     auto* flags = call.Ptr<int16_t>(2);
-    if (!listEdits_.empty()) {
+    if (user_) {
+      user_->EditWarehouses(flags, kWarehouses);
+    } else if (!listEdits_.empty()) {
       for (const auto& [warehouse, value] : listEdits_.front()) flags[warehouse] = value;
       listEdits_.pop_front();
     }

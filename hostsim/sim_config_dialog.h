@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -27,6 +28,19 @@ struct DialogRun {
   std::vector<int> eventAnswers;  // what the module's handler answered, step by step
 };
 
+// A person in the dialog instead of the script.
+class DialogUser {
+ public:
+  virtual ~DialogUser() = default;
+  // The dialog opens with this description, before its opening event.
+  virtual void Opened(const std::string& description) = 0;
+  // The person acts, each event handed to the module through deliver (code,
+  // phase; the handler's answer comes back), until the dialog ends: its end code.
+  virtual uint16_t Act(const std::function<int(int code, int phase)>& deliver) = 0;
+  // The warehouse list: the person marks and unmarks the flags in place.
+  virtual void EditWarehouses(int16_t* flags, int count) = 0;
+};
+
 class SimConfigDialog : public HostComponent {
  public:
   explicit SimConfigDialog(Host& host);
@@ -43,6 +57,8 @@ class SimConfigDialog : public HostComponent {
   }
   // The warehouses the user marks (value) or unmarks (0) the next time the list opens.
   void MarkInList(std::map<int, int16_t> changes) { listEdits_.push_back(std::move(changes)); }
+  // Dialogs and lists run by a person (null: by the script again).
+  void Interactive(DialogUser* user) { user_ = user; }
 
   const std::vector<DialogRun>& Runs() const { return runs_; }
   // The fourth argument of each opening of the warehouse list.
@@ -59,6 +75,7 @@ class SimConfigDialog : public HostComponent {
   std::vector<DialogRun> runs_;
   std::vector<int> listOpenings_;
   std::set<const void*> thunks_;
+  DialogUser* user_ = nullptr;
 };
 
 }  // namespace hostsim

@@ -35,6 +35,7 @@ SimMessages::SimMessages(Host& host) : host_(host) {
   host.On("HostCloseWaitBox", [this](HostCall&) -> uint32_t {
     if (openWaitBoxes_ == 0) host_.ReportFault("HostCloseWaitBox without a wait box");
     else --openWaitBoxes_;
+    if (waitBoxClosed_) waitBoxClosed_();
     return 0;
   });
 }
@@ -43,15 +44,18 @@ int SimMessages::Show(const char* function, std::string title, std::string text,
   if (style == kWaitBoxStyle) {
     ++openWaitBoxes_;
     shown_.push_back({function, std::move(title), std::move(text), style, 0});
+    if (user_) user_(shown_.back());
     return 0;
   }
-  int answer = 1;
+  HostBox box{function, std::move(title), std::move(text), style, 1};
   if (!answers_.empty()) {
-    answer = answers_.front();
+    box.answer = answers_.front();
     answers_.pop_front();
+  } else if (user_) {
+    box.answer = user_(box);
   }
-  shown_.push_back({function, std::move(title), std::move(text), style, answer});
-  return answer;
+  shown_.push_back(std::move(box));
+  return shown_.back().answer;
 }
 
 }  // namespace hostsim

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,12 @@ class SimMessages : public HostComponent {
   explicit SimMessages(Host& host);
 
   void Answer(std::initializer_list<int> answers) { answers_.insert(answers_.end(), answers); }
+  // A person at the screen: sees each box as it opens (a wait box too) and
+  // answers it when no scripted answer is left; told when a wait box closes.
+  void Interactive(std::function<int(const HostBox&)> show, std::function<void()> waitBoxClosed) {
+    user_ = std::move(show);
+    waitBoxClosed_ = std::move(waitBoxClosed);
+  }
   const std::vector<HostBox>& Shown() const { return shown_; }
   int OpenWaitBoxes() const { return openWaitBoxes_; }
 
@@ -36,6 +43,8 @@ class SimMessages : public HostComponent {
   std::deque<int> answers_;
   std::vector<HostBox> shown_;
   int openWaitBoxes_ = 0;
+  std::function<int(const HostBox&)> user_;
+  std::function<void()> waitBoxClosed_;
 };
 
 }  // namespace hostsim

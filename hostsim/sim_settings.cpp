@@ -38,6 +38,7 @@ SimSettings::SimSettings(Host& host) {
   // HostRunStockDialog(number, cell, 0, text)
   host.On("HostRunStockDialog", [this](HostCall& call) -> uint32_t {
     stockTexts_.push_back(call.Text(3));
+    if (showStock_) showStock_(call.Int(0), stockTexts_.back());
     if (stockAnswer_ && call.Ptr<int>(1)) *call.Ptr<int>(1) = *stockAnswer_;
     return 0;
   });

@@ -2,6 +2,7 @@
 // report to it.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -23,6 +24,8 @@ class SimSettings : public HostComponent {
   // The value the user leaves in the stock dialog's cell (unchanged when not given).
   void AnswerStockDialog(int value) { stockAnswer_ = value; }
   const std::vector<std::string>& StockDialogTexts() const { return stockTexts_; }
+  // A person sees each stock dialog (its number and Mazovia text) as it opens.
+  void Interactive(std::function<void(int number, const std::string& text)> show) { showStock_ = std::move(show); }
   const std::vector<std::string>& ReportedErrors() const { return errors_; }
 
  private:
@@ -30,6 +33,7 @@ class SimSettings : public HostComponent {
   std::optional<int> stockAnswer_;
   std::vector<std::string> stockTexts_;
   std::vector<std::string> errors_;
+  std::function<void(int, const std::string&)> showStock_;
 };
 
 }  // namespace hostsim

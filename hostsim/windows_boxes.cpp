@@ -20,13 +20,15 @@ WindowsBoxes& WindowsBoxes::Intercept() {
 }
 
 int WindowsBoxes::Show(const char* text, const char* title, UINT style) {
-  int answer = IDABORT;
+  WindowsBox box{title ? title : "", text ? text : "", style, IDABORT};
   if (!answers_.empty()) {
-    answer = answers_.front();
+    box.answer = answers_.front();
     answers_.pop_front();
+  } else if (ask_) {
+    box.answer = ask_(box);
   }
-  shown_.push_back({title ? title : "", text ? text : "", style, answer});
-  return answer;
+  shown_.push_back(std::move(box));
+  return shown_.back().answer;
 }
 
 }  // namespace hostsim

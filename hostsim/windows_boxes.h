@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,8 @@ class WindowsBoxes {
   static WindowsBoxes& Intercept();
 
   void Answer(std::initializer_list<int> answers) { answers_.insert(answers_.end(), answers); }
+  // A person answers the boxes once the script has run out.
+  void Interactive(std::function<int(const WindowsBox&)> ask) { ask_ = std::move(ask); }
   const std::vector<WindowsBox>& Shown() const { return shown_; }
   void Clear() { shown_.clear(); answers_.clear(); }
 
@@ -31,6 +34,7 @@ class WindowsBoxes {
  private:
   std::deque<int> answers_;
   std::vector<WindowsBox> shown_;
+  std::function<int(const WindowsBox&)> ask_;
 };
 
 }  // namespace hostsim

@@ -1,13 +1,18 @@
 // Polish texts are written in UTF-8 in the source and turned into the host's
 // Mazovia code page at compile time: MZ("Uwaga") is a pointer to the
 // zero-terminated Mazovia bytes. A letter outside ASCII and the Polish ones
-// does not compile.
+// does not compile: the conversion then reaches one of the two functions below,
+// which are not constexpr, and the compiler names it in its error.
 #pragma once
 
 #include <array>
 #include <cstddef>
 
 namespace kw::mazovia {
+
+// Declared only: reaching either while converting a text fails the build.
+void ThisLetterIsNotInTheMazoviaCodePage();
+void OnlyOneAndTwoByteUtf8LettersAreExpected();
 
 template <std::size_t N>
 struct Utf8Literal {
@@ -30,7 +35,8 @@ constexpr unsigned char Letter(char32_t c) {
     case U'ź': return 0xA6; case U'Ź': return 0xA0;
     case U'ż': return 0xA7; case U'Ż': return 0xA1;
   }
-  throw "a letter that the Mazovia code page does not have";
+  ThisLetterIsNotInTheMazoviaCodePage();
+  return 0;
 }
 
 // Decodes the UTF-8 sequence at text[i]; advances i.
@@ -44,7 +50,8 @@ constexpr char32_t Decode(const Utf8Literal<N>& text, std::size_t& i) {
     i += 2;
     return c;
   }
-  throw "only one- and two-byte UTF-8 letters are expected";
+  OnlyOneAndTwoByteUtf8LettersAreExpected();
+  return 0;
 }
 
 template <Utf8Literal S>

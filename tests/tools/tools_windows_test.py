@@ -1,14 +1,20 @@
 #!/usr/bin/env python3
-"""The Windows builds of kalwcfg and kalwcheck under Wine: the file they write,
-the replacement of an existing file (MoveFileExA), refusals that leave the file
-as it was, and kalwcheck's answers and JSON on the simulated host's TALMER.dll."""
+"""The Windows builds of kalwcfg and kalwcheck: every import exists on Windows
+XP; and under Wine the file they write, the replacement of an existing file
+(MoveFileExA), refusals that leave the file as it was, and kalwcheck's answers
+and JSON on the simulated host's TALMER.dll."""
 import json
 import os
 import subprocess
 import sys
 import unittest
 
+import pefile
+
 from tool_files import FolderTest, flags_bytes, library_without, read
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "release"))
+from check_lean_dll import imports_of, xp_exports  # noqa: E402
 
 if __name__ == "__main__":
     KALWCFG, KALWCHECK, TALMER, WINE_RUN = (os.path.abspath(p) for p in sys.argv[1:5])
@@ -23,6 +29,13 @@ class WindowsToolsTest(FolderTest):
     def contents(self):
         with open(self.path, "rb") as f:
             return f.read()
+
+    def test_every_import_exists_on_windows_xp(self):
+        for program in (KALWCFG, KALWCHECK):
+            for library, names in imports_of(pefile.PE(program)).items():
+                exported = xp_exports(library)
+                self.assertIsNotNone(exported, library)
+                self.assertEqual(sorted(n for n in names if n not in exported), [], (program, library))
 
     def test_kalwcfg_writes_and_replaces_komis_cfg(self):
         rc, out = self.run_exe(KALWCFG, "set", self.path, "3", "7", "100")

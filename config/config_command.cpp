@@ -24,18 +24,21 @@ int ConfigureForeignSale() {
   if (AccessGranted()) {
     // Picked inside a document dialog, the command borrows CurrentKomis and
     // gives the dialog's object back, so that the documents accepted after it
-    // are still marked.
-    CSprKomis* const dialogKomis = CurrentKomis;
+    // are still marked. The host may end that dialog, or open one, while the
+    // command's own dialog is open: the object then ends (and leaves
+    // DisplacedKomis), or the new one is current and stays so.
     CSprKomis* komis = CreateKomis();
-    CurrentKomis = komis;
     if (komis) {
+      DisplacedKomis = CurrentKomis;
+      CurrentKomis = komis;
       if (AccessGranted()) {
         komis->Initial();
         komis->RunDialog();
       }
       DestroyKomis(komis);
+      if (!CurrentKomis) CurrentKomis = DisplacedKomis;
+      DisplacedKomis = nullptr;
     }
-    CurrentKomis = dialogKomis;
   }
   if (raisedModeBit) HostSetModeFlags(kModeBit, 0);
   return 0;

@@ -57,8 +57,10 @@ class DialogCallback {
   DialogCallback(const DialogCallback&) = delete;
   DialogCallback& operator=(const DialogCallback&) = delete;
 
-  // The thunk's second virtual operation gives the plain callable address.
+  // The thunk's second virtual operation gives the plain callable address;
+  // a thunk the host left without its table gives none.
   void* Callable() {
+    if (!thunk_.vtable || !thunk_.vtable[1]) return nullptr;
     auto* callable = reinterpret_cast<ThunkCallableFn*>(const_cast<void*>(thunk_.vtable[1]));
     return callable(&thunk_);
   }
@@ -73,10 +75,12 @@ constinit const ConfigDialogDescription ConfigDialogTemplate = MakeConfigDialog(
 
 int CSprKomis::RunDialog() {
   ReadConfig();
-  uint16_t endCode;
+  uint16_t endCode = 0;
   {
     DialogCallback callback(this);
-    endCode = HostRunDialog(this, &ConfigDialogTemplate, kConfigDialogNumber, warehouseFlags, callback.Callable());
+    if (void* callable = callback.Callable()) {
+      endCode = HostRunDialog(this, &ConfigDialogTemplate, kConfigDialogNumber, warehouseFlags, callable);
+    }
   }
   if (endCode != kDialogOk) return 1;  // nothing is written; the edited flags go with the object
   WriteConfig();

@@ -9,6 +9,7 @@
 namespace kw {
 
 CSprKomis* CurrentKomis = nullptr;
+CSprKomis* DisplacedKomis = nullptr;
 
 namespace {
 
@@ -17,8 +18,11 @@ using DeletingDestructorFn = CSprKomis* __attribute__((thiscall))(CSprKomis* sel
 void Construct(CSprKomis* self) {
   HostConstructDialogBase(self);
   self->vtable = KwKomisVirtualTable;
-  self->savedHostLong = *HostGetStateLongPtr();
-  self->savedHostWord = *HostGetStateWordPtr();
+  // A host without the cells has nothing to save or restore.
+  const uint32_t* stateLong = HostGetStateLongPtr();
+  const uint16_t* stateWord = HostGetStateWordPtr();
+  self->savedHostLong = stateLong ? *stateLong : 0;
+  self->savedHostWord = stateWord ? *stateWord : 0;
   std::memset(self->warehouseFlags, 0, sizeof self->warehouseFlags);
   self->docKind = 0;
 }
@@ -41,16 +45,19 @@ int CSprKomis::Initial() {
   contractorTable = HostGetTable(kContractorTable);
   docTable = HostGetTable(kDocTable);
   itemTable = HostGetTable(kItemTable);
-  if (!contractorTable || !docTable || !itemTable) {
+  if (contractorTable && docTable && itemTable) {
+    HostPrepareTable(contractorTable, kPrepareForReading);
+    HostPrepareTable(docTable, kPrepareForReading);
+    HostPrepareTable(itemTable, kPrepareForReading);
+    contractorRecord = contractorTable->RecordBuffer;
+    docRecord = docTable->RecordBuffer;
+    itemRecord = itemTable->RecordBuffer;
+  }
+  // A table without its record buffer is as good as missing.
+  if (!contractorTable || !docTable || !itemTable || !contractorRecord || !docRecord || !itemRecord) {
     WarnAndLog(MZ("Błąd operacji dyskowej-Initial!\nOperacja niekompletna!"));
     return 1;
   }
-  HostPrepareTable(contractorTable, kPrepareForReading);
-  HostPrepareTable(docTable, kPrepareForReading);
-  HostPrepareTable(itemTable, kPrepareForReading);
-  contractorRecord = contractorTable->RecordBuffer;
-  docRecord = docTable->RecordBuffer;
-  itemRecord = itemTable->RecordBuffer;
   std::memcpy(savedDocRecord, docRecord, sizeof savedDocRecord);
   ReadConfig();
   return 0;
@@ -58,13 +65,16 @@ int CSprKomis::Initial() {
 
 }  // namespace kw
 
-// The deleting destructor: puts the host's state cells back, tears the base
-// part down and, with bit 0 of the flags, releases the memory.
+// The deleting destructor: forgets the object wherever the module keeps it,
+// puts the host's state cells back, tears the base part down and, with bit 0
+// of the flags, releases the memory.
 extern "C" kw::CSprKomis* __attribute__((thiscall)) KwKomisDeletingDestructor(kw::CSprKomis* self, int flags)
     __asm__("KwKomisDeletingDestructor");
 extern "C" kw::CSprKomis* __attribute__((thiscall)) KwKomisDeletingDestructor(kw::CSprKomis* self, int flags) {
-  *HostGetStateLongPtr() = self->savedHostLong;
-  *HostGetStateWordPtr() = self->savedHostWord;
+  if (kw::CurrentKomis == self) kw::CurrentKomis = nullptr;
+  if (kw::DisplacedKomis == self) kw::DisplacedKomis = nullptr;
+  if (uint32_t* stateLong = HostGetStateLongPtr()) *stateLong = self->savedHostLong;
+  if (uint16_t* stateWord = HostGetStateWordPtr()) *stateWord = self->savedHostWord;
   HostDestroyDialogBase(self);
   if (flags & 1) std::free(self);
   return self;

@@ -53,6 +53,10 @@ static_assert(sizeof(CSprKomis::warehouseFlags) == kKomisCfgSize);
 
 // The instance that exists now, or null.
 extern CSprKomis* CurrentKomis;
+// While the configuration command runs: the object its own object displaced
+// from CurrentKomis (that of an open document dialog), or null. An object
+// that ends is taken out of both cells, so that neither names it afterwards.
+extern CSprKomis* DisplacedKomis;
 
 // A new object built on the host's dialog base, or null when memory is short.
 CSprKomis* CreateKomis();

@@ -34,12 +34,13 @@ bool WalkForSymbol(HostTable* table, int key, const char* symbol, int length) {
 
 int WyszukajKontrPoSymbolu(const char* symbol, int length) {
   HostTable* table = HostGetTable(kContractorTable);
-  if (!table) {
+  if (table) HostPrepareTable(table, kPrepareForReading);
+  // A table without its record buffer is as good as missing.
+  if (!table || !table->RecordBuffer) {
     HostMessageBox("Uwaga", MZ("Błąd operacji dyskowej-WyszukajKontrPoSymbolu!\nOperacja niekompletna!"),
                    kWarningBoxStyle);
     return 1;
   }
-  HostPrepareTable(table, kPrepareForReading);
   if (WalkForSymbol(table, kFirstWalkKey, symbol, length)) return 0;
   if (WalkForSymbol(table, kSecondWalkKey, symbol, length)) return 0;
   return 1;

@@ -25,6 +25,7 @@ inline constexpr int kDocumentDialogEvent = 815;
 inline constexpr int kAcceptanceEvent = 1664;
 inline constexpr int kJpkCleanupEvent = 231;
 inline constexpr int kDialogOk = 0x5001;
+inline constexpr int kDialogCancel = 0x5002;
 inline constexpr int32_t kTmoNumber = 4711;
 inline constexpr uint16_t kTmoTerms = 0x0200;  // settled in parts: the amounts are recomputed
 

@@ -98,6 +98,14 @@ void Host::Omit(uint16_t ordinal) {
   omitted_.push_back(ordinal);
 }
 
+bool Host::Lacks(std::string_view function) const {
+  const int row = RowOfName(function);
+  for (const uint16_t ordinal : omitted_) {
+    if (RowOfOrdinal(ordinal) == row) return true;
+  }
+  return false;
+}
+
 std::vector<JournalEntry> Host::CallsTo(std::string_view function) const {
   std::vector<JournalEntry> calls;
   for (const JournalEntry& entry : journal_) {

@@ -65,6 +65,9 @@ class Host {
   void On(uint16_t ordinal, Handler handler);
   // Leaves the host library without this entry, as an older host would be.
   void Omit(uint16_t ordinal);
+  // True when the host library was left without this function: what the
+  // host checks about its use has then nothing to go by.
+  bool Lacks(std::string_view function) const;
 
   const std::vector<JournalEntry>& Journal() const { return journal_; }
   std::vector<JournalEntry> CallsTo(std::string_view function) const;

@@ -157,6 +157,7 @@ const SimSelection* SimDocuments::GivenSelection(const HostCall& call, int arg) 
     host_.ReportFault(name + " with a table other than its selection's");
     return nullptr;
   }
+  if (name != "HostLoadSelection" && host_.Lacks("HostLoadSelection")) return nullptr;  // nothing was loaded
   if (name != "HostLoadSelection" && selection != setSelection_) {
     host_.ReportFault(name + " with a selection other than the loaded one");
     return nullptr;
@@ -166,6 +167,7 @@ const SimSelection* SimDocuments::GivenSelection(const HostCall& call, int arg) 
 
 bool SimDocuments::SameSet(const HostCall& call, const void* records, const int32_t* count) {
   const std::string name = call.info->name;
+  if (host_.Lacks("HostLoadSelection")) return false;  // nothing was loaded
   if (!set_ || passes_.empty()) {
     host_.ReportFault(name + " before any item set was loaded");
     return false;

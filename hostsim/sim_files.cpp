@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 
@@ -51,6 +52,12 @@ SimFiles::SimFiles(Host& host) : host_(host), folder_(NewFolder()) {
       return 0;
     }
     if (failWrites_) return 0;
+    auto failing = failingWrites_.find(++writes_);
+    if (failing != failingWrites_.end()) {
+      const std::size_t kept = std::min<std::size_t>(failing->second, std::size_t{call.Arg(1)} * call.Arg(2));
+      std::fwrite(call.Ptr<void>(0), 1, kept, found->second);
+      return 0;
+    }
     return static_cast<uint32_t>(std::fwrite(call.Ptr<void>(0), call.Arg(1), call.Arg(2), found->second));
   });
   host.On("HostCloseFile", [this](HostCall& call) -> uint32_t {

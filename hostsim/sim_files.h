@@ -29,6 +29,10 @@ class SimFiles : public HostComponent {
   void RefuseOpen(const std::string& name, const std::string& mode) { refused_.insert(name + "|" + mode); }
   // HostWriteFile writes nothing and answers 0, as on a full disk.
   void FailWrites(bool fail) { failWrites_ = fail; }
+  // The n-th HostWriteFile from now (1: the next one) writes only its first
+  // `kept` bytes and answers 0, as when the disk fills up during the write.
+  void FailWrite(int nth, std::size_t kept = 0) { failingWrites_[writes_ + nth] = kept; }
+  int Writes() const { return writes_; }  // HostWriteFile calls so far
   int OpenFiles() const { return static_cast<int>(open_.size()); }
 
   // The lines HostAppendLog appended to a log file, without line ends.
@@ -40,6 +44,8 @@ class SimFiles : public HostComponent {
   std::map<const void*, std::FILE*> open_;  // by the handle given to the module
   std::set<std::string> refused_;
   bool failWrites_ = false;
+  int writes_ = 0;
+  std::map<int, std::size_t> failingWrites_;  // by the number of the write: the bytes it keeps
 };
 
 }  // namespace hostsim

@@ -73,7 +73,7 @@ SimJpkRegister::SimJpkRegister(Host& host)
   host.On("HostDeleteSelected", [this](HostCall& call) -> uint32_t {
     if (!IsRegisterList(call, 0, 2, 3, 4, 5)) return 0;
     if (!updateOpen_) host_.ReportFault("HostDeleteSelected outside a selection update");
-    if (!deletionPrepared_) host_.ReportFault("HostDeleteSelected without HostPrepareDelete before it");
+    if (!deletionPrepared_ && !host_.Lacks("HostPrepareDelete")) host_.ReportFault("HostDeleteSelected without HostPrepareDelete before it");
     deletionPrepared_ = false;
     if (call.Int(6) != 0) host_.ReportFault("HostDeleteSelected with a last argument other than 0");
     const int entry = call.Int(1) + 1;

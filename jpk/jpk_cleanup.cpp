@@ -31,13 +31,16 @@ int UsunKalwestrowkaZ_JPK(HostSelection* selection, void* view, int* entryCount,
                           HostTable* jpkTableArg) {
   HostTable* jpkTable = HostGetTable(kJpkTable);
   HostTable* contractorTable = HostGetTable(kContractorTable);
-  if (!jpkTable || !contractorTable) {
+  if (jpkTable && contractorTable) {
+    HostPrepareTable(jpkTable, kPrepareForReading);
+    HostPrepareTable(contractorTable, kPrepareForReading);
+  }
+  // A table without its record buffer is as good as missing.
+  if (!jpkTable || !contractorTable || !jpkTable->RecordBuffer || !contractorTable->RecordBuffer) {
     HostMessageBox("Uwaga", MZ("Błąd operacji dyskowej-UsunKalwestrowkaZ_JPK!\nOperacja niekompletna!"),
                    kWarningBoxStyle);
     return 1;
   }
-  HostPrepareTable(jpkTable, kPrepareForReading);
-  HostPrepareTable(contractorTable, kPrepareForReading);
   const ContractorRecord* tmo = AsContractor(contractorTable->RecordBuffer);
   const JpkRecord* entry = AsJpkEntry(jpkTable->RecordBuffer);
 
@@ -61,12 +64,16 @@ int UsunKalwestrowkaZ_JPK(HostSelection* selection, void* view, int* entryCount,
       // entry for ever: it then goes on with the next one.
       if (count() < before) --position;
     } else {
-      ShowMessageFmt("Uwaga", MZ("Nie mogę usunąć rekordu - nr dok: %s!"), kWarningBoxStyle, entry->JpkDocNumber);
+      // The number may fill its field without an end.
+      char number[sizeof entry->JpkDocNumber + 1];
+      lstrcpynA(number, entry->JpkDocNumber, sizeof number);
+      ShowMessageFmt("Uwaga", MZ("Nie mogę usunąć rekordu - nr dok: %s!"), kWarningBoxStyle, number);
     }
   }
   // The list is refreshed after every pass that read it to the end, also when
-  // the last deletion failed: the deletions before it must be shown.
-  if (readAll) {
+  // the last deletion failed: the deletions before it must be shown. A host
+  // that handed over no list has none to refresh.
+  if (readAll && entryCount && recordNumbers) {
     const int remaining = count();
     const int refreshArg = HostGetRefreshArg();
     HostRefreshList(recordNumbers, remaining, view, 0, refreshArg);

@@ -18,6 +18,9 @@ void WarnAndLog(const char* text) {
   char line[kLogLineSize];
   HostGetTimeText(time, 0);
   HostGetDateText(date);
+  // A text that fills its buffer ends at the buffer's end.
+  time[sizeof time - 1] = '\0';
+  date[sizeof date - 1] = '\0';
   FormatText(line, "%s-%s %s", date, time, text);
   HostConvertText(line, line, 1, 3);
   HostAppendLog("Kalwestrowka.log", line);

@@ -4,35 +4,16 @@
 #include <algorithm>
 #include <cstring>
 
-#include "example_shop.h"
-#include "plugin_module.h"
-#include "sim_commands.h"
-#include "sim_config_dialog.h"
-#include "sim_files.h"
-#include "sim_installation.h"
-#include "sim_jpk_register.h"
+#include "registered_module.h"
 #include "sim_settings.h"
-#include "sim_tables.h"
-#include "test_support.h"
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 namespace {
 
-class ForeignSaleStory : public kwtest::HostTest {
+class ForeignSaleStory : public kwtest::InstalledModuleTest {
  protected:
-  void SetUp() override {
-    HostTest::SetUp();
-    shop.AddContractors();
-    shop.AddRegisterEntries();
-    ASSERT_TRUE(module.Load());
-    ASSERT_EQ(module.Install(hostsim::SimInstallation::InstallCallback(), nullptr), 0);
-  }
-  void TearDown() override {
-    module.Unload();
-    HostTest::TearDown();
-  }
   bool InModule(const void* address) const {
     HMODULE owner = nullptr;
     GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
@@ -45,13 +26,7 @@ class ForeignSaleStory : public kwtest::HostTest {
     return names;
   }
 
-  hostsim::ExampleShop shop{host};
-  hostsim::PluginModule module;
-  hostsim::SimCommands& commands = host.Use<hostsim::SimCommands>();
-  hostsim::SimTables& tables = host.Use<hostsim::SimTables>();
-  hostsim::SimJpkRegister& jpk = host.Use<hostsim::SimJpkRegister>();
   hostsim::SimSettings& settings = host.Use<hostsim::SimSettings>();
-  hostsim::SimMessages& messages = host.Use<hostsim::SimMessages>();
 };
 
 TEST_F(ForeignSaleStory, RegistrationPlantsTheHandlerCommandAndHooksThenShowsTheNotice) {

@@ -110,7 +110,8 @@ TEST_F(KomisConfig, AFailedWriteIsReportedNotPassedOffAsDone) {
   files.FailWrites(true);
   komis->warehouseFlags[2] = 1;
   EXPECT_EQ(komis->WriteConfig(), 0);
-  EXPECT_THAT(Warnings(), ElementsAre(kwtest::Mazovia("Błąd zapisu konfiguracji!\nOperacja niekompletna!")));
+  EXPECT_THAT(Warnings(), ElementsAre(kwtest::Mazovia(
+                              "Błąd zapisu konfiguracji!\nNie udało się przywrócić poprzedniej konfiguracji!")));
   EXPECT_EQ(files.LogLines("Kalwestrowka.log").size(), 1u);
 }
 

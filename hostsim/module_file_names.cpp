@@ -1,0 +1,59 @@
+#include "module_file_names.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "code_patch.h"
+#include "plugin_module.h"
+
+namespace hostsim {
+namespace {
+
+std::string RealPath(HMODULE module) {
+  wchar_t wide[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(module, wide, MAX_PATH);
+  char path[MAX_PATH * 2] = {};
+  WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(length), path, sizeof path - 1, nullptr, nullptr);
+  return path;
+}
+
+bool IsPluginModule(const std::string& path) {
+  const std::string name = PluginModule::kFileName;
+  return path.size() >= name.size() && _stricmp(path.c_str() + path.size() - name.size(), name.c_str()) == 0;
+}
+
+ModuleFileNames* installed = nullptr;
+
+DWORD WINAPI GetModuleFileNameReplacement(HMODULE module, LPSTR buffer, DWORD size) {
+  return installed->Answer(module, buffer, size);
+}
+
+}  // namespace
+
+ModuleFileNames& ModuleFileNames::Intercept() {
+  if (!installed) {
+    installed = new ModuleFileNames;
+    PatchWithJump(SystemFunction("kernel32.dll", "GetModuleFileNameA"),
+                  reinterpret_cast<const void*>(&GetModuleFileNameReplacement));
+  }
+  *installed = ModuleFileNames();
+  return *installed;
+}
+
+unsigned long ModuleFileNames::Answer(void* module, char* buffer, unsigned long size) const {
+  std::string path = RealPath(static_cast<HMODULE>(module));
+  if (module && IsPluginModule(path)) {
+    if (fail_) {
+      SetLastError(ERROR_MOD_NOT_FOUND);
+      return 0;
+    }
+    if (path_) path = *path_;
+  }
+  const std::size_t copied = path.size() < size ? path.size() : size;
+  std::memcpy(buffer, path.data(), copied);
+  if (copied < size) buffer[copied] = '\0';
+  return static_cast<DWORD>(copied);
+}
+
+}  // namespace hostsim

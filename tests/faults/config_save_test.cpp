@@ -1,0 +1,129 @@
+// Saving komis.cfg after OK in the configuration dialog when the host's write
+// fails or is cut short: the file keeps what it held, and the warning says
+// whether it could.
+#include "registered_module.h"
+
+using ::testing::ElementsAre;
+using ::testing::Each;
+
+namespace {
+
+const char* const kKept = "Błąd zapisu konfiguracji!\nPoprzednia konfiguracja została zachowana.";
+const char* const kNotRestored = "Błąd zapisu konfiguracji!\nNie udało się przywrócić poprzedniej konfiguracji!";
+const char* const kNothingToKeep = "Błąd zapisu konfiguracji!\nNie było wcześniejszej konfiguracji do zachowania.";
+
+class ConfigSave : public kwtest::RegisteredModuleTest {
+ protected:
+  void SetUp() override {
+    RegisteredModuleTest::SetUp();
+    host.ClearJournal();
+  }
+  void TearDown() override {
+    EXPECT_EQ(files.OpenFiles(), 0);
+    RegisteredModuleTest::TearDown();
+  }
+  // The user marks warehouse 2 in the dialog and confirms with OK.
+  void SaveWithWarehouse2() {
+    dialog.MarkInList({{2, 1}});
+    RunCommand(hostsim::kDialogOk);
+  }
+  // The flags the next dialog starts from, as the host's warehouse list gets them.
+  std::vector<int16_t> FlagsTheNextDialogShows() {
+    RunCommand(kCancel);
+    return dialog.Runs().back().flagsBefore;
+  }
+  std::vector<std::string> Warnings() const { return kwtest::BoxTexts(messages); }
+  std::string Config() const { return files.Read("komis.cfg").value_or("<none>"); }
+
+  const std::string old = kwtest::KomisCfg({{1, 1}, {3, -1}});
+};
+
+std::vector<int16_t> Flags(std::initializer_list<std::pair<int, int16_t>> set) {
+  std::vector<int16_t> flags(101, 0);
+  for (const auto& [warehouse, value] : set) flags[warehouse] = value;
+  return flags;
+}
+
+TEST_F(ConfigSave, AFailedWritePutsTheOldConfigurationBackAndSaysSo) {
+  for (const std::size_t kept : {std::size_t{0}, std::size_t{100}, std::size_t{201}}) {
+    files.Write("komis.cfg", old);
+    const std::size_t warningsBefore = Warnings().size();
+    files.FailWrite(1, kept);
+    SaveWithWarehouse2();
+    EXPECT_EQ(Config(), old) << "the write kept " << kept << " bytes";
+    ASSERT_EQ(Warnings().size(), warningsBefore + 1);
+    EXPECT_EQ(Warnings().back(), kwtest::Mazovia(kKept));
+  }
+  EXPECT_EQ(FlagsTheNextDialogShows(), Flags({{1, 1}, {3, -1}}));
+  EXPECT_EQ(files.LogLines("Kalwestrowka.log").size(), 3u);
+}
+
+TEST_F(ConfigSave, TheOldBytesAreReadBeforeTheOpenForWritingAndWrittenBackThroughTheHost) {
+  files.Write("komis.cfg", old);
+  files.FailWrite(1);
+  SaveWithWarehouse2();
+  std::vector<std::string> fileCalls;
+  for (const hostsim::JournalEntry& call : host.Journal()) {
+    if (call.name == "HostOpenFile") fileCalls.push_back("open " + call.Text(1));
+    if (call.name == "HostReadFile") fileCalls.push_back("read " + std::to_string(call.args[2]));
+    if (call.name == "HostWriteFile") fileCalls.push_back("write " + std::to_string(call.args[1]));
+  }
+  // Initial and the dialog read the file; then the old bytes, the failed
+  // write and the write of the old bytes.
+  EXPECT_THAT(fileCalls, ElementsAre("open rb", "read 202", "open rb", "read 202", "open rb", "read 202", "open wb",
+                                     "write 202", "open wb", "write 202"));
+}
+
+TEST_F(ConfigSave, AnOldFileOfAnotherLengthGivesTheSameFlagsAfterAFailedWrite) {
+  std::string longer = old + std::string(98, '\x7F');
+  files.Write("komis.cfg", longer);
+  files.FailWrite(1, 10);
+  SaveWithWarehouse2();
+  EXPECT_EQ(Config(), old);
+  EXPECT_EQ(FlagsTheNextDialogShows(), Flags({{1, 1}, {3, -1}}));
+
+  files.Write("komis.cfg", old.substr(0, 150));
+  files.FailWrite(1, 10);
+  SaveWithWarehouse2();
+  EXPECT_EQ(Config(), old.substr(0, 150));
+  EXPECT_EQ(Warnings().back(), kwtest::Mazovia(kKept));
+}
+
+TEST_F(ConfigSave, WhenTheOldContentCannotBeWrittenBackEitherTheWarningSaysSo) {
+  files.Write("komis.cfg", old);
+  files.FailWrite(1, 50);
+  files.FailWrite(2, 20);
+  SaveWithWarehouse2();
+  EXPECT_EQ(Warnings().back(), kwtest::Mazovia(kNotRestored));
+
+  files.Write("komis.cfg", old);
+  files.RefuseOpen("komis.cfg", "wb");
+  SaveWithWarehouse2();
+  EXPECT_EQ(Config(), old);
+  EXPECT_EQ(Warnings().back(), kwtest::Mazovia("Nie można otworzyć pliku konfiguracji do zapisu!"));
+}
+
+TEST_F(ConfigSave, WithoutAnEarlierFileAFailedWriteLeavesNoFlagsAndSaysThereWasNothingToKeep) {
+  files.FailWrite(1, 120);
+  SaveWithWarehouse2();
+  EXPECT_EQ(Warnings().back(), kwtest::Mazovia(kNothingToKeep));
+  EXPECT_EQ(Config(), "");
+  EXPECT_THAT(FlagsTheNextDialogShows(), Each(0));
+}
+
+TEST_F(ConfigSave, ASuccessfulSaveWritesTheNewFlagsAndWarnsOfNothing) {
+  files.Write("komis.cfg", old);
+  SaveWithWarehouse2();
+  EXPECT_EQ(Config(), kwtest::KomisCfg({{1, 1}, {2, 1}, {3, -1}}));
+  EXPECT_TRUE(Warnings().empty());
+
+  // First use: the two read warnings of the command, none from the save.
+  files.Delete("komis.cfg");
+  SaveWithWarehouse2();
+  EXPECT_EQ(Config(), kwtest::KomisCfg({{2, 1}}));
+  const std::string cannotOpen =
+      kwtest::Mazovia("Nie można otworzyć pliku konfiguracynego do odczytu!\nOperacja niekompletna!");
+  EXPECT_THAT(Warnings(), ElementsAre(cannotOpen, cannotOpen));
+}
+
+}  // namespace

@@ -1,0 +1,104 @@
+// The working objects of the document dialog and of the configuration command
+// when the host opens or ends a document dialog while the command's own dialog
+// is open: no event may reach an object that has ended, and the document
+// dialog's object stays the one documents are marked on.
+#include <functional>
+
+#include "registered_module.h"
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+class WorkingObjectLifetime : public kwtest::RegisteredModuleTest {
+ protected:
+  void SetUp() override {
+    RegisteredModuleTest::SetUp();
+    SellConsignedGoodsFromWarehouse3();
+  }
+  void TearDown() override {
+    EXPECT_EQ(dialogBase.LiveObjects(), 0) << "a working object was never ended";
+    EXPECT_EQ(dialogBase.Constructed(), dialogBase.Destroyed());
+    RegisteredModuleTest::TearDown();
+  }
+
+  // The command's dialog opens, and while the warehouse list is up the host
+  // does what `whileOpen` says; the user then leaves the dialog with Esc.
+  void RunCommandWhile(std::function<void()> whileOpen) {
+    host.On("HostEditWarehouseFlags", [whileOpen, done = false](hostsim::HostCall&) mutable -> uint32_t {
+      if (!done) {
+        done = true;
+        whileOpen();
+      }
+      return 0;
+    });
+    RunCommand(kCancel);
+  }
+  void RaiseDialogEvent(int code, int phase) { commands.Raise(hostsim::kDocumentDialogEvent, code, phase); }
+
+  // Events that find no working object make no call into the host; all of
+  // them still reach the host's own handlers.
+  void ExpectEventsFindNoObject() {
+    host.ClearJournal();
+    const std::size_t before = hostsim::SimCommands::OwnHandlerCalls().size();
+    commands.Raise(hostsim::kAcceptanceEvent, hostsim::kDialogOk, 1);
+    RaiseDialogEvent(hostsim::kDialogOk, 1);
+    RaiseDialogEvent(0x4151, 1);
+    EXPECT_THAT(host.Trace(), IsEmpty());
+    EXPECT_EQ(hostsim::SimCommands::OwnHandlerCalls().size(), before + 3);
+  }
+};
+
+TEST_F(WorkingObjectLifetime, ADocumentDialogEndedDuringTheCommandLeavesNoObjectBehind) {
+  shop.OpenDocumentDialog();
+  RunCommandWhile([&] { shop.CloseDocumentDialog(); });
+
+  ExpectEventsFindNoObject();
+  EXPECT_THAT(host.Faults(), IsEmpty());
+
+  // The next document dialog works as ever.
+  shop.OpenDocumentDialog();
+  const int record = shop.EnterAndAccept("FS 8/12/2026", hostsim::kSalesDocumentKind, {{3, "obraz"}}, 10.0);
+  EXPECT_EQ(shop.StoredDocument(record).ConversionPending, 1);
+  shop.CloseDocumentDialog();
+  EXPECT_EQ(shop.StoredDocument(record).ConversionPending, 0);
+  EXPECT_EQ(shop.StoredDocument(record).DocFlags & 0x400, 0x400);
+}
+
+TEST_F(WorkingObjectLifetime, ADocumentDialogOpenedDuringTheCommandKeepsItsObjectAfterIt) {
+  RunCommandWhile([&] { shop.OpenDocumentDialog(); });
+  EXPECT_EQ(dialogBase.LiveObjects(), 1);
+
+  const int record = shop.EnterAndAccept("FS 9/12/2026", hostsim::kSalesDocumentKind, {{3, "obraz"}}, 20.0);
+  EXPECT_EQ(shop.StoredDocument(record).ConversionPending, 1) << "the accepted document was not marked";
+  shop.CloseDocumentDialog();
+  EXPECT_EQ(shop.StoredDocument(record).ConversionPending, 0) << "the marked document was not converted";
+  EXPECT_EQ(std::string(shop.StoredDocument(record).DocNumber), "FS 9/12/2026");
+  ExpectEventsFindNoObject();
+}
+
+TEST_F(WorkingObjectLifetime, ADocumentDialogOpenedAndEndedDuringTheCommandIsConvertedAndGone) {
+  int record = -1;
+  RunCommandWhile([&] {
+    shop.OpenDocumentDialog();
+    record = shop.EnterAndAccept("FS 10/12/2026", hostsim::kSalesDocumentKind, {{3, "obraz"}}, 30.0);
+    shop.CloseDocumentDialog();
+  });
+  ASSERT_GE(record, 0);
+  EXPECT_EQ(shop.StoredDocument(record).ConversionPending, 0);
+  EXPECT_EQ(shop.StoredDocument(record).DocFlags & 0x400, 0x400);
+  ExpectEventsFindNoObject();
+}
+
+TEST_F(WorkingObjectLifetime, TheCommandInsideAnOpenDocumentDialogGivesTheDialogsObjectBack) {
+  shop.OpenDocumentDialog();
+  RunCommand(kCancel);
+  const int record = shop.EnterAndAccept("FS 11/12/2026", hostsim::kSalesDocumentKind, {{3, "obraz"}}, 40.0);
+  EXPECT_EQ(shop.StoredDocument(record).ConversionPending, 1);
+  shop.CloseDocumentDialog();
+  EXPECT_EQ(shop.StoredDocument(record).ConversionPending, 0);
+  ExpectEventsFindNoObject();
+}
+
+}  // namespace

@@ -1,12 +1,14 @@
 # Kalwestrowka: user-facing targets are `make test`, `make demo`, `make try`
 # (`make try TRY_ARGS="--omit 52308"` passes switches to the terminal host)
 # and `make dist`.
-# Internal: deps, configure, build, prefix, clean.
+# Internal: deps, configure, build, prefix, native, clean.
 
 SHELL := /bin/bash
 .SHELLFLAGS := -eu -o pipefail -c
 
 BUILD_DIR := $(CURDIR)/build
+# The tools that also run on Linux, built natively with their tests.
+NATIVE_DIR := $(CURDIR)/build-native
 export KW_BUILD_DIR := $(BUILD_DIR)
 
 WINE_RUN := $(CURDIR)/cmake/wine-run
@@ -14,20 +16,21 @@ WINE_ENV := WINEPREFIX=$(BUILD_DIR)/wineprefix WINEDEBUG=-all \
             WINEDLLOVERRIDES="mscoree,mshtml=" XDG_RUNTIME_DIR=$(BUILD_DIR)/xdg-runtime
 
 DEB_PACKAGES := g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386 \
-                wine64-tools googletest python3 python3-pefile cmake make tmux
+                wine64-tools googletest python3 python3-pefile cmake make tmux g++
 JOBS ?= 2
 
 TRY_ARGS ?=
 
-.PHONY: test demo try dist deps configure build prefix clean
+.PHONY: test demo try dist deps configure build prefix native clean
 
-test: deps build prefix
+test: deps build prefix native
 	@rc=0; \
 	$(WINE_ENV) timeout 20 wineserver -w </dev/null >/dev/null 2>&1 || true; \
 	$(WINE_ENV) wineserver -p </dev/null >/dev/null 2>&1 || true; \
 	trap '$(WINE_ENV) wineserver -k >/dev/null 2>&1 || true' EXIT; \
 	$(WINE_RUN) --boot || true; \
 	ctest --test-dir build --output-on-failure -j$(JOBS) || rc=$$?; \
+	ctest --test-dir $(NATIVE_DIR) --output-on-failure -j$(JOBS) || rc=$$?; \
 	exit $$rc
 
 demo: deps configure
@@ -68,10 +71,17 @@ configure: deps
 build: configure
 	cmake --build build -j$(JOBS) -- --no-print-directory
 
+# The native build reads the simulated host's TALMER.dll from build/.
+native: deps build
+	@if [ ! -f $(NATIVE_DIR)/CMakeCache.txt ]; then \
+	  cmake -S . -B $(NATIVE_DIR) -DCMAKE_BUILD_TYPE=Release -DKW_WINDOWS_BUILD_DIR=$(BUILD_DIR); \
+	fi
+	cmake --build $(NATIVE_DIR) -j$(JOBS) -- --no-print-directory
+
 # Create the private Wine prefix once (cmake/wine-run does it under a lock).
 prefix: build
 	@$(WINE_RUN) --prepare
 
 clean:
 	-@$(WINE_ENV) wineserver -k >/dev/null 2>&1 || true
-	rm -rf build
+	rm -rf build $(NATIVE_DIR)

@@ -1,7 +1,7 @@
 # Kalwestrowka: user-facing targets are `make test`, `make demo`, `make bench`,
 # `make try` (`make try TRY_ARGS="--omit 52308"` passes switches to the
 # terminal host) and `make dist`.
-# Internal: deps, configure, build, hardened, prefix, clean.
+# Internal: deps, configure, build, hardened, prefix, native, clean.
 
 SHELL := /bin/bash
 .SHELLFLAGS := -eu -o pipefail -c
@@ -10,6 +10,8 @@ BUILD_DIR := $(CURDIR)/build
 # The same tests on a build that traps on undefined behaviour and checks stack
 # canaries; it shares build/'s Wine prefix.
 HARDENED_DIR := $(CURDIR)/build-hardened
+# The tools that also run on Linux, built natively with their tests.
+NATIVE_DIR := $(CURDIR)/build-native
 export KW_BUILD_DIR := $(BUILD_DIR)
 
 WINE_RUN := $(CURDIR)/cmake/wine-run
@@ -24,17 +26,18 @@ WINE_SESSION = $(WINE_ENV) timeout 20 wineserver -w </dev/null >/dev/null 2>&1 |
   $(WINE_RUN) --boot || true
 
 DEB_PACKAGES := g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386 \
-                wine64-tools googletest python3 python3-pefile cmake make tmux
+                wine64-tools googletest python3 python3-pefile cmake make tmux g++
 JOBS ?= 2
 
 TRY_ARGS ?=
 
-.PHONY: test demo bench try dist deps configure build hardened prefix clean
+.PHONY: test demo bench try dist deps configure build hardened prefix native clean
 
-test: deps build hardened prefix
+test: deps build hardened prefix native
 	@rc=0; \
 	$(WINE_SESSION); \
 	ctest --test-dir build --output-on-failure -j$(JOBS) || rc=$$?; \
+	ctest --test-dir $(NATIVE_DIR) --output-on-failure -j$(JOBS) || rc=$$?; \
 	echo "== the same tests on the hardened build (build-hardened/) =="; \
 	ctest --test-dir $(HARDENED_DIR) --output-on-failure -j$(JOBS) || rc=$$?; \
 	exit $$rc
@@ -91,10 +94,17 @@ hardened: deps
 	fi
 	cmake --build $(HARDENED_DIR) -j$(JOBS) -- --no-print-directory
 
+# The native build reads the simulated host's TALMER.dll from build/.
+native: deps build
+	@if [ ! -f $(NATIVE_DIR)/CMakeCache.txt ]; then \
+	  cmake -S . -B $(NATIVE_DIR) -DCMAKE_BUILD_TYPE=Release -DKW_WINDOWS_BUILD_DIR=$(BUILD_DIR); \
+	fi
+	cmake --build $(NATIVE_DIR) -j$(JOBS) -- --no-print-directory
+
 # Create the private Wine prefix once (cmake/wine-run does it under a lock).
 prefix: build
 	@$(WINE_RUN) --prepare
 
 clean:
 	-@$(WINE_ENV) wineserver -k >/dev/null 2>&1 || true
-	rm -rf build $(HARDENED_DIR)
+	rm -rf build $(HARDENED_DIR) $(NATIVE_DIR)

@@ -8,11 +8,11 @@
 #include <cstdint>
 
 #include "host_records.h"
+#include "komis_cfg_format.h"
 
 namespace kw {
 
 inline constexpr std::size_t kDialogBaseSize = 64;  // the host writes only inside it
-inline constexpr int kWarehouseCount = 101;          // warehouse numbers 0..100
 inline constexpr int kVirtualOperationCount = 35;
 
 struct CSprKomis {
@@ -30,7 +30,7 @@ struct CSprKomis {
   uint16_t savedHostWord;          // the host's 16-bit state cell, taken at construction
   uint8_t savedDocRecord[kDocRecordLength];  // the sales document as Initial found it
   int32_t docKind;                 // kind of the document in hand; the module acts on 24
-  int16_t warehouseFlags[kWarehouseCount];   // byte image of komis.cfg
+  WarehouseFlag warehouseFlags[kWarehouseCount];  // byte image of komis.cfg
 
   // 0 when tables 35, 44 and 45 are bound, 1 (after a warning) when one is missing.
   int Initial();
@@ -49,7 +49,7 @@ struct CSprKomis {
   int CountFlaggedItems();
 };
 static_assert(offsetof(CSprKomis, docRecord) == kDialogBaseSize);
-static_assert(sizeof(CSprKomis::warehouseFlags) == 202);
+static_assert(sizeof(CSprKomis::warehouseFlags) == kKomisCfgSize);
 
 // The instance that exists now, or null.
 extern CSprKomis* CurrentKomis;

@@ -1,5 +1,5 @@
-// komis.cfg: exactly 202 bytes, the 101 warehouse flags, read and written
-// through the host's file services.
+// komis.cfg (komis_cfg_format.h), read and written through the host's file
+// services.
 #include <cstdint>
 #include <cstring>
 
@@ -10,11 +10,10 @@
 namespace kw {
 
 namespace {
-constexpr const char* kConfigFile = "komis.cfg";
 constexpr int kOpenShare = 0x40;
 constexpr int kOpenReserved = 0;
 constexpr int kOpenAccess = -1;
-constexpr int kConfigSize = sizeof(CSprKomis::warehouseFlags);
+constexpr int kConfigSize = kKomisCfgSize;
 
 // The file's bytes before a write: at most the 202 that the flags are read from.
 struct OldConfig {
@@ -25,7 +24,7 @@ struct OldConfig {
 
 OldConfig ReadOldConfig() {
   OldConfig old;
-  HostFile* file = HostOpenFile(kConfigFile, "rb", kOpenShare, kOpenReserved, kOpenAccess);
+  HostFile* file = HostOpenFile(kKomisCfgFile, "rb", kOpenShare, kOpenReserved, kOpenAccess);
   if (!file) return old;
   const int read = HostReadFile(old.bytes, 1, kConfigSize, file);
   HostCloseFile(file);
@@ -36,7 +35,7 @@ OldConfig ReadOldConfig() {
 
 // Replaces the file's content by these bytes; false when that failed.
 bool WriteWhole(const uint8_t* bytes, int size) {
-  HostFile* file = HostOpenFile(kConfigFile, "wb", kOpenShare, kOpenReserved, kOpenAccess);
+  HostFile* file = HostOpenFile(kKomisCfgFile, "wb", kOpenShare, kOpenReserved, kOpenAccess);
   if (!file) return false;
   const bool written = size == 0 || HostWriteFile(bytes, size, 1, file) == 1;
   HostCloseFile(file);
@@ -46,7 +45,7 @@ bool WriteWhole(const uint8_t* bytes, int size) {
 }  // namespace
 
 int CSprKomis::ReadConfig() {
-  HostFile* file = HostOpenFile(kConfigFile, "rb", kOpenShare, kOpenReserved, kOpenAccess);
+  HostFile* file = HostOpenFile(kKomisCfgFile, "rb", kOpenShare, kOpenReserved, kOpenAccess);
   if (!file) {
     WarnAndLog(MZ("Nie można otworzyć pliku konfiguracynego do odczytu!\nOperacja niekompletna!"));
     return 0;
@@ -65,7 +64,7 @@ int CSprKomis::WriteConfig() {
   // The open for writing empties the file: what it held is kept until the new
   // flags are written, so that a failed write can put it back.
   const OldConfig old = ReadOldConfig();
-  HostFile* file = HostOpenFile(kConfigFile, "wb", kOpenShare, kOpenReserved, kOpenAccess);
+  HostFile* file = HostOpenFile(kKomisCfgFile, "wb", kOpenShare, kOpenReserved, kOpenAccess);
   if (!file) {
     WarnAndLog(MZ("Nie można otworzyć pliku konfiguracji do zapisu!"));
     return 0;

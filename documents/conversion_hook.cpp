@@ -64,15 +64,15 @@ extern "C" int __stdcall ConversionHook(int code, int phase) {
   if (when == kPhaseClose) {
     // The previous handler ends its part of the dialog first; its 16-bit
     // answer keeps its sign, so that -1 and -2 stay what they are.
-    const int result = previous ? static_cast<int16_t>(previous(code, kPhaseClose)) : 0;
+    const int result = previous ? static_cast<int16_t>(previous(code, phase)) : 0;
     if (DialogKomis) {
-      // Also while the configuration command's dialog is open the documents
-      // are this object's to convert; ending it takes it out of every cell
-      // that names it, CurrentKomis included.
-      if (DialogKomis == komis) DialogKomis->ConvertDocuments();
+      // The dialog's own object converts what was accepted in it, also when
+      // the configuration command holds CurrentKomis meanwhile; its
+      // destructor clears every cell that still points at it.
+      DialogKomis->ConvertDocuments();
       DestroyKomis(DialogKomis);
+      DialogKomis = nullptr;
     }
-    DialogKomis = nullptr;
     return result;
   }
   return previous ? previous(code, phase) : 0;

@@ -100,7 +100,9 @@ int BuildSizeMismatchReport(char (&buffer)[kMessageBufferSize]) {
     } else {
       FormatText(hostSize, "%d", check->HostSize);
     }
-    Append(buffer, "\x01tp25p40\x01%s\t%s\t%d\n", check->TableName, hostSize, check->ExpectedSize);
+    // The columns stand under their headings: the module's length first,
+    // then the host's.
+    Append(buffer, "\x01tp25p40\x01%s\t%d\t%s\n", check->TableName, check->ExpectedSize, hostSize);
   }
   Append(buffer, MZ("\nModuł \x02%s\x01\nNIE zostanie załadowany!"), ModuleFileName);
   return -1;

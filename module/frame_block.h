@@ -6,13 +6,12 @@
 
 #include <cstddef>
 
+#include "fallback_rule.h"
 #include "host_interface.h"
 
 namespace kw {
 
 using AttachRoutine = BOOL WINAPI(HINSTANCE instance, DWORD reason, LPVOID reserved);
-
-inline constexpr int kReturnZeroStubCount = 15;
 
 struct ModuleFrameBlock {
   AttachRoutine* attachRoutine;                 // runs at process attach before static init

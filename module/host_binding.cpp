@@ -1,5 +1,6 @@
 #include "host_binding.h"
 
+#include "fallback_rule.h"
 #include "format_text.h"
 #include "frame_block.h"
 #include "mazovia.h"
@@ -36,33 +37,8 @@ bool IsFallbackStub(HostSlot slot) {
 }
 
 void PickFallbackStub(const char* entry, HostSlot* slot) {
-  int bytes;
-  if (IsOrdinal(entry)) {
-    bytes = OrdinalOf(entry) % 100;
-    if (bytes == 99) {
-      *slot = const_cast<void*>(ReturnZeroCdecl());
-      return;
-    }
-    if (bytes % 4 != 0) {
-      *slot = nullptr;
-      return;
-    }
-  } else {
-    const char* at = nullptr;
-    for (const char* p = entry; *p; ++p) {
-      if (*p == '@') at = p;
-    }
-    if (!at || at[1] < '0' || at[1] > '9') {
-      *slot = const_cast<void*>(ReturnZeroCdecl());
-      return;
-    }
-    bytes = 0;
-    for (const char* p = at + 1; *p >= '0' && *p <= '9' && bytes <= 4 * kReturnZeroStubCount; ++p) {
-      bytes = bytes * 10 + (*p - '0');
-    }
-  }
-  const int index = bytes / 4;
-  *slot = index < kReturnZeroStubCount ? const_cast<void*>(ModuleFrame.returnZeroStubs[index]) : nullptr;
+  const int fallback = IsOrdinal(entry) ? FallbackForOrdinal(OrdinalOf(entry)) : FallbackForName(entry);
+  *slot = fallback == kNoFallback ? nullptr : const_cast<void*>(ModuleFrame.returnZeroStubs[fallback]);
 }
 
 int ShowBindFailure(const char* entry) {
@@ -126,7 +102,8 @@ void BindCatalogueRow(int row) {
   HostSlot& slot = KwHostSlots[row];
   ResolveHostFunction(MAKEINTRESOURCEA(function.ordinal), &slot);
   if (IsFallbackStub(slot)) {
-    slot = const_cast<void*>(ModuleFrame.returnZeroStubs[function.calleeBytes / 4]);
+    const int fallback = FallbackForCatalogueRow(function.ordinal, function.calleeBytes);
+    slot = const_cast<void*>(ModuleFrame.returnZeroStubs[fallback]);
   }
 }
 

@@ -11,6 +11,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "host_ordinals.h"
+
 struct HostTable;      // table object handed out by HostGetTable (host_records.h)
 struct HostFile;       // open file of the host's file services
 struct HostSelection;  // record selection of a table
@@ -25,8 +27,6 @@ using HostModuleCallbackFn = int __cdecl(int what, int value);
 using HostSecondaryCallbackFn = int __cdecl(int first, int second);
 
 namespace kw {
-
-enum class HostConvention : uint8_t { Std, Cdecl, This };
 
 // Bytes of stack arguments a function of this type receives, each argument
 // widened to a 32-bit slot.
@@ -68,9 +68,6 @@ inline constexpr int kWaitBoxStyle = 512;
 #define KW_CONV_STD __stdcall
 #define KW_CONV_CDECL __cdecl
 #define KW_CONV_THIS __attribute__((thiscall))
-#define KW_HOSTCONV_STD ::kw::HostConvention::Std
-#define KW_HOSTCONV_CDECL ::kw::HostConvention::Cdecl
-#define KW_HOSTCONV_THIS ::kw::HostConvention::This
 
 // name##_sig: the plain signature; name##_fn: the function type with its
 // convention. The entry symbols are defined in host_entries.S.

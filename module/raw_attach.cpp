@@ -21,9 +21,10 @@ void AttachHostLibrary() {
   if (HostModule) return;
   HostModule = GetModuleHandleA(ModuleFrame.hostModuleName);
   if (!HostModule) return;
-  HostModuleCallback = HostFunctionCast<HostModuleCallbackFn>(GetProcAddress(HostModule, MAKEINTRESOURCEA(30006)));
-  HostSecondaryCallbackFn* secondary =
-      HostFunctionCast<HostSecondaryCallbackFn>(GetProcAddress(HostModule, MAKEINTRESOURCEA(30007)));
+  HostModuleCallback = HostFunctionCast<HostModuleCallbackFn>(
+      GetProcAddress(HostModule, MAKEINTRESOURCEA(kHostModuleCallbackEntry.ordinal)));
+  HostSecondaryCallbackFn* secondary = HostFunctionCast<HostSecondaryCallbackFn>(
+      GetProcAddress(HostModule, MAKEINTRESOURCEA(kHostSecondaryCallbackEntry.ordinal)));
   ModuleFrame.secondaryCallback1 = secondary;
   ModuleFrame.secondaryCallback2 = secondary;
 }

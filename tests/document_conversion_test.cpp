@@ -511,14 +511,14 @@ TEST_F(DocumentConversion, OnlyTheLowSixteenBitsOfCodeAndPhaseCount) {
   EXPECT_EQ(kw::CurrentKomis, nullptr);
   EXPECT_THAT(tables.WrittenRecords(44), ElementsAre(0));
 
-  // The previous handler gets the event as the host raised it; at the end with the phase 2.
+  // The previous handler gets every event as the host raised it, the end included.
   ASSERT_EQ(previousCalls.size(), 3u);
   EXPECT_EQ(previousCalls[0].code, static_cast<int>(0xABCD5001));
   EXPECT_EQ(previousCalls[0].phase, 0x1234FFFE);
   EXPECT_EQ(previousCalls[1].code, 0x00010000);
   EXPECT_EQ(previousCalls[1].phase, 0x00FF0001);
   EXPECT_EQ(previousCalls[2].code, 0x00013000);
-  EXPECT_EQ(previousCalls[2].phase, 2);
+  EXPECT_EQ(previousCalls[2].phase, static_cast<int>(0x80000002));
 }
 
 TEST_F(DocumentConversion, WithoutTheContractorTmoEveryDialogEndWarnsAndStillEndsTheObject) {

@@ -66,7 +66,7 @@ TEST_F(ForeignSaleStory, ARegisterWithOtherRecordLengthsRefusesRegistrationAndTh
 
   EXPECT_EQ(module.Register(1), 0);
   ASSERT_EQ(messages.Shown().size(), 1u);
-  EXPECT_NE(messages.Shown()[0].text.find("Ewid_JPK\t1171\t1170"), std::string::npos) << messages.Shown()[0].text;
+  EXPECT_NE(messages.Shown()[0].text.find("Ewid_JPK\t1170\t1171"), std::string::npos) << messages.Shown()[0].text;
 }
 
 TEST_F(ForeignSaleStory, UninstallationRemovesEverythingInOrderAndLeavesTheBuffer) {

@@ -85,7 +85,7 @@ TEST_F(JpkTableHook, WithoutTheRegisterTableTheMismatchReportSaysBrak) {
 
   char report[kw::kMessageBufferSize];
   EXPECT_EQ(kw::BuildSizeMismatchReport(report), -1);
-  EXPECT_THAT(std::string(report), ::testing::HasSubstr("Ewid_JPK\tbrak\t1170\n"));
+  EXPECT_THAT(std::string(report), ::testing::HasSubstr("Ewid_JPK\t1170\tbrak\n"));
 }
 
 TEST_F(JpkTableHook, ARepeatedRefusalKeepsTheMismatchOnceAndEverythingAppendedBehindIt) {

@@ -72,7 +72,7 @@ TEST_F(ModuleInstall, ALongerDocumentRecordIsRefusedAndReportedWithBothLengths) 
   const hostsim::HostBox box = Diagnose();
   EXPECT_EQ(box.function, "HostMessageBoxFmtEx");
   EXPECT_EQ(box.title, "STOP!!!");
-  EXPECT_EQ(box.text, Report("\x01tp25p40\x01Tspr\t1270\t1268\n"));
+  EXPECT_EQ(box.text, Report("\x01tp25p40\x01Tspr\t1268\t1270\n"));
   const auto call = host.CallsTo("HostMessageBoxFmtEx").at(0);
   EXPECT_EQ(call.args[0], 30000u);
   EXPECT_EQ(call.Text(2), "%s");
@@ -85,7 +85,7 @@ TEST_F(ModuleInstall, AMissingTableIsListedAsBrakAndEachMismatchOnlyOnce) {
   tables.Define(400, 1169);
   EXPECT_EQ(Install(), -1);
   EXPECT_EQ(Install(), -1);  // declaring again keeps the list without repeats
-  EXPECT_EQ(Diagnose().text, Report("\x01tp25p40\x01k9\tbrak\t1024\n\x01tp25p40\x01" "Ewid_JPK\t1169\t1170\n"));
+  EXPECT_EQ(Diagnose().text, Report("\x01tp25p40\x01k9\t1024\tbrak\n\x01tp25p40\x01" "Ewid_JPK\t1170\t1169\n"));
 }
 
 TEST_F(ModuleInstall, AHostThatNeverWritesTheFeaturesWordStopsTheDiagnosisThere) {

@@ -66,6 +66,19 @@ TEST_F(WorkingObjectLifetime, ADocumentDialogEndedDuringTheCommandLeavesNoObject
   EXPECT_EQ(shop.StoredDocument(record).DocFlags & 0x400, 0x400);
 }
 
+TEST_F(WorkingObjectLifetime, ADocumentDialogEndedDuringTheCommandStillConvertsWhatWasAcceptedInIt) {
+  shop.OpenDocumentDialog();
+  const int record = shop.EnterAndAccept("FS 12/12/2026", hostsim::kSalesDocumentKind, {{3, "obraz"}}, 50.0);
+  ASSERT_EQ(shop.StoredDocument(record).ConversionPending, 1);
+  RunCommandWhile([&] { shop.CloseDocumentDialog(); });
+
+  EXPECT_EQ(shop.StoredDocument(record).ConversionPending, 0) << "the document stayed marked after its dialog ended";
+  EXPECT_EQ(std::string(shop.StoredDocument(record).DocNumber), "FS 12/12/2026");
+  EXPECT_EQ(shop.StoredDocument(record).DocFlags & 0x400, 0x400);
+  ExpectEventsFindNoObject();
+  EXPECT_THAT(host.Faults(), IsEmpty());
+}
+
 TEST_F(WorkingObjectLifetime, ADocumentDialogOpenedDuringTheCommandKeepsItsObjectAfterIt) {
   RunCommandWhile([&] { shop.OpenDocumentDialog(); });
   EXPECT_EQ(dialogBase.LiveObjects(), 1);

@@ -213,8 +213,8 @@ def report(term):
     lines = screen.split("\n")
     check(lines[row].find("WE WTYCZCE") == start + 18 and lines[row].find("W PROGRAMIE") == start + 33,
           "the header's tab stops l18 l33 are not kept", screen)
-    check(lines[row + 1][start:start + 4] == "Tspr" and lines[row + 1][start + 21:start + 25] == "1270"
-          and lines[row + 1][start + 36:start + 40] == "1268", "the report line's stops p25 p40 are not kept", screen)
+    check(lines[row + 1][start:start + 4] == "Tspr" and lines[row + 1][start + 21:start + 25] == "1268"
+          and lines[row + 1][start + 36:start + 40] == "1270", "the report line's stops p25 p40 are not kept", screen)
     term.keys("Enter")
     screen = term.wait("Menu główne")
     check("Konfiguracja spr.obcej" not in screen, "a refused module registered its command", screen)

@@ -3,7 +3,7 @@
 build without exceptions: the Polish letters compile, a German letter and a
 three-byte UTF-8 letter fail the build, each naming the reason.
 
-Usage: check_mazovia_texts.py <C++ compiler> <module dir>
+Usage: check_mazovia_texts.py <C++ compiler> <folder of mazovia.h>
 """
 import os
 import subprocess

@@ -29,9 +29,9 @@ ALLOWED_IMPORTS = {
     },
     "msvcrt.dll": {
         # the module
-        "abort", "calloc", "free",
-        # the C runtime's start-up
-        "_amsg_exit", "_initterm", "_iob", "_lock", "_unlock",
+        "calloc", "free",
+        # the C runtime's start-up (abort: its pseudo-relocation check)
+        "abort", "_amsg_exit", "_initterm", "_iob", "_lock", "_unlock",
         "fwrite", "realloc", "strlen", "strncmp", "vfprintf",
     },
     "shlwapi.dll": {"wvnsprintfA"},

@@ -22,23 +22,19 @@ int ConfigureForeignSale() {
   const bool raisedModeBit = (HostGetModeFlags() & kModeBit) == 0;
   if (raisedModeBit) HostSetModeFlags(kModeBit, 1);
   if (AccessGranted()) {
-    // Picked inside a document dialog, the command borrows CurrentKomis and
-    // gives the dialog's object back, so that the documents accepted after it
-    // are still marked. The host may end that dialog, or open one, while the
-    // command's own dialog is open: the object then ends (and leaves
-    // DisplacedKomis), or the new one is current and stays so.
     CSprKomis* komis = CreateKomis();
     if (komis) {
-      DisplacedKomis = CurrentKomis;
       CurrentKomis = komis;
-      CommandKomis = komis;
       if (AccessGranted()) {
         komis->Initial();
         komis->RunDialog();
       }
       DestroyKomis(komis);
-      if (!CurrentKomis) CurrentKomis = DisplacedKomis;
-      DisplacedKomis = nullptr;
+      // Picked inside a document dialog, the command gives the dialog's
+      // object back, so that the documents accepted after it are still
+      // marked. The host may have ended that dialog, or opened one, while the
+      // command's own dialog was open: the one open now is current.
+      CurrentKomis = DialogKomis;
     }
   }
   if (raisedModeBit) HostSetModeFlags(kModeBit, 0);

@@ -9,13 +9,7 @@
 namespace kw {
 
 CSprKomis* CurrentKomis = nullptr;
-CSprKomis* DisplacedKomis = nullptr;
-CSprKomis* CommandKomis = nullptr;
-
-CSprKomis* DocumentKomis() {
-  if (CommandKomis && CurrentKomis == CommandKomis) return DisplacedKomis;
-  return CurrentKomis;
-}
+CSprKomis* DialogKomis = nullptr;
 
 namespace {
 
@@ -78,8 +72,7 @@ extern "C" kw::CSprKomis* __attribute__((thiscall)) KwKomisDeletingDestructor(kw
     __asm__("KwKomisDeletingDestructor");
 extern "C" kw::CSprKomis* __attribute__((thiscall)) KwKomisDeletingDestructor(kw::CSprKomis* self, int flags) {
   if (kw::CurrentKomis == self) kw::CurrentKomis = nullptr;
-  if (kw::DisplacedKomis == self) kw::DisplacedKomis = nullptr;
-  if (kw::CommandKomis == self) kw::CommandKomis = nullptr;
+  if (kw::DialogKomis == self) kw::DialogKomis = nullptr;
   if (uint32_t* stateLong = HostGetStateLongPtr()) *stateLong = self->savedHostLong;
   if (uint16_t* stateWord = HostGetStateWordPtr()) *stateWord = self->savedHostWord;
   HostDestroyDialogBase(self);

@@ -51,22 +51,16 @@ struct CSprKomis {
 static_assert(offsetof(CSprKomis, docRecord) == kDialogBaseSize);
 static_assert(sizeof(CSprKomis::warehouseFlags) == kKomisCfgSize);
 
-// The instance that exists now, or null.
+// The instance that exists now, or null: the configuration command's while
+// it runs, otherwise that of the document dialog open now.
 extern CSprKomis* CurrentKomis;
-// While the configuration command runs: the object its own object displaced
-// from CurrentKomis (that of an open document dialog), or null. An object
+// The object of the document dialog open now, or null: made when the host
+// opens a document dialog, ended when it closes it. Document events work on
+// this one only, never on the configuration command's object, whose flags are
+// the user's unsaved choice: a document accepted while the command's dialog
+// is open would read komis.cfg into them and so undo the choice. An object
 // that ends is taken out of both cells, so that neither names it afterwards.
-extern CSprKomis* DisplacedKomis;
-// While the configuration command runs: its own object, whose flags are the
-// user's choice in the dialog, not yet saved.
-extern CSprKomis* CommandKomis;
-
-// The object that document events work on: the document dialog's. While the
-// configuration command's dialog is open that is the object the command
-// displaced (or one a document dialog opened meanwhile), never the command's
-// own: a document accepted then would read komis.cfg into the flags the user
-// is choosing and so undo the choice. Null when no document dialog has one.
-CSprKomis* DocumentKomis();
+extern CSprKomis* DialogKomis;
 
 // A new object built on the host's dialog base, or null when memory is short.
 CSprKomis* CreateKomis();

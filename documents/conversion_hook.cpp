@@ -26,12 +26,6 @@ bool CarriesDocumentKind(uint16_t code) {
   return false;
 }
 
-// The object this handler created for the dialog now open, or null. This
-// handler ends only that one: an object that the configuration command
-// created belongs to the command, which destroys it itself when its own
-// dialog returns.
-CSprKomis* DialogKomis = nullptr;
-
 DocumentEventHandler* PreviousHandler() { return EventHook815 ? *EventHook815 : nullptr; }
 
 }  // namespace
@@ -48,11 +42,14 @@ extern "C" int __stdcall ConversionHook(int code, int phase) {
     // next one takes its place, so that its base part and the host's state
     // cells are not left dangling.
     if (DialogKomis) DestroyKomis(DialogKomis);
+    // This handler ends only the object it made: one that the configuration
+    // command made belongs to the command, which ends it when its own dialog
+    // returns.
     DialogKomis = CreateKomis();
     CurrentKomis = DialogKomis;
   }
 
-  CSprKomis* const komis = DocumentKomis();
+  CSprKomis* const komis = DialogKomis;
   if (CarriesDocumentKind(event) && komis) {
     if (uint8_t* context = HostCurrentContext()) {
       komis->docKind = reinterpret_cast<const OperationContext*>(context)->CtxDocKind;

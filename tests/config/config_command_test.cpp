@@ -160,7 +160,7 @@ TEST_F(ConfigureCommand, RefusedAccessAtTheSecondCheckDestroysTheObjectUnused) {
 
 TEST_F(ConfigureCommand, PickedInsideADocumentDialogItGivesTheDialogsObjectBack) {
   kw::CSprKomis* documentDialog = kw::CreateKomis();
-  kw::CurrentKomis = documentDialog;
+  kw::CurrentKomis = kw::DialogKomis = documentDialog;
   dialog.Script({}, 0x5001);
   EXPECT_EQ(Run(), 0);
   EXPECT_EQ(kw::CurrentKomis, documentDialog);

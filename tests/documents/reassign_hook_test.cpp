@@ -40,7 +40,7 @@ class ContractorReassignment : public kwtest::ModuleCodeTest {
     *cell = &Previous1664;
     kw::EventHook1664 = cell;
     kw::EventHook815 = nullptr;
-    kw::CurrentKomis = komis = kw::CreateKomis();
+    kw::CurrentKomis = kw::DialogKomis = komis = kw::CreateKomis();
     komis->docKind = 24;
     tables.AddContractor("TMO");
     // The document in hand, as the host shows it in the sales table's record buffer.
@@ -133,7 +133,7 @@ TEST_F(ContractorReassignment, OnlyOkOrAcceptanceInPhaseOneOrMinusOneActsOnTheLo
 TEST_F(ContractorReassignment, WithoutAWorkingObjectTheEventIsOnlyHandedOn) {
   files.Write("komis.cfg", kwtest::KomisCfg({{3, 1}}));
   documents.AddItemLine(3);
-  kw::CurrentKomis = nullptr;
+  kw::CurrentKomis = kw::DialogKomis = nullptr;
   previousAnswer = -5;
   host.ClearJournal();
 
@@ -289,7 +289,7 @@ TEST_F(ContractorReassignment, AnAssignmentTheHostRefusesIsWarnedAboutAndSetsNoM
 // The whole road: the dialog opens, the host accepts the document and stores
 // it, and the dialog's end converts it.
 TEST_F(ContractorReassignment, AnAcceptedDocumentIsConvertedAtTheDialogsEnd) {
-  kw::CurrentKomis = nullptr;
+  kw::CurrentKomis = kw::DialogKomis = nullptr;
   files.Write("komis.cfg", kwtest::KomisCfg({{3, 1}}));
   documents.AddItemLine(3);
   documents.SetDocKind(24);

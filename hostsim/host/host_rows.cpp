@@ -30,11 +30,12 @@ constexpr HostRow kRows[] = {
   {ordinal, #name, KW_HOSTCONV_##conv, bytes, Kinds<name##_sig>::value},
 #include "host_catalogue.inc"
 #undef HOST_FN
-    {30006, "HostModuleCallback", kw::HostConvention::Cdecl, 0, "ii"},
-    {30007, "HostSecondaryCallback", kw::HostConvention::Cdecl, 0, "ii"},
+#define HOST_ATTACH_ENTRY(ordinal, name, conv, bytes, result, params) \
+  {ordinal, #name, KW_HOSTCONV_##conv, bytes, Kinds<name##_sig>::value},
+#include "host_attach_entries.inc"
+#undef HOST_ATTACH_ENTRY
 };
 static_assert(sizeof kRows / sizeof kRows[0] == kSimRowCount);
-static_assert(kRows[kSimRowEntry30006].ordinal == 30006 && kRows[kSimRowEntry30007].ordinal == 30007);
 
 }  // namespace
 

@@ -5,14 +5,15 @@
 
 #include <cstdint>
 
+#include "host_ordinals.h"
+
 struct SimRegisters {  // as pushal leaves them, lowest address first
   uint32_t edi, esi, ebp, esp, ebx, edx, ecx, eax;
 };
 
-// Rows: 0..100 the catalogue, then the two entries outside it.
-inline constexpr int kSimRowEntry30006 = 101;
-inline constexpr int kSimRowEntry30007 = 102;
-inline constexpr int kSimRowCount = 103;
+// Rows: the catalogue's (0..100), then the entries taken at attach outside it
+// (host_attach_entries.inc), in the order of their tables.
+inline constexpr int kSimRowCount = kw::kHostCatalogueSize + kw::kHostAttachEntryCount;
 
 using SimDispatchFn = uint32_t __cdecl(int row, const SimRegisters* registers, const uint32_t* arguments);
 
@@ -27,5 +28,5 @@ SIM_TALMER_API void __cdecl SimAttachHost(SimDispatchFn* dispatcher);
 // Takes an ordinal out of the export table (GetProcAddress then fails) or puts
 // it back. Returns 0 when the ordinal is not one of the library's.
 SIM_TALMER_API int __cdecl SimSetExported(unsigned ordinal, int exported);
-// The cell of data item 20968 or 20978, or null.
+// The cell of a data item (host_data_items.inc: 20968, 20978), or null.
 SIM_TALMER_API uint32_t* __cdecl SimClassDataCell(unsigned ordinal);

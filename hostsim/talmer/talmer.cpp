@@ -5,9 +5,11 @@
 
 #include "sim_bridge.h"
 
+// The data items, each starting with its ordinal's digits read as hex.
 extern "C" {
-uint32_t HostDialogBaseClassData = 0x20968;
-uint32_t HostThunkAllocatorClassData = 0x20978;
+#define HOST_DATA(ordinal, name, type) type name = 0x##ordinal;
+#include "host_data_items.inc"
+#undef HOST_DATA
 }
 
 namespace {
@@ -74,7 +76,9 @@ extern "C" int __cdecl SimSetExported(unsigned ordinal, int exported) {
 }
 
 extern "C" uint32_t* __cdecl SimClassDataCell(unsigned ordinal) {
-  if (ordinal == 20968) return &HostDialogBaseClassData;
-  if (ordinal == 20978) return &HostThunkAllocatorClassData;
+#define HOST_DATA(item, name, type) \
+  if (ordinal == item) return &name;
+#include "host_data_items.inc"
+#undef HOST_DATA
   return nullptr;
 }

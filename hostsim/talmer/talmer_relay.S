@@ -1,6 +1,7 @@
 // One entry per exported host function: it hands its row, the caller's
 // registers and arguments to SimDispatch and returns removing exactly the
 // catalogue's byte count, so that a caller with a wrong convention shows.
+// Rows: the catalogue's, then the entries taken at attach in their order.
 
     .macro SIM_ENTRY index, ordinal, bytes
     .text
@@ -11,13 +12,15 @@ _SimEntry_\ordinal:
     call SimRelayCore
     addl $4, %esp
     ret $\bytes
+    .set SimRowsSoFar, (\index) + 1
     .endm
 
 #define HOST_FN(row, ordinal, name, conv, bytes, result, params) SIM_ENTRY (row - 1), ordinal, bytes
 #include "host_catalogue.inc"
 #undef HOST_FN
-    SIM_ENTRY 101, 30006, 0
-    SIM_ENTRY 102, 30007, 0
+#define HOST_ATTACH_ENTRY(ordinal, name, conv, bytes, result, params) SIM_ENTRY SimRowsSoFar, ordinal, bytes
+#include "host_attach_entries.inc"
+#undef HOST_ATTACH_ENTRY
 
 // [esp] return into the entry, [esp+4] row, [esp+8] caller's return address,
 // [esp+12] the caller's arguments.

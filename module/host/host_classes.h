@@ -3,9 +3,11 @@
 
 #include <cstdint>
 
-// Host data items imported by ordinal from TALMER.dll, read at registration.
-extern "C" __declspec(dllimport) uint32_t HostThunkAllocatorClassData;  // ordinal 20978
-extern "C" __declspec(dllimport) uint32_t HostDialogBaseClassData;      // ordinal 20968
+// Host data items imported by ordinal from TALMER.dll, read at registration
+// (HostDialogBaseClassData, HostThunkAllocatorClassData).
+#define HOST_DATA(ordinal, name, type) extern "C" __declspec(dllimport) type name;
+#include "host_data_items.inc"
+#undef HOST_DATA
 
 namespace kw {
 

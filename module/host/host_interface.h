@@ -21,11 +21,6 @@ struct HostSelection;  // record selection of a table
 // 32-bit values.
 using DocumentEventHandler = int __stdcall(int code, int phase);
 
-// The host entry 30006 and the callback given to ModuleInstall.
-using HostModuleCallbackFn = int __cdecl(int what, int value);
-// The host entry 30007, kept in the frame block's two secondary slots.
-using HostSecondaryCallbackFn = int __cdecl(int first, int second);
-
 namespace kw {
 
 // Bytes of stack arguments a function of this type receives, each argument
@@ -79,3 +74,15 @@ inline constexpr int kWaitBoxStyle = 512;
   extern "C" name##_fn name __asm__("KwHostEntry_" #ordinal);
 #include "host_catalogue.inc"
 #undef HOST_FN
+
+// The entries taken at attach (host_attach_entries.inc): name##_sig and
+// name##Fn, the function type of the cells that hold them. HostModuleCallbackFn
+// (30006) is also the callback given to ModuleInstall; HostSecondaryCallbackFn
+// (30007) is kept in the frame block's two secondary slots.
+#define HOST_ATTACH_ENTRY(ordinal, name, conv, bytes, result, params)              \
+  using name##_sig = result params;                                               \
+  using name##Fn = result KW_CONV_##conv params;                                  \
+  static_assert(::kw::CalleeBytes<name##_sig>(KW_HOSTCONV_##conv) == (bytes),     \
+                #name ": the table's byte count disagrees with its parameters");
+#include "host_attach_entries.inc"
+#undef HOST_ATTACH_ENTRY

@@ -32,6 +32,21 @@ inline constexpr CatalogueRow kHostCatalogue[] = {
 inline constexpr int kHostCatalogueSize = sizeof(kHostCatalogue) / sizeof(kHostCatalogue[0]);
 static_assert(kHostCatalogueSize == 101);
 
+// The assembly indexes slots by the catalogue's row column, which is written
+// by hand: every row must be its position, counted from 1.
+constexpr bool CatalogueRowsArePositions() {
+  constexpr int rows[] = {
+#define HOST_FN(row, ordinal, name, conv, bytes, result, params) row,
+#include "host_catalogue.inc"
+#undef HOST_FN
+  };
+  for (int position = 0; position < kHostCatalogueSize; ++position) {
+    if (rows[position] != position + 1) return false;
+  }
+  return true;
+}
+static_assert(CatalogueRowsArePositions(), "host_catalogue.inc: a row number is not its position");
+
 // Row of a catalogue ordinal, or -1.
 constexpr int CatalogueRowOf(uint16_t ordinal) {
   for (int row = 0; row < kHostCatalogueSize; ++row) {
@@ -48,13 +63,23 @@ struct HostOrdinal {
 // Imported through the module's import table: without them the system loader
 // refuses the module before any of its code runs.
 inline constexpr HostOrdinal kHostDataItems[] = {
-    {20968, "HostDialogBaseClassData"},
-    {20978, "HostThunkAllocatorClassData"},
+#define HOST_DATA(ordinal, name, type) {ordinal, #name},
+#include "host_data_items.inc"
+#undef HOST_DATA
 };
 
 // Looked up with GetProcAddress at attach, outside the catalogue; a missing one
-// leaves its cells null and the load goes on.
-inline constexpr HostOrdinal kHostModuleCallbackEntry = {30006, "HostModuleCallback"};
-inline constexpr HostOrdinal kHostSecondaryCallbackEntry = {30007, "HostSecondaryCallback"};
+// leaves its cells null and the load goes on. Each by itself
+// (kHostModuleCallbackEntry, ...) and all in their order.
+#define HOST_ATTACH_ENTRY(ordinal, name, conv, bytes, result, params) \
+  inline constexpr HostOrdinal k##name##Entry = {ordinal, #name};
+#include "host_attach_entries.inc"
+#undef HOST_ATTACH_ENTRY
+inline constexpr HostOrdinal kHostAttachEntries[] = {
+#define HOST_ATTACH_ENTRY(ordinal, name, conv, bytes, result, params) k##name##Entry,
+#include "host_attach_entries.inc"
+#undef HOST_ATTACH_ENTRY
+};
+inline constexpr int kHostAttachEntryCount = sizeof(kHostAttachEntries) / sizeof(kHostAttachEntries[0]);
 
 }  // namespace kw

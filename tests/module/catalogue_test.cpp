@@ -3,6 +3,7 @@
 // byte count must come back balanced from all of them.
 #include "call_checked.h"
 #include "host_binding.h"
+#include "host_classes.h"
 #include "host_rows.h"
 #include "test_support.h"
 
@@ -48,6 +49,62 @@ TEST_F(Catalogue, NamesAndOrdinalsAgreeBetweenModuleAndSimulatedHost) {
     EXPECT_EQ(StackArguments(row).size() * 4 * (kw::kHostCatalogue[row].convention != kw::HostConvention::Cdecl),
               kw::kHostCatalogue[row].calleeBytes)
         << kEntries[row].name;
+  }
+}
+
+// The data items and the entries taken at attach come from their own tables
+// beside the catalogue; here they are written out.
+TEST_F(Catalogue, DataItemsAndAttachEntriesAreTheHostsOrdinalsInTheModuleAndTheSimulatedHost) {
+  ASSERT_EQ(std::size(kw::kHostDataItems), 2u);
+  EXPECT_EQ(kw::kHostDataItems[0].ordinal, 20968);
+  EXPECT_STREQ(kw::kHostDataItems[0].name, "HostDialogBaseClassData");
+  EXPECT_EQ(kw::kHostDataItems[1].ordinal, 20978);
+  EXPECT_STREQ(kw::kHostDataItems[1].name, "HostThunkAllocatorClassData");
+  ASSERT_EQ(kw::kHostAttachEntryCount, 2);
+  EXPECT_EQ(kw::kHostModuleCallbackEntry.ordinal, 30006);
+  EXPECT_STREQ(kw::kHostModuleCallbackEntry.name, "HostModuleCallback");
+  EXPECT_EQ(kw::kHostSecondaryCallbackEntry.ordinal, 30007);
+  EXPECT_STREQ(kw::kHostSecondaryCallbackEntry.name, "HostSecondaryCallback");
+  EXPECT_EQ(kw::kHostCatalogue[0].ordinal, 30018);
+  EXPECT_EQ(kw::kHostCatalogue[100].ordinal, 30017);
+
+  // The module's imported cells are the simulated host's exported data.
+  const HMODULE talmer = GetModuleHandleA("TALMER.dll");
+  EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(talmer, MAKEINTRESOURCEA(20968))),
+            static_cast<void*>(&HostDialogBaseClassData));
+  EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(talmer, MAKEINTRESOURCEA(20978))),
+            static_cast<void*>(&HostThunkAllocatorClassData));
+  EXPECT_EQ(SimClassDataCell(20968), &HostDialogBaseClassData);
+  EXPECT_EQ(SimClassDataCell(20978), &HostThunkAllocatorClassData);
+  EXPECT_EQ(SimClassDataCell(30006), nullptr);
+  EXPECT_EQ(HostDialogBaseClassData, 0x20968u);
+  EXPECT_EQ(HostThunkAllocatorClassData, 0x20978u);
+
+  // The simulated host's rows after the catalogue, and its relay's entries
+  // landing on them.
+  ASSERT_EQ(hostsim::RowCount(), 103);
+  const struct {
+    int row;
+    uint16_t ordinal;
+    const char* name;
+  } kAttachRows[] = {{101, 30006, "HostModuleCallback"}, {102, 30007, "HostSecondaryCallback"}};
+  for (const auto& expected : kAttachRows) {
+    const hostsim::HostRow& row = hostsim::RowAt(expected.row);
+    EXPECT_EQ(row.ordinal, expected.ordinal);
+    EXPECT_STREQ(row.name, expected.name);
+    EXPECT_EQ(row.convention, kw::HostConvention::Cdecl) << expected.name;
+    EXPECT_EQ(row.calleeBytes, 0) << expected.name;
+    EXPECT_STREQ(row.argumentKinds, "ii") << expected.name;
+    host.On(expected.ordinal, [](hostsim::HostCall& call) { return call.Arg(0) + call.Arg(1); });
+    const void* entry = reinterpret_cast<const void*>(GetProcAddress(talmer, MAKEINTRESOURCEA(expected.ordinal)));
+    ASSERT_NE(entry, nullptr) << expected.name;
+    const auto result = CallChecked(entry, Convention::Cdecl, {40, 2});
+    EXPECT_EQ(result.value, 42u) << expected.name;
+    EXPECT_EQ(result.check.espDelta, 0) << expected.name;
+    const auto calls = host.CallsTo(expected.name);
+    ASSERT_EQ(calls.size(), 1u) << expected.name;
+    EXPECT_EQ(calls[0].row, expected.row);
+    EXPECT_EQ(calls[0].ordinal, expected.ordinal);
   }
 }
 

@@ -70,7 +70,7 @@ BindingCheck CheckBinding(const PeExports& exports) {
     check.dataItems.push_back(Look(exports, item));
     anyHostOrdinal |= check.dataItems.back().present;
   }
-  for (const HostOrdinal& entry : {kHostModuleCallbackEntry, kHostSecondaryCallbackEntry}) {
+  for (const HostOrdinal& entry : kHostAttachEntries) {
     check.entries.push_back(Look(exports, entry));
     anyHostOrdinal |= check.entries.back().present;
   }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "document_conversion.h"
 #include "host_records.h"
 #include "komis.h"
 
@@ -66,7 +67,7 @@ extern "C" int __stdcall ConversionHook(int code, int phase) {
       // The dialog's own object converts what was accepted in it, also when
       // the configuration command holds CurrentKomis meanwhile; its
       // destructor clears every cell that still points at it.
-      DialogKomis->ConvertDocuments();
+      ConvertDocuments(*DialogKomis);
       DestroyKomis(DialogKomis);
       DialogKomis = nullptr;
     }

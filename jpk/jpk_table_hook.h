@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "compatibility.h"
 #include "host_records.h"
+#include "table_size_checks.h"
 
 namespace kw {
 

@@ -2,13 +2,11 @@
 
 #include "format_text.h"
 #include "frame_block.h"
-#include "host_records.h"
 #include "mazovia.h"
 #include "module_state.h"
+#include "table_size_checks.h"
 
 namespace kw {
-
-TableSizeCheck* SizeMismatchList = nullptr;
 
 namespace {
 
@@ -16,25 +14,6 @@ constexpr int kInterfaceVersion = 112;
 constexpr int kStopFlags = 0xF001;
 constexpr int kStopExtra = 0x6E2E;
 constexpr int kStopCode = 30000;
-
-struct DeclaredTable {
-  int number;
-  const char* name;
-  int32_t expectedSize;
-};
-constexpr DeclaredTable kDeclaredTables[] = {
-    {kDocTable, "Tspr", kDocRecordLength},
-    {kItemTable, "Tspr_dok", kItemRecordLength},
-    {kK9Table, "k9", kK9RecordLength},
-    {kJpkTable, "Ewid_JPK", kJpkRecordLength},
-};
-TableSizeCheck declaredChecks[4] = {};
-
-int ListLength() {
-  int count = 0;
-  for (TableSizeCheck* check = SizeMismatchList; check; check = check->NextCheck) ++count;
-  return count;
-}
 
 // Appends a formatted piece after what the buffer holds, never beyond its end.
 template <std::size_t N>
@@ -51,33 +30,6 @@ void ShowStop(const char* text) {
 }
 
 }  // namespace
-
-int AppendSizeMismatch(TableSizeCheck* check) {
-  if (!SizeMismatchList) {
-    SizeMismatchList = check;
-    return -1;
-  }
-  TableSizeCheck* last = SizeMismatchList;
-  for (;;) {
-    if (last == check) return -1;
-    if (!last->NextCheck) break;
-    last = last->NextCheck;
-  }
-  last->NextCheck = check;
-  return -1;
-}
-
-int DeclareTableSizes() {
-  for (int i = 0; i < 4; ++i) {
-    TableSizeCheck& check = declaredChecks[i];
-    HostTable* table = HostGetTable(kDeclaredTables[i].number);
-    check.HostSize = table ? table->RecordLength : 0;
-    check.ExpectedSize = kDeclaredTables[i].expectedSize;
-    check.TableName = kDeclaredTables[i].name;
-    if (check.ExpectedSize != check.HostSize) AppendSizeMismatch(&check);
-  }
-  return ListLength();
-}
 
 int CheckHostCompatibility() {
   if (HostVerifyModule(ModuleHandle, nullptr, 0) != 0) return -1;

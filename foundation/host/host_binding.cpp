@@ -27,6 +27,29 @@ void BlankOut(char* text, char markup) {
   }
 }
 
+// True when a call of HostConvertText reaches the host's own function.
+bool HostConverterAvailable() {
+  constexpr int row = CatalogueRowOf(52158);
+  static_assert(row >= 0);
+  const HostSlot slot = KwHostSlots[row];
+  if (slot == KwFirstCallEntries[row]) {
+    return HostModule && GetProcAddress(HostModule, MAKEINTRESOURCEA(52158));
+  }
+  return slot && !IsFallbackStub(slot);
+}
+
+// A Mazovia text for Windows, converted in place with the host's
+// HostConvertText(text, text, 1, 3); where the host cannot give that function
+// without another bind-failure dialog, the module's own table of the Polish
+// letters does the same.
+void ConvertForWindows(char* text) {
+  if (HostConverterAvailable()) {
+    HostConvertText(text, text, 1, 3);
+  } else {
+    MazoviaToWindows1250(text);
+  }
+}
+
 }  // namespace
 
 bool IsFallbackStub(HostSlot slot) {

@@ -1,0 +1,2 @@
+// A subject must not see another subject: this include has to fail.
+#include "config_command.h"

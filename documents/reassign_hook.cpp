@@ -73,7 +73,10 @@ extern "C" int __stdcall ReassignHook(int code, int phase) {
   const uint16_t event = static_cast<uint16_t>(code);
   const int16_t when = static_cast<int16_t>(phase);
   CSprKomis* komis = DialogKomis;
-  if (komis && IsAcceptance(event, when)) komis->ReassignContractor();
+  if (komis && IsAcceptance(event, when)) {
+    const KomisInUse use(komis);
+    komis->ReassignContractor();
+  }
   DocumentEventHandler* previous = EventHook1664 ? *EventHook1664 : nullptr;
   return previous ? previous(code, phase) : 0;
 }

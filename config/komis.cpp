@@ -36,6 +36,12 @@ CSprKomis* CreateKomis() {
   return komis;
 }
 
+KomisInUse::KomisInUse(CSprKomis* komis) : komis_(komis) { ++komis_->users; }
+
+KomisInUse::~KomisInUse() {
+  if (--komis_->users == 0 && komis_->releaseWhenUnused) std::free(komis_);
+}
+
 void DestroyKomis(CSprKomis* komis) {
   auto* destroy = reinterpret_cast<DeletingDestructorFn*>(const_cast<void*>(komis->vtable[0]));
   destroy(komis, 1);
@@ -67,15 +73,25 @@ int CSprKomis::Initial() {
 
 // The deleting destructor: forgets the object wherever the module keeps it,
 // puts the host's state cells back, tears the base part down and, with bit 0
-// of the flags, releases the memory.
+// of the flags, releases the memory, or leaves that to the last handler still
+// working on it. An object ends once.
 extern "C" kw::CSprKomis* __attribute__((thiscall)) KwKomisDeletingDestructor(kw::CSprKomis* self, int flags)
     __asm__("KwKomisDeletingDestructor");
 extern "C" kw::CSprKomis* __attribute__((thiscall)) KwKomisDeletingDestructor(kw::CSprKomis* self, int flags) {
-  if (kw::CurrentKomis == self) kw::CurrentKomis = nullptr;
-  if (kw::DialogKomis == self) kw::DialogKomis = nullptr;
-  if (uint32_t* stateLong = HostGetStateLongPtr()) *stateLong = self->savedHostLong;
-  if (uint16_t* stateWord = HostGetStateWordPtr()) *stateWord = self->savedHostWord;
-  HostDestroyDialogBase(self);
-  if (flags & 1) std::free(self);
+  if (!self->ended) {
+    self->ended = true;
+    if (kw::CurrentKomis == self) kw::CurrentKomis = nullptr;
+    if (kw::DialogKomis == self) kw::DialogKomis = nullptr;
+    if (uint32_t* stateLong = HostGetStateLongPtr()) *stateLong = self->savedHostLong;
+    if (uint16_t* stateWord = HostGetStateWordPtr()) *stateWord = self->savedHostWord;
+    HostDestroyDialogBase(self);
+  }
+  if (flags & 1) {
+    if (self->users > 0) {
+      self->releaseWhenUnused = true;
+    } else {
+      std::free(self);
+    }
+  }
   return self;
 }

@@ -15,31 +15,38 @@ constexpr int kOpenReserved = 0;
 constexpr int kOpenAccess = -1;
 constexpr int kConfigSize = kKomisCfgSize;
 
-// The file's bytes before a write: at most the 202 that the flags are read from.
-struct OldConfig {
-  bool found = false;
-  int size = 0;
+// What komis.cfg holds as the module reads it: its first 202 bytes at most.
+struct ConfigOnDisk {
+  bool found = false;  // the host opened it for reading
+  int size = 0;        // the bytes the host read, 0..202
   uint8_t bytes[kConfigSize] = {};
+
+  // All 202 bytes were read: this is a configuration that can be put back.
+  bool Whole() const { return found && size == kConfigSize; }
+  bool Holds(const uint8_t* meant) const { return Whole() && std::memcmp(bytes, meant, kConfigSize) == 0; }
 };
 
-OldConfig ReadOldConfig() {
-  OldConfig old;
+ConfigOnDisk ReadOnDisk() {
+  ConfigOnDisk disk;
   HostFile* file = HostOpenFile(kKomisCfgFile, "rb", kOpenShare, kOpenReserved, kOpenAccess);
-  if (!file) return old;
-  const int read = HostReadFile(old.bytes, 1, kConfigSize, file);
+  if (!file) return disk;
+  const int read = HostReadFile(disk.bytes, 1, kConfigSize, file);
   HostCloseFile(file);
-  old.found = true;
-  old.size = read < 0 ? 0 : read > kConfigSize ? kConfigSize : read;
-  return old;
+  disk.found = true;
+  disk.size = read < 0 ? 0 : read > kConfigSize ? kConfigSize : read;
+  return disk;
 }
 
-// Replaces the file's content by these bytes; false when that failed.
-bool WriteWhole(const uint8_t* bytes, int size) {
+// Replaces the file's content by `size` bytes (none: the file is emptied).
+// What the host answers to the write and the close is not promised to mean
+// anything (a host that buffers learns of a full disk only at the close): the
+// caller reads the file back instead.
+bool WriteOver(const uint8_t* bytes, int size) {
   HostFile* file = HostOpenFile(kKomisCfgFile, "wb", kOpenShare, kOpenReserved, kOpenAccess);
   if (!file) return false;
-  const bool written = size == 0 || HostWriteFile(bytes, size, 1, file) == 1;
+  if (size > 0) HostWriteFile(bytes, size, 1, file);
   HostCloseFile(file);
-  return written;
+  return true;
 }
 
 }  // namespace
@@ -62,26 +69,27 @@ int CSprKomis::ReadConfig() {
 
 int CSprKomis::WriteConfig() {
   // The open for writing empties the file: what it held is kept until the new
-  // flags are written, so that a failed write can put it back.
-  const OldConfig old = ReadOldConfig();
-  HostFile* file = HostOpenFile(kKomisCfgFile, "wb", kOpenShare, kOpenReserved, kOpenAccess);
-  if (!file) {
+  // flags are on the disk, so that a failed save can put it back.
+  const ConfigOnDisk old = ReadOnDisk();
+  const uint8_t* const meant = reinterpret_cast<const uint8_t*>(warehouseFlags);
+  if (!WriteOver(meant, kConfigSize)) {
     WarnAndLog(MZ("Nie można otworzyć pliku konfiguracji do zapisu!"));
     return 0;
   }
-  const int written = HostWriteFile(warehouseFlags, kConfigSize, 1, file);
-  HostCloseFile(file);
-  if (written == 1) return 1;
-  // Without an earlier file the flags read afterwards are all zero, as before;
-  // the file is left empty rather than cut.
-  const bool restored = WriteWhole(old.bytes, old.found ? old.size : 0);
-  if (!old.found) {
-    WarnAndLog(MZ("Błąd zapisu konfiguracji!\nNie było wcześniejszej konfiguracji do zachowania."));
-  } else if (restored) {
-    WarnAndLog(MZ("Błąd zapisu konfiguracji!\nPoprzednia konfiguracja została zachowana."));
-  } else {
-    WarnAndLog(MZ("Błąd zapisu konfiguracji!\nNie udało się przywrócić poprzedniej konfiguracji!"));
+  // The save is judged by what the file holds afterwards.
+  if (ReadOnDisk().Holds(meant)) return 1;
+  if (old.Whole()) {
+    const bool kept = WriteOver(old.bytes, kConfigSize) && ReadOnDisk().Holds(old.bytes);
+    WarnAndLog(kept ? MZ("Błąd zapisu konfiguracji!\nPoprzednia konfiguracja została zachowana.")
+                    : MZ("Błąd zapisu konfiguracji!\nNie udało się przywrócić poprzedniej konfiguracji!"));
+    return 0;
   }
+  // No whole configuration to put back: the file is emptied, so that no part
+  // of the failed write is read as flags.
+  WriteOver(old.bytes, 0);
+  WarnAndLog(old.found
+                 ? MZ("Błąd zapisu konfiguracji!\nPoprzedniej konfiguracji nie udało się odczytać, nie została zachowana!")
+                 : MZ("Błąd zapisu konfiguracji!\nNie było wcześniejszej konfiguracji do zachowania."));
   return 0;
 }
 

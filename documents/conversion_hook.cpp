@@ -29,6 +29,41 @@ bool CarriesDocumentKind(uint16_t code) {
 
 DocumentEventHandler* PreviousHandler() { return EventHook815 ? *EventHook815 : nullptr; }
 
+// Takes the document dialog's object out of the cells, so that no event the
+// host raises from now on reaches it.
+CSprKomis* TakeDialogKomis() {
+  CSprKomis* const komis = DialogKomis;
+  DialogKomis = nullptr;
+  if (CurrentKomis == komis) CurrentKomis = nullptr;
+  return komis;
+}
+
+// A document dialog opens: it gets an object of its own. One whose end never
+// came is ended first, so that its base part and the host's state cells are
+// not left dangling; so is one that a dialog opened while the host was
+// building this one (the host may answer from inside its own functions).
+void OpenDialogKomis() {
+  if (CSprKomis* stale = TakeDialogKomis()) DestroyKomis(stale);
+  CSprKomis* const made = CreateKomis();
+  while (DialogKomis) {
+    if (CSprKomis* stale = TakeDialogKomis()) DestroyKomis(stale);
+  }
+  // An object that the configuration command made belongs to the command,
+  // which ends it when its own dialog returns.
+  DialogKomis = made;
+  CurrentKomis = made;
+}
+
+// The dialog's kind of document, from the host's operation context.
+void RecordDocumentKind() {
+  CSprKomis* const komis = DialogKomis;
+  if (!komis) return;
+  const KomisInUse use(komis);
+  if (uint8_t* context = HostCurrentContext()) {
+    komis->docKind = reinterpret_cast<const OperationContext*>(context)->CtxDocKind;
+  }
+}
+
 }  // namespace
 
 }  // namespace kw
@@ -38,38 +73,24 @@ extern "C" int __stdcall ConversionHook(int code, int phase) {
   const uint16_t event = static_cast<uint16_t>(code);
   const int16_t when = static_cast<int16_t>(phase);
 
-  if (when == kPhaseOpen) {
-    // A dialog whose end never came left its object behind: end it before the
-    // next one takes its place, so that its base part and the host's state
-    // cells are not left dangling.
-    if (DialogKomis) DestroyKomis(DialogKomis);
-    // This handler ends only the object it made: one that the configuration
-    // command made belongs to the command, which ends it when its own dialog
-    // returns.
-    DialogKomis = CreateKomis();
-    CurrentKomis = DialogKomis;
-  }
-
-  CSprKomis* const komis = DialogKomis;
-  if (CarriesDocumentKind(event) && komis) {
-    if (uint8_t* context = HostCurrentContext()) {
-      komis->docKind = reinterpret_cast<const OperationContext*>(context)->CtxDocKind;
-    }
-  }
+  if (when == kPhaseOpen) OpenDialogKomis();
+  if (CarriesDocumentKind(event)) RecordDocumentKind();
 
   // The previous handler gets the event as the host raised it.
   DocumentEventHandler* previous = PreviousHandler();
   if (when == kPhaseClose) {
+    // The ending dialog's object leaves its cell before the event is handed
+    // on: the host may open its next document dialog in its own handler of
+    // this phase, and the object made then belongs to that dialog.
+    CSprKomis* const ending = TakeDialogKomis();
     // The previous handler ends its part of the dialog first; its 16-bit
     // answer keeps its sign, so that -1 and -2 stay what they are.
     const int result = previous ? static_cast<int16_t>(previous(code, phase)) : 0;
-    if (DialogKomis) {
+    if (ending) {
       // The dialog's own object converts what was accepted in it, also when
-      // the configuration command holds CurrentKomis meanwhile; its
-      // destructor clears every cell that still points at it.
-      ConvertDocuments(*DialogKomis);
-      DestroyKomis(DialogKomis);
-      DialogKomis = nullptr;
+      // the configuration command holds CurrentKomis meanwhile.
+      ConvertDocuments(*ending);
+      DestroyKomis(ending);
     }
     return result;
   }

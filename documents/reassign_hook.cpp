@@ -73,7 +73,10 @@ extern "C" int __stdcall ReassignHook(int code, int phase) {
   const uint16_t event = static_cast<uint16_t>(code);
   const int16_t when = static_cast<int16_t>(phase);
   CSprKomis* komis = DialogKomis;
-  if (komis && IsAcceptance(event, when)) ReassignContractor(*komis);
+  if (komis && IsAcceptance(event, when)) {
+    const KomisInUse use(komis);
+    ReassignContractor(*komis);
+  }
   DocumentEventHandler* previous = EventHook1664 ? *EventHook1664 : nullptr;
   return previous ? previous(code, phase) : 0;
 }

@@ -50,12 +50,19 @@ int UsunKalwestrowkaZ_JPK(HostSelection* selection, void* view, int* entryCount,
   HostBeginSelectionUpdate(jpkTableArg, selection);
   bool readAll = true;
   for (int position = 0; position < count(); ++position) {
+    const int number = recordNumbers[position];
     if (HostReadSelected(recordNumbers, position, jpkTableArg, 0, selection) == 0) {
       readAll = false;
       break;
     }
     if (!BelongsTo(entry, tmo)) continue;
     HostPrepareDelete(jpkTableArg, 0, -1, 0);
+    // The host may have changed its list from inside these calls: an entry
+    // that moved is looked at again where it stands, never deleted unread.
+    if (position >= count() || recordNumbers[position] != number) {
+      --position;
+      continue;
+    }
     const int before = count();
     if (HostDeleteSelected(recordNumbers, recordNumbers[position] - 1, jpkTableArg, entryCount, selection, view,
                            0) != 0) {
@@ -74,9 +81,10 @@ int UsunKalwestrowkaZ_JPK(HostSelection* selection, void* view, int* entryCount,
   // the last deletion failed: the deletions before it must be shown. A host
   // that handed over no list has none to refresh.
   if (readAll && entryCount && recordNumbers) {
-    const int remaining = count();
     const int refreshArg = HostGetRefreshArg();
-    HostRefreshList(recordNumbers, remaining, view, 0, refreshArg);
+    // The count as it stands at the refresh: the host may have changed its
+    // list from inside the call before.
+    HostRefreshList(recordNumbers, count(), view, 0, refreshArg);
   }
   HostEndSelectionUpdate(jpkTableArg, selection);
   return 1;

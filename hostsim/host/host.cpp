@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <stdexcept>
+#include <utility>
 
 #include "host_defaults.h"
 #include "host_time.h"
@@ -80,6 +81,7 @@ void Host::Reset() {
   journal_.clear();
   keepJournal_ = true;
   faults_.clear();
+  interrupt_ = nullptr;
   components_.clear();
   InstallDefaults();
 }
@@ -94,6 +96,12 @@ void Host::On(uint16_t ordinal, Handler handler) {
   const int row = RowOfOrdinal(ordinal);
   if (row < 0) throw std::invalid_argument("no host entry " + std::to_string(ordinal));
   handlers_[row] = std::move(handler);
+}
+
+void Host::Interrupt(int nth, std::function<void()> action) {
+  calls_ = 0;
+  interruptAt_ = nth;
+  interrupt_ = std::move(action);
 }
 
 void Host::Omit(uint16_t ordinal) {
@@ -150,6 +158,11 @@ uint32_t Host::Answer(int row, const SimRegisters& registers, const uint32_t* st
     ReportFault(std::string(info.name) + ": the host's handler failed: " + e.what());
   }
   if (keepJournal_) journal_[index].result = result;
+  // The host's own work is done; its event loop runs before the module gets the answer.
+  if (interrupt_ && ++calls_ >= interruptAt_) {
+    const std::function<void()> action = std::exchange(interrupt_, nullptr);
+    action();
+  }
   return result;
 }
 

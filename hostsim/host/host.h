@@ -77,6 +77,13 @@ class Host {
   // Without a journal (long benchmark runs) the host answers without noting the calls.
   void KeepJournal(bool keep) { keepJournal_ = keep; }
 
+  // The host runs its own event loop inside its functions: the n-th call of
+  // a host function from now (1: the next one) does its work, then `action`
+  // (raise an event of the module, run a command), then answers. Once;
+  // Interrupt(0, {}) takes it back.
+  void Interrupt(int nth, std::function<void()> action);
+  bool Interrupted() const { return !interrupt_; }  // the action has run or none is set
+
   void ReportFault(std::string what) { faults_.push_back(std::move(what)); }
   const std::vector<std::string>& Faults() const { return faults_; }
 
@@ -102,6 +109,9 @@ class Host {
   std::vector<uint16_t> omitted_;
   std::vector<JournalEntry> journal_;
   bool keepJournal_ = true;
+  int calls_ = 0;
+  int interruptAt_ = 0;
+  std::function<void()> interrupt_;
   std::vector<std::string> faults_;
   std::vector<std::unique_ptr<HostComponent>> components_;
 };

@@ -13,11 +13,19 @@ namespace {
 
 std::vector<HostEventCall> ownCalls;
 int ownAnswer = 0;
+std::function<void()> ownCloseAction;
+
+constexpr int kDialogEvent = 815;
+constexpr int kDialogClose = 2;
 
 template <int Event>
 int __stdcall OwnHandler(int code, int phase) {
   const HostTimeScope inHost(true);
   ownCalls.push_back({Event, code, phase});
+  if (Event == kDialogEvent && static_cast<int16_t>(phase) == kDialogClose && ownCloseAction) {
+    const std::function<void()> action = ownCloseAction;  // the action may set another
+    action();
+  }
   return ownAnswer;
 }
 
@@ -27,10 +35,16 @@ constexpr int kCommandRecordSize = 24;
 
 const std::vector<HostEventCall>& SimCommands::OwnHandlerCalls() { return ownCalls; }
 void SimCommands::SetOwnHandlerAnswer(int answer) { ownAnswer = answer; }
+void SimCommands::AtOwnClose(std::function<void()> action) { ownCloseAction = std::move(action); }
+
+void SimCommands::OpenNextDialogAtClose(bool open) {
+  AtOwnClose(open ? std::function<void()>([this] { Raise(kDialogEvent, 0x4151, -2); }) : nullptr);
+}
 
 SimCommands::SimCommands(Host& host) : host_(host) {
   ownCalls.clear();
   ownAnswer = 0;
+  ownCloseAction = nullptr;
   ownHandlers_[815] = reinterpret_cast<const void*>(&OwnHandler<815>);
   ownHandlers_[1664] = reinterpret_cast<const void*>(&OwnHandler<1664>);
 
@@ -78,6 +92,7 @@ SimCommands::SimCommands(Host& host) : host_(host) {
 }
 
 SimCommands::~SimCommands() {
+  ownCloseAction = nullptr;
   for (auto& [event, chain] : hooks_) {
     for (Hook& hook : chain) ReleaseGuarded(hook.previousCell);
   }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -41,6 +42,13 @@ class SimCommands : public HostComponent {
   // What the host's own handlers received, and what they answer.
   static const std::vector<HostEventCall>& OwnHandlerCalls();
   static void SetOwnHandlerAnswer(int answer);
+  // The host's own handler of event 815 does this when a document dialog
+  // closes (phase 2), before it answers: a host's "save and new" opens the
+  // next document dialog right there. Nothing by default.
+  static void AtOwnClose(std::function<void()> action);
+  // That action: the next document dialog opens (event 815, code 0x4151,
+  // phase -2, raised through the handler in front).
+  void OpenNextDialogAtClose(bool open);
   // The handlers in front of the host's own for an event, innermost first.
   std::vector<const void*> Hooks(int event) const;
 

@@ -82,7 +82,9 @@ SimConfigDialog::SimConfigDialog(Host& host) : host_(host) {
     if (user_) {
       endCode = user_->Act(deliver);
     } else {
-      for (const DialogStep& step : steps_) deliver(step.code, step.phase);
+      // A copy: the module's events may run another command with a script of its own.
+      const std::vector<DialogStep> steps = steps_;
+      for (const DialogStep& step : steps) deliver(step.code, step.phase);
     }
     deliver(endCode, 2);
     runs_.push_back(std::move(run));

@@ -34,7 +34,7 @@ SimFiles::SimFiles(Host& host) : host_(host), folder_(NewFolder()) {
     std::FILE* file = std::fopen(PathOf(name).c_str(), mode.c_str());
     if (!file) return 0;
     void* handle = AllocateGuarded(16);
-    open_[handle] = file;
+    open_[handle] = {file, PathOf(name), mode.find_first_of("wa+") != std::string::npos};
     return reinterpret_cast<uint32_t>(handle);
   });
   host.On("HostReadFile", [this](HostCall& call) -> uint32_t {
@@ -43,7 +43,8 @@ SimFiles::SimFiles(Host& host) : host_(host), folder_(NewFolder()) {
       host_.ReportFault("HostReadFile on a handle that is not open");
       return 0;
     }
-    return static_cast<uint32_t>(std::fread(call.Ptr<void>(0), call.Arg(1), call.Arg(2), found->second));
+    if (failingReads_.erase(++reads_)) return 0;
+    return static_cast<uint32_t>(std::fread(call.Ptr<void>(0), call.Arg(1), call.Arg(2), found->second.file));
   });
   host.On("HostWriteFile", [this](HostCall& call) -> uint32_t {
     auto found = open_.find(call.Ptr<void>(3));
@@ -55,10 +56,16 @@ SimFiles::SimFiles(Host& host) : host_(host), folder_(NewFolder()) {
     auto failing = failingWrites_.find(++writes_);
     if (failing != failingWrites_.end()) {
       const std::size_t kept = std::min<std::size_t>(failing->second, std::size_t{call.Arg(1)} * call.Arg(2));
-      std::fwrite(call.Ptr<void>(0), 1, kept, found->second);
+      std::fwrite(call.Ptr<void>(0), 1, kept, found->second.file);
       return 0;
     }
-    return static_cast<uint32_t>(std::fwrite(call.Ptr<void>(0), call.Arg(1), call.Arg(2), found->second));
+    const std::size_t items = std::fwrite(call.Ptr<void>(0), call.Arg(1), call.Arg(2), found->second.file);
+    switch (writeAnswer_) {
+      case WriteAnswer::Zero: return 0;
+      case WriteAnswer::Bytes: return static_cast<uint32_t>(items * call.Arg(1));
+      case WriteAnswer::Items: break;
+    }
+    return static_cast<uint32_t>(items);
   });
   host.On("HostCloseFile", [this](HostCall& call) -> uint32_t {
     auto found = open_.find(call.Ptr<void>(0));
@@ -66,9 +73,16 @@ SimFiles::SimFiles(Host& host) : host_(host), folder_(NewFolder()) {
       host_.ReportFault("HostCloseFile on a handle that is not open");
       return static_cast<uint32_t>(-1);
     }
-    std::fclose(found->second);
+    const OpenFile closing = found->second;
     ReleaseGuarded(const_cast<void*>(found->first));
     open_.erase(found);
+    std::fclose(closing.file);
+    if (closing.writing && failCloses_ != 0) {
+      if (failCloses_ > 0) --failCloses_;
+      // The buffered data never reached the disk: the file stays empty.
+      if (std::FILE* emptied = std::fopen(closing.path.c_str(), "wb")) std::fclose(emptied);
+      return static_cast<uint32_t>(-1);
+    }
     return 0;
   });
   // HostAppendLog(file name, line): one line, ended by the host.
@@ -83,12 +97,19 @@ SimFiles::SimFiles(Host& host) : host_(host), folder_(NewFolder()) {
 }
 
 SimFiles::~SimFiles() {
-  for (auto& [handle, file] : open_) {
-    std::fclose(file);
+  for (auto& [handle, open] : open_) {
+    std::fclose(open.file);
     ReleaseGuarded(const_cast<void*>(handle));
   }
   std::error_code ignored;
   std::filesystem::remove_all(folder_, ignored);
+}
+
+void SimFiles::ClearFailures() {
+  failWrites_ = false;
+  failingWrites_.clear();
+  failCloses_ = 0;
+  failingReads_.clear();
 }
 
 void SimFiles::Write(const std::string& name, const std::string& bytes) const {

@@ -33,6 +33,21 @@ class SimFiles : public HostComponent {
   // `kept` bytes and answers 0, as when the disk fills up during the write.
   void FailWrite(int nth, std::size_t kept = 0) { failingWrites_[writes_ + nth] = kept; }
   int Writes() const { return writes_; }  // HostWriteFile calls so far
+
+  // What HostWriteFile answers after a write that went through: fwrite's
+  // count of items (the default), 0, or the number of bytes written. Hosts
+  // answer any of these; the module may not rely on one.
+  enum class WriteAnswer { Items, Zero, Bytes };
+  void AnswerWrites(WriteAnswer answer) { writeAnswer_ = answer; }
+  // HostCloseFile of a file opened for writing loses what was written and
+  // answers -1, as a host that buffers its writes does when the disk fills up
+  // at the flush: the next such close only, or every one.
+  void FailNextClose() { failCloses_ = 1; }
+  void FailEveryClose(bool fail) { failCloses_ = fail ? -1 : 0; }
+  // The n-th HostReadFile from now (1: the next one) reads nothing and answers 0.
+  void FailRead(int nth) { failingReads_.insert(reads_ + nth); }
+  // Every failure set up above that has not happened yet is taken back.
+  void ClearFailures();
   int OpenFiles() const { return static_cast<int>(open_.size()); }
 
   // The lines HostAppendLog appended to a log file, without line ends.
@@ -41,11 +56,20 @@ class SimFiles : public HostComponent {
  private:
   Host& host_;
   std::string folder_;
-  std::map<const void*, std::FILE*> open_;  // by the handle given to the module
+  struct OpenFile {
+    std::FILE* file;
+    std::string path;
+    bool writing;
+  };
+  std::map<const void*, OpenFile> open_;  // by the handle given to the module
   std::set<std::string> refused_;
   bool failWrites_ = false;
   int writes_ = 0;
   std::map<int, std::size_t> failingWrites_;  // by the number of the write: the bytes it keeps
+  WriteAnswer writeAnswer_ = WriteAnswer::Items;
+  int failCloses_ = 0;  // closes of written files still to fail; -1: every one
+  int reads_ = 0;
+  std::set<int> failingReads_;
 };
 
 }  // namespace hostsim

@@ -1,6 +1,7 @@
 #include "sim_jpk_register.h"
 
 #include <algorithm>
+#include <utility>
 #include <cstring>
 
 #include "call_checked.h"
@@ -188,8 +189,15 @@ uint32_t SimJpkRegister::RaiseEvent(const TableEventArgs& args) {
     host_.ReportFault("an event on table 400 without a handler in its slot");
     return 0;
   }
-  return CallModule("the handler of table 400", reinterpret_cast<const void*>(table->EventHandler),
-                    Convention::Std, std::vector<uint32_t>(args.begin(), args.end()));
+  // An event raised from inside a host call of an event being handled has
+  // an update of its own: the outer one goes on after it.
+  const bool outerUpdate = std::exchange(updateOpen_, false);
+  const bool outerDeletion = std::exchange(deletionPrepared_, false);
+  const uint32_t result = CallModule("the handler of table 400", reinterpret_cast<const void*>(table->EventHandler),
+                                     Convention::Std, std::vector<uint32_t>(args.begin(), args.end()));
+  updateOpen_ = outerUpdate;
+  deletionPrepared_ = outerDeletion;
+  return result;
 }
 
 void SimJpkRegister::RecordPreviousCall(const TableEventArgs& args) {

@@ -31,6 +31,12 @@ struct CSprKomis {
   uint8_t savedDocRecord[kDocRecordLength];  // the sales document as Initial found it
   int32_t docKind;                 // kind of the document in hand; the module acts on 24
   WarehouseFlag warehouseFlags[kWarehouseCount];  // byte image of komis.cfg
+  // The module's handlers working on the object now (KomisInUse). The host
+  // may end a document dialog from inside any of its functions: the object
+  // then ends at once, but its memory is released by the last of them.
+  int32_t users;
+  bool ended;             // taken out of every cell, the host's part torn down
+  bool releaseWhenUnused;  // ended with release: freed when the last user leaves
 
   // 0 when tables 35, 44 and 45 are bound, 1 (after a warning) when one is missing.
   int Initial();
@@ -60,6 +66,19 @@ extern CSprKomis* DialogKomis;
 CSprKomis* CreateKomis();
 // Ends an object through its virtual deleting destructor with flag 1.
 void DestroyKomis(CSprKomis* komis);
+
+// Keeps an object's memory while a handler works on it through host calls,
+// inside which the host may end it.
+class KomisInUse {
+ public:
+  explicit KomisInUse(CSprKomis* komis);
+  ~KomisInUse();
+  KomisInUse(const KomisInUse&) = delete;
+  KomisInUse& operator=(const KomisInUse&) = delete;
+
+ private:
+  CSprKomis* komis_;
+};
 
 }  // namespace kw
 

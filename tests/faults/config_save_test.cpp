@@ -11,6 +11,8 @@ namespace {
 const char* const kKept = "Błąd zapisu konfiguracji!\nPoprzednia konfiguracja została zachowana.";
 const char* const kNotRestored = "Błąd zapisu konfiguracji!\nNie udało się przywrócić poprzedniej konfiguracji!";
 const char* const kNothingToKeep = "Błąd zapisu konfiguracji!\nNie było wcześniejszej konfiguracji do zachowania.";
+const char* const kUnreadable =
+    "Błąd zapisu konfiguracji!\nPoprzedniej konfiguracji nie udało się odczytać, nie została zachowana!";
 
 class ConfigSave : public kwtest::RegisteredModuleTest {
  protected:
@@ -69,9 +71,10 @@ TEST_F(ConfigSave, TheOldBytesAreReadBeforeTheOpenForWritingAndWrittenBackThroug
     if (call.name == "HostWriteFile") fileCalls.push_back("write " + std::to_string(call.args[1]));
   }
   // Initial and the dialog read the file; then the old bytes, the failed
-  // write and the write of the old bytes.
+  // write, the read back, the write of the old bytes and its read back.
   EXPECT_THAT(fileCalls, ElementsAre("open rb", "read 202", "open rb", "read 202", "open rb", "read 202", "open wb",
-                                     "write 202", "open wb", "write 202"));
+                                     "write 202", "open rb", "read 202", "open wb", "write 202", "open rb",
+                                     "read 202"));
 }
 
 TEST_F(ConfigSave, AnOldFileOfAnotherLengthGivesTheSameFlagsAfterAFailedWrite) {
@@ -82,11 +85,70 @@ TEST_F(ConfigSave, AnOldFileOfAnotherLengthGivesTheSameFlagsAfterAFailedWrite) {
   EXPECT_EQ(Config(), old);
   EXPECT_EQ(FlagsTheNextDialogShows(), Flags({{1, 1}, {3, -1}}));
 
+  // 150 bytes are no configuration the module can read: nothing is put
+  // back, the file is emptied, and the flags stay none.
   files.Write("komis.cfg", old.substr(0, 150));
   files.FailWrite(1, 10);
   SaveWithWarehouse2();
-  EXPECT_EQ(Config(), old.substr(0, 150));
+  EXPECT_EQ(Config(), "");
+  EXPECT_EQ(Warnings().back(), kwtest::Mazovia(kUnreadable));
+  EXPECT_THAT(FlagsTheNextDialogShows(), Each(0));
+}
+
+// Hosts answer a write that went through with fwrite's 1, with 0 or with the
+// bytes written, and one that buffers its writes learns of a full disk only
+// at the close: the save is judged by the file read back.
+TEST_F(ConfigSave, WhatTheFileHoldsDecidesWhateverTheWriteAndTheCloseAnswer) {
+  using Answer = hostsim::SimFiles::WriteAnswer;
+  for (const Answer answer : {Answer::Items, Answer::Zero, Answer::Bytes}) {
+    files.Write("komis.cfg", old);
+    files.AnswerWrites(answer);
+    SaveWithWarehouse2();
+    EXPECT_EQ(Config(), kwtest::KomisCfg({{1, 1}, {2, 1}, {3, -1}})) << "answer " << static_cast<int>(answer);
+    EXPECT_THAT(Warnings(), ::testing::IsEmpty()) << "answer " << static_cast<int>(answer);
+    EXPECT_EQ(host.CallsTo("HostWriteFile").back().result, answer == Answer::Zero    ? 0u
+                                                           : answer == Answer::Bytes ? 202u
+                                                                                     : 1u);
+  }
+
+  // The close loses the new flags: the old ones are written back and read back.
+  files.AnswerWrites(Answer::Zero);
+  files.Write("komis.cfg", old);
+  files.FailNextClose();
+  SaveWithWarehouse2();
+  EXPECT_EQ(Config(), old);
   EXPECT_EQ(Warnings().back(), kwtest::Mazovia(kKept));
+  EXPECT_EQ(host.CallsTo("HostCloseFile").size(), 0u + host.CallsTo("HostOpenFile").size());
+
+  // Every close loses its data: neither the new nor the old flags reach the
+  // disk, and the warning does not claim that they did.
+  files.FailEveryClose(true);
+  SaveWithWarehouse2();
+  EXPECT_EQ(Config(), "");
+  EXPECT_EQ(Warnings().back(), kwtest::Mazovia(kNotRestored));
+  files.FailEveryClose(false);
+  EXPECT_THAT(FlagsTheNextDialogShows(), Each(0));
+  EXPECT_EQ(files.LogLines("Kalwestrowka.log").size(), Warnings().size());
+}
+
+// The old file was there but could not be read before the save: a failed
+// write then has nothing to put back, and says so.
+TEST_F(ConfigSave, AnOldFileThatCouldNotBeReadIsNotClaimedKept) {
+  files.Write("komis.cfg", old);
+  // Initial and the dialog read the file; the third read is the one before the save.
+  files.FailRead(3);
+  files.FailWrite(1, 60);
+  SaveWithWarehouse2();
+  EXPECT_EQ(Warnings().back(), kwtest::Mazovia(kUnreadable));
+  EXPECT_EQ(Config(), "");
+
+  // The same read failing before a save that goes through does no harm.
+  files.Write("komis.cfg", old);
+  const std::size_t warnings = Warnings().size();
+  files.FailRead(3);
+  SaveWithWarehouse2();
+  EXPECT_EQ(Config(), kwtest::KomisCfg({{1, 1}, {2, 1}, {3, -1}}));
+  EXPECT_EQ(Warnings().size(), warnings);
 }
 
 TEST_F(ConfigSave, WhenTheOldContentCannotBeWrittenBackEitherTheWarningSaysSo) {

@@ -4,6 +4,7 @@
 // dialog's object stays the one documents are marked on.
 #include <functional>
 
+#include "module_heap_guard.h"
 #include "registered_module.h"
 
 using ::testing::ElementsAre;
@@ -112,6 +113,66 @@ TEST_F(WorkingObjectLifetime, TheCommandInsideAnOpenDocumentDialogGivesTheDialog
   shop.CloseDocumentDialog();
   EXPECT_EQ(shop.StoredDocument(record).ConversionPending, 0);
   ExpectEventsFindNoObject();
+}
+
+// A host's "save and new": its own handler of the closing phase opens the
+// next document dialog before the module gets the event back.
+TEST_F(WorkingObjectLifetime, TheNextDocumentDialogOpenedAtTheCloseGetsAnObjectOfItsOwn) {
+  hostsim::ModuleHeapGuard::Install(module.handle());
+  shop.OpenDocumentDialog();
+  const int first = shop.EnterAndAccept("FS 13/12/2026", hostsim::kSalesDocumentKind, {{3, "obraz"}}, 60.0);
+  commands.OpenNextDialogAtClose(true);
+  shop.CloseDocumentDialog();
+  commands.OpenNextDialogAtClose(false);
+  EXPECT_EQ(shop.StoredDocument(first).ConversionPending, 0) << "the ending dialog's document was not converted";
+  EXPECT_EQ(shop.StoredDocument(first).DocFlags & 0x400, 0x400);
+  EXPECT_EQ(dialogBase.LiveObjects(), 1) << "the dialog opened at the close has no working object";
+  EXPECT_EQ(hostsim::ModuleHeapGuard::LiveBlocks(), 1);
+
+  const int second = shop.EnterAndAccept("FS 14/12/2026", hostsim::kSalesDocumentKind, {{3, "obraz"}}, 70.0);
+  EXPECT_EQ(shop.StoredDocument(second).ConversionPending, 1) << "the new dialog's document was not marked";
+  ASSERT_FALSE(documents.Assignments().empty());
+  EXPECT_EQ(documents.Assignments().back().contractorSymbol, "TMO");
+  shop.CloseDocumentDialog();
+  EXPECT_EQ(shop.StoredDocument(second).ConversionPending, 0);
+  EXPECT_EQ(std::string(shop.StoredDocument(second).DocNumber), "FS 14/12/2026");
+  EXPECT_EQ(hostsim::ModuleHeapGuard::LiveBlocks(), 0);
+  EXPECT_EQ(hostsim::ModuleHeapGuard::BadReleases(), 0);
+  EXPECT_THAT(host.Faults(), IsEmpty());
+}
+
+// The host ends the document dialog from inside each host call in turn that
+// the module makes while the dialog opens and while a document is accepted in
+// it. The module may not write into the released object (its heap is under
+// guard pages, so that would fault here), and every object ends once.
+TEST_F(WorkingObjectLifetime, ADialogEndedFromInsideAHostCallLeavesNothingBehind) {
+  hostsim::ModuleHeapGuard::Install(module.handle());
+  int endedInside = 0;
+  for (int nth = 1; nth < 200; ++nth) {
+    const std::size_t eventsBefore = hostsim::SimCommands::OwnHandlerCalls().size();
+    const bool atOpen = nth <= 4;  // the object made, the document kind asked for
+    if (!atOpen) shop.OpenDocumentDialog();
+    host.Interrupt(atOpen ? nth : nth - 4, [&] { shop.CloseDocumentDialog(); });
+    if (atOpen) {
+      shop.OpenDocumentDialog();
+    } else {
+      shop.EnterAndAccept("FS " + std::to_string(100 + nth) + "/12/2026", hostsim::kSalesDocumentKind,
+                          {{3, "obraz"}, {1, "rama"}}, 10.0 * nth);
+    }
+    const bool interrupted = host.Interrupted();
+    host.Interrupt(0, {});
+    shop.CloseDocumentDialog();
+    ASSERT_THAT(host.Faults(), IsEmpty()) << "ended inside host call " << nth;
+    EXPECT_EQ(dialogBase.LiveObjects(), 0) << "ended inside host call " << nth;
+    EXPECT_EQ(hostsim::ModuleHeapGuard::LiveBlocks(), 0) << "ended inside host call " << nth;
+    // Every event the host raised reached its own handler once.
+    const std::size_t raised = (atOpen ? 2 : 4) + (interrupted ? 1 : 0);
+    EXPECT_EQ(hostsim::SimCommands::OwnHandlerCalls().size(), eventsBefore + raised) << "host call " << nth;
+    if (!interrupted) break;
+    ++endedInside;
+  }
+  EXPECT_EQ(hostsim::ModuleHeapGuard::BadReleases(), 0);
+  EXPECT_GT(endedInside, 20) << "the acceptance made fewer host calls than expected";
 }
 
 }  // namespace

@@ -118,6 +118,17 @@ class KalwcfgTest(FolderTest):
         rc, _, err = self.run_tool("clear", self.path, "3")
         self.assertEqual(rc, 1)
         self.assertIn(self.path + ": nie można odczytać pliku: plik lub folder nie istnieje", err)
+        self.write(flags_bytes({1: 1}))
+        os.chmod(self.path, 0o444)
+        for command in ("set", "clear"):
+            rc, _, err = self.run_tool(command, self.path, "1")
+            self.assertEqual(rc, 1)
+            self.assertIn(self.path + ": nie można zastąpić pliku: plik jest tylko do odczytu; plik nie został zmieniony",
+                          err)
+            self.assertEqual(self.read(), flags_bytes({1: 1}))
+        self.assertEqual(os.stat(self.path).st_mode & 0o7777, 0o444)
+        os.chmod(self.path, 0o644)
+        os.remove(self.path)
         self.assert_only("folder.cfg")
 
     def test_readers_see_the_old_or_the_new_file(self):

@@ -122,6 +122,15 @@ TEST_F(ReplaceWholeFileTest, FailureLeavesTheOldFileAndNoTemporaryFile) {
   EXPECT_EQ(Contents(path / "inside"), "kept");
   EXPECT_EQ(Entries(), 1);
 
+  // A read-only file (what a file server shows for the read-only attribute)
+  // is not replaced, whoever runs the tool.
+  const fs::path readOnly = folder / "readonly.cfg";
+  Write(readOnly, "old");
+  ASSERT_EQ(chmod(readOnly.c_str(), 0444), 0);
+  EXPECT_EQ(ReplaceWholeFile(readOnly, {'x'}), "nie można zastąpić pliku: plik jest tylko do odczytu");
+  EXPECT_EQ(Contents(readOnly), "old");
+  EXPECT_EQ(Entries(), 2);
+
   // The folder does not exist: no temporary file can be made.
   const std::string missing = ReplaceWholeFile(folder / "none" / "komis.cfg", {'x'});
   EXPECT_EQ(missing, "nie można utworzyć pliku tymczasowego w folderze " + (folder / "none").string() +

@@ -1,6 +1,8 @@
 #include "host_walk.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <tuple>
 #include <cstdlib>
 #include <cstring>
 
@@ -73,16 +75,24 @@ std::optional<std::string> HostWalk::Run(int steps) {
     boxesBefore_ = messages_.Shown().size();
     newConfig_.reset();
     configMayBeLost_ = false;
+    saveMustHold_ = false;
+    reentered_ = false;
+    dialogSettled_ = false;
     documentsTouched_ = false;
     TakeStep();
     if (trace_) std::fprintf(stderr, "step %d: %s\n", currentStep, currentAction);
-    files_.FailWrites(false);
+    host_.Interrupt(0, {});
+    files_.ClearFailures();
+    hostsim::SimCommands::AtOwnClose(nullptr);
     Check();
   }
   if (!failure_) {
+    // The last dialog ends: nothing of the module may be left.
     currentAction = "the end";
-    documentsTouched_ = true;
-    CheckDocuments();
+    reentered_ = false;
+    dialogSettled_ = false;
+    Raise(hostsim::kDocumentDialogEvent, hostsim::kDialogOk, 2);
+    Check();
   }
   int marked = 0, converted = 0;
   for (const StoredDocument& stored : documents_) {
@@ -119,35 +129,68 @@ void HostWalk::TakeStep() {
   }
 
   const int roll = Pick(100);
-  if (roll < 12) OpenDocumentDialog();
-  else if (roll < 32) EnterDocument(true);
-  else if (roll < 38) EnterDocument(false);
-  else if (roll < 48) CloseDocumentDialog();
-  else if (roll < 56) StrayDocumentEvent();
-  else if (roll < 68) RunCommand(Chance(60));
-  else if (roll < 76) JpkEvent();
-  else if (roll < 81) AddRegisterEntries();
-  else if (roll < 88) HideTable();
-  else if (roll < 93) TakeConfigAway();
-  else FailWrites();
+  if (roll < 11) OpenDocumentDialog();
+  else if (roll < 29) EnterDocument(true);
+  else if (roll < 34) EnterDocument(false);
+  else if (roll < 42) CloseDocumentDialog();
+  else if (roll < 45) SaveAndNew();
+  else if (roll < 51) StrayDocumentEvent();
+  else if (roll < 61) RunCommand(Chance(60));
+  else if (roll < 68) JpkEvent();
+  else if (roll < 72) AddRegisterEntries();
+  else if (roll < 78) HideTable();
+  else if (roll < 82) TakeConfigAway();
+  else if (roll < 90) FailWrites();
+  else Reenter();
 }
 
+namespace {
+
+std::string Describe(const hostsim::HostEventCall& call) {
+  return "event " + std::to_string(call.event) + " (code " + std::to_string(call.code) + ", phase " +
+         std::to_string(call.phase) + ")";
+}
+
+std::string Describe(std::vector<hostsim::HostEventCall> calls) {
+  std::string text;
+  for (const hostsim::HostEventCall& call : calls) text += (text.empty() ? "" : ", ") + Describe(call);
+  return "[" + text + "]";
+}
+
+std::vector<hostsim::HostEventCall> Sorted(std::vector<hostsim::HostEventCall> calls) {
+  std::sort(calls.begin(), calls.end(), [](const auto& a, const auto& b) {
+    return std::tie(a.event, a.code, a.phase) < std::tie(b.event, b.code, b.phase);
+  });
+  return calls;
+}
+
+}  // namespace
+
 void HostWalk::Raise(int event, int code, int phase) {
-  const std::size_t before = hostsim::SimCommands::OwnHandlerCalls().size();
-  commands_.Raise(event, code, phase);
-  const auto& calls = hostsim::SimCommands::OwnHandlerCalls();
-  const std::string raised = "event " + std::to_string(event) + " (code " + std::to_string(code) + ", phase " +
-                             std::to_string(phase) + ")";
-  if (calls.size() != before + 1) {
-    Fail(raised + " reached the host's own handler " + std::to_string(calls.size() - before) + " times");
-  } else if (calls.back().event != event || calls.back().code != code || calls.back().phase != phase) {
-    Fail(raised + " reached the host's own handler as code " + std::to_string(calls.back().code) + ", phase " +
-         std::to_string(calls.back().phase));
+  const auto& own = hostsim::SimCommands::OwnHandlerCalls();
+  const std::size_t ownBefore = own.size();
+  const std::size_t raisedBefore = raised_.size();
+  raised_.push_back({event, code, phase});
+  // The dialog the host has open follows the order in which the events start.
+  const bool dialogEvent = event == hostsim::kDocumentDialogEvent && (phase == -2 || phase == 2);
+  if (dialogEvent) {
+    dialogOpen_ = phase == -2;
+    documentsTouched_ = documentsTouched_ || phase == 2;
+    if (raiseDepth_ == 0) dialogSettled_ = true;
   }
-  if (event == hostsim::kDocumentDialogEvent && phase == -2) dialogOpen_ = true;
-  if (event == hostsim::kDocumentDialogEvent && phase == 2) {
-    dialogOpen_ = false;
-    documentsTouched_ = true;
+  ++raiseDepth_;
+  commands_.Raise(event, code, phase);
+  --raiseDepth_;
+  // This event and those raised from inside it, each handed on once, as raised.
+  const std::vector<hostsim::HostEventCall> expected(raised_.begin() + raisedBefore, raised_.end());
+  const std::vector<hostsim::HostEventCall> got(own.begin() + ownBefore, own.end());
+  const auto same = [](const auto& a, const auto& b) {
+    return a.event == b.event && a.code == b.code && a.phase == b.phase;
+  };
+  const std::vector<hostsim::HostEventCall> want = Sorted(expected), have = Sorted(got);
+  if (!std::equal(want.begin(), want.end(), have.begin(), have.end(), same)) {
+    Fail(Describe(raised_[raisedBefore]) + ": the host's own handlers got " + Describe(got) + " for " +
+         Describe(expected));
   }
 }
 
@@ -216,12 +259,24 @@ void HostWalk::RunCommand(bool ok) {
     edits[warehouse] = value;
   }
   for (const auto& [warehouse, value] : edits) std::memcpy(&flags[2 * warehouse], &value, sizeof value);
-  if (ok) newConfig_ = flags;
+  if (ok) {
+    newConfig_ = flags;
+    saveMustHold_ = true;
+  }
+  using Answer = hostsim::SimFiles::WriteAnswer;
+  static constexpr Answer kAnswers[] = {Answer::Items, Answer::Zero, Answer::Bytes};
+  files_.AnswerWrites(kAnswers[Pick(3)]);
   dialog_.MarkInList(edits);
   std::vector<hostsim::DialogStep> steps;
   if (Chance(20)) steps.push_back({0x430E, 1});  // F2: the list again, left as it is
   dialog_.Script(steps, ok ? hostsim::kDialogOk : kDialogCancel);
-  if (Chance(40)) dialog_.WhileOpen([this] { EventsInsideCommand(); });
+  const bool eventsInside = Chance(40);
+  if (eventsInside || failReadBeforeSave_) {
+    dialog_.WhileOpen([this, eventsInside] {
+      if (eventsInside) EventsInsideCommand();
+      if (failReadBeforeSave_) files_.FailRead(1);  // the next read is the one before the save
+    });
+  }
   documentsTouched_ = true;
   commands_.Pick(kCommandId);
 }
@@ -240,15 +295,21 @@ void HostWalk::EventsInsideCommand() {
 
 void HostWalk::JpkEvent() {
   currentAction = "an event on the JPK register";
-  const int code = Chance(80) ? hostsim::kJpkCleanupEvent : 200 + Pick(60);
+  RaiseJpk(Chance(80) ? hostsim::kJpkCleanupEvent : 200 + Pick(60));
+}
+
+void HostWalk::RaiseJpk(int code) {
   const hostsim::TableEventArgs args = jpk_.EventArgs(code);
   const std::size_t before = jpk_.PreviousCalls().size();
+  const int raisedBefore = jpkRaised_++;
   jpk_.RaiseEvent(args);
   const auto& calls = jpk_.PreviousCalls();
-  if (calls.size() != before + 1) {
+  // This event and those raised from inside it.
+  const std::size_t expected = static_cast<std::size_t>(jpkRaised_ - raisedBefore);
+  if (calls.size() != before + expected) {
     Fail("event " + std::to_string(code) + " on table 400 reached the host's handler " +
-         std::to_string(calls.size() - before) + " times");
-  } else if (calls.back().args != args) {
+         std::to_string(calls.size() - before) + " times for " + std::to_string(expected) + " raised");
+  } else if (expected == 1 && calls.back().args != args) {
     Fail("event " + std::to_string(code) + " on table 400 reached the host's handler with other arguments");
   }
 }
@@ -286,15 +347,83 @@ void HostWalk::TakeConfigAway() {
 }
 
 void HostWalk::FailWrites() {
-  if (Chance(50)) {
-    files_.FailWrite(1, kConfigSize / 2);  // cut short midway; putting the old bytes back works
-  } else {
-    files_.FailWrites(true);
-    configMayBeLost_ = true;
+  std::string what;
+  bool failReadFirst = false;
+  switch (Pick(5)) {
+    case 0:
+      files_.FailWrite(1, kConfigSize / 2);  // cut short midway; putting the old bytes back works
+      what = "its first write cut short";
+      break;
+    case 1:
+      files_.FailWrites(true);
+      configMayBeLost_ = true;
+      what = "every write failing";
+      break;
+    case 2:
+      files_.FailNextClose();  // the new flags lost at the close; the old ones go back
+      what = "its first close losing the data";
+      break;
+    case 3:
+      files_.FailEveryClose(true);
+      configMayBeLost_ = true;
+      what = "every close losing the data";
+      break;
+    default:
+      // The old file cannot be read before the save, and the write is cut short.
+      failReadFirst = true;
+      files_.FailWrite(1, kConfigSize / 3);
+      configMayBeLost_ = true;
+      what = "the read before the save failing, its first write cut short";
+      break;
   }
+  failReadBeforeSave_ = failReadFirst;
   RunCommand(true);
-  currentAction = configMayBeLost_ ? "the configuration command, every write failing"
-                                   : "the configuration command, its first write failing";
+  failReadBeforeSave_ = false;
+  saveMustHold_ = false;
+  failingAction_ = "the configuration command, " + what;
+  currentAction = failingAction_.c_str();
+}
+
+void HostWalk::SaveAndNew() {
+  currentAction = dialogOpen_ ? "the document dialog closed, the host opening the next one"
+                              : "a document dialog closed that never opened, the host opening the next one";
+  hostsim::SimCommands::AtOwnClose([this] { Raise(hostsim::kDocumentDialogEvent, 0x4151, -2); });
+  Raise(hostsim::kDocumentDialogEvent, hostsim::kDialogOk, 2);
+  hostsim::SimCommands::AtOwnClose(nullptr);
+}
+
+void HostWalk::Reenter() {
+  reentered_ = true;
+  objectsUnsure_ = true;
+  const int inner = Pick(5);
+  host_.Interrupt(1 + Pick(40), [this, inner] { InnerEvent(inner); });
+  const int outer = Pick(5);
+  switch (outer) {
+    case 0: OpenDocumentDialog(); break;
+    case 1: EnterDocument(true); break;
+    case 2: CloseDocumentDialog(); break;
+    case 3: RunCommand(Chance(60)); break;
+    default: JpkEvent(); break;
+  }
+  host_.Interrupt(0, {});
+  saveMustHold_ = false;
+  static const char* const kInner[] = {"a document dialog opening", "the document dialog closing",
+                                       "a document accepted", "the configuration command", "event 231"};
+  static const char* const kOuter[] = {"a document dialog opened", "a document accepted",
+                                       "the document dialog closed", "the configuration command",
+                                       "an event on the JPK register"};
+  failingAction_ = std::string(kOuter[outer]) + ", with " + kInner[inner] + " from inside a host call";
+  currentAction = failingAction_.c_str();
+}
+
+void HostWalk::InnerEvent(int which) {
+  switch (which) {
+    case 0: Raise(hostsim::kDocumentDialogEvent, 0x4151, -2); break;
+    case 1: Raise(hostsim::kDocumentDialogEvent, Chance(80) ? hostsim::kDialogOk : kDialogCancel, 2); break;
+    case 2: Raise(hostsim::kAcceptanceEvent, hostsim::kDialogOk, 1); break;
+    case 3: commands_.Pick(kCommandId); break;  // with whatever the dialog's script holds now
+    default: RaiseJpk(hostsim::kJpkCleanupEvent); break;
+  }
 }
 
 void HostWalk::Check() {
@@ -310,14 +439,23 @@ void HostWalk::Check() {
   if (tables_.OpenCursors() != 0) Fail("a cursor stays open");
   if (dialog_.LiveThunks() != 0) Fail("a callback thunk stays alive");
   if (dialog_.ModeWord() != 0) Fail("the host's mode word is not as it was");
+  // After an event from inside a host call, the dialog open then may be left
+  // without an object: at most one until a document dialog opens or closes
+  // again outside such a step.
+  if (!reentered_ && dialogSettled_) objectsUnsure_ = false;
   const int expectedObjects = dialogOpen_ ? 1 : 0;
-  if (dialogBase_.LiveObjects() != expectedObjects) {
-    Fail(std::to_string(dialogBase_.LiveObjects()) + " dialog objects alive, " + std::to_string(expectedObjects) +
-         " expected");
+  const int objects = dialogBase_.LiveObjects();
+  const int blocks = hostsim::ModuleHeapGuard::LiveBlocks();
+  if (objectsUnsure_ ? objects > 1 : objects != expectedObjects) {
+    Fail(std::to_string(objects) + " dialog objects alive, " + std::to_string(expectedObjects) + " expected");
   }
-  if (hostsim::ModuleHeapGuard::LiveBlocks() != expectedObjects) {
-    Fail(std::to_string(hostsim::ModuleHeapGuard::LiveBlocks()) + " blocks of the module's heap alive, " +
-         std::to_string(expectedObjects) + " expected");
+  if (blocks != objects) {
+    Fail(std::to_string(blocks) + " blocks of the module's heap alive for " + std::to_string(objects) +
+         " dialog objects");
+  }
+  if (reentered_) {
+    Resync();
+    return;
   }
   CheckDocuments();
   CheckConfig();
@@ -361,6 +499,12 @@ void HostWalk::CheckConfig() {
   const auto same = [](const std::optional<std::string>& a, const std::optional<std::string>& b) {
     return a.value_or("") == b.value_or("");
   };
+  if (saveMustHold_ && now != newConfig_) {
+    Fail("an OK that nothing made fail left komis.cfg with " + std::to_string(now ? now->size() : 0) +
+         " bytes other than the flags chosen");
+    config_ = now;
+    return;
+  }
   if (same(now, config_)) return;
   if (newConfig_ && now == newConfig_) {
     config_ = now;
@@ -373,6 +517,24 @@ void HostWalk::CheckConfig() {
   Fail("komis.cfg holds " + std::to_string(now ? now->size() : 0) +
        " bytes that are neither its old nor its new content");
   config_ = now;
+}
+
+// After a step with an event from inside a host call only the host's safety
+// is promised: the walk takes the documents, komis.cfg and the register as
+// they are now.
+void HostWalk::Resync() {
+  for (StoredDocument& stored : documents_) {
+    stored.asStored = tables_.Record(44, stored.record);
+    const kw::DocRecord& now = AsDocument(stored.asStored);
+    stored.converted = now.ConversionPending == 0 && (now.DocFlags & 0x400) != 0;
+    stored.marked = now.ConversionPending != 0 || stored.converted;
+  }
+  config_ = files_.Read("komis.cfg");
+  otherEntries_.clear();
+  for (const int entry : jpk_.List()) {
+    const auto* record = reinterpret_cast<const kw::JpkRecord*>(tables_.Record(400, entry - 1).data());
+    if (record->JpkContrNumber != hostsim::kTmoNumber) otherEntries_.push_back(entry);
+  }
 }
 
 void HostWalk::CheckRegister() {

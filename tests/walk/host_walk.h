@@ -1,10 +1,13 @@
 // A seeded random walk through what the user and the host do while the module
-// is loaded: document dialogs opened and closed, documents accepted and
+// is loaded: document dialogs opened and closed (also by the host's own
+// handler opening the next one at the close), documents accepted and
 // cancelled, the configuration command ended with OK or Esc (with document
 // events raised while its dialog is open), events on the JPK register, tables
-// and komis.cfg taken away and brought back, and writes of files failing.
-// After every step the walk checks what the host must be able to rely on; the
-// first broken promise ends it with the step that broke it.
+// and komis.cfg taken away and brought back, file writes, closes and reads
+// failing, writes answered as different hosts answer them, and events the
+// host raises from inside a host call the module makes. After every step the
+// walk checks what the host must be able to rely on; the first broken promise
+// ends it with the step that broke it.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +20,7 @@
 #include "example_shop.h"
 #include "host.h"
 #include "plugin_module.h"
+#include "sim_commands.h"
 
 namespace hostsim {
 class SimCommands;
@@ -62,13 +66,21 @@ class HostWalk {
   void HideTable();
   void TakeConfigAway();
   void FailWrites();
+  void SaveAndNew();
+  // A step during which the host raises one of the module's events from
+  // inside a host call: only the host's safety is promised for it.
+  void Reenter();
+  void InnerEvent(int which);
 
-  // Raises a document event and checks that the host's own handler got it once, as raised.
+  // Raises a document event and checks that the host's own handlers got it,
+  // and every event raised from inside it, once, as raised.
   void Raise(int event, int code, int phase);
+  void RaiseJpk(int code);
   void Check();
   void CheckDocuments();
   void CheckConfig();
   void CheckRegister();
+  void Resync();
   void Fail(const std::string& what);
 
   int Pick(int below) { return std::uniform_int_distribution<int>(0, below - 1)(random_); }
@@ -97,7 +109,16 @@ class HostWalk {
   std::optional<std::string> config_;     // komis.cfg as it should be; nothing when absent
   std::optional<std::string> putAside_;   // komis.cfg while taken away
   std::optional<std::string> newConfig_;  // what an OK in this step may have written
-  bool configMayBeLost_ = false;          // every write fails in this step
+  bool configMayBeLost_ = false;          // no write can be put back in this step
+  bool saveMustHold_ = false;             // an OK that nothing made fail: newConfig_ must be on the disk
+  bool reentered_ = false;                // an event came from inside a host call in this step
+  bool objectsUnsure_ = false;            // since then, which dialog has an object is not promised
+  std::vector<hostsim::HostEventCall> raised_;  // document events raised, in order
+  int jpkRaised_ = 0;
+  int raiseDepth_ = 0;                    // document events being raised now
+  bool dialogSettled_ = false;            // a dialog opened or closed in this step, not from inside another event
+  bool failReadBeforeSave_ = false;       // the command's save finds the old file unreadable
+  std::string failingAction_;             // the text currentAction points to for composed actions
   std::size_t boxesBefore_ = 0;
   std::vector<int> otherEntries_;         // register entries of other contractors, in list order
   std::size_t faultsSeen_ = 0;

@@ -94,6 +94,13 @@ bool WriteAll(int descriptor, const std::vector<uint8_t>& bytes) {
   return true;
 }
 
+// An existing file without any write bit, or one this user may not write.
+bool IsReadOnly(const std::string& path) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  return (info.st_mode & 0222) == 0 || access(path.c_str(), W_OK) != 0;
+}
+
 // The new file gets the old file's permissions, or the usual ones of a new file.
 mode_t ModeFor(const std::string& path) {
   struct stat info;
@@ -113,6 +120,10 @@ std::string ReplaceWholeFile(const std::string& given, const std::vector<uint8_t
   if (lstat(given.c_str(), &link) == 0 && S_ISLNK(link.st_mode) && realpath(given.c_str(), resolved)) {
     path = resolved;
   }
+  // rename() would replace a file that may not be written (the server's
+  // read-only attribute shows as no write bit), and root may write anything:
+  // such a file is left as it is, as MoveFileExA leaves it on Windows.
+  if (IsReadOnly(path)) return "nie można zastąpić pliku: plik jest tylko do odczytu";
   std::string temporary = path + ".kalwcfg-XXXXXX";
   const int descriptor = mkstemp(temporary.data());
   if (descriptor < 0) {

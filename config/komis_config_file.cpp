@@ -23,7 +23,13 @@ struct ConfigOnDisk {
 
   // All 202 bytes were read: this is a configuration that can be put back.
   bool Whole() const { return found && size == kConfigSize; }
-  bool Holds(const uint8_t* meant) const { return Whole() && std::memcmp(bytes, meant, kConfigSize) == 0; }
+  bool Holds(const uint8_t* meant) const {
+    if (!Whole()) return false;
+    for (int i = 0; i < kConfigSize; ++i) {
+      if (bytes[i] != meant[i]) return false;  // no memcmp: the DLL imports nothing for this
+    }
+    return true;
+  }
 };
 
 ConfigOnDisk ReadOnDisk() {

@@ -50,6 +50,7 @@ int UsunKalwestrowkaZ_JPK(HostSelection* selection, void* view, int* entryCount,
   HostBeginSelectionUpdate(jpkTableArg, selection);
   bool readAll = true;
   for (int position = 0; position < count(); ++position) {
+    const int listed = count();
     const int number = recordNumbers[position];
     if (HostReadSelected(recordNumbers, position, jpkTableArg, 0, selection) == 0) {
       readAll = false;
@@ -57,9 +58,10 @@ int UsunKalwestrowkaZ_JPK(HostSelection* selection, void* view, int* entryCount,
     }
     if (!BelongsTo(entry, tmo)) continue;
     HostPrepareDelete(jpkTableArg, 0, -1, 0);
-    // The host may have changed its list from inside these calls: an entry
-    // that moved is looked at again where it stands, never deleted unread.
-    if (position >= count() || recordNumbers[position] != number) {
+    // The host may have handled the event again from inside these calls: its
+    // list changed, and the record buffer holds what that pass read last. The
+    // entry is then read again where it stands, never deleted on that record.
+    if (count() != listed || recordNumbers[position] != number) {
       --position;
       continue;
     }

@@ -29,14 +29,14 @@ constexpr int kLinkId = 77;
 struct PreviousCall {
   int code;
   int phase;
-  bool objectAlive;  // CurrentKomis held an object during the call
+  bool objectAlive;  // a working object was alive during the call (out of its cell at the close)
   int tablesAsked;   // HostGetTable calls made so far
 };
 std::vector<PreviousCall> previousCalls;
 int previousAnswer = 0;
 
 int __stdcall Previous815(int code, int phase) {
-  previousCalls.push_back({code, phase, kw::CurrentKomis != nullptr,
+  previousCalls.push_back({code, phase, hostsim::Host::Get().Use<hostsim::SimDialogBase>().LiveObjects() == 1,
                            hostsim::Host::Get().CountCalls("HostGetTable")});
   return previousAnswer;
 }

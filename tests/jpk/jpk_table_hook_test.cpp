@@ -176,6 +176,34 @@ TEST_F(JpkTableHook, Event231AfterACleanupCutShortStillSignalsTheHost) {
   EXPECT_EQ(jpk.PreviousCalls().size(), 1u);
 }
 
+// The host raises event 231 again from inside each host call in turn that the
+// module makes while it handles the event: the inner pass deletes what the
+// outer one was about to, and moves the entries under it. No entry of another
+// contractor goes, the host sees no deletion of an entry that is not there
+// and no refresh with a stale count, and each event reaches its handler once.
+TEST_F(JpkTableHook, Event231RaisedFromInsideEveryHostCallOfTheCleanupDeletesOnlyTmo) {
+  AddTmo();
+  const int other1 = AddOtherEntry("FV/1"), tmoA = AddTmoEntry("FV/2"), tmoB = AddTmoEntry("FV/3"),
+            other2 = AddOtherEntry("FV/4"), tmoC = AddTmoEntry("FV/5");
+  kw::SetJpkTableHook(1);
+  int interrupted = 0;
+  for (int nth = 1; nth < 200; ++nth) {
+    jpk.SetList({other1, tmoA, tmoB, other2, tmoC});
+    const std::size_t previousBefore = jpk.PreviousCalls().size();
+    host.Interrupt(nth, [&] { jpk.RaiseEvent(231); });
+    EXPECT_EQ(jpk.RaiseEvent(231), SimJpkRegister::kPreviousResult);
+    const bool inside = host.Interrupted();
+    host.Interrupt(0, {});
+    EXPECT_THAT(jpk.List(), ElementsAre(other1, other2)) << "event 231 inside host call " << nth;
+    EXPECT_EQ(jpk.PreviousCalls().size(), previousBefore + (inside ? 2 : 1)) << "host call " << nth;
+    ASSERT_THAT(host.Faults(), IsEmpty()) << "event 231 inside host call " << nth;
+    EXPECT_EQ(messages.OpenWaitBoxes(), 0);
+    if (!inside) break;
+    ++interrupted;
+  }
+  EXPECT_GT(interrupted, 15) << "the cleanup made fewer host calls than expected";
+}
+
 TEST_F(JpkTableHook, Event231WithoutTmoWarnsTouchesNothingAndPassesOn) {
   tables.AddContractor("ABC", {6, 198});
   const int entry = AddTmoEntry("FV/1");

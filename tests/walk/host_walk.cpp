@@ -453,12 +453,14 @@ void HostWalk::Check() {
     Fail(std::to_string(blocks) + " blocks of the module's heap alive for " + std::to_string(objects) +
          " dialog objects");
   }
-  if (reentered_) {
-    Resync();
-    return;
-  }
   CheckDocuments();
-  CheckConfig();
+  // Commands run from inside host calls leave komis.cfg as any of them did:
+  // the walk takes it as it is.
+  if (reentered_) {
+    config_ = files_.Read("komis.cfg");
+  } else {
+    CheckConfig();
+  }
   CheckRegister();
 }
 
@@ -517,24 +519,6 @@ void HostWalk::CheckConfig() {
   Fail("komis.cfg holds " + std::to_string(now ? now->size() : 0) +
        " bytes that are neither its old nor its new content");
   config_ = now;
-}
-
-// After a step with an event from inside a host call only the host's safety
-// is promised: the walk takes the documents, komis.cfg and the register as
-// they are now.
-void HostWalk::Resync() {
-  for (StoredDocument& stored : documents_) {
-    stored.asStored = tables_.Record(44, stored.record);
-    const kw::DocRecord& now = AsDocument(stored.asStored);
-    stored.converted = now.ConversionPending == 0 && (now.DocFlags & 0x400) != 0;
-    stored.marked = now.ConversionPending != 0 || stored.converted;
-  }
-  config_ = files_.Read("komis.cfg");
-  otherEntries_.clear();
-  for (const int entry : jpk_.List()) {
-    const auto* record = reinterpret_cast<const kw::JpkRecord*>(tables_.Record(400, entry - 1).data());
-    if (record->JpkContrNumber != hostsim::kTmoNumber) otherEntries_.push_back(entry);
-  }
 }
 
 void HostWalk::CheckRegister() {

@@ -80,7 +80,6 @@ class HostWalk {
   void CheckDocuments();
   void CheckConfig();
   void CheckRegister();
-  void Resync();
   void Fail(const std::string& what);
 
   int Pick(int below) { return std::uniform_int_distribution<int>(0, below - 1)(random_); }

@@ -44,6 +44,8 @@ TEST(PickFallbackStub, ReadsTheNumberAfterTheLastAtSignOfAName) {
   EXPECT_EQ(Fallback("Something@99999999999"), nullptr);
   EXPECT_EQ(Fallback("Something"), kw::ReturnZeroCdecl());
   EXPECT_EQ(Fallback("Something@x12"), kw::ReturnZeroCdecl());
+  EXPECT_EQ(Fallback("Something@"), kw::ReturnZeroCdecl());
+  EXPECT_EQ(Fallback("Something@-4"), kw::ReturnZeroCdecl());
 }
 
 TEST(ReturnZeroStubs, EachReturnsZeroAndRemovesFourBytesPerIndex) {

@@ -7,9 +7,9 @@
 #
 # gcov's runtime registers each object with a static initialiser and writes the
 # counts (.gcda beside the objects, absolute paths that Wine reaches through
-# Z:) from an exit handler. So the DLL keeps the ordinary MinGW start-up: a
-# link without the C runtime's start-up files is turned back into the ordinary
-# one here, and the module sees KW_COVERAGE defined.
+# Z:) from an exit handler. So the DLL keeps the ordinary MinGW start-up
+# (KW_DLL_CRT_STARTUP, which KW_COVERAGE turns on), and the module sees
+# KW_COVERAGE defined.
 include_guard(GLOBAL)
 
 function(kw_enable_coverage)
@@ -28,13 +28,5 @@ function(kw_enable_coverage)
   # Everything that links the module's objects (the DLL, the unit tests, a
   # benchmark) links gcov's runtime.
   target_link_options(kalwestrowka_core INTERFACE ${coverage_options})
-  # The ordinary C runtime start-up for the DLL: it runs the static initialisers
-  # that register the objects with gcov and, at detach, the exit handlers that
-  # write the counts.
-  get_target_property(link_options Kalwestrowka LINK_OPTIONS)
-  if(link_options)
-    list(FILTER link_options EXCLUDE REGEX "^-(nostartfiles|nostdlib|nodefaultlibs)$")
-    set_property(TARGET Kalwestrowka PROPERTY LINK_OPTIONS ${link_options})
-  endif()
   target_link_options(Kalwestrowka PRIVATE ${coverage_options})
 endfunction()

@@ -1,7 +1,11 @@
 # Kalwestrowka: user-facing targets are `make test`, `make demo`, `make bench`,
 # `make try` (`make try TRY_ARGS="--omit 52308"` passes switches to the
 # terminal host) and `make dist`.
-# Internal: deps, configure, build, hardened, prefix, native, clean.
+# For maintainers: `make coverage` builds the module's objects with --coverage
+# in build-coverage/ (its own Wine prefix there), runs the tests under Wine and
+# reports the module's lines and branches with gcovr (summary on the terminal,
+# HTML in build-coverage/coverage/index.html).
+# Internal: deps, configure, build, hardened, prefix, native, coverage-deps, clean.
 
 SHELL := /bin/bash
 .SHELLFLAGS := -eu -o pipefail -c
@@ -12,26 +16,35 @@ BUILD_DIR := $(CURDIR)/build
 HARDENED_DIR := $(CURDIR)/build-hardened
 # The tools that also run on Linux, built natively with their tests.
 NATIVE_DIR := $(CURDIR)/build-native
+# The module's objects with --coverage (make coverage); its own Wine prefix.
+COVERAGE_DIR := $(CURDIR)/build-coverage
 export KW_BUILD_DIR := $(BUILD_DIR)
 
 WINE_RUN := $(CURDIR)/cmake/wine-run
-WINE_ENV := WINEPREFIX=$(BUILD_DIR)/wineprefix WINEDEBUG=-all \
-            WINEDLLOVERRIDES="mscoree,mshtml=" XDG_RUNTIME_DIR=$(BUILD_DIR)/xdg-runtime
+# The Wine environment of the prefix in folder $(1).
+WINE_ENV_IN = WINEPREFIX=$(1)/wineprefix WINEDEBUG=-all \
+            WINEDLLOVERRIDES="mscoree,mshtml=" XDG_RUNTIME_DIR=$(1)/xdg-runtime
+WINE_ENV := $(call WINE_ENV_IN,$(BUILD_DIR))
 
 # Shell commands that wait for a Wine server left by an earlier run, start a
-# persistent one for the commands after them and end it when the shell exits.
-WINE_SESSION = $(WINE_ENV) timeout 20 wineserver -w </dev/null >/dev/null 2>&1 || true; \
-  $(WINE_ENV) wineserver -p </dev/null >/dev/null 2>&1 || true; \
-  trap '$(WINE_ENV) wineserver -k >/dev/null 2>&1 || true' EXIT; \
-  $(WINE_RUN) --boot || true
+# persistent one for the commands after them and end it when the shell exits
+# (WINE_SESSION_IN: for the prefix in folder $(1)).
+WINE_SESSION_IN = $(call WINE_ENV_IN,$(1)) timeout 20 wineserver -w </dev/null >/dev/null 2>&1 || true; \
+  $(call WINE_ENV_IN,$(1)) wineserver -p </dev/null >/dev/null 2>&1 || true; \
+  trap '$(call WINE_ENV_IN,$(1)) wineserver -k >/dev/null 2>&1 || true' EXIT; \
+  KW_BUILD_DIR=$(1) $(WINE_RUN) --boot || true
+WINE_SESSION = $(call WINE_SESSION_IN,$(BUILD_DIR))
 
 DEB_PACKAGES := g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386 \
                 wine64-tools googletest python3 python3-pefile cmake make tmux g++
+# Only for make coverage: the report tool (gcovr runs the MinGW gcov below).
+COVERAGE_PACKAGES := gcovr
+COVERAGE_GCOV := i686-w64-mingw32-gcov-posix
 JOBS ?= 2
 
 TRY_ARGS ?=
 
-.PHONY: test demo bench try dist deps configure build hardened prefix native clean
+.PHONY: test demo bench try dist coverage deps coverage-deps configure build hardened prefix native clean
 
 test: deps build hardened prefix native
 	@rc=0; \
@@ -62,6 +75,31 @@ try: deps configure
 # The release package: dist/Kalwestrowka-<version>.zip.
 dist: deps configure
 	cmake --build build -j$(JOBS) --target dist -- --no-print-directory
+
+# The module's lines and branches reached by the tests (see README, Coverage).
+# Counts from an earlier run are removed first; the test programs merge their
+# counts into the same .gcda files under a file lock.
+coverage: deps coverage-deps
+	@if [ ! -f $(COVERAGE_DIR)/CMakeCache.txt ]; then \
+	  cmake -S . -B $(COVERAGE_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw32.cmake -DCMAKE_BUILD_TYPE=Release \
+	        -DKW_COVERAGE=ON; \
+	fi
+	cmake --build $(COVERAGE_DIR) -j$(JOBS) -- --no-print-directory
+	@KW_BUILD_DIR=$(COVERAGE_DIR) $(WINE_RUN) --prepare
+	@rc=0; \
+	find $(COVERAGE_DIR) -name '*.gcda' -delete; \
+	rm -rf $(COVERAGE_DIR)/coverage; mkdir -p $(COVERAGE_DIR)/coverage; \
+	( export KW_BUILD_DIR=$(COVERAGE_DIR); $(call WINE_SESSION_IN,$(COVERAGE_DIR)); \
+	  ctest --test-dir $(COVERAGE_DIR) --output-on-failure -j$(JOBS) ) || rc=$$?; \
+	echo "== the module's lines and branches (module/ config/ documents/ jpk/) =="; \
+	gcovr --root $(CURDIR) --object-directory $(COVERAGE_DIR) --gcov-executable $(COVERAGE_GCOV) -j$(JOBS) \
+	      --filter '$(CURDIR)/(module|config|documents|jpk)/' \
+	      --txt - --html-details $(COVERAGE_DIR)/coverage/index.html --print-summary; \
+	echo "HTML report: $(COVERAGE_DIR)/coverage/index.html"; \
+	exit $$rc
+
+coverage-deps:
+	@$(MAKE) --no-print-directory deps DEB_PACKAGES="$(COVERAGE_PACKAGES)"
 
 # Install only what is missing, so a second run costs nothing.
 deps:
@@ -107,4 +145,5 @@ prefix: build
 
 clean:
 	-@$(WINE_ENV) wineserver -k >/dev/null 2>&1 || true
-	rm -rf build $(HARDENED_DIR) $(NATIVE_DIR)
+	-@$(call WINE_ENV_IN,$(COVERAGE_DIR)) wineserver -k >/dev/null 2>&1 || true
+	rm -rf build $(HARDENED_DIR) $(NATIVE_DIR) $(COVERAGE_DIR)

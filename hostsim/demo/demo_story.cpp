@@ -10,61 +10,13 @@
 #include "sim_config_dialog.h"
 #include "sim_files.h"
 #include "sim_installation.h"
-#include "sim_messages.h"
-#include "sim_settings.h"
+#include "story_screen.h"
 #include "text_codec.h"
 #include "windows_boxes.h"
 
 namespace hostsim {
 
 namespace {
-
-std::string Plain(std::string mazovia) {  // without the markup bytes of host texts
-  std::erase_if(mazovia, [](char c) { return c == '\x01' || c == '\x02' || c == '\x05'; });
-  return MazoviaToUtf8(mazovia);
-}
-
-// Everything put on the screen since the last call.
-class Screen {
- public:
-  Screen(Host& host, const std::function<void(const std::string&)>& say) : host_(host), say_(say) {}
-
-  void Show() {
-    const auto& boxes = host_.Use<SimMessages>().Shown();
-    for (; boxes_ < boxes.size(); ++boxes_) {
-      const HostBox& box = boxes[boxes_];
-      Say("  [okno \"" + Plain(box.title) + "\"] " + Indent(Plain(box.text)));
-    }
-    const auto& stock = host_.Use<SimSettings>().StockDialogTexts();
-    for (; stock_ < stock.size(); ++stock_) Say("  [okno programu 1668] " + Plain(stock[stock_]));
-    const auto& errors = host_.Use<SimSettings>().ReportedErrors();
-    for (; errors_ < errors.size(); ++errors_) Say("  [błąd wtyczki] " + Plain(errors[errors_]));
-    const auto& runs = host_.Use<SimConfigDialog>().Runs();
-    for (; dialogs_ < runs.size(); ++dialogs_) {
-      const std::string& d = runs[dialogs_].description;
-      Say("  [okno \"" + Plain(d.substr(28, d.find('\0', 28) - 28)) + "\"] " + Plain(d.substr(61, d.find('\0', 61) - 61)));
-    }
-    const auto& windows = WindowsBoxes::Intercept().Shown();
-    for (; windows_ < windows.size(); ++windows_) {
-      const WindowsBox& box = windows[windows_];
-      Say("  [okno Windows \"" + Windows1250ToUtf8(box.title) + "\"] " + Indent(Windows1250ToUtf8(box.text)));
-    }
-  }
-
- private:
-  static std::string Indent(std::string text) {
-    for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 5) text.replace(at, 1, "\n     ");
-    return text;
-  }
-
-  void Say(const std::string& line) const {
-    if (say_) say_(line);
-  }
-
-  Host& host_;
-  const std::function<void(const std::string&)>& say_;
-  std::size_t boxes_ = 0, stock_ = 0, errors_ = 0, dialogs_ = 0, windows_ = 0;
-};
 
 std::string FlaggedWarehouses(const std::string& file) {
   std::string list;
@@ -80,100 +32,155 @@ std::string Joined(const std::vector<std::string>& items) {
   return text;
 }
 
+// The story's scenes in the order the host lives them; a scene that answers
+// false ends the story there.
+class ForeignSaleStory {
+ public:
+  ForeignSaleStory(Host& host, ExampleShop& shop, const StoryOptions& options, StoryOutcome& outcome)
+      : host_(host),
+        options_(options),
+        outcome_(outcome),
+        screen_(host, options.say),
+        shop_(shop),
+        commands_(host.Use<SimCommands>()),
+        dialog_(host.Use<SimConfigDialog>()),
+        files_(host.Use<SimFiles>()) {}
+
+  bool LoadModule();
+  bool InstallModule();
+  bool RegisterModule();
+  void ConfigureForeignSale();
+  void SellWithDocuments();
+  void PrepareJpkRegister();
+  void UninstallModule();
+
+ private:
+  void Say(const std::string& line) const {
+    if (options_.say) options_.say(line);
+  }
+  std::string Configuration() const { return files_.Read("komis.cfg").value_or(""); }
+  void PickConfiguration();
+
+  Host& host_;
+  const StoryOptions& options_;
+  StoryOutcome& outcome_;
+  StoryScreen screen_;
+  ExampleShop& shop_;
+  SimCommands& commands_;
+  SimConfigDialog& dialog_;
+  SimFiles& files_;
+  PluginModule module_;
+};
+
+bool ForeignSaleStory::LoadModule() {
+  Say("== Program ładuje moduł " + std::string(PluginModule::kFileName));
+  outcome_.loaded = module_.Load();
+  if (!outcome_.loaded) {
+    screen_.Show();
+    Say("Moduł nie został załadowany.");
+    return false;
+  }
+  Say("  klasy programu zarejestrowane przez moduł: " + std::to_string(host_.CountCalls("HostRegisterClass")));
+  return true;
+}
+
+bool ForeignSaleStory::InstallModule() {
+  Say("== Program instaluje moduł");
+  char description[64] = {};
+  outcome_.installVerdict = module_.Install(SimInstallation::InstallCallback(), description);
+  screen_.Show();
+  Say("  opis modułu: \"" + MazoviaToUtf8(description) + "\" — " +
+      (outcome_.installVerdict == 0 ? "pasuje do programu" : "nie pasuje do programu"));
+  if (outcome_.installVerdict != 0) {
+    module_.Register(1);
+    screen_.Show();
+    if (!options_.goOnWhenRefused) return false;
+  }
+  return true;
+}
+
+bool ForeignSaleStory::RegisterModule() {
+  Say("== Program rejestruje moduł");
+  outcome_.registration = module_.Register(0);
+  screen_.Show();
+  for (const RegisteredCommand& command : commands_.Commands()) {
+    Say("  nowe polecenie w menu: \"" + PlainHostText(command.menuText) + "\"");
+  }
+  return outcome_.registration == 0 || options_.goOnWhenRefused;
+}
+
+void ForeignSaleStory::PickConfiguration() {
+  if (commands_.Commands().empty()) {
+    Say("  (polecenia nie ma w menu)");
+    return;
+  }
+  commands_.Pick(commands_.Commands().front().id);
+  screen_.Show();
+  Say("  komis.cfg: " + std::to_string(Configuration().size()) +
+      " bajty, magazyny sprzedaży obcej: " + FlaggedWarehouses(Configuration()));
+}
+
+void ForeignSaleStory::ConfigureForeignSale() {
+  Say("== Użytkownik wybiera \"Konfiguracja spr.obcej\" i zaznacza magazyn 3 (towary obce), F12");
+  dialog_.MarkInList({{3, 1}});
+  dialog_.Script({}, kDialogOk);
+  PickConfiguration();
+  Say("== Użytkownik otwiera konfigurację ponownie, zaznacza magazyn 5 i rezygnuje (Esc)");
+  dialog_.MarkInList({{5, 1}});
+  dialog_.Script({}, kDialogCancel);
+  PickConfiguration();
+}
+
+void ForeignSaleStory::SellWithDocuments() {
+  Say("== Użytkownik wystawia fakturę FS 5/12/2026: kawa z magazynu 1, obraz z magazynu 3 (komis)");
+  shop_.OpenDocumentDialog();
+  const int consigned = shop_.EnterAndAccept("FS 5/12/2026", kSalesDocumentKind,
+                                             {{1, "kawa"}, {3, "obraz olejny"}}, 1230.0);
+  screen_.Show();
+  Say("  po zatwierdzeniu: " + DescribeDocument(shop_.StoredDocument(consigned)));
+  Say("== Użytkownik wystawia fakturę FS 6/12/2026: tylko kawa z magazynu 1");
+  const int own = shop_.EnterAndAccept("FS 6/12/2026", kSalesDocumentKind, {{1, "kawa"}}, 45.5);
+  screen_.Show();
+  Say("  po zatwierdzeniu: " + DescribeDocument(shop_.StoredDocument(own)));
+  Say("== Użytkownik zamyka okno dokumentów");
+  shop_.CloseDocumentDialog();
+  screen_.Show();
+  Say("  FS 5/12/2026 zapisana: " + DescribeDocument(shop_.StoredDocument(consigned)));
+  Say("  FS 6/12/2026 zapisana: " + DescribeDocument(shop_.StoredDocument(own)));
+}
+
+void ForeignSaleStory::PrepareJpkRegister() {
+  Say("== Program przygotowuje rejestr JPK");
+  Say("  wpisy przed: " + Joined(shop_.RegisterList()));
+  shop_.WorkOnJpkRegister();
+  screen_.Show();
+  Say("  wpisy po:    " + Joined(shop_.RegisterList()));
+}
+
+void ForeignSaleStory::UninstallModule() {
+  Say("== Program odinstalowuje moduł");
+  module_.Install(nullptr, nullptr);
+  screen_.Show();
+  Say("  polecenia modułu w menu: " + std::to_string(commands_.Commands().size()));
+  for (const std::string& fault : host_.Faults()) Say("BŁĄD: " + fault);
+  module_.Unload();
+  outcome_.ranToEnd = true;
+}
+
 }  // namespace
 
 StoryOutcome RunForeignSaleStory(Host& host, const StoryOptions& options) {
   StoryOutcome outcome;
-  const auto Say = [&](const std::string& line) {
-    if (options.say) options.say(line);
-  };
   WindowsBoxes::Intercept();  // the simulated user answers the module's Windows boxes
-  Screen screen(host, options.say);
   ExampleShop shop(host);
   shop.AddContractors();
   shop.AddRegisterEntries();
-  auto& commands = host.Use<SimCommands>();
-  auto& dialog = host.Use<SimConfigDialog>();
-  auto& files = host.Use<SimFiles>();
-  const auto configuration = [&] { return files.Read("komis.cfg").value_or(""); };
-
-  PluginModule module;
-  Say("== Program ładuje moduł " + std::string(PluginModule::kFileName));
-  outcome.loaded = module.Load();
-  if (!outcome.loaded) {
-    screen.Show();
-    Say("Moduł nie został załadowany.");
-    return outcome;
-  }
-  Say("  klasy programu zarejestrowane przez moduł: " + std::to_string(host.CountCalls("HostRegisterClass")));
-
-  Say("== Program instaluje moduł");
-  char description[64] = {};
-  outcome.installVerdict = module.Install(SimInstallation::InstallCallback(), description);
-  screen.Show();
-  Say("  opis modułu: \"" + MazoviaToUtf8(description) + "\" — " +
-      (outcome.installVerdict == 0 ? "pasuje do programu" : "nie pasuje do programu"));
-  if (outcome.installVerdict != 0) {
-    module.Register(1);
-    screen.Show();
-    if (!options.goOnWhenRefused) return outcome;
-  }
-
-  Say("== Program rejestruje moduł");
-  outcome.registration = module.Register(0);
-  screen.Show();
-  for (const RegisteredCommand& command : commands.Commands()) Say("  nowe polecenie w menu: \"" + Plain(command.menuText) + "\"");
-  if (outcome.registration != 0 && !options.goOnWhenRefused) return outcome;
-
-  const auto pickConfiguration = [&] {
-    if (commands.Commands().empty()) {
-      Say("  (polecenia nie ma w menu)");
-      return;
-    }
-    commands.Pick(commands.Commands().front().id);
-    screen.Show();
-    Say("  komis.cfg: " + std::to_string(configuration().size()) +
-        " bajty, magazyny sprzedaży obcej: " + FlaggedWarehouses(configuration()));
-  };
-  Say("== Użytkownik wybiera \"Konfiguracja spr.obcej\" i zaznacza magazyn 3 (towary obce), F12");
-  dialog.MarkInList({{3, 1}});
-  dialog.Script({}, kDialogOk);
-  pickConfiguration();
-  Say("== Użytkownik otwiera konfigurację ponownie, zaznacza magazyn 5 i rezygnuje (Esc)");
-  dialog.MarkInList({{5, 1}});
-  dialog.Script({}, kDialogCancel);
-  pickConfiguration();
-
-  Say("== Użytkownik wystawia fakturę FS 5/12/2026: kawa z magazynu 1, obraz z magazynu 3 (komis)");
-  shop.OpenDocumentDialog();
-  const int consigned = shop.EnterAndAccept("FS 5/12/2026", kSalesDocumentKind,
-                                            {{1, "kawa"}, {3, "obraz olejny"}}, 1230.0);
-  screen.Show();
-  Say("  po zatwierdzeniu: " + DescribeDocument(shop.StoredDocument(consigned)));
-  Say("== Użytkownik wystawia fakturę FS 6/12/2026: tylko kawa z magazynu 1");
-  const int own = shop.EnterAndAccept("FS 6/12/2026", kSalesDocumentKind, {{1, "kawa"}}, 45.5);
-  screen.Show();
-  Say("  po zatwierdzeniu: " + DescribeDocument(shop.StoredDocument(own)));
-  Say("== Użytkownik zamyka okno dokumentów");
-  shop.CloseDocumentDialog();
-  screen.Show();
-  Say("  FS 5/12/2026 zapisana: " + DescribeDocument(shop.StoredDocument(consigned)));
-  Say("  FS 6/12/2026 zapisana: " + DescribeDocument(shop.StoredDocument(own)));
-
-  Say("== Program przygotowuje rejestr JPK");
-  Say("  wpisy przed: " + Joined(shop.RegisterList()));
-  shop.WorkOnJpkRegister();
-  screen.Show();
-  Say("  wpisy po:    " + Joined(shop.RegisterList()));
-
-  Say("== Program odinstalowuje moduł");
-  module.Install(nullptr, nullptr);
-  screen.Show();
-  Say("  polecenia modułu w menu: " + std::to_string(commands.Commands().size()));
-
-  for (const std::string& fault : host.Faults()) Say("BŁĄD: " + fault);
-  module.Unload();
-  outcome.ranToEnd = true;
+  ForeignSaleStory story(host, shop, options, outcome);
+  if (!story.LoadModule() || !story.InstallModule() || !story.RegisterModule()) return outcome;
+  story.ConfigureForeignSale();
+  story.SellWithDocuments();
+  story.PrepareJpkRegister();
+  story.UninstallModule();
   return outcome;
 }
 

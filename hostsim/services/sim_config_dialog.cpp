@@ -26,88 +26,104 @@ constexpr int kWarehouses = 101;
 }  // namespace
 
 SimConfigDialog::SimConfigDialog(Host& host) : host_(host) {
-  host.On("HostGetModeFlags", [this](HostCall&) -> uint32_t { return modeWord_; });
-  host.On("HostSetModeFlags", [this](HostCall& call) -> uint32_t {
-    if (call.Int(1)) modeWord_ |= static_cast<uint16_t>(call.Arg(0));
-    else modeWord_ &= static_cast<uint16_t>(~call.Arg(0));
-    return 0;
-  });
-  host.On("HostCheckAccess", [this](HostCall&) -> uint32_t {
-    if (access_.empty()) return 1;
-    const int answer = access_.front();
-    access_.pop_front();
-    return static_cast<uint32_t>(answer);
-  });
+  host.On("HostGetModeFlags", [this](HostCall& call) { return GetModeFlags(call); });
+  host.On("HostSetModeFlags", [this](HostCall& call) { return SetModeFlags(call); });
+  host.On("HostCheckAccess", [this](HostCall& call) { return CheckAccess(call); });
+  host.On("HostConstructCallbackThunk", [this](HostCall& call) { return ConstructCallbackThunk(call); });
+  host.On("HostDestroyCallbackThunk", [this](HostCall& call) { return DestroyCallbackThunk(call); });
+  host.On("HostRunDialog", [this](HostCall& call) { return RunDialog(call); });
+  host.On("HostDispatchDialogEvent", [this](HostCall& call) { return DispatchDialogEvent(call); });
+  host.On("HostEditWarehouseFlags", [this](HostCall& call) { return EditWarehouseFlags(call); });
+}
 
-  // HostConstructCallbackThunk on the thunk (ECX): the object and the dispatcher.
-  host.On("HostConstructCallbackThunk", [this](HostCall& call) -> uint32_t {
-    auto* thunk = call.Ptr<Thunk>(0);
-    *thunk = {kThunkTable, call.Ptr<const void>(1), call.Ptr<const void>(2), kCallableMark};
-    thunks_.insert(thunk);
-    return call.Arg(0);
-  });
-  host.On("HostDestroyCallbackThunk", [this](HostCall& call) -> uint32_t {
-    if (!thunks_.erase(call.Ptr<Thunk>(0))) host_.ReportFault("HostDestroyCallbackThunk on a thunk never built");
-    return 0;
-  });
+uint32_t SimConfigDialog::GetModeFlags(HostCall&) {
+  return modeWord_;
+}
 
-  // HostRunDialog(dialog, description, number, data, callable): opens, plays the
-  // user's steps, closes; the end code is the answer.
-  host.On("HostRunDialog", [this](HostCall& call) -> uint32_t {
-    const auto* description = call.Ptr<const unsigned char>(1);
-    const Thunk* thunk = nullptr;
-    for (const void* t : thunks_) {
-      if (&static_cast<const Thunk*>(t)->callableMark == call.Ptr<const void>(4)) thunk = static_cast<const Thunk*>(t);
-    }
-    if (!thunk || thunk->object != call.Ptr<const void>(0)) {
-      host_.ReportFault("HostRunDialog without the callable of a thunk built on the dialog object");
-      return 0;
-    }
-    uint32_t size;
-    std::memcpy(&size, description, sizeof size);
-    DialogRun run{std::string(reinterpret_cast<const char*>(description), size + 4), call.Int(2), {}, {}};
-    const auto* flags = call.Ptr<const int16_t>(3);
-    run.flagsBefore.assign(flags, flags + kWarehouses);
-    auto deliver = [&](int code, int phase) {
-      run.eventAnswers.push_back(static_cast<int>(
-          CallModule("dialog event dispatcher", thunk->dispatcher, Convention::This,
-                     {static_cast<uint32_t>(code), static_cast<uint32_t>(phase)},
-                     reinterpret_cast<uint32_t>(thunk->object))));
-      return run.eventAnswers.back();
-    };
-    if (user_) user_->Opened(run.description);
-    deliver(0, -2);
-    if (whileOpen_) std::exchange(whileOpen_, nullptr)();
-    uint16_t endCode = endCode_;
-    if (user_) {
-      endCode = user_->Act(deliver);
-    } else {
-      // A copy: the module's events may run another command with a script of its own.
-      const std::vector<DialogStep> steps = steps_;
-      for (const DialogStep& step : steps) deliver(step.code, step.phase);
-    }
-    deliver(endCode, 2);
-    runs_.push_back(std::move(run));
-    return endCode;
-  });
-  // HostDispatchDialogEvent on the object: hands the event to its handler,
-  // the second entry of its table of virtual operations.
-  host.On("HostDispatchDialogEvent", [](HostCall& call) -> uint32_t {
-    const auto* object = call.Ptr<const void* const*>(0);
-    return CallModule("OnDialogEvent", (*object)[1], Convention::This, {call.Arg(1), call.Arg(2)}, call.Arg(0));
-  });
-  // HostEditWarehouseFlags(0x430E, 0, flags, k, 0, 0, 0, 0): the user marks warehouses.
-  host.On("HostEditWarehouseFlags", [this](HostCall& call) -> uint32_t {
-    listOpenings_.push_back(call.Int(3));
-    auto* flags = call.Ptr<int16_t>(2);
-    if (user_) {
-      user_->EditWarehouses(flags, kWarehouses);
-    } else if (!listEdits_.empty()) {
-      for (const auto& [warehouse, value] : listEdits_.front()) flags[warehouse] = value;
-      listEdits_.pop_front();
-    }
+uint32_t SimConfigDialog::SetModeFlags(HostCall& call) {
+  if (call.Int(1)) modeWord_ |= static_cast<uint16_t>(call.Arg(0));
+  else modeWord_ &= static_cast<uint16_t>(~call.Arg(0));
+  return 0;
+}
+
+uint32_t SimConfigDialog::CheckAccess(HostCall&) {
+  if (access_.empty()) return 1;
+  const int answer = access_.front();
+  access_.pop_front();
+  return static_cast<uint32_t>(answer);
+}
+
+// HostConstructCallbackThunk on the thunk (ECX): the object and the dispatcher.
+uint32_t SimConfigDialog::ConstructCallbackThunk(HostCall& call) {
+  auto* thunk = call.Ptr<Thunk>(0);
+  *thunk = {kThunkTable, call.Ptr<const void>(1), call.Ptr<const void>(2), kCallableMark};
+  thunks_.insert(thunk);
+  return call.Arg(0);
+}
+
+uint32_t SimConfigDialog::DestroyCallbackThunk(HostCall& call) {
+  if (!thunks_.erase(call.Ptr<Thunk>(0))) host_.ReportFault("HostDestroyCallbackThunk on a thunk never built");
+  return 0;
+}
+
+// HostRunDialog(dialog, description, number, data, callable): opens, plays the
+// user's steps, closes; the end code is the answer.
+uint32_t SimConfigDialog::RunDialog(HostCall& call) {
+  const auto* description = call.Ptr<const unsigned char>(1);
+  const Thunk* thunk = nullptr;
+  for (const void* t : thunks_) {
+    if (&static_cast<const Thunk*>(t)->callableMark == call.Ptr<const void>(4)) thunk = static_cast<const Thunk*>(t);
+  }
+  if (!thunk || thunk->object != call.Ptr<const void>(0)) {
+    host_.ReportFault("HostRunDialog without the callable of a thunk built on the dialog object");
     return 0;
-  });
+  }
+  uint32_t size;
+  std::memcpy(&size, description, sizeof size);
+  DialogRun run{std::string(reinterpret_cast<const char*>(description), size + 4), call.Int(2), {}, {}};
+  const auto* flags = call.Ptr<const int16_t>(3);
+  run.flagsBefore.assign(flags, flags + kWarehouses);
+  auto deliver = [&](int code, int phase) {
+    run.eventAnswers.push_back(static_cast<int>(
+        CallModule("dialog event dispatcher", thunk->dispatcher, Convention::This,
+                   {static_cast<uint32_t>(code), static_cast<uint32_t>(phase)},
+                   reinterpret_cast<uint32_t>(thunk->object))));
+    return run.eventAnswers.back();
+  };
+  if (user_) user_->Opened(run.description);
+  deliver(0, -2);
+  if (whileOpen_) std::exchange(whileOpen_, nullptr)();
+  uint16_t endCode = endCode_;
+  if (user_) {
+    endCode = user_->Act(deliver);
+  } else {
+    // A copy: the module's events may run another command with a script of its own.
+    const std::vector<DialogStep> steps = steps_;
+    for (const DialogStep& step : steps) deliver(step.code, step.phase);
+  }
+  deliver(endCode, 2);
+  runs_.push_back(std::move(run));
+  return endCode;
+}
+
+// HostDispatchDialogEvent on the object: hands the event to its handler,
+// the second entry of its table of virtual operations.
+uint32_t SimConfigDialog::DispatchDialogEvent(HostCall& call) {
+  const auto* object = call.Ptr<const void* const*>(0);
+  return CallModule("OnDialogEvent", (*object)[1], Convention::This, {call.Arg(1), call.Arg(2)}, call.Arg(0));
+}
+
+// HostEditWarehouseFlags(0x430E, 0, flags, k, 0, 0, 0, 0): the user marks warehouses.
+uint32_t SimConfigDialog::EditWarehouseFlags(HostCall& call) {
+  listOpenings_.push_back(call.Int(3));
+  auto* flags = call.Ptr<int16_t>(2);
+  if (user_) {
+    user_->EditWarehouses(flags, kWarehouses);
+  } else if (!listEdits_.empty()) {
+    for (const auto& [warehouse, value] : listEdits_.front()) flags[warehouse] = value;
+    listEdits_.pop_front();
+  }
+  return 0;
 }
 
 }  // namespace hostsim

@@ -69,6 +69,16 @@ class SimConfigDialog : public HostComponent {
   int LiveThunks() const { return static_cast<int>(thunks_.size()); }
 
  private:
+  // The handlers of the host functions, in the order they are registered.
+  uint32_t GetModeFlags(HostCall& call);
+  uint32_t SetModeFlags(HostCall& call);
+  uint32_t CheckAccess(HostCall& call);
+  uint32_t ConstructCallbackThunk(HostCall& call);
+  uint32_t DestroyCallbackThunk(HostCall& call);
+  uint32_t RunDialog(HostCall& call);
+  uint32_t DispatchDialogEvent(HostCall& call);
+  uint32_t EditWarehouseFlags(HostCall& call);
+
   Host& host_;
   uint16_t modeWord_ = 0;
   std::deque<int> access_;

@@ -20,117 +20,134 @@ SimDocuments::SimDocuments(Host& host)
       countCell_(NewGuarded<int32_t>()) {
   RebuildArray();
 
-  host.On("HostCurrentContext", [this](HostCall&) -> uint32_t { return reinterpret_cast<uint32_t>(context_); });
-  host.On("HostItemArrayRef", [this](HostCall&) -> uint32_t { return reinterpret_cast<uint32_t>(arrayCell_); });
-  host.On("HostItemCountRef", [this](HostCall&) -> uint32_t { return reinterpret_cast<uint32_t>(countCell_); });
+  host.On("HostCurrentContext", [this](HostCall& call) { return CurrentContext(call); });
+  host.On("HostItemArrayRef", [this](HostCall& call) { return ItemArrayRef(call); });
+  host.On("HostItemCountRef", [this](HostCall& call) { return ItemCountRef(call); });
+  host.On("HostAssignContractor", [this](HostCall& call) { return AssignContractor(call); });
+  host.On("HostLoadSelection", [this](HostCall& call) { return LoadSelection(call); });
+  host.On("HostProcessItemSet", [this](HostCall& call) { return ProcessItemSet(call); });
+  host.On("HostSyncDocumentItems", [this](HostCall& call) { return SyncDocumentItems(call); });
+  host.On("HostStoreSelection", [this](HostCall& call) { return StoreSelection(call); });
+}
 
-  // HostAssignContractor(document table, kind, document record, 0): the
-  // current contractor goes over into the document.
-  host.On("HostAssignContractor", [this](HostCall& call) -> uint32_t {
-    SimTables& tables = host_.Use<SimTables>();
-    const auto* table = call.Ptr<HostTable>(0);
-    const auto* record = call.Ptr<uint8_t>(2);
-    if (!table || table != tables.Find(44) || record != table->RecordBuffer) {
-      host_.ReportFault("HostAssignContractor without the sales table and its record buffer");
-      return 0;
-    }
-    const uint8_t* contractor = tables.RecordBuffer(35);
-    assignments_.push_back({table, call.Int(1), record, call.Int(3),
-                            contractor ? std::string(kw::AsContractor(const_cast<uint8_t*>(contractor))->ContrSymbol)
-                                       : std::string()});
-    return static_cast<uint32_t>(assignAnswer_);
-  });
+uint32_t SimDocuments::CurrentContext(HostCall&) {
+  return reinterpret_cast<uint32_t>(context_);
+}
 
-  // HostLoadSelection(&records, &aux, &count, most, table, selection): the
-  // selected records, at most `most`, in a block of the host's.
-  host.On("HostLoadSelection", [this](HostCall& call) -> uint32_t {
-    auto** records = call.Ptr<uint8_t*>(0);
-    auto* aux = call.Ptr<int32_t>(1);
-    auto* count = call.Ptr<int32_t>(2);
-    const int most = call.Int(3);
-    const SimSelection* selection = GivenSelection(call, 5);
-    if (!selection) return 0;
-    if (!records || !aux || !count || most <= 0) {
-      host_.ReportFault("HostLoadSelection without its three cells or with no room");
-      return 0;
-    }
-    if (*records && *records != set_) {
-      host_.ReportFault("HostLoadSelection into a records pointer the host did not give");
-      return 0;
-    }
-    SimTables& tables = host_.Use<SimTables>();
-    const int length = tables.Find(selection->table)->RecordLength;
-    ItemPass pass{selection->table, {}, *records, *aux, nullptr, {}, 0, false, false};
-    const std::size_t loaded = std::min<std::size_t>(selection->records.size(), most);
-    pass.loaded.assign(selection->records.begin(), selection->records.begin() + loaded);
-    ReleaseGuarded(set_);
-    set_ = static_cast<uint8_t*>(AllocateGuarded(std::max<std::size_t>(loaded * length, 1)));
-    for (std::size_t i = 0; i < loaded; ++i) {
-      std::memcpy(set_ + i * length, tables.Record(selection->table, pass.loaded[i]).data(), length);
-    }
-    setCount_ = static_cast<int32_t>(loaded);
-    setAux_ = kAuxMark + static_cast<int32_t>(passes_.size());
-    setSelection_ = selection;
-    *records = set_;
-    pass.recordsOut = set_;
-    *aux = setAux_;
-    *count = setCount_;
-    passes_.push_back(std::move(pass));
-    return 1;
-  });
+uint32_t SimDocuments::ItemArrayRef(HostCall&) {
+  return reinterpret_cast<uint32_t>(arrayCell_);
+}
 
-  // HostProcessItemSet(key, table, records, &count, selection, flags, 0, 1, &params, 0, 0, 0)
-  host.On("HostProcessItemSet", [this](HostCall& call) -> uint32_t {
-    const SimSelection* selection = GivenSelection(call, 4);
-    if (!selection || !SameSet(call, call.Ptr<void>(2), call.Ptr<int32_t>(3))) return 0;
-    const auto* params = call.Ptr<const char>(8);
-    if (!params) {
-      host_.ReportFault("HostProcessItemSet without its parameter block");
-      return 0;
-    }
-    passes_.back().params.assign(params, kItemParamsSize);
-    passes_.back().flags = call.Int(5);
-    return 1;
-  });
+uint32_t SimDocuments::ItemCountRef(HostCall&) {
+  return reinterpret_cast<uint32_t>(countCell_);
+}
 
-  // HostSyncDocumentItems(records, count, document record, 0, 0)
-  host.On("HostSyncDocumentItems", [this](HostCall& call) -> uint32_t {
-    const int32_t count = call.Int(1);
-    if (!SameSet(call, call.Ptr<void>(0), &count)) return 0;
-    if (call.Ptr<uint8_t>(2) != host_.Use<SimTables>().RecordBuffer(44)) {
-      host_.ReportFault("HostSyncDocumentItems into something other than the sales record buffer");
-      return 0;
-    }
-    passes_.back().synced = true;
-    return 1;
-  });
+// HostAssignContractor(document table, kind, document record, 0): the
+// current contractor goes over into the document.
+uint32_t SimDocuments::AssignContractor(HostCall& call) {
+  SimTables& tables = host_.Use<SimTables>();
+  const auto* table = call.Ptr<HostTable>(0);
+  const auto* record = call.Ptr<uint8_t>(2);
+  if (!table || table != tables.Find(44) || record != table->RecordBuffer) {
+    host_.ReportFault("HostAssignContractor without the sales table and its record buffer");
+    return 0;
+  }
+  const uint8_t* contractor = tables.RecordBuffer(35);
+  assignments_.push_back({table, call.Int(1), record, call.Int(3),
+                          contractor ? std::string(kw::AsContractor(const_cast<uint8_t*>(contractor))->ContrSymbol)
+                                     : std::string()});
+  return static_cast<uint32_t>(assignAnswer_);
+}
 
-  // HostStoreSelection(&records, &aux, &count, most, table, selection): the
-  // set goes back into the table's records.
-  host.On("HostStoreSelection", [this](HostCall& call) -> uint32_t {
-    auto** records = call.Ptr<uint8_t*>(0);
-    auto* aux = call.Ptr<int32_t>(1);
-    auto* count = call.Ptr<int32_t>(2);
-    const SimSelection* selection = GivenSelection(call, 5);
-    if (!selection) return 0;
-    if (!records || !aux || !count) {
-      host_.ReportFault("HostStoreSelection without its three cells");
-      return 0;
-    }
-    if (!SameSet(call, *records, count)) return 0;
-    if (*aux != setAux_) {
-      host_.ReportFault("HostStoreSelection with an auxiliary value the host did not leave");
-      return 0;
-    }
-    SimTables& tables = host_.Use<SimTables>();
-    ItemPass& pass = passes_.back();
-    const int length = tables.Find(pass.table)->RecordLength;
-    for (std::size_t i = 0; i < pass.loaded.size(); ++i) {
-      tables.Record(pass.table, pass.loaded[i]).assign(reinterpret_cast<const char*>(set_ + i * length), length);
-    }
-    pass.stored = true;
-    return 1;
-  });
+// HostLoadSelection(&records, &aux, &count, most, table, selection): the
+// selected records, at most `most`, in a block of the host's.
+uint32_t SimDocuments::LoadSelection(HostCall& call) {
+  auto** records = call.Ptr<uint8_t*>(0);
+  auto* aux = call.Ptr<int32_t>(1);
+  auto* count = call.Ptr<int32_t>(2);
+  const int most = call.Int(3);
+  const SimSelection* selection = GivenSelection(call, 5);
+  if (!selection) return 0;
+  if (!records || !aux || !count || most <= 0) {
+    host_.ReportFault("HostLoadSelection without its three cells or with no room");
+    return 0;
+  }
+  if (*records && *records != set_) {
+    host_.ReportFault("HostLoadSelection into a records pointer the host did not give");
+    return 0;
+  }
+  SimTables& tables = host_.Use<SimTables>();
+  const int length = tables.Find(selection->table)->RecordLength;
+  ItemPass pass{selection->table, {}, *records, *aux, nullptr, {}, 0, false, false};
+  const std::size_t loaded = std::min<std::size_t>(selection->records.size(), most);
+  pass.loaded.assign(selection->records.begin(), selection->records.begin() + loaded);
+  ReleaseGuarded(set_);
+  set_ = static_cast<uint8_t*>(AllocateGuarded(std::max<std::size_t>(loaded * length, 1)));
+  for (std::size_t i = 0; i < loaded; ++i) {
+    std::memcpy(set_ + i * length, tables.Record(selection->table, pass.loaded[i]).data(), length);
+  }
+  setCount_ = static_cast<int32_t>(loaded);
+  setAux_ = kAuxMark + static_cast<int32_t>(passes_.size());
+  setSelection_ = selection;
+  *records = set_;
+  pass.recordsOut = set_;
+  *aux = setAux_;
+  *count = setCount_;
+  passes_.push_back(std::move(pass));
+  return 1;
+}
+
+// HostProcessItemSet(key, table, records, &count, selection, flags, 0, 1, &params, 0, 0, 0)
+uint32_t SimDocuments::ProcessItemSet(HostCall& call) {
+  const SimSelection* selection = GivenSelection(call, 4);
+  if (!selection || !SameSet(call, call.Ptr<void>(2), call.Ptr<int32_t>(3))) return 0;
+  const auto* params = call.Ptr<const char>(8);
+  if (!params) {
+    host_.ReportFault("HostProcessItemSet without its parameter block");
+    return 0;
+  }
+  passes_.back().params.assign(params, kItemParamsSize);
+  passes_.back().flags = call.Int(5);
+  return 1;
+}
+
+// HostSyncDocumentItems(records, count, document record, 0, 0)
+uint32_t SimDocuments::SyncDocumentItems(HostCall& call) {
+  const int32_t count = call.Int(1);
+  if (!SameSet(call, call.Ptr<void>(0), &count)) return 0;
+  if (call.Ptr<uint8_t>(2) != host_.Use<SimTables>().RecordBuffer(44)) {
+    host_.ReportFault("HostSyncDocumentItems into something other than the sales record buffer");
+    return 0;
+  }
+  passes_.back().synced = true;
+  return 1;
+}
+
+// HostStoreSelection(&records, &aux, &count, most, table, selection): the
+// set goes back into the table's records.
+uint32_t SimDocuments::StoreSelection(HostCall& call) {
+  auto** records = call.Ptr<uint8_t*>(0);
+  auto* aux = call.Ptr<int32_t>(1);
+  auto* count = call.Ptr<int32_t>(2);
+  const SimSelection* selection = GivenSelection(call, 5);
+  if (!selection) return 0;
+  if (!records || !aux || !count) {
+    host_.ReportFault("HostStoreSelection without its three cells");
+    return 0;
+  }
+  if (!SameSet(call, *records, count)) return 0;
+  if (*aux != setAux_) {
+    host_.ReportFault("HostStoreSelection with an auxiliary value the host did not leave");
+    return 0;
+  }
+  SimTables& tables = host_.Use<SimTables>();
+  ItemPass& pass = passes_.back();
+  const int length = tables.Find(pass.table)->RecordLength;
+  for (std::size_t i = 0; i < pass.loaded.size(); ++i) {
+    tables.Record(pass.table, pass.loaded[i]).assign(reinterpret_cast<const char*>(set_ + i * length), length);
+  }
+  pass.stored = true;
+  return 1;
 }
 
 SimDocuments::~SimDocuments() {

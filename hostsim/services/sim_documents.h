@@ -63,6 +63,16 @@ class SimDocuments : public HostComponent {
   const std::vector<ItemPass>& ItemPasses() const { return passes_; }
 
  private:
+  // The handlers of the host functions, in the order they are registered.
+  uint32_t CurrentContext(HostCall& call);
+  uint32_t ItemArrayRef(HostCall& call);
+  uint32_t ItemCountRef(HostCall& call);
+  uint32_t AssignContractor(HostCall& call);
+  uint32_t LoadSelection(HostCall& call);
+  uint32_t ProcessItemSet(HostCall& call);
+  uint32_t SyncDocumentItems(HostCall& call);
+  uint32_t StoreSelection(HostCall& call);
+
   const SimSelection* GivenSelection(const HostCall& call, int arg);
   // Checks that the module hands back the set of the latest load as the host left it.
   bool SameSet(const HostCall& call, const void* records, const int32_t* count);

@@ -26,74 +26,84 @@ std::string NewFolder() {
 }  // namespace
 
 SimFiles::SimFiles(Host& host) : host_(host), folder_(NewFolder()) {
-  // HostOpenFile(name, mode, share, reserved, access): a handle or null.
-  host.On("HostOpenFile", [this](HostCall& call) -> uint32_t {
-    const std::string name = call.Text(0);
-    const std::string mode = call.Text(1);
-    if (refused_.count(name + "|" + mode)) return 0;
-    std::FILE* file = std::fopen(PathOf(name).c_str(), mode.c_str());
-    if (!file) return 0;
-    void* handle = AllocateGuarded(16);
-    open_[handle] = {file, PathOf(name), mode.find_first_of("wa+") != std::string::npos};
-    return reinterpret_cast<uint32_t>(handle);
-  });
-  host.On("HostReadFile", [this](HostCall& call) -> uint32_t {
-    auto found = open_.find(call.Ptr<void>(3));
-    if (found == open_.end()) {
-      host_.ReportFault("HostReadFile on a handle that is not open");
-      return 0;
-    }
-    if (failingReads_.erase(++reads_)) return 0;
-    return static_cast<uint32_t>(std::fread(call.Ptr<void>(0), call.Arg(1), call.Arg(2), found->second.file));
-  });
-  host.On("HostWriteFile", [this](HostCall& call) -> uint32_t {
-    auto found = open_.find(call.Ptr<void>(3));
-    if (found == open_.end()) {
-      host_.ReportFault("HostWriteFile on a handle that is not open");
-      return 0;
-    }
-    if (failWrites_) return 0;
-    auto failing = failingWrites_.find(++writes_);
-    if (failing != failingWrites_.end()) {
-      const std::size_t kept = std::min<std::size_t>(failing->second, std::size_t{call.Arg(1)} * call.Arg(2));
-      std::fwrite(call.Ptr<void>(0), 1, kept, found->second.file);
-      return 0;
-    }
-    const std::size_t items = std::fwrite(call.Ptr<void>(0), call.Arg(1), call.Arg(2), found->second.file);
-    switch (writeAnswer_) {
-      case WriteAnswer::Zero: return 0;
-      case WriteAnswer::Bytes: return static_cast<uint32_t>(items * call.Arg(1));
-      case WriteAnswer::Items: break;
-    }
-    return static_cast<uint32_t>(items);
-  });
-  host.On("HostCloseFile", [this](HostCall& call) -> uint32_t {
-    auto found = open_.find(call.Ptr<void>(0));
-    if (found == open_.end()) {
-      host_.ReportFault("HostCloseFile on a handle that is not open");
-      return static_cast<uint32_t>(-1);
-    }
-    const OpenFile closing = found->second;
-    ReleaseGuarded(const_cast<void*>(found->first));
-    open_.erase(found);
-    std::fclose(closing.file);
-    if (closing.writing && failCloses_ != 0) {
-      if (failCloses_ > 0) --failCloses_;
-      // The buffered data never reached the disk: the file stays empty.
-      if (std::FILE* emptied = std::fopen(closing.path.c_str(), "wb")) std::fclose(emptied);
-      return static_cast<uint32_t>(-1);
-    }
+  host.On("HostOpenFile", [this](HostCall& call) { return OpenFile(call); });
+  host.On("HostReadFile", [this](HostCall& call) { return ReadFile(call); });
+  host.On("HostWriteFile", [this](HostCall& call) { return WriteFile(call); });
+  host.On("HostCloseFile", [this](HostCall& call) { return CloseFile(call); });
+  host.On("HostAppendLog", [this](HostCall& call) { return AppendLog(call); });
+}
+
+// HostOpenFile(name, mode, share, reserved, access): a handle or null.
+uint32_t SimFiles::OpenFile(HostCall& call) {
+  const std::string name = call.Text(0);
+  const std::string mode = call.Text(1);
+  if (refused_.count(name + "|" + mode)) return 0;
+  std::FILE* file = std::fopen(PathOf(name).c_str(), mode.c_str());
+  if (!file) return 0;
+  void* handle = AllocateGuarded(16);
+  open_[handle] = {file, PathOf(name), mode.find_first_of("wa+") != std::string::npos};
+  return reinterpret_cast<uint32_t>(handle);
+}
+
+uint32_t SimFiles::ReadFile(HostCall& call) {
+  auto found = open_.find(call.Ptr<void>(3));
+  if (found == open_.end()) {
+    host_.ReportFault("HostReadFile on a handle that is not open");
     return 0;
-  });
-  // HostAppendLog(file name, line): one line, ended by the host.
-  host.On("HostAppendLog", [this](HostCall& call) -> uint32_t {
-    std::FILE* log = std::fopen(PathOf(call.Text(0)).c_str(), "ab");
-    if (!log) return 0;
-    const std::string line = call.Text(1) + "\r\n";
-    std::fwrite(line.data(), 1, line.size(), log);
-    std::fclose(log);
-    return 1;
-  });
+  }
+  if (failingReads_.erase(++reads_)) return 0;
+  return static_cast<uint32_t>(std::fread(call.Ptr<void>(0), call.Arg(1), call.Arg(2), found->second.file));
+}
+
+uint32_t SimFiles::WriteFile(HostCall& call) {
+  auto found = open_.find(call.Ptr<void>(3));
+  if (found == open_.end()) {
+    host_.ReportFault("HostWriteFile on a handle that is not open");
+    return 0;
+  }
+  if (failWrites_) return 0;
+  auto failing = failingWrites_.find(++writes_);
+  if (failing != failingWrites_.end()) {
+    const std::size_t kept = std::min<std::size_t>(failing->second, std::size_t{call.Arg(1)} * call.Arg(2));
+    std::fwrite(call.Ptr<void>(0), 1, kept, found->second.file);
+    return 0;
+  }
+  const std::size_t items = std::fwrite(call.Ptr<void>(0), call.Arg(1), call.Arg(2), found->second.file);
+  switch (writeAnswer_) {
+    case WriteAnswer::Zero: return 0;
+    case WriteAnswer::Bytes: return static_cast<uint32_t>(items * call.Arg(1));
+    case WriteAnswer::Items: break;
+  }
+  return static_cast<uint32_t>(items);
+}
+
+uint32_t SimFiles::CloseFile(HostCall& call) {
+  auto found = open_.find(call.Ptr<void>(0));
+  if (found == open_.end()) {
+    host_.ReportFault("HostCloseFile on a handle that is not open");
+    return static_cast<uint32_t>(-1);
+  }
+  const OpenedFile closing = found->second;
+  ReleaseGuarded(const_cast<void*>(found->first));
+  open_.erase(found);
+  std::fclose(closing.file);
+  if (closing.writing && failCloses_ != 0) {
+    if (failCloses_ > 0) --failCloses_;
+    // The buffered data never reached the disk: the file stays empty.
+    if (std::FILE* emptied = std::fopen(closing.path.c_str(), "wb")) std::fclose(emptied);
+    return static_cast<uint32_t>(-1);
+  }
+  return 0;
+}
+
+// HostAppendLog(file name, line): one line, ended by the host.
+uint32_t SimFiles::AppendLog(HostCall& call) {
+  std::FILE* log = std::fopen(PathOf(call.Text(0)).c_str(), "ab");
+  if (!log) return 0;
+  const std::string line = call.Text(1) + "\r\n";
+  std::fwrite(line.data(), 1, line.size(), log);
+  std::fclose(log);
+  return 1;
 }
 
 SimFiles::~SimFiles() {

@@ -2,6 +2,7 @@
 // (one fresh folder per host), and the host's log files in the same folder.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -54,14 +55,21 @@ class SimFiles : public HostComponent {
   std::vector<std::string> LogLines(const std::string& name) const;
 
  private:
+  // The handlers of the host functions, in the order they are registered.
+  uint32_t OpenFile(HostCall& call);
+  uint32_t ReadFile(HostCall& call);
+  uint32_t WriteFile(HostCall& call);
+  uint32_t CloseFile(HostCall& call);
+  uint32_t AppendLog(HostCall& call);
+
   Host& host_;
   std::string folder_;
-  struct OpenFile {
+  struct OpenedFile {
     std::FILE* file;
     std::string path;
     bool writing;
   };
-  std::map<const void*, OpenFile> open_;  // by the handle given to the module
+  std::map<const void*, OpenedFile> open_;  // by the handle given to the module
   std::set<std::string> refused_;
   bool failWrites_ = false;
   int writes_ = 0;

@@ -39,80 +39,102 @@ SimJpkRegister::SimJpkRegister(Host& host)
   SetList({});
   InstallPreviousHandler();
 
-  // HostBeginSelectionUpdate(table, selection) and HostEndSelectionUpdate with the same two.
-  host.On("HostBeginSelectionUpdate", [this](HostCall& call) -> uint32_t {
-    IsRegisterList(call, -1, 0, -1, 1, -1);
-    if (updateOpen_) host_.ReportFault("HostBeginSelectionUpdate while an update is open");
-    updateOpen_ = true;
-    updateTable_ = call.Arg(0);
-    updateSelection_ = call.Arg(1);
-    ++updatesBegun_;
+  host.On("HostBeginSelectionUpdate", [this](HostCall& call) { return BeginSelectionUpdate(call); });
+  host.On("HostEndSelectionUpdate", [this](HostCall& call) { return EndSelectionUpdate(call); });
+  host.On("HostPrepareDelete", [this](HostCall& call) { return PrepareDelete(call); });
+  host.On("HostDeleteSelected", [this](HostCall& call) { return DeleteSelected(call); });
+  host.On("HostGetRefreshArg", [this](HostCall& call) { return GetRefreshArg(call); });
+  host.On("HostRefreshList", [this](HostCall& call) { return RefreshList(call); });
+  host.On("HostRefreshDisplay", [this](HostCall& call) { return RefreshDisplay(call); });
+  host.On("HostGetSignalWordPtr", [this](HostCall& call) { return GetSignalWordPtr(call); });
+  host.On("HostPostSignal", [this](HostCall& call) { return PostSignal(call); });
+}
+
+// HostBeginSelectionUpdate(table, selection) and HostEndSelectionUpdate with the same two.
+uint32_t SimJpkRegister::BeginSelectionUpdate(HostCall& call) {
+  IsRegisterList(call, -1, 0, -1, 1, -1);
+  if (updateOpen_) host_.ReportFault("HostBeginSelectionUpdate while an update is open");
+  updateOpen_ = true;
+  updateTable_ = call.Arg(0);
+  updateSelection_ = call.Arg(1);
+  ++updatesBegun_;
+  return 0;
+}
+
+uint32_t SimJpkRegister::EndSelectionUpdate(HostCall& call) {
+  if (!updateOpen_) {
+    host_.ReportFault("HostEndSelectionUpdate without HostBeginSelectionUpdate");
     return 0;
-  });
-  host.On("HostEndSelectionUpdate", [this](HostCall& call) -> uint32_t {
-    if (!updateOpen_) {
-      host_.ReportFault("HostEndSelectionUpdate without HostBeginSelectionUpdate");
-      return 0;
-    }
-    if (call.Arg(0) != updateTable_ || call.Arg(1) != updateSelection_) {
-      host_.ReportFault("HostEndSelectionUpdate with other arguments than HostBeginSelectionUpdate");
-    }
-    updateOpen_ = false;
-    ++updatesEnded_;
+  }
+  if (call.Arg(0) != updateTable_ || call.Arg(1) != updateSelection_) {
+    host_.ReportFault("HostEndSelectionUpdate with other arguments than HostBeginSelectionUpdate");
+  }
+  updateOpen_ = false;
+  ++updatesEnded_;
+  return 0;
+}
+
+// HostPrepareDelete(table, 0, -1, 0), right before a deletion.
+uint32_t SimJpkRegister::PrepareDelete(HostCall& call) {
+  IsRegisterList(call, -1, 0, -1, -1, -1);
+  if (call.Int(1) != 0 || call.Int(2) != -1 || call.Int(3) != 0) {
+    host_.ReportFault("HostPrepareDelete with other values than 0, -1, 0");
+  }
+  deletionPrepared_ = true;
+  ++deletionsPrepared_;
+  return 0;
+}
+
+// HostDeleteSelected(numbers, entry counted from 0, table, &count, selection, view, 0)
+uint32_t SimJpkRegister::DeleteSelected(HostCall& call) {
+  if (!IsRegisterList(call, 0, 2, 3, 4, 5)) return 0;
+  if (!updateOpen_) host_.ReportFault("HostDeleteSelected outside a selection update");
+  if (!deletionPrepared_ && !host_.Lacks("HostPrepareDelete")) host_.ReportFault("HostDeleteSelected without HostPrepareDelete before it");
+  deletionPrepared_ = false;
+  if (call.Int(6) != 0) host_.ReportFault("HostDeleteSelected with a last argument other than 0");
+  const int entry = call.Int(1) + 1;
+  int* end = array_ + *count_;
+  int* found = std::find(array_, end, entry);
+  if (found == end) {
+    host_.ReportFault("HostDeleteSelected of entry " + std::to_string(entry) + ", which is not in the list");
     return 0;
-  });
-  // HostPrepareDelete(table, 0, -1, 0), right before a deletion.
-  host.On("HostPrepareDelete", [this](HostCall& call) -> uint32_t {
-    IsRegisterList(call, -1, 0, -1, -1, -1);
-    if (call.Int(1) != 0 || call.Int(2) != -1 || call.Int(3) != 0) {
-      host_.ReportFault("HostPrepareDelete with other values than 0, -1, 0");
-    }
-    deletionPrepared_ = true;
-    ++deletionsPrepared_;
-    return 0;
-  });
-  // HostDeleteSelected(numbers, entry counted from 0, table, &count, selection, view, 0)
-  host.On("HostDeleteSelected", [this](HostCall& call) -> uint32_t {
-    if (!IsRegisterList(call, 0, 2, 3, 4, 5)) return 0;
-    if (!updateOpen_) host_.ReportFault("HostDeleteSelected outside a selection update");
-    if (!deletionPrepared_ && !host_.Lacks("HostPrepareDelete")) host_.ReportFault("HostDeleteSelected without HostPrepareDelete before it");
-    deletionPrepared_ = false;
-    if (call.Int(6) != 0) host_.ReportFault("HostDeleteSelected with a last argument other than 0");
-    const int entry = call.Int(1) + 1;
-    int* end = array_ + *count_;
-    int* found = std::find(array_, end, entry);
-    if (found == end) {
-      host_.ReportFault("HostDeleteSelected of entry " + std::to_string(entry) + ", which is not in the list");
-      return 0;
-    }
-    if (failedDeletions_.count(entry)) return 0;
-    if (claimedDeletions_.count(entry)) return 1;
-    std::copy(found + 1, end, found);
-    *(end - 1) = 0;  // the freed place at the end holds no entry
-    --*count_;
-    deleted_.push_back(entry);
-    return 1;
-  });
-  host.On("HostGetRefreshArg", [](HostCall&) -> uint32_t { return kRefreshArg; });
-  // HostRefreshList(numbers, count, view, 0, refresh value)
-  host.On("HostRefreshList", [this](HostCall& call) -> uint32_t {
-    IsRegisterList(call, 0, -1, -1, -1, 2);
-    if (call.Int(1) != *count_) host_.ReportFault("HostRefreshList with a count that is not the list's");
-    if (call.Int(3) != 0) host_.ReportFault("HostRefreshList with a fourth argument other than 0");
-    if (call.Int(4) != kRefreshArg) host_.ReportFault("HostRefreshList without the value of HostGetRefreshArg");
-    refreshes_.push_back({call.Int(1), List()});
-    return 0;
-  });
-  host.On("HostRefreshDisplay", [this](HostCall&) -> uint32_t {
-    ++displayRefreshes_;
-    return 0;
-  });
-  host.On("HostGetSignalWordPtr", [this](HostCall&) -> uint32_t { return Address(signalWord_); });
-  // A __thiscall without stack arguments: the value arrives in ECX.
-  host.On("HostPostSignal", [this](HostCall& call) -> uint32_t {
-    signals_.push_back(call.Int(0));
-    return 0;
-  });
+  }
+  if (failedDeletions_.count(entry)) return 0;
+  if (claimedDeletions_.count(entry)) return 1;
+  std::copy(found + 1, end, found);
+  *(end - 1) = 0;  // the freed place at the end holds no entry
+  --*count_;
+  deleted_.push_back(entry);
+  return 1;
+}
+
+uint32_t SimJpkRegister::GetRefreshArg(HostCall&) {
+  return kRefreshArg;
+}
+
+// HostRefreshList(numbers, count, view, 0, refresh value)
+uint32_t SimJpkRegister::RefreshList(HostCall& call) {
+  IsRegisterList(call, 0, -1, -1, -1, 2);
+  if (call.Int(1) != *count_) host_.ReportFault("HostRefreshList with a count that is not the list's");
+  if (call.Int(3) != 0) host_.ReportFault("HostRefreshList with a fourth argument other than 0");
+  if (call.Int(4) != kRefreshArg) host_.ReportFault("HostRefreshList without the value of HostGetRefreshArg");
+  refreshes_.push_back({call.Int(1), List()});
+  return 0;
+}
+
+uint32_t SimJpkRegister::RefreshDisplay(HostCall&) {
+  ++displayRefreshes_;
+  return 0;
+}
+
+uint32_t SimJpkRegister::GetSignalWordPtr(HostCall&) {
+  return Address(signalWord_);
+}
+
+// A __thiscall without stack arguments: the value arrives in ECX.
+uint32_t SimJpkRegister::PostSignal(HostCall& call) {
+  signals_.push_back(call.Int(0));
+  return 0;
 }
 
 SimJpkRegister::~SimJpkRegister() {

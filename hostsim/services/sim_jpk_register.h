@@ -88,6 +88,17 @@ class SimJpkRegister : public HostComponent {
   const std::vector<int32_t>& Signals() const { return signals_; }  // HostPostSignal, the value in ECX
 
  private:
+  // The handlers of the host functions, in the order they are registered.
+  uint32_t BeginSelectionUpdate(HostCall& call);
+  uint32_t EndSelectionUpdate(HostCall& call);
+  uint32_t PrepareDelete(HostCall& call);
+  uint32_t DeleteSelected(HostCall& call);
+  uint32_t GetRefreshArg(HostCall& call);
+  uint32_t RefreshList(HostCall& call);
+  uint32_t RefreshDisplay(HostCall& call);
+  uint32_t GetSignalWordPtr(HostCall& call);
+  uint32_t PostSignal(HostCall& call);
+
   HostTable* Table() const { return tables_.Find(kTable); }
   bool IsRegisterList(const HostCall& call, int numbers, int table, int count, int selection, int view);
   void RecordPreviousCall(const TableEventArgs& args);

@@ -27,98 +27,117 @@ int SimTables::UsualRecordLength(int number) {
 SimTables::SimTables(Host& host) : host_(host) {
   for (const int number : kUsualTables) Define(number);
 
-  host.On("HostGetTable", [this](HostCall& call) -> uint32_t {
-    if (hidden_.count(call.Int(0))) return 0;
-    return reinterpret_cast<uint32_t>(Find(call.Int(0)));
-  });
-  host.On("HostPrepareTable", [this](HostCall& call) -> uint32_t {
-    RequireTable(call, 0);
-    return 0;
-  });
-  host.On("HostMakeKey", [this](HostCall& call) -> uint32_t {
-    RequireTable(call, 1);
-    auto* keyBuffer = call.Ptr<int32_t>(2);
-    keyBuffer[0] = call.Int(0);
-    keyBuffer[1] = call.Int(3);
-    return 0;
-  });
-  // HostCursorOpen(cursor, table, key number, key buffer, 0, 0)
-  host.On("HostCursorOpen", [this](HostCall& call) -> uint32_t {
-    const void* cursor = call.Ptr<void>(0);
-    Table* table = RequireTable(call, 1);
-    if (!table) return 0;
-    if (cursors_.count(cursor)) host_.ReportFault("HostCursorOpen on a cursor that is open");
-    const KeyRef key(call.Int(2), call.Ptr<int32_t>(3)[1]);
-    if (!table->keys.count(key)) return 0;
-    cursors_.insert({cursor, Cursor{NumberOf(call.Ptr<HostTable>(1)), key, 0}});
-    std::memcpy(call.Ptr<void>(0), &kCursorMark, sizeof kCursorMark);
-    return 1;
-  });
-  host.On("HostCursorNext", [this](HostCall& call) -> uint32_t {
-    auto found = cursors_.find(call.Ptr<void>(0));
-    if (found == cursors_.end()) {
-      host_.ReportFault("HostCursorNext on a cursor that is not open");
-      return 0;
-    }
-    Cursor& cursor = found->second;
-    Table& table = tables_.at(cursor.table);
-    const std::vector<int>& order = table.keys[cursor.key];
-    if (cursor.next >= order.size()) return static_cast<uint32_t>(cursorEndAnswer_);
-    MakeCurrent(cursor.table, order[cursor.next++]);
-    return 1;
-  });
-  host.On("HostCursorClose", [this](HostCall& call) -> uint32_t {
-    cursors_.erase(call.Ptr<void>(0));
-    return 0;
-  });
+  host.On("HostGetTable", [this](HostCall& call) { return GetTable(call); });
+  host.On("HostPrepareTable", [this](HostCall& call) { return PrepareTable(call); });
+  host.On("HostMakeKey", [this](HostCall& call) { return MakeKey(call); });
+  host.On("HostCursorOpen", [this](HostCall& call) { return CursorOpen(call); });
+  host.On("HostCursorNext", [this](HostCall& call) { return CursorNext(call); });
+  host.On("HostCursorClose", [this](HostCall& call) { return CursorClose(call); });
+  host.On("HostSelectRecords", [this](HostCall& call) { return SelectRecords(call); });
+  host.On("HostReadSelected", [this](HostCall& call) { return ReadSelected(call); });
+  host.On("HostWriteSelected", [this](HostCall& call) { return WriteSelected(call); });
+  host.On("HostFreeSelection", [this](HostCall& call) { return FreeSelection(call); });
+}
 
-  // HostSelectRecords(key number, key buffer, table, &count): the records the key reaches.
-  host.On("HostSelectRecords", [this](HostCall& call) -> uint32_t {
-    Table* table = RequireTable(call, 2);
-    if (!table) return 0;
-    const KeyRef key(call.Int(0), call.Ptr<int32_t>(1)[1]);
-    if (std::count(failedSelections_.begin(), failedSelections_.end(), key.key)) return 0;
-    auto* selection = new SimSelection{NumberOf(table->object), {}};
-    if (table->keys.count(key)) selection->records = table->keys[key];
-    selections_.insert(selection);
-    *call.Ptr<int32_t>(3) = static_cast<int32_t>(selection->records.size());
-    return reinterpret_cast<uint32_t>(selection);
-  });
-  // HostReadSelected(entry numbers or null, position, table, 0, selection)
-  host.On("HostReadSelected", [this](HostCall& call) -> uint32_t {
-    Table* table = RequireTable(call, 2);
-    if (!table) return 0;
-    const int number = NumberOf(table->object);
-    for (const auto& [failedTable, position] : failedReads_) {
-      if (failedTable == number && position == call.Int(1)) return 0;
-    }
-    const int record = RecordAt(call, *table);
-    if (record < 0) return 0;
-    MakeCurrent(number, record);
-    return 1;
-  });
-  // HostWriteSelected(entry numbers or null, position, table, 0, selection): stores the current record.
-  host.On("HostWriteSelected", [this](HostCall& call) -> uint32_t {
-    Table* table = RequireTable(call, 2);
-    if (!table) return 0;
-    const int record = RecordAt(call, *table);
-    if (record < 0) return 0;
-    table->records[record].assign(reinterpret_cast<const char*>(table->object->RecordBuffer),
-                                  table->object->RecordLength);
-    table->written.push_back(record);
-    return 1;
-  });
-  // HostFreeSelection(&selection)
-  host.On("HostFreeSelection", [this](HostCall& call) -> uint32_t {
-    auto** cell = call.Ptr<SimSelection*>(0);
-    if (!cell || !selections_.erase(*cell)) {
-      host_.ReportFault("HostFreeSelection of a selection the host did not give");
-      return 0;
-    }
-    delete *cell;
-    *cell = nullptr;
+uint32_t SimTables::GetTable(HostCall& call) {
+  if (hidden_.count(call.Int(0))) return 0;
+  return reinterpret_cast<uint32_t>(Find(call.Int(0)));
+}
+
+uint32_t SimTables::PrepareTable(HostCall& call) {
+  RequireTable(call, 0);
+  return 0;
+}
+
+uint32_t SimTables::MakeKey(HostCall& call) {
+  RequireTable(call, 1);
+  auto* keyBuffer = call.Ptr<int32_t>(2);
+  keyBuffer[0] = call.Int(0);
+  keyBuffer[1] = call.Int(3);
+  return 0;
+}
+
+// HostCursorOpen(cursor, table, key number, key buffer, 0, 0)
+uint32_t SimTables::CursorOpen(HostCall& call) {
+  const void* cursor = call.Ptr<void>(0);
+  Table* table = RequireTable(call, 1);
+  if (!table) return 0;
+  if (cursors_.count(cursor)) host_.ReportFault("HostCursorOpen on a cursor that is open");
+  const KeyRef key(call.Int(2), call.Ptr<int32_t>(3)[1]);
+  if (!table->keys.count(key)) return 0;
+  cursors_.insert({cursor, Cursor{NumberOf(call.Ptr<HostTable>(1)), key, 0}});
+  std::memcpy(call.Ptr<void>(0), &kCursorMark, sizeof kCursorMark);
+  return 1;
+}
+
+uint32_t SimTables::CursorNext(HostCall& call) {
+  auto found = cursors_.find(call.Ptr<void>(0));
+  if (found == cursors_.end()) {
+    host_.ReportFault("HostCursorNext on a cursor that is not open");
     return 0;
-  });
+  }
+  Cursor& cursor = found->second;
+  Table& table = tables_.at(cursor.table);
+  const std::vector<int>& order = table.keys[cursor.key];
+  if (cursor.next >= order.size()) return static_cast<uint32_t>(cursorEndAnswer_);
+  MakeCurrent(cursor.table, order[cursor.next++]);
+  return 1;
+}
+
+uint32_t SimTables::CursorClose(HostCall& call) {
+  cursors_.erase(call.Ptr<void>(0));
+  return 0;
+}
+
+// HostSelectRecords(key number, key buffer, table, &count): the records the key reaches.
+uint32_t SimTables::SelectRecords(HostCall& call) {
+  Table* table = RequireTable(call, 2);
+  if (!table) return 0;
+  const KeyRef key(call.Int(0), call.Ptr<int32_t>(1)[1]);
+  if (std::count(failedSelections_.begin(), failedSelections_.end(), key.key)) return 0;
+  auto* selection = new SimSelection{NumberOf(table->object), {}};
+  if (table->keys.count(key)) selection->records = table->keys[key];
+  selections_.insert(selection);
+  *call.Ptr<int32_t>(3) = static_cast<int32_t>(selection->records.size());
+  return reinterpret_cast<uint32_t>(selection);
+}
+
+// HostReadSelected(entry numbers or null, position, table, 0, selection)
+uint32_t SimTables::ReadSelected(HostCall& call) {
+  Table* table = RequireTable(call, 2);
+  if (!table) return 0;
+  const int number = NumberOf(table->object);
+  for (const auto& [failedTable, position] : failedReads_) {
+    if (failedTable == number && position == call.Int(1)) return 0;
+  }
+  const int record = RecordAt(call, *table);
+  if (record < 0) return 0;
+  MakeCurrent(number, record);
+  return 1;
+}
+
+// HostWriteSelected(entry numbers or null, position, table, 0, selection): stores the current record.
+uint32_t SimTables::WriteSelected(HostCall& call) {
+  Table* table = RequireTable(call, 2);
+  if (!table) return 0;
+  const int record = RecordAt(call, *table);
+  if (record < 0) return 0;
+  table->records[record].assign(reinterpret_cast<const char*>(table->object->RecordBuffer),
+                                table->object->RecordLength);
+  table->written.push_back(record);
+  return 1;
+}
+
+// HostFreeSelection(&selection)
+uint32_t SimTables::FreeSelection(HostCall& call) {
+  auto** cell = call.Ptr<SimSelection*>(0);
+  if (!cell || !selections_.erase(*cell)) {
+    host_.ReportFault("HostFreeSelection of a selection the host did not give");
+    return 0;
+  }
+  delete *cell;
+  *cell = nullptr;
+  return 0;
 }
 
 SimTables::Table* SimTables::RequireTable(const HostCall& call, int arg) {

@@ -74,6 +74,18 @@ class SimTables : public HostComponent {
   const std::vector<int>& WrittenRecords(int number) { return tables_.at(number).written; }
 
  private:
+  // The handlers of the host functions, in the order they are registered.
+  uint32_t GetTable(HostCall& call);
+  uint32_t PrepareTable(HostCall& call);
+  uint32_t MakeKey(HostCall& call);
+  uint32_t CursorOpen(HostCall& call);
+  uint32_t CursorNext(HostCall& call);
+  uint32_t CursorClose(HostCall& call);
+  uint32_t SelectRecords(HostCall& call);
+  uint32_t ReadSelected(HostCall& call);
+  uint32_t WriteSelected(HostCall& call);
+  uint32_t FreeSelection(HostCall& call);
+
   struct Table {
     HostTable* object = nullptr;
     std::vector<std::string> records;

@@ -19,6 +19,13 @@ FARPROC WINAPI GetProcAddressReplacement(HMODULE library, LPCSTR entry) {
 
 HMODULE WINAPI GetModuleHandleReplacement(LPCSTR name) { return installed->LookUpModule(name); }
 
+std::string FileNameOf(HMODULE library) {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(library, path, sizeof path);
+  const std::string full(path);
+  return full.substr(full.find_last_of("\\/") + 1);
+}
+
 }  // namespace
 
 LookupCounter& LookupCounter::Intercept() {
@@ -38,6 +45,8 @@ LookupCounter& LookupCounter::Intercept() {
 FARPROC LookupCounter::LookUpProc(HMODULE library, LPCSTR entry) {
   const bool byOrdinal = IS_INTRESOURCE(entry);
   procLookups_.push_back({library, byOrdinal ? static_cast<int>(reinterpret_cast<uintptr_t>(entry)) : -1});
+  sequence_.push_back("GetProcAddress(" + FileNameOf(library) + ", " +
+                      (byOrdinal ? std::to_string(procLookups_.back().ordinal) : "\"" + std::string(entry) + "\"") + ")");
   void* address = nullptr;
   ANSI_STRING name{};
   if (!byOrdinal) {
@@ -58,6 +67,7 @@ FARPROC LookupCounter::LookUpProc(HMODULE library, LPCSTR entry) {
 
 HMODULE LookupCounter::LookUpModule(LPCSTR name) {
   moduleLookups_.push_back(name ? name : "");
+  sequence_.push_back("GetModuleHandleA(" + moduleLookups_.back() + ")");
   HMODULE module = nullptr;
   if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT, name, &module)) return nullptr;
   return module;

@@ -2,7 +2,8 @@
 // of the catalogue, the registrations of the host classes "ThunkAllocator" and
 // "WDialogBase", and last the one of HostRegisterClass itself, which the
 // registrations therefore reach through its first-call entry. The first step
-// that fails stops the rest, and DllMain then fails the load.
+// that fails stops the rest, and the DLL's entry point then fails the load
+// (startup/dll_entry.cpp runs the initialisers).
 #include "host_binding.h"
 #include "host_classes.h"
 #include "startup.h"

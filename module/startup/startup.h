@@ -2,7 +2,7 @@
 
 namespace kw {
 
-// False when a static initialiser of the module failed; the load then fails.
+// False when a start-up step (a static initialiser) failed; the load then fails.
 bool StartupSucceeded();
 
 }  // namespace kw

@@ -44,6 +44,8 @@ TEST(PickFallbackStub, ReadsTheNumberAfterTheLastAtSignOfAName) {
   EXPECT_EQ(Fallback("Something@99999999999"), nullptr);
   EXPECT_EQ(Fallback("Something"), kw::ReturnZeroCdecl());
   EXPECT_EQ(Fallback("Something@x12"), kw::ReturnZeroCdecl());
+  EXPECT_EQ(Fallback("Something@"), kw::ReturnZeroCdecl());
+  EXPECT_EQ(Fallback("Something@-4"), kw::ReturnZeroCdecl());
 }
 
 TEST(ReturnZeroStubs, EachReturnsZeroAndRemovesFourBytesPerIndex) {
@@ -162,6 +164,25 @@ TEST_F(Binding, ACallThatReachesAnEmptySlotAnswersZeroWithTheStackIntact) {
   const auto again = CallChecked(reinterpret_cast<const void*>(&HostMessageBox), Convention::Std, {1, 2, 3});
   EXPECT_EQ(again.check.espDelta, 0);
   EXPECT_EQ(boxes.Shown().size(), 1u);
+
+  // Without the host library the lookup fails without searching the program,
+  // though the host has the function: the same failure, the same empty slot.
+  const HMODULE talmer = kw::HostModule;
+  const int getTableCalls = host.CountCalls("HostGetTable");
+  kw::HostModule = nullptr;
+  boxes.Answer({IDABORT});
+  Unbind(52256);
+  Unbind(52158);  // HostConvertText: the box's texts converted by the module itself
+  const auto unattached = CallChecked(reinterpret_cast<const void*>(&HostGetTable), Convention::Std, {35});
+  kw::HostModule = talmer;
+  EXPECT_EQ(unattached.value, 0u);
+  EXPECT_EQ(unattached.check.espDelta, 0);
+  EXPECT_EQ(KwHostSlots[kw::CatalogueRowOf(52256)], nullptr);
+  EXPECT_EQ(host.CountCalls("HostGetTable"), getTableCalls);
+  ASSERT_EQ(boxes.Shown().size(), 2u);
+  EXPECT_NE(boxes.Shown()[1].text.find("52256"), std::string::npos);
+  EXPECT_EQ(boxes.Shown()[1].title, boxes.Shown()[0].title);
+  EXPECT_EQ(boxes.Shown()[1].title, "POWA\xAFNY B\xA3\xA5" "D WTYCZKI");
 }
 
 TEST_F(Binding, DialogTextStaysInsideItsBuffersWhateverThePathAndName) {

@@ -1,6 +1,9 @@
 // Kalwestrowka.dll loaded into the simulated host: start-up, the binding of the
 // host functions with its failure dialog, and the entries 30009 and 30010.
 #include <algorithm>
+#include <iterator>
+#include <string>
+#include <vector>
 
 #include "lookup_counter.h"
 #include "plugin_module.h"
@@ -30,21 +33,54 @@ class ModuleLoad : public kwtest::HostTest {
                                "Konieczna jest aktualizacja programu!");
   }
 
+  // The lookups in the host library and the host calls noted among them, in
+  // order; the system's own lookups (Wine's, the C runtime's) left out.
+  static std::vector<std::string> HostSequence(const hostsim::LookupCounter& lookups) {
+    std::vector<std::string> sequence;
+    for (const std::string& event : lookups.Sequence()) {
+      if (event.find("TALMER") != std::string::npos || event.rfind("Host", 0) == 0) sequence.push_back(event);
+    }
+    return sequence;
+  }
+
   hostsim::PluginModule module;
 };
 
+// The host functions in the order the module binds them at start-up, the
+// catalogue's order; HostRegisterClass (30017), the last, is bound on its
+// first call by the first class registration.
+constexpr int kBindingOrder[] = {
+    30018, 35802, 52029, 52158, 30005, 38417, 52224, 37996, 32300, 32408, 30204, 30308, 52081, 52082, 52020,
+    52021, 52023, 52028, 35804, 52030, 52034, 52064, 52161, 52154, 52155, 52534, 52305, 52307, 52308, 20972,
+    20973, 20902, 20903, 20936, 20958, 20959, 20960, 20961, 20962, 20963, 20964, 20965, 20966, 20957, 20948,
+    20949, 20950, 20951, 20952, 20953, 20954, 20955, 20956, 20947, 20938, 20939, 20940, 20941, 20942, 20943,
+    20944, 20945, 20946, 20937, 24002, 24003, 24004, 24007, 40026, 51594, 52256, 52258, 52265, 52266, 37977,
+    37978, 52582, 33197, 52465, 51425, 52330, 50516, 52286, 52287, 52297, 52298, 52085, 52204, 52327, 52328,
+    52377, 50704, 52278, 52279, 52281, 52470, 52237, 52084, 52407, 40070, 30017};
+static_assert(std::size(kBindingOrder) == 101);
+
+// What the module asks of the system and the host while it loads, in order:
+// the host library and its two attach entries (the attach work), every host
+// function (the start-up steps of the catalogue), then the two class
+// registrations. The same before and after the DLL got its own start-up.
 TEST_F(ModuleLoad, BindsEveryHostFunctionOnceInCatalogueOrderThenRegistersTheClasses) {
   auto& lookups = hostsim::LookupCounter::Intercept();
   lookups.Clear();
   *SimClassDataCell(20978) = 0x1111;
   *SimClassDataCell(20968) = 0x2222;
+  host.On("HostRegisterClass", [&lookups](hostsim::HostCall& call) -> uint32_t {
+    lookups.Note("HostRegisterClass(" + call.Text(1) + ")");
+    return 0;
+  });
 
   ASSERT_TRUE(module.Load());
 
-  std::vector<int> expected = {30006, 30007};
-  for (const kw::CatalogueRow& row : kw::kHostCatalogue) expected.push_back(row.ordinal);
-  EXPECT_EQ(lookups.ProcLookupsIn(Talmer()), expected);
-  EXPECT_EQ(lookups.ModuleLookupsOf("TALMER"), 1);
+  std::vector<std::string> expected = {"GetModuleHandleA(TALMER)", "GetProcAddress(TALMER.dll, 30006)",
+                                       "GetProcAddress(TALMER.dll, 30007)"};
+  for (int ordinal : kBindingOrder) expected.push_back("GetProcAddress(TALMER.dll, " + std::to_string(ordinal) + ")");
+  expected.push_back("HostRegisterClass(ThunkAllocator)");
+  expected.push_back("HostRegisterClass(WDialogBase)");
+  EXPECT_EQ(HostSequence(lookups), expected);
   EXPECT_THAT(host.Trace(), ElementsAre(HasSubstr("HostRegisterClass("),
                                         HasSubstr("HostRegisterClass(")));
   const auto registrations = host.CallsTo("HostRegisterClass");
@@ -57,6 +93,11 @@ TEST_F(ModuleLoad, BindsEveryHostFunctionOnceInCatalogueOrderThenRegistersTheCla
   EXPECT_EQ(registrations[1].args[2], 0x2222u);
   EXPECT_EQ(registrations[1].args[3], 0x101u);
   EXPECT_THAT(boxes.Shown(), IsEmpty());
+
+  // Unloading asks nothing more of the host.
+  module.Unload();
+  EXPECT_EQ(HostSequence(lookups), expected);
+  EXPECT_EQ(host.Journal().size(), 2u);
 }
 
 TEST_F(ModuleLoad, ExtraEntriesAnswerWithoutHandlers) {
@@ -118,8 +159,12 @@ TEST_F(ModuleLoad, AbortFailsTheLoadAndStopsTheBinding) {
   EXPECT_FALSE(module.Load());
 
   EXPECT_EQ(boxes.Shown().size(), 1u);
-  const auto ordinals = lookups.ProcLookupsIn(Talmer());
-  EXPECT_EQ(std::count(ordinals.begin(), ordinals.end(), 30005), 0) << "binding went on after the abort";
+  EXPECT_EQ(HostSequence(lookups),
+            (std::vector<std::string>{"GetModuleHandleA(TALMER)", "GetProcAddress(TALMER.dll, 30006)",
+                                      "GetProcAddress(TALMER.dll, 30007)", "GetProcAddress(TALMER.dll, 30018)",
+                                      "GetProcAddress(TALMER.dll, 35802)", "GetProcAddress(TALMER.dll, 52029)",
+                                      "GetProcAddress(TALMER.dll, 52158)"}))
+      << "binding went on after the abort";
   EXPECT_EQ(host.CountCalls("HostRegisterClass"), 0);
 }
 

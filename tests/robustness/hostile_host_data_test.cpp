@@ -275,6 +275,24 @@ TEST_F(HostileHostData, NoStateCellsAndTablesWithoutRecordBuffersCountAsMissing)
             kwtest::Mazovia("Błąd operacji dyskowej-WyszukajKontrPoSymbolu!\nOperacja niekompletna!"));
   EXPECT_EQ(jpk.Deleted().size(), 0u);
   EXPECT_EQ(jpk.PreviousCalls().size(), 1u);
+
+  // The register's own table without its record buffer: TMO is found, the
+  // cleanup stops with its warning and deletes nothing.
+  HostTable* registerTable = tables.Find(400);
+  uint8_t* registerBuffer = registerTable->RecordBuffer;
+  registerTable->RecordBuffer = nullptr;
+  const std::size_t beforeCleanup = messages.Shown().size();
+  shop.WorkOnJpkRegister();
+  registerTable->RecordBuffer = registerBuffer;
+  std::vector<std::string> cleanupTexts;
+  for (std::size_t i = beforeCleanup; i < messages.Shown().size(); ++i) {
+    cleanupTexts.push_back(messages.Shown()[i].text);
+  }
+  EXPECT_THAT(cleanupTexts,
+              ::testing::ElementsAre(
+                  kwtest::Mazovia("Trwa usuwanie dokumentów TMO - wtyczka Kalwestrowka..."),
+                  kwtest::Mazovia("Błąd operacji dyskowej-UsunKalwestrowkaZ_JPK!\nOperacja niekompletna!")));
+  EXPECT_EQ(jpk.Deleted().size(), 0u);
 }
 
 TEST_F(HostileHostData, ACallbackThunkLeftWithoutItsTableOpensNoDialogAndWritesNothing) {
@@ -285,6 +303,19 @@ TEST_F(HostileHostData, ACallbackThunkLeftWithoutItsTableOpensNoDialogAndWritesN
   RunCommand(hostsim::kDialogOk);
   EXPECT_EQ(host.CountCalls("HostRunDialog"), 0);
   EXPECT_EQ(host.CountCalls("HostDestroyCallbackThunk"), 1);
+  EXPECT_EQ(files.Read("komis.cfg").value_or(""), before);
+  EXPECT_EQ(dialogBase.LiveObjects(), 0);
+
+  // A table without the operation that gives the callable address: the same.
+  static const void* const kTableWithoutCallable[4] = {};
+  host.On("HostConstructCallbackThunk", [](hostsim::HostCall& call) -> uint32_t {
+    *reinterpret_cast<const void* const**>(call.Arg(0)) = kTableWithoutCallable;
+    return call.Arg(0);
+  });
+  dialog.MarkInList({{7, 1}});
+  RunCommand(hostsim::kDialogOk);
+  EXPECT_EQ(host.CountCalls("HostRunDialog"), 0);
+  EXPECT_EQ(host.CountCalls("HostDestroyCallbackThunk"), 2);
   EXPECT_EQ(files.Read("komis.cfg").value_or(""), before);
   EXPECT_EQ(dialogBase.LiveObjects(), 0);
 }

@@ -1,11 +1,11 @@
-#include "module_file_names.h"
+#include "module_file_name_answers.h"
 
 #include <windows.h>
 
 #include <cstring>
+#include <utility>
 
 #include "code_patch.h"
-#include "plugin_module.h"
 
 namespace hostsim {
 namespace {
@@ -18,12 +18,7 @@ std::string RealPath(HMODULE module) {
   return path;
 }
 
-bool IsPluginModule(const std::string& path) {
-  const std::string name = PluginModule::kFileName;
-  return path.size() >= name.size() && _stricmp(path.c_str() + path.size() - name.size(), name.c_str()) == 0;
-}
-
-ModuleFileNames* installed = nullptr;
+ModuleFileNameAnswers* installed = nullptr;
 
 DWORD WINAPI GetModuleFileNameReplacement(HMODULE module, LPSTR buffer, DWORD size) {
   return installed->Answer(module, buffer, size);
@@ -31,22 +26,28 @@ DWORD WINAPI GetModuleFileNameReplacement(HMODULE module, LPSTR buffer, DWORD si
 
 }  // namespace
 
-ModuleFileNames& ModuleFileNames::Intercept() {
+ModuleFileNameAnswers& ModuleFileNameAnswers::Intercept(std::string moduleFileName) {
   if (!installed) {
-    installed = new ModuleFileNames;
+    installed = new ModuleFileNameAnswers;
     PatchWithJump(SystemFunction("kernel32.dll", "GetModuleFileNameA"),
                   reinterpret_cast<const void*>(&GetModuleFileNameReplacement));
   }
   // Field by field: assigning a fresh object trips GCC's uninitialised-use
   // warning in the hardened build.
+  installed->moduleFileName_ = std::move(moduleFileName);
   installed->fail_ = false;
   installed->path_.reset();
   return *installed;
 }
 
-unsigned long ModuleFileNames::Answer(void* module, char* buffer, unsigned long size) const {
+bool ModuleFileNameAnswers::IsNamedModule(const std::string& path) const {
+  const std::string& name = moduleFileName_;
+  return path.size() >= name.size() && _stricmp(path.c_str() + path.size() - name.size(), name.c_str()) == 0;
+}
+
+unsigned long ModuleFileNameAnswers::Answer(void* module, char* buffer, unsigned long size) const {
   std::string path = RealPath(static_cast<HMODULE>(module));
-  if (module && IsPluginModule(path)) {
+  if (module && IsNamedModule(path)) {
     if (fail_) {
       SetLastError(ERROR_MOD_NOT_FOUND);
       return 0;

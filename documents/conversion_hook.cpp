@@ -2,7 +2,6 @@
 
 #include <cstdint>
 
-#include "document_conversion.h"
 #include "host_records.h"
 #include "komis.h"
 
@@ -89,7 +88,7 @@ extern "C" int __stdcall ConversionHook(int code, int phase) {
     if (ending) {
       // The dialog's own object converts what was accepted in it, also when
       // the configuration command holds CurrentKomis meanwhile.
-      ConvertDocuments(*ending);
+      ending->ConvertDocuments();
       DestroyKomis(ending);
     }
     return result;

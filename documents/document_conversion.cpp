@@ -3,8 +3,6 @@
 // flag 0x400, the terms of the contractor TMO and, when those terms ask for
 // it, cleared settlement amounts; the host re-processes its item lines and the
 // document is stored.
-#include "document_conversion.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -91,21 +89,21 @@ bool ReprocessItems(HostTable* itemTable, uint8_t* docRecord, ItemSet& items) {
 
 }  // namespace
 
-int ConvertDocuments(CSprKomis& komis) {
-  if (komis.Initial() != 0) return 1;
+int CSprKomis::ConvertDocuments() {
+  if (Initial() != 0) return 1;
   if (FindTmo() != 0) {
     WarnAndLogWith(MZ("Nie znaleziono kontrahenta: %s"), kTmoSymbol);
     return 1;
   }
   HostMessageBox(MZ("Czekaj"), MZ("Trwa zamiana dokumentów - wtyczka Kalwestrowka..."), kWaitBoxStyle);
-  const ContractorRecord* tmo = AsContractor(komis.contractorRecord);
+  const ContractorRecord* tmo = AsContractor(contractorRecord);
   const uint16_t termsWord = tmo->ContrTermsWord;
   const uint16_t termsAux = tmo->ContrTermsAux;
 
   alignas(4) char keyBuffer[kKeyBufferSize] = {};
-  HostMakeKey(kDocumentKey, komis.docTable, keyBuffer, 0);
+  HostMakeKey(kDocumentKey, docTable, keyBuffer, 0);
   int count = 0;
-  HostSelection* documents = HostSelectRecords(kDocumentKey, keyBuffer, komis.docTable, &count);
+  HostSelection* documents = HostSelectRecords(kDocumentKey, keyBuffer, docTable, &count);
   if (!documents) {
     HostCloseWaitBox();
     return 1;
@@ -113,19 +111,19 @@ int ConvertDocuments(CSprKomis& komis) {
 
   ItemSet items;
   for (int position = 0; position < count; ++position) {
-    if (!HostReadSelected(nullptr, position, komis.docTable, 0, documents)) continue;
-    DocRecord* document = AsDocument(komis.docRecord);
+    if (!HostReadSelected(nullptr, position, docTable, 0, documents)) continue;
+    DocRecord* document = AsDocument(docRecord);
     if (!IsMarked(document)) continue;
     // The document as read, for the host's record buffer should its items
     // not be reachable: a record converted only by half must not stay there.
     uint8_t asRead[kDocRecordLength];
-    std::memcpy(asRead, komis.docRecord, sizeof asRead);
+    std::memcpy(asRead, docRecord, sizeof asRead);
     ConvertRecord(document, termsWord, termsAux);
-    if (!ReprocessItems(komis.itemTable, komis.docRecord, items)) {
-      std::memcpy(komis.docRecord, asRead, sizeof asRead);
+    if (!ReprocessItems(itemTable, docRecord, items)) {
+      std::memcpy(docRecord, asRead, sizeof asRead);
       break;  // this document and every later one stay marked for the next run
     }
-    HostWriteSelected(nullptr, position, komis.docTable, 0, documents);
+    HostWriteSelected(nullptr, position, docTable, 0, documents);
   }
 
   HostFreeSelection(&documents);

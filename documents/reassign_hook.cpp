@@ -27,13 +27,13 @@ bool IsAcceptance(uint16_t code, int16_t phase) {
 
 }  // namespace
 
-int CountFlaggedItems(CSprKomis& komis) {
+int CSprKomis::CountFlaggedItems() {
   const int* countCell = HostItemCountRef();
   uint8_t*** linesCell = HostItemArrayRef();
   const int count = countCell ? *countCell : 0;
   uint8_t** lines = linesCell ? *linesCell : nullptr;
-  if (komis.docKind != kForeignSaleKind) return 0;
-  if (komis.Initial() != 0) return 0;
+  if (docKind != kForeignSaleKind) return 0;
+  if (Initial() != 0) return 0;
 
   int flagged = 0;
   // A host that reports lines but holds no array of them has no line to count.
@@ -43,23 +43,23 @@ int CountFlaggedItems(CSprKomis& komis) {
     if (line->ItemRefB == 0 && line->ItemRefA == 0) continue;
     const int warehouse = line->ItemWarehouse;
     if (warehouse < 0 || warehouse >= kWarehouseCount) continue;
-    if (komis.warehouseFlags[warehouse] != 0) ++flagged;
+    if (warehouseFlags[warehouse] != 0) ++flagged;
   }
-  std::memcpy(komis.docRecord, komis.savedDocRecord, sizeof komis.savedDocRecord);
+  std::memcpy(docRecord, savedDocRecord, sizeof savedDocRecord);
   return flagged;
 }
 
-int ReassignContractor(CSprKomis& komis) {
-  if (CountFlaggedItems(komis) == 0) return 1;
+int CSprKomis::ReassignContractor() {
+  if (CountFlaggedItems() == 0) return 1;
   if (FindTmo() != 0) {
     WarnAndLogWith(MZ("Nie znaleziono kontrahenta: %s"), kTmoSymbol);
     return 1;
   }
-  if (HostAssignContractor(komis.docTable, komis.docKind, komis.docRecord, 0) == 0) {
+  if (HostAssignContractor(docTable, docKind, docRecord, 0) == 0) {
     WarnAndLogWith(MZ("Błąd przepisania kontr: %s"), kTmoSymbol);
     return 1;
   }
-  DocRecord* document = AsDocument(komis.docRecord);
+  DocRecord* document = AsDocument(docRecord);
   HostCopyText(document->DocNumber, ".", kDocNumberSize);
   HostCopyText(document->DocNote, MZ("Wtyczka Kalwestrowka"), kDocNoteSize);
   document->ConversionPending = 1;
@@ -75,7 +75,7 @@ extern "C" int __stdcall ReassignHook(int code, int phase) {
   CSprKomis* komis = DialogKomis;
   if (komis && IsAcceptance(event, when)) {
     const KomisInUse use(komis);
-    ReassignContractor(*komis);
+    komis->ReassignContractor();
   }
   DocumentEventHandler* previous = EventHook1664 ? *EventHook1664 : nullptr;
   return previous ? previous(code, phase) : 0;

@@ -5,16 +5,8 @@
 #pragma once
 
 #include "host_interface.h"
-#include "komis.h"
 
 namespace kw {
-
-// The item lines of the document in hand that come from a warehouse flagged in
-// the object's komis.cfg; 0 for a document not of kind 24.
-int CountFlaggedItems(CSprKomis& komis);
-// Gives a kind-24 document with a flagged item line the contractor TMO and
-// marks it for the conversion; 0 done, 1 not.
-int ReassignContractor(CSprKomis& komis);
 
 // The host's cell holding the handler of event 1664 that was installed before
 // the module's; null until registration, and null when the host gave none.

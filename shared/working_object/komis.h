@@ -47,6 +47,14 @@ struct CSprKomis {
   int OnDialogEvent(int code, int phase);
   // Runs the dialog "Konfiguracja"; 0 after OK (the flags are then written), 1 otherwise.
   int RunDialog();
+
+  // The members the document events run, defined in documents/:
+  // Converts every sales document marked for conversion; 1 when the run cannot start, else 0.
+  int ConvertDocuments();
+  // Gives a kind-24 document with a flagged item line the contractor TMO and marks it; 0 done, 1 not.
+  int ReassignContractor();
+  // The item lines of the document in hand that come from a flagged warehouse.
+  int CountFlaggedItems();
 };
 static_assert(offsetof(CSprKomis, docRecord) == kDialogBaseSize);
 static_assert(sizeof(CSprKomis::warehouseFlags) == kKomisCfgSize);

@@ -5,7 +5,6 @@
 
 #include "call_checked.h"
 #include "conversion_hook.h"
-#include "document_conversion.h"
 #include "host_records.h"
 #include "komis.h"
 #include "sim_dialog_base.h"
@@ -114,7 +113,7 @@ class DocumentConversion : public kwtest::ModuleCodeTest {
   // Runs the conversion on a working object of its own, as the dialog's end does.
   int Convert() {
     kw::CSprKomis* komis = kw::CreateKomis();
-    const int result = kw::ConvertDocuments(*komis);
+    const int result = komis->ConvertDocuments();
     kw::DestroyKomis(komis);
     return result;
   }

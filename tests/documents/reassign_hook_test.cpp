@@ -176,7 +176,7 @@ TEST_F(ContractorReassignment, OnlyLinesWithAReferenceFromAFlaggedWarehouseZeroT
   documents.AddItemLine(-32768);
   documents.AddItemLine(32767);
 
-  EXPECT_EQ(kw::CountFlaggedItems(*komis), 4);
+  EXPECT_EQ(komis->CountFlaggedItems(), 4);
 }
 
 TEST_F(ContractorReassignment, ALineFromWarehouseHundredAloneMarksTheDocument) {
@@ -221,7 +221,7 @@ TEST_F(ContractorReassignment, TheCountPutsBackTheDocumentAsInitialFoundIt) {
     return 0;
   });
 
-  EXPECT_EQ(kw::CountFlaggedItems(*komis), 1);
+  EXPECT_EQ(komis->CountFlaggedItems(), 1);
 
   EXPECT_EQ(Bytes(), before);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(komis->savedDocRecord), kw::kDocRecordLength), before);
@@ -234,16 +234,16 @@ TEST_F(ContractorReassignment, ACountWithoutUsableLinesFindsNothing) {
   documents.AddItemLine(3);
 
   documents.ItemCount() = 0;
-  EXPECT_EQ(kw::CountFlaggedItems(*komis), 0);
+  EXPECT_EQ(komis->CountFlaggedItems(), 0);
   documents.ItemCount() = -4;
-  EXPECT_EQ(kw::CountFlaggedItems(*komis), 0);
+  EXPECT_EQ(komis->CountFlaggedItems(), 0);
   documents.ItemCount() = 1;
-  EXPECT_EQ(kw::CountFlaggedItems(*komis), 1);  // the count decides, not the lines held
+  EXPECT_EQ(komis->CountFlaggedItems(), 1);  // the count decides, not the lines held
   documents.ItemCount() = 2;
   documents.NullLine(0);
-  EXPECT_EQ(kw::CountFlaggedItems(*komis), 1);
+  EXPECT_EQ(komis->CountFlaggedItems(), 1);
   documents.DropItemArray();
-  EXPECT_EQ(kw::CountFlaggedItems(*komis), 0);
+  EXPECT_EQ(komis->CountFlaggedItems(), 0);
 }
 
 TEST_F(ContractorReassignment, AMissingTableDuringTheCountLeavesOnlyInitialsWarning) {

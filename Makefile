@@ -91,9 +91,9 @@ coverage: deps coverage-deps
 	rm -rf $(COVERAGE_DIR)/coverage; mkdir -p $(COVERAGE_DIR)/coverage; \
 	( export KW_BUILD_DIR=$(COVERAGE_DIR); $(call WINE_SESSION_IN,$(COVERAGE_DIR)); \
 	  ctest --test-dir $(COVERAGE_DIR) --output-on-failure -j$(JOBS) ) || rc=$$?; \
-	echo "== the module's lines and branches (module/ config/ documents/ jpk/) =="; \
+	echo "== the module's lines and branches (foundation/ shared/ config/ documents/ jpk/ module/) =="; \
 	gcovr --root $(CURDIR) --object-directory $(COVERAGE_DIR) --gcov-executable $(COVERAGE_GCOV) -j$(JOBS) \
-	      --filter '$(CURDIR)/(module|config|documents|jpk)/' \
+	      --filter '$(CURDIR)/(foundation|shared|config|documents|jpk|module)/' \
 	      --txt - --html-details $(COVERAGE_DIR)/coverage/index.html --print-summary; \
 	echo "HTML report: $(COVERAGE_DIR)/coverage/index.html"; \
 	exit $$rc

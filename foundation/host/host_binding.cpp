@@ -27,6 +27,13 @@ void BlankOut(char* text, char markup) {
   }
 }
 
+bool IsFallbackStub(HostSlot slot) {
+  for (const void* stub : ModuleFrame.returnZeroStubs) {
+    if (slot == stub) return true;
+  }
+  return false;
+}
+
 // True when a call of HostConvertText reaches the host's own function.
 bool HostConverterAvailable() {
   constexpr int row = CatalogueRowOf(52158);
@@ -51,13 +58,6 @@ void ConvertForWindows(char* text) {
 }
 
 }  // namespace
-
-bool IsFallbackStub(HostSlot slot) {
-  for (const void* stub : ModuleFrame.returnZeroStubs) {
-    if (slot == stub) return true;
-  }
-  return false;
-}
 
 void PickFallbackStub(const char* entry, HostSlot* slot) {
   const int fallback = IsOrdinal(entry) ? FallbackForOrdinal(OrdinalOf(entry)) : FallbackForName(entry);

@@ -15,7 +15,6 @@ void ResolveHostFunction(const char* entry, HostSlot* slot);
 int ShowBindFailure(const char* entry);
 // Stores the fallback that the entry's digits call for, or null.
 void PickFallbackStub(const char* entry, HostSlot* slot);
-bool IsFallbackStub(HostSlot slot);
 
 // Binds one catalogue row. A fallback stands in with the byte count of the
 // catalogue, whatever the ordinal's digits say, so that a caller's stack stays

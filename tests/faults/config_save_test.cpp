@@ -1,6 +1,8 @@
 // Saving komis.cfg after OK in the configuration dialog when the host's write
 // fails or is cut short: the file keeps what it held, and the warning says
 // whether it could.
+#include <algorithm>
+
 #include "registered_module.h"
 
 using ::testing::ElementsAre;
@@ -35,6 +37,18 @@ class ConfigSave : public kwtest::RegisteredModuleTest {
     return dialog.Runs().back().flagsBefore;
   }
   std::vector<std::string> Warnings() const { return kwtest::BoxTexts(messages); }
+  // The number, among the host calls of a save with warehouse 2 from now, of
+  // the call named (1: the first of them), found by a save run for it.
+  int NumberOfCall(const std::string& function) {
+    const std::string before = Config();
+    host.ClearJournal();
+    SaveWithWarehouse2();
+    const auto& journal = host.Journal();
+    const auto found = std::find_if(journal.begin(), journal.end(),
+                                    [&](const hostsim::JournalEntry& call) { return call.name == function; });
+    files.Write("komis.cfg", before);
+    return found == journal.end() ? 0 : static_cast<int>(found - journal.begin()) + 1;
+  }
   std::string Config() const { return files.Read("komis.cfg").value_or("<none>"); }
 
   const std::string old = kwtest::KomisCfg({{1, 1}, {3, -1}});
@@ -129,6 +143,16 @@ TEST_F(ConfigSave, WhatTheFileHoldsDecidesWhateverTheWriteAndTheCloseAnswer) {
   files.FailEveryClose(false);
   EXPECT_THAT(FlagsTheNextDialogShows(), Each(0));
   EXPECT_EQ(files.LogLines("Kalwestrowka.log").size(), Warnings().size());
+
+  // Another program replaces the whole file between the close and the read
+  // back: 202 bytes, not the flags chosen. The old ones go back.
+  files.Write("komis.cfg", old);
+  const int close = NumberOfCall("HostWriteFile") + 1;
+  ASSERT_GT(close, 1);
+  host.Interrupt(close, [&] { files.Write("komis.cfg", kwtest::KomisCfg({{7, 1}})); });
+  SaveWithWarehouse2();
+  EXPECT_EQ(Config(), old);
+  EXPECT_EQ(Warnings().back(), kwtest::Mazovia(kKept));
 }
 
 // The old file was there but could not be read before the save: a failed
@@ -158,8 +182,18 @@ TEST_F(ConfigSave, WhenTheOldContentCannotBeWrittenBackEitherTheWarningSaysSo) {
   SaveWithWarehouse2();
   EXPECT_EQ(Warnings().back(), kwtest::Mazovia(kNotRestored));
 
+  // The write fails, and the file can no longer be opened for writing when
+  // the old flags are to go back.
   files.Write("komis.cfg", old);
-  files.RefuseOpen("komis.cfg", "wb");
+  const int write = NumberOfCall("HostWriteFile");
+  ASSERT_GT(write, 0);
+  files.FailWrite(1, 50);
+  host.Interrupt(write, [&] { files.RefuseOpen("komis.cfg", "wb"); });
+  SaveWithWarehouse2();
+  EXPECT_EQ(Config(), kwtest::KomisCfg({{1, 1}, {2, 1}, {3, -1}}).substr(0, 50));
+  EXPECT_EQ(Warnings().back(), kwtest::Mazovia(kNotRestored));
+
+  files.Write("komis.cfg", old);
   SaveWithWarehouse2();
   EXPECT_EQ(Config(), old);
   EXPECT_EQ(Warnings().back(), kwtest::Mazovia("Nie można otworzyć pliku konfiguracji do zapisu!"));

@@ -44,14 +44,15 @@ int UsunKalwestrowkaZ_JPK(HostSelection* selection, void* view, int* entryCount,
   const ContractorRecord* tmo = AsContractor(contractorTable->RecordBuffer);
   const JpkRecord* entry = AsJpkEntry(jpkTable->RecordBuffer);
 
-  // A host that hands over no count or no array has no entries to offer.
-  const auto count = [&] { return entryCount && recordNumbers ? *entryCount : 0; };
+  // A host that hands over no count or no array has no entries to offer and
+  // no list to refresh.
+  const bool haveList = entryCount && recordNumbers;
 
   HostBeginSelectionUpdate(jpkTableArg, selection);
   bool readAll = true;
-  for (int position = 0; position < count(); ++position) {
-    const int listed = count();
-    const int number = recordNumbers[position];
+  for (int position = 0; haveList && position < *entryCount; ++position) {
+    const int listed = *entryCount;
+    const int entryNumber = recordNumbers[position];
     if (HostReadSelected(recordNumbers, position, jpkTableArg, 0, selection) == 0) {
       readAll = false;
       break;
@@ -61,17 +62,16 @@ int UsunKalwestrowkaZ_JPK(HostSelection* selection, void* view, int* entryCount,
     // The host may have handled the event again from inside these calls: its
     // list changed, and the record buffer holds what that pass read last. The
     // entry is then read again where it stands, never deleted on that record.
-    if (count() != listed || recordNumbers[position] != number) {
+    if (*entryCount != listed || recordNumbers[position] != entryNumber) {
       --position;
       continue;
     }
-    const int before = count();
-    if (HostDeleteSelected(recordNumbers, recordNumbers[position] - 1, jpkTableArg, entryCount, selection, view,
-                           0) != 0) {
+    const int before = *entryCount;
+    if (HostDeleteSelected(recordNumbers, entryNumber - 1, jpkTableArg, entryCount, selection, view, 0) != 0) {
       // The entry that followed now stands here. A host that reports the
       // deletion without shortening the list would keep the pass on this
       // entry for ever: it then goes on with the next one.
-      if (count() < before) --position;
+      if (*entryCount < before) --position;
     } else {
       // The number may fill its field without an end.
       char number[sizeof entry->JpkDocNumber + 1];
@@ -80,13 +80,12 @@ int UsunKalwestrowkaZ_JPK(HostSelection* selection, void* view, int* entryCount,
     }
   }
   // The list is refreshed after every pass that read it to the end, also when
-  // the last deletion failed: the deletions before it must be shown. A host
-  // that handed over no list has none to refresh.
-  if (readAll && entryCount && recordNumbers) {
+  // the last deletion failed: the deletions before it must be shown.
+  if (readAll && haveList) {
     const int refreshArg = HostGetRefreshArg();
     // The count as it stands at the refresh: the host may have changed its
     // list from inside the call before.
-    HostRefreshList(recordNumbers, count(), view, 0, refreshArg);
+    HostRefreshList(recordNumbers, *entryCount, view, 0, refreshArg);
   }
   HostEndSelectionUpdate(jpkTableArg, selection);
   return 1;

@@ -1,8 +1,10 @@
 #include "config_command.h"
 
+#include "handler_scope.h"
 #include "host_interface.h"
 #include "komis.h"
 #include "mazovia.h"
+#include "warnings.h"
 
 namespace kw {
 
@@ -19,6 +21,13 @@ int AccessGranted() { return HostCheckAccess(1, 5, 1); }
 }  // namespace
 
 int ConfigureForeignSale() {
+  const HandlerScope running;
+  // Picked from inside a host call of a save of komis.cfg: a second save
+  // there would leave the file to whichever of the two read it back last.
+  if (KomisCfgBeingSaved()) {
+    WarnAndLog(MZ("Trwa zapis konfiguracji!\nSpróbuj ponownie za chwilę."));
+    return 0;
+  }
   const bool raisedModeBit = (HostGetModeFlags() & kModeBit) == 0;
   if (raisedModeBit) HostSetModeFlags(kModeBit, 1);
   if (AccessGranted()) {

@@ -10,6 +10,7 @@ namespace kw {
 
 CSprKomis* CurrentKomis = nullptr;
 CSprKomis* DialogKomis = nullptr;
+CSprKomis* EndingKomis = nullptr;
 
 namespace {
 
@@ -82,6 +83,7 @@ extern "C" kw::CSprKomis* __attribute__((thiscall)) KwKomisDeletingDestructor(kw
     self->ended = true;
     if (kw::CurrentKomis == self) kw::CurrentKomis = nullptr;
     if (kw::DialogKomis == self) kw::DialogKomis = nullptr;
+    if (kw::EndingKomis == self) kw::EndingKomis = nullptr;
     if (uint32_t* stateLong = HostGetStateLongPtr()) *stateLong = self->savedHostLong;
     if (uint16_t* stateWord = HostGetStateWordPtr()) *stateWord = self->savedHostWord;
     HostDestroyDialogBase(self);

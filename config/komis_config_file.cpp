@@ -23,13 +23,6 @@ struct ConfigOnDisk {
 
   // All 202 bytes were read: this is a configuration that can be put back.
   bool Whole() const { return found && size == kConfigSize; }
-  bool Holds(const uint8_t* meant) const {
-    if (!Whole()) return false;
-    for (int i = 0; i < kConfigSize; ++i) {
-      if (bytes[i] != meant[i]) return false;  // no memcmp: the DLL imports nothing for this
-    }
-    return true;
-  }
 };
 
 ConfigOnDisk ReadOnDisk() {
@@ -41,6 +34,35 @@ ConfigOnDisk ReadOnDisk() {
   disk.found = true;
   disk.size = read < 0 ? 0 : read > kConfigSize ? kConfigSize : read;
   return disk;
+}
+
+// What reading the file back after a write shows.
+enum class ReadBack {
+  Holds,      // the bytes meant, all of them
+  Differs,    // bytes were read, and they are not those meant (or fewer)
+  Unchecked,  // the host would not open the file, or read nothing: unknown
+};
+
+// Reads komis.cfg back into a buffer filled beforehand with the complement
+// of the bytes meant, so that what the host put there tells what it read,
+// whatever its read answers. A file the host would not open, or from which
+// nothing reached the buffer, is not known to differ: a virus scanner or a
+// file server may hold a file just written, and an empty file reads the
+// same as a read refused.
+ReadBack ReadBackAgainst(const uint8_t* meant) {
+  uint8_t seen[kConfigSize];
+  for (int i = 0; i < kConfigSize; ++i) seen[i] = static_cast<uint8_t>(~meant[i]);
+  HostFile* file = HostOpenFile(kKomisCfgFile, "rb", kOpenShare, kOpenReserved, kOpenAccess);
+  if (!file) return ReadBack::Unchecked;
+  const int read = HostReadFile(seen, 1, kConfigSize, file);
+  HostCloseFile(file);
+  bool same = true, touched = false;
+  for (int i = 0; i < kConfigSize; ++i) {  // no memcmp: the DLL imports nothing for this
+    if (seen[i] != meant[i]) same = false;
+    if (seen[i] != static_cast<uint8_t>(~meant[i])) touched = true;
+  }
+  if (same) return ReadBack::Holds;
+  return touched || read > 0 ? ReadBack::Differs : ReadBack::Unchecked;
 }
 
 // Replaces the file's content by `size` bytes (none: the file is emptied).
@@ -55,9 +77,50 @@ bool WriteOver(const uint8_t* bytes, int size) {
   return true;
 }
 
+// The flags of the save in progress, or null. The host may run the module's
+// handlers from inside the save's own host calls: a document accepted there
+// is judged by the choice being saved, not by a file half written, and the
+// configuration command does not start a second save over the first.
+const WarehouseFlag* flagsBeingSaved = nullptr;
+
+class SaveInProgress {
+ public:
+  explicit SaveInProgress(const WarehouseFlag* flags) { flagsBeingSaved = flags; }
+  ~SaveInProgress() { flagsBeingSaved = nullptr; }
+  SaveInProgress(const SaveInProgress&) = delete;
+  SaveInProgress& operator=(const SaveInProgress&) = delete;
+};
+
+// A failed save: the old configuration goes back when all of it was read
+// before the save; the warning says what the file holds then.
+void UndoFailedSave(const ConfigOnDisk& old) {
+  if (old.Whole()) {
+    const bool reopened = WriteOver(old.bytes, kConfigSize);
+    const ReadBack back = reopened ? ReadBackAgainst(old.bytes) : ReadBack::Differs;
+    WarnAndLog(back == ReadBack::Holds ? MZ("Błąd zapisu konfiguracji!\nPoprzednia konfiguracja została zachowana.")
+               : back == ReadBack::Differs
+                   ? MZ("Błąd zapisu konfiguracji!\nNie udało się przywrócić poprzedniej konfiguracji!")
+                   : MZ("Błąd zapisu konfiguracji!\nPoprzednią konfigurację zapisano ponownie, "
+                        "ale nie można tego sprawdzić."));
+    return;
+  }
+  // No whole configuration to put back: the file is emptied, so that no part
+  // of the failed write is read as flags.
+  WriteOver(old.bytes, 0);
+  WarnAndLog(old.found
+                 ? MZ("Błąd zapisu konfiguracji!\nPoprzedniej konfiguracji nie udało się odczytać, nie została zachowana!")
+                 : MZ("Błąd zapisu konfiguracji!\nNie było wcześniejszej konfiguracji do zachowania."));
+}
+
 }  // namespace
 
+bool KomisCfgBeingSaved() { return flagsBeingSaved != nullptr; }
+
 int CSprKomis::ReadConfig() {
+  if (flagsBeingSaved) {
+    if (flagsBeingSaved != warehouseFlags) std::memcpy(warehouseFlags, flagsBeingSaved, sizeof warehouseFlags);
+    return 1;
+  }
   HostFile* file = HostOpenFile(kKomisCfgFile, "rb", kOpenShare, kOpenReserved, kOpenAccess);
   if (!file) {
     WarnAndLog(MZ("Nie można otworzyć pliku konfiguracynego do odczytu!\nOperacja niekompletna!"));
@@ -74,6 +137,7 @@ int CSprKomis::ReadConfig() {
 }
 
 int CSprKomis::WriteConfig() {
+  const SaveInProgress saving(warehouseFlags);
   // The open for writing empties the file: what it held is kept until the new
   // flags are on the disk, so that a failed save can put it back.
   const ConfigOnDisk old = ReadOnDisk();
@@ -82,20 +146,22 @@ int CSprKomis::WriteConfig() {
     WarnAndLog(MZ("Nie można otworzyć pliku konfiguracji do zapisu!"));
     return 0;
   }
-  // The save is judged by what the file holds afterwards.
-  if (ReadOnDisk().Holds(meant)) return 1;
-  if (old.Whole()) {
-    const bool kept = WriteOver(old.bytes, kConfigSize) && ReadOnDisk().Holds(old.bytes);
-    WarnAndLog(kept ? MZ("Błąd zapisu konfiguracji!\nPoprzednia konfiguracja została zachowana.")
-                    : MZ("Błąd zapisu konfiguracji!\nNie udało się przywrócić poprzedniej konfiguracji!"));
-    return 0;
+  // The save is judged by what the file holds afterwards. A file that could
+  // not be read back may hold the new flags: only they are written again,
+  // once, and nothing else is written over them.
+  ReadBack back = ReadBackAgainst(meant);
+  if (back == ReadBack::Unchecked && WriteOver(meant, kConfigSize)) back = ReadBackAgainst(meant);
+  switch (back) {
+    case ReadBack::Holds:
+      return 1;
+    case ReadBack::Unchecked:
+      WarnAndLog(MZ("Nie można sprawdzić zapisu konfiguracji!\n"
+                    "Plik mógł nie zostać zapisany: otwórz konfigurację ponownie, aby zobaczyć, co zawiera."));
+      return 0;
+    case ReadBack::Differs:
+      break;
   }
-  // No whole configuration to put back: the file is emptied, so that no part
-  // of the failed write is read as flags.
-  WriteOver(old.bytes, 0);
-  WarnAndLog(old.found
-                 ? MZ("Błąd zapisu konfiguracji!\nPoprzedniej konfiguracji nie udało się odczytać, nie została zachowana!")
-                 : MZ("Błąd zapisu konfiguracji!\nNie było wcześniejszej konfiguracji do zachowania."));
+  UndoFailedSave(old);
   return 0;
 }
 

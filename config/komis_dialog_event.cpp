@@ -1,6 +1,7 @@
 // The configuration dialog's event handler, the second virtual operation of
 // CSprKomis: the host's warehouse list opens when the dialog opens and on the
 // F2 item.
+#include "handler_scope.h"
 #include "komis.h"
 
 namespace kw {
@@ -29,5 +30,6 @@ int CSprKomis::OnDialogEvent(int code, int phase) {
 extern "C" int __attribute__((thiscall)) KwKomisOnDialogEvent(kw::CSprKomis* self, int code, int phase)
     __asm__("KwKomisOnDialogEvent");
 extern "C" int __attribute__((thiscall)) KwKomisOnDialogEvent(kw::CSprKomis* self, int code, int phase) {
+  const kw::HandlerScope running;
   return self->OnDialogEvent(code, phase);
 }

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "document_record_use.h"
+#include "handler_scope.h"
 #include "host_records.h"
 #include "komis.h"
 
@@ -67,8 +69,44 @@ void RecordDocumentKind() {
 
 }  // namespace kw
 
+namespace kw {
+namespace {
+
+// A document dialog ends: the host's own handler gets the event first, then
+// the dialog's object converts what was accepted in it and ends.
+int EndDialog(DocumentEventHandler* previous, int code, int phase) {
+  // The ending dialog's object leaves DialogKomis before the event is handed
+  // on: the host may open its next document dialog in its own handler of
+  // this phase, and the object made then belongs to that dialog. Until the
+  // handler returns, an acceptance raised in it without a newer dialog's
+  // object still reaches the ending one.
+  CSprKomis* const ending = TakeDialogKomis();
+  // The previous handler ends its part of the dialog first; its 16-bit
+  // answer keeps its sign, so that -1 and -2 stay what they are.
+  if (!ending) return previous ? static_cast<int16_t>(previous(code, phase)) : 0;
+  const KomisInUse use(ending);
+  CSprKomis* const outerEnding = EndingKomis;
+  EndingKomis = ending;
+  const int result = previous ? static_cast<int16_t>(previous(code, phase)) : 0;
+  if (EndingKomis == ending) EndingKomis = outerEnding && !outerEnding->ended ? outerEnding : nullptr;
+  // The conversion reads the marked documents through table 44's record
+  // buffer. Called from inside a handler that works on that buffer (an
+  // acceptance or a conversion whose host call ended the dialog), the marked
+  // documents stay marked and the next dialog's end converts them. An object
+  // the host ended meanwhile (the module uninstalled) converts nothing. The
+  // dialog's own object converts also when the configuration command holds
+  // CurrentKomis.
+  if (DocumentRecordInUse::Free() && !ending->ended) ending->ConvertDocuments();
+  DestroyKomis(ending);
+  return result;
+}
+
+}  // namespace
+}  // namespace kw
+
 extern "C" int __stdcall ConversionHook(int code, int phase) {
   using namespace kw;
+  const HandlerScope running;
   const uint16_t event = static_cast<uint16_t>(code);
   const int16_t when = static_cast<int16_t>(phase);
 
@@ -77,21 +115,6 @@ extern "C" int __stdcall ConversionHook(int code, int phase) {
 
   // The previous handler gets the event as the host raised it.
   DocumentEventHandler* previous = PreviousHandler();
-  if (when == kPhaseClose) {
-    // The ending dialog's object leaves its cell before the event is handed
-    // on: the host may open its next document dialog in its own handler of
-    // this phase, and the object made then belongs to that dialog.
-    CSprKomis* const ending = TakeDialogKomis();
-    // The previous handler ends its part of the dialog first; its 16-bit
-    // answer keeps its sign, so that -1 and -2 stay what they are.
-    const int result = previous ? static_cast<int16_t>(previous(code, phase)) : 0;
-    if (ending) {
-      // The dialog's own object converts what was accepted in it, also when
-      // the configuration command holds CurrentKomis meanwhile.
-      ending->ConvertDocuments();
-      DestroyKomis(ending);
-    }
-    return result;
-  }
+  if (when == kPhaseClose) return EndDialog(previous, code, phase);
   return previous ? previous(code, phase) : 0;
 }

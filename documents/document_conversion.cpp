@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "contractor_lookup.h"
+#include "document_record_use.h"
 #include "host_records.h"
 #include "komis.h"
 #include "mazovia.h"
@@ -90,6 +91,7 @@ bool ReprocessItems(HostTable* itemTable, uint8_t* docRecord, ItemSet& items) {
 }  // namespace
 
 int CSprKomis::ConvertDocuments() {
+  const DocumentRecordInUse reading;
   if (Initial() != 0) return 1;
   if (FindTmo() != 0) {
     WarnAndLogWith(MZ("Nie znaleziono kontrahenta: %s"), kTmoSymbol);

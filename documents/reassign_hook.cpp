@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "contractor_lookup.h"
+#include "document_record_use.h"
+#include "handler_scope.h"
 #include "host_records.h"
 #include "komis.h"
 #include "mazovia.h"
@@ -72,9 +74,13 @@ extern "C" int __stdcall ReassignHook(int code, int phase) {
   using namespace kw;
   const uint16_t event = static_cast<uint16_t>(code);
   const int16_t when = static_cast<int16_t>(phase);
-  CSprKomis* komis = DialogKomis;
-  if (komis && IsAcceptance(event, when)) {
+  const HandlerScope running;
+  // The document dialog open now; while the host's own handler of a dialog's
+  // end runs and no dialog opened there, the ending one.
+  CSprKomis* komis = DialogKomis ? DialogKomis : EndingKomis;
+  if (komis && !komis->ended && IsAcceptance(event, when)) {
     const KomisInUse use(komis);
+    const DocumentRecordInUse inHand;
     komis->ReassignContractor();
   }
   DocumentEventHandler* previous = EventHook1664 ? *EventHook1664 : nullptr;

@@ -1,7 +1,9 @@
 #include "jpk_cleanup.h"
 
 #include <cstdarg>
+#include <cstring>
 
+#include "handler_scope.h"
 #include "host_records.h"
 #include "mazovia.h"
 
@@ -9,12 +11,106 @@ namespace kw {
 
 namespace {
 
-// The entry in the register's buffer belongs to the contractor in the
-// contractor's buffer: the number first, the texts only when it agrees.
-bool BelongsTo(const JpkRecord* entry, const ContractorRecord* contractor) {
-  return entry->JpkContrNumber == contractor->ContrNumber &&
-         HostCompareText(entry->JpkContrText1, contractor->ContrText1) == 0 &&
-         HostCompareText(entry->JpkContrText2, contractor->ContrText2) == 0;
+// An entry is read again at most this often while the host keeps running the
+// module's handlers inside the pass's calls; then it is left as it is.
+constexpr int kMostRereads = 4;
+
+// TMO as the contractor's buffer held it when the pass began. The host may run
+// a handler of the module from inside the pass's calls, and that handler may
+// leave another contractor in the buffer: the pass compares with this copy.
+struct Contractor {
+  int32_t number;
+  char text1[sizeof ContractorRecord::ContrText1];
+  char text2[sizeof ContractorRecord::ContrText2];
+
+  explicit Contractor(const ContractorRecord* record) : number(record->ContrNumber) {
+    std::memcpy(text1, record->ContrText1, sizeof text1);
+    std::memcpy(text2, record->ContrText2, sizeof text2);
+    // The host's texts end within their fields; the copies end there for sure.
+    text1[sizeof text1 - 1] = '\0';
+    text2[sizeof text2 - 1] = '\0';
+  }
+};
+
+// The entry in the register's buffer belongs to the contractor: the number
+// first, the texts only when it agrees.
+bool BelongsTo(const JpkRecord* entry, const Contractor& contractor) {
+  return entry->JpkContrNumber == contractor.number && HostCompareText(entry->JpkContrText1, contractor.text1) == 0 &&
+         HostCompareText(entry->JpkContrText2, contractor.text2) == 0;
+}
+
+// The list the host handed over, and what the pass works with.
+struct Pass {
+  HostSelection* selection;
+  void* view;
+  int* entryCount;
+  int* recordNumbers;
+  HostTable* table;
+  const JpkRecord* entry;  // the register's record buffer
+  Contractor tmo;
+};
+
+enum class Step {
+  Next,   // the entry stays: on to the next position
+  Again,  // read the entry at this position again
+  Stop,   // the host could not read the list: the pass ends
+};
+
+void ReportNotDeleted(const JpkRecord* entry) {
+  // The number may fill its field without an end.
+  char number[sizeof entry->JpkDocNumber + 1];
+  lstrcpynA(number, entry->JpkDocNumber, sizeof number);
+  ShowMessageFmt("Uwaga", MZ("Nie mogę usunąć rekordu - nr dok: %s!"), kWarningBoxStyle, number);
+}
+
+// Deletes the TMO entry just read at `position`. Whether it went is seen in
+// the list, whatever the host answers: a host may refuse and still delete, or
+// report a deletion that did not happen.
+Step DeleteEntry(const Pass& pass, int position, int entryNumber, uint32_t started) {
+  const int before = *pass.entryCount;
+  HostDeleteSelected(pass.recordNumbers, entryNumber - 1, pass.table, pass.entryCount, pass.selection, pass.view, 0);
+  // A handler run inside the deletion may have changed the list: the entry
+  // at this position is read again, and a TMO entry still there is tried again.
+  if (HandlersStarted != started) return Step::Again;
+  const bool gone = *pass.entryCount < before || position >= *pass.entryCount ||
+                    pass.recordNumbers[position] != entryNumber;
+  if (gone) return Step::Again;  // the entry that followed now stands here
+  ReportNotDeleted(pass.entry);
+  return Step::Next;
+}
+
+// Reads the entry at `position` and deletes it when it is TMO's.
+Step VisitEntry(const Pass& pass, int position) {
+  const uint32_t started = HandlersStarted;
+  const int entryNumber = pass.recordNumbers[position];
+  if (HostReadSelected(pass.recordNumbers, position, pass.table, 0, pass.selection) == 0) return Step::Stop;
+  const bool tmoEntry = BelongsTo(pass.entry, pass.tmo);
+  if (tmoEntry) HostPrepareDelete(pass.table, 0, -1, 0);
+  // The host may have run a handler of the module inside these calls (event
+  // 231 again, say): the list may have changed, and the record buffer holds
+  // whatever that handler read last, whether or not the list changed. The
+  // entry is then read again where it stands, never decided on that record.
+  if (HandlersStarted != started) return Step::Again;
+  return tmoEntry ? DeleteEntry(pass, position, entryNumber, started) : Step::Next;
+}
+
+// The pass over the list; false when the host could not read it to the end.
+bool DeleteTmoEntries(const Pass& pass) {
+  int rereads = 0;
+  for (int position = 0; position < *pass.entryCount;) {
+    switch (VisitEntry(pass, position)) {
+      case Step::Stop:
+        return false;
+      case Step::Again:
+        if (++rereads <= kMostRereads) continue;
+        break;
+      case Step::Next:
+        break;
+    }
+    rereads = 0;
+    ++position;
+  }
+  return true;
 }
 
 }  // namespace
@@ -41,47 +137,16 @@ int UsunKalwestrowkaZ_JPK(HostSelection* selection, void* view, int* entryCount,
                    kWarningBoxStyle);
     return 1;
   }
-  const ContractorRecord* tmo = AsContractor(contractorTable->RecordBuffer);
-  const JpkRecord* entry = AsJpkEntry(jpkTable->RecordBuffer);
-
+  const Pass pass{selection, view, entryCount, recordNumbers, jpkTableArg, AsJpkEntry(jpkTable->RecordBuffer),
+                  Contractor(AsContractor(contractorTable->RecordBuffer))};
   // A host that hands over no count or no array has no entries to offer and
   // no list to refresh.
   const bool haveList = entryCount && recordNumbers;
 
   HostBeginSelectionUpdate(jpkTableArg, selection);
-  bool readAll = true;
-  for (int position = 0; haveList && position < *entryCount; ++position) {
-    const int listed = *entryCount;
-    const int entryNumber = recordNumbers[position];
-    if (HostReadSelected(recordNumbers, position, jpkTableArg, 0, selection) == 0) {
-      readAll = false;
-      break;
-    }
-    if (!BelongsTo(entry, tmo)) continue;
-    HostPrepareDelete(jpkTableArg, 0, -1, 0);
-    // The host may have handled the event again from inside these calls: its
-    // list changed, and the record buffer holds what that pass read last. The
-    // entry is then read again where it stands, never deleted on that record.
-    if (*entryCount != listed || recordNumbers[position] != entryNumber) {
-      --position;
-      continue;
-    }
-    const int before = *entryCount;
-    if (HostDeleteSelected(recordNumbers, entryNumber - 1, jpkTableArg, entryCount, selection, view, 0) != 0) {
-      // The entry that followed now stands here. A host that reports the
-      // deletion without shortening the list would keep the pass on this
-      // entry for ever: it then goes on with the next one.
-      if (*entryCount < before) --position;
-    } else {
-      // The number may fill its field without an end.
-      char number[sizeof entry->JpkDocNumber + 1];
-      lstrcpynA(number, entry->JpkDocNumber, sizeof number);
-      ShowMessageFmt("Uwaga", MZ("Nie mogę usunąć rekordu - nr dok: %s!"), kWarningBoxStyle, number);
-    }
-  }
   // The list is refreshed after every pass that read it to the end, also when
   // the last deletion failed: the deletions before it must be shown.
-  if (readAll && haveList) {
+  if (haveList && DeleteTmoEntries(pass)) {
     const int refreshArg = HostGetRefreshArg();
     // The count as it stands at the refresh: the host may have changed its
     // list from inside the call before.

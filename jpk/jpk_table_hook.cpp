@@ -1,6 +1,7 @@
 #include "jpk_table_hook.h"
 
 #include "contractor_lookup.h"
+#include "handler_scope.h"
 #include "jpk_cleanup.h"
 #include "mazovia.h"
 
@@ -70,6 +71,7 @@ int SetJpkTableHook(int install) {
 extern "C" int __stdcall OnJpkTableEvent(int eventCode, int a2, int* entryCount, int a4, int a5,
                                          HostTable* jpkTableArg, int** recordNumbersRef, HostSelection* selection,
                                          void* view, int a10, int16_t* handled) {
+  const kw::HandlerScope running;
   if (eventCode == kw::kJpkCleanupEvent) {
     kw::RemoveTmoEntries(entryCount, jpkTableArg, recordNumbersRef, selection, view, handled);
   }

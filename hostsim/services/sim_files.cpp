@@ -116,6 +116,7 @@ SimFiles::~SimFiles() {
 }
 
 void SimFiles::ClearFailures() {
+  refused_.clear();
   failWrites_ = false;
   failingWrites_.clear();
   failCloses_ = 0;

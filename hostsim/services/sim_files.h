@@ -26,7 +26,8 @@ class SimFiles : public HostComponent {
   std::optional<std::string> Read(const std::string& name) const;
   void Delete(const std::string& name) const;
 
-  // HostOpenFile answers null for this name and mode, as for a locked file.
+  // HostOpenFile answers null for this name and mode, as for a locked file
+  // (until ClearFailures).
   void RefuseOpen(const std::string& name, const std::string& mode) { refused_.insert(name + "|" + mode); }
   // HostWriteFile writes nothing and answers 0, as on a full disk.
   void FailWrites(bool fail) { failWrites_ = fail; }

@@ -5,6 +5,7 @@
 #include "host_interface.h"
 #include "install_notice.h"
 #include "jpk_table_hook.h"
+#include "komis.h"
 #include "mazovia.h"
 #include "reassign_hook.h"
 
@@ -13,6 +14,18 @@ namespace kw {
 namespace {
 constexpr int kReassignEvent = 1664;
 constexpr int kConversionEvent = 815;
+
+// A document dialog still open when the module goes: its object ends as at
+// the dialog's end (the host's state cells back, its base part torn down),
+// so that the host's dialog keeps nothing of the module. Its marked
+// documents are not converted here: the dialog still has a document in
+// table 44's record buffer. They stay marked for the module's next run.
+// The hooks are gone by now, so no dialog the host opens meanwhile gets an
+// object.
+void EndDialogObjects() {
+  while (CSprKomis* open = DialogKomis ? DialogKomis : EndingKomis) DestroyKomis(open);
+}
+
 }  // namespace
 
 int RegisterWithHost() {
@@ -33,6 +46,7 @@ int UninstallFromHost() {
   HostUnregisterCommand(CommandRecord.commandId);
   if (EventHook1664) HostUnregisterEventHook(kReassignEvent);
   if (EventHook815) HostUnregisterEventHook(kConversionEvent);
+  EndDialogObjects();
   return 0;
 }
 

@@ -40,8 +40,13 @@ struct CSprKomis {
 
   // 0 when tables 35, 44 and 45 are bound, 1 (after a warning) when one is missing.
   int Initial();
-  // komis.cfg into warehouseFlags and back; 1 done, 0 not (after a warning).
+  // komis.cfg into warehouseFlags; 1 done, 0 not (after a warning). While a
+  // save runs, the flags being saved.
   int ReadConfig();
+  // warehouseFlags into komis.cfg, judged by the file read back: 1 done; 0
+  // not done or not known to be done, after a warning that says what the
+  // file holds, or that it could not be read back (it is then left as the
+  // write left it).
   int WriteConfig();
   // The dialog's event handler: -2 after showing the warehouse list, else 0.
   int OnDialogEvent(int code, int phase);
@@ -67,8 +72,16 @@ extern CSprKomis* CurrentKomis;
 // this one only, never on the configuration command's object, whose flags are
 // the user's unsaved choice: a document accepted while the command's dialog
 // is open would read komis.cfg into them and so undo the choice. An object
-// that ends is taken out of both cells, so that neither names it afterwards.
+// that ends is taken out of every cell, so that none names it afterwards.
 extern CSprKomis* DialogKomis;
+// The object of the document dialog whose end the module is handing on to
+// the host's own handler, or null. That handler may still accept the
+// document in hand (a "save before closing?" question): the acceptance
+// reaches this object when no dialog opened meanwhile has one of its own.
+extern CSprKomis* EndingKomis;
+
+// A save of komis.cfg is running: the host called the module from inside it.
+bool KomisCfgBeingSaved();
 
 // A new object built on the host's dialog base, or null when memory is short.
 CSprKomis* CreateKomis();

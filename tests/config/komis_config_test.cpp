@@ -106,13 +106,23 @@ TEST_F(KomisConfig, AFileThatCannotBeOpenedForWritingIsLeftUntouched) {
 }
 
 TEST_F(KomisConfig, AFailedWriteIsReportedNotPassedOffAsDone) {
+  // Every write cut short: what the file holds is seen, and it is not the flags.
   files.Write("komis.cfg", kwtest::KomisCfg({{1, 1}}));
-  files.FailWrites(true);
+  for (int write = 1; write <= 4; ++write) files.FailWrite(write, 30);
   komis->warehouseFlags[2] = 1;
   EXPECT_EQ(komis->WriteConfig(), 0);
   EXPECT_THAT(Warnings(), ElementsAre(kwtest::Mazovia(
                               "Błąd zapisu konfiguracji!\nNie udało się przywrócić poprzedniej konfiguracji!")));
   EXPECT_EQ(files.LogLines("Kalwestrowka.log").size(), 1u);
+
+  // Every write writing nothing: an empty file reads as one that cannot be
+  // read, so the save is not known to be done, and the warning says so.
+  files.Write("komis.cfg", kwtest::KomisCfg({{1, 1}}));
+  files.FailWrites(true);
+  EXPECT_EQ(komis->WriteConfig(), 0);
+  EXPECT_EQ(Warnings().back(), kwtest::Mazovia("Nie można sprawdzić zapisu konfiguracji!\nPlik mógł nie zostać "
+                                               "zapisany: otwórz konfigurację ponownie, aby zobaczyć, co zawiera."));
+  EXPECT_EQ(files.LogLines("Kalwestrowka.log").size(), 2u);
 }
 
 }  // namespace

@@ -15,6 +15,12 @@ const char* const kNotRestored = "Błąd zapisu konfiguracji!\nNie udało się p
 const char* const kNothingToKeep = "Błąd zapisu konfiguracji!\nNie było wcześniejszej konfiguracji do zachowania.";
 const char* const kUnreadable =
     "Błąd zapisu konfiguracji!\nPoprzedniej konfiguracji nie udało się odczytać, nie została zachowana!";
+const char* const kUnchecked =
+    "Nie można sprawdzić zapisu konfiguracji!\n"
+    "Plik mógł nie zostać zapisany: otwórz konfigurację ponownie, aby zobaczyć, co zawiera.";
+const char* const kRestoreUnchecked =
+    "Błąd zapisu konfiguracji!\nPoprzednią konfigurację zapisano ponownie, ale nie można tego sprawdzić.";
+const char* const kSaveRunning = "Trwa zapis konfiguracji!\nSpróbuj ponownie za chwilę.";
 
 class ConfigSave : public kwtest::RegisteredModuleTest {
  protected:
@@ -61,7 +67,7 @@ std::vector<int16_t> Flags(std::initializer_list<std::pair<int, int16_t>> set) {
 }
 
 TEST_F(ConfigSave, AFailedWritePutsTheOldConfigurationBackAndSaysSo) {
-  for (const std::size_t kept : {std::size_t{0}, std::size_t{100}, std::size_t{201}}) {
+  for (const std::size_t kept : {std::size_t{1}, std::size_t{100}, std::size_t{201}}) {
     files.Write("komis.cfg", old);
     const std::size_t warningsBefore = Warnings().size();
     files.FailWrite(1, kept);
@@ -72,11 +78,20 @@ TEST_F(ConfigSave, AFailedWritePutsTheOldConfigurationBackAndSaysSo) {
   }
   EXPECT_EQ(FlagsTheNextDialogShows(), Flags({{1, 1}, {3, -1}}));
   EXPECT_EQ(files.LogLines("Kalwestrowka.log").size(), 3u);
+
+  // A write of which nothing reached the file leaves it empty, which reads
+  // like a file that cannot be read: the new flags are written once more,
+  // and read back this time.
+  files.Write("komis.cfg", old);
+  files.FailWrite(1, 0);
+  SaveWithWarehouse2();
+  EXPECT_EQ(Config(), kwtest::KomisCfg({{1, 1}, {2, 1}, {3, -1}}));
+  EXPECT_EQ(Warnings().size(), 3u);
 }
 
 TEST_F(ConfigSave, TheOldBytesAreReadBeforeTheOpenForWritingAndWrittenBackThroughTheHost) {
   files.Write("komis.cfg", old);
-  files.FailWrite(1);
+  files.FailWrite(1, 50);
   SaveWithWarehouse2();
   std::vector<std::string> fileCalls;
   for (const hostsim::JournalEntry& call : host.Journal()) {
@@ -125,21 +140,23 @@ TEST_F(ConfigSave, WhatTheFileHoldsDecidesWhateverTheWriteAndTheCloseAnswer) {
                                                                                      : 1u);
   }
 
-  // The close loses the new flags: the old ones are written back and read back.
+  // The close loses the new flags: the empty file cannot tell them from a
+  // read refused, so the new flags are written once more and read back.
   files.AnswerWrites(Answer::Zero);
   files.Write("komis.cfg", old);
   files.FailNextClose();
   SaveWithWarehouse2();
-  EXPECT_EQ(Config(), old);
-  EXPECT_EQ(Warnings().back(), kwtest::Mazovia(kKept));
+  EXPECT_EQ(Config(), kwtest::KomisCfg({{1, 1}, {2, 1}, {3, -1}}));
+  EXPECT_THAT(Warnings(), ::testing::IsEmpty());
   EXPECT_EQ(host.CallsTo("HostCloseFile").size(), 0u + host.CallsTo("HostOpenFile").size());
 
-  // Every close loses its data: neither the new nor the old flags reach the
-  // disk, and the warning does not claim that they did.
+  // Every close loses its data: nothing can be read back, nothing else is
+  // written over the file, and the warning claims nothing it cannot know.
+  files.Write("komis.cfg", old);
   files.FailEveryClose(true);
   SaveWithWarehouse2();
   EXPECT_EQ(Config(), "");
-  EXPECT_EQ(Warnings().back(), kwtest::Mazovia(kNotRestored));
+  EXPECT_EQ(Warnings().back(), kwtest::Mazovia(kUnchecked));
   files.FailEveryClose(false);
   EXPECT_THAT(FlagsTheNextDialogShows(), Each(0));
   EXPECT_EQ(files.LogLines("Kalwestrowka.log").size(), Warnings().size());
@@ -153,6 +170,104 @@ TEST_F(ConfigSave, WhatTheFileHoldsDecidesWhateverTheWriteAndTheCloseAnswer) {
   SaveWithWarehouse2();
   EXPECT_EQ(Config(), old);
   EXPECT_EQ(Warnings().back(), kwtest::Mazovia(kKept));
+}
+
+// The host refuses to open komis.cfg for reading right after the write (a
+// virus scanner or a file server holding the file just written), or its
+// read gives nothing: the save cannot be checked. The file keeps what the
+// write put there, whatever was there before, and the user is told just that.
+TEST_F(ConfigSave, ASaveThatCannotBeReadBackIsLeftAsWrittenAndSaidSo) {
+  const std::string chosen = kwtest::KomisCfg({{1, 1}, {2, 1}, {3, -1}});
+  for (const bool firstUse : {false, true}) {
+    SCOPED_TRACE(firstUse ? "no komis.cfg before" : "komis.cfg before");
+    if (firstUse) files.Delete("komis.cfg");
+    else files.Write("komis.cfg", old);
+    // From the close of the write on, every open for reading is refused.
+    const int close = NumberOfCall("HostWriteFile") + 1;
+    if (firstUse) files.Delete("komis.cfg");
+    ASSERT_GT(close, 1);
+    const std::size_t warnings = Warnings().size();
+    host.ClearJournal();
+    host.Interrupt(close, [&] { files.RefuseOpen("komis.cfg", "rb"); });
+    SaveWithWarehouse2();
+    files.ClearFailures();
+    EXPECT_EQ(Config(), firstUse ? kwtest::KomisCfg({{2, 1}}) : chosen);
+    ASSERT_GT(Warnings().size(), warnings);
+    EXPECT_EQ(Warnings().back(), kwtest::Mazovia(kUnchecked));
+    // Only the flags chosen were written, the second time after the first
+    // could not be read back.
+    const auto writes = host.CallsTo("HostWriteFile");
+    ASSERT_EQ(writes.size(), 2u);
+    EXPECT_EQ(host.CountCalls("HostOpenFile"), 3 + 4) << "three reads at the start, two writes, two reads back";
+  }
+
+  // Every read back answers 0 (the read before the save is the third read).
+  files.Write("komis.cfg", old);
+  files.FailRead(4);
+  files.FailRead(5);
+  SaveWithWarehouse2();
+  EXPECT_EQ(Config(), chosen);
+  EXPECT_EQ(Warnings().back(), kwtest::Mazovia(kUnchecked));
+
+  // Only the first read back answers 0: the second one sees the flags.
+  files.Write("komis.cfg", old);
+  const std::size_t warnings = Warnings().size();
+  files.FailRead(4);
+  SaveWithWarehouse2();
+  EXPECT_EQ(Config(), chosen);
+  EXPECT_EQ(Warnings().size(), warnings);
+
+  // A failed write, and then the read back of the old flags refused: they
+  // were written, but nobody can say they are there.
+  files.Write("komis.cfg", old);
+  const int restore = NumberOfCall("HostWriteFile") + 6;  // close, open rb, read, close, open wb, write
+  files.FailWrite(1, 40);
+  host.Interrupt(restore, [&] { files.RefuseOpen("komis.cfg", "rb"); });
+  SaveWithWarehouse2();
+  files.ClearFailures();
+  EXPECT_EQ(Config(), old);
+  EXPECT_EQ(Warnings().back(), kwtest::Mazovia(kRestoreUnchecked));
+}
+
+// The user picks the command again from inside a host call of a save and
+// confirms another choice there: a second save would leave the file to
+// whichever read it back last. The command is refused while a save runs, so
+// the choice confirmed stays on the disk.
+TEST_F(ConfigSave, TheCommandPickedInsideASaveIsRefusedAndTheChoiceConfirmedStays) {
+  for (const char* call : {"HostOpenFile", "HostWriteFile", "HostCloseFile", "HostReadFile"}) {
+    SCOPED_TRACE(call);
+    files.Write("komis.cfg", old);
+    // The save's own calls come after the three reads of the command's start.
+    const std::string before = Config();
+    host.ClearJournal();
+    SaveWithWarehouse2();
+    const auto& journal = host.Journal();
+    int nth = 0, seen = 0;
+    for (std::size_t i = 0; i < journal.size(); ++i) {
+      if (journal[i].name == "HostOpenFile" && journal[i].Text(1) == "wb") seen = 1;
+      if (seen && journal[i].name == call) {
+        nth = static_cast<int>(i) + 1;
+        break;
+      }
+    }
+    files.Write("komis.cfg", before);
+    ASSERT_GT(nth, 0);
+    const std::size_t runs = dialog.Runs().size();
+    const std::size_t warnings = Warnings().size();
+    host.Interrupt(nth, [&] {
+      dialog.MarkInList({{5, 1}});
+      RunCommand(hostsim::kDialogOk);
+    });
+    dialog.MarkInList({{2, 1}});
+    dialog.Script({}, hostsim::kDialogOk);
+    commands.Pick(kCommandId);
+    EXPECT_EQ(Config(), kwtest::KomisCfg({{1, 1}, {2, 1}, {3, -1}}));
+    EXPECT_EQ(dialog.Runs().size(), runs + 1) << "the command's dialog opened inside the save";
+    ASSERT_EQ(Warnings().size(), warnings + 1);
+    EXPECT_EQ(Warnings().back(), kwtest::Mazovia(kSaveRunning));
+    host.Interrupt(0, {});
+    RunCommand(kCancel);  // takes the refused command's edit off the host's list
+  }
 }
 
 // The old file was there but could not be read before the save: a failed

@@ -90,13 +90,13 @@ int EndDialog(DocumentEventHandler* previous, int code, int phase) {
   const int result = previous ? static_cast<int16_t>(previous(code, phase)) : 0;
   if (EndingKomis == ending) EndingKomis = outerEnding && !outerEnding->ended ? outerEnding : nullptr;
   // The conversion reads the marked documents through table 44's record
-  // buffer. Called from inside a handler that works on that buffer (an
-  // acceptance or a conversion whose host call ended the dialog), the marked
+  // buffer. Called from inside another handler that works on that buffer (a
+  // document event or a conversion whose host call ended the dialog), the marked
   // documents stay marked and the next dialog's end converts them. An object
   // the host ended meanwhile (the module uninstalled) converts nothing. The
   // dialog's own object converts also when the configuration command holds
   // CurrentKomis.
-  if (DocumentRecordInUse::Free() && !ending->ended) ending->ConvertDocuments();
+  if (DocumentRecordInUse::OnlyOne() && !ending->ended) ending->ConvertDocuments();
   DestroyKomis(ending);
   return result;
 }
@@ -107,6 +107,7 @@ int EndDialog(DocumentEventHandler* previous, int code, int phase) {
 extern "C" int __stdcall ConversionHook(int code, int phase) {
   using namespace kw;
   const HandlerScope running;
+  const DocumentRecordInUse inHand;
   const uint16_t event = static_cast<uint16_t>(code);
   const int16_t when = static_cast<int16_t>(phase);
 

@@ -105,7 +105,7 @@ uint32_t SimJpkRegister::DeleteSelected(HostCall& call) {
   *(end - 1) = 0;  // the freed place at the end holds no entry
   --*count_;
   deleted_.push_back(entry);
-  return 1;
+  return refusedButDone_.count(entry) ? 0 : 1;
 }
 
 uint32_t SimJpkRegister::GetRefreshArg(HostCall&) {

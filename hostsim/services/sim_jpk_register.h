@@ -57,6 +57,14 @@ class SimJpkRegister : public HostComponent {
   void FailDeletionOf(int entryNumber) { failedDeletions_.insert(entryNumber); }
   // HostDeleteSelected of this entry answers 1 but leaves the list as it was (a faulty host).
   void ClaimDeletionOf(int entryNumber) { claimedDeletions_.insert(entryNumber); }
+  // HostDeleteSelected of this entry deletes it but answers 0, as refused.
+  void DeleteAnsweringRefusalOf(int entryNumber) { refusedButDone_.insert(entryNumber); }
+  // Deletions are carried out and answered again as asked.
+  void ClearDeletionFailures() {
+    failedDeletions_.clear();
+    claimedDeletions_.clear();
+    refusedButDone_.clear();
+  }
   const std::vector<int>& Deleted() const { return deleted_; }  // entry numbers, in order
 
   int* CountCell() const { return count_; }
@@ -118,6 +126,7 @@ class SimJpkRegister : public HostComponent {
   uint16_t* signalWord_;
   std::set<int> failedDeletions_;
   std::set<int> claimedDeletions_;
+  std::set<int> refusedButDone_;
   std::vector<int> deleted_;
   std::vector<PreviousHandlerCall> previousCalls_;
   bool updateOpen_ = false;

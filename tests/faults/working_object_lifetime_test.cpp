@@ -141,6 +141,86 @@ TEST_F(WorkingObjectLifetime, TheNextDocumentDialogOpenedAtTheCloseGetsAnObjectO
   EXPECT_THAT(host.Faults(), IsEmpty());
 }
 
+// A host's "save the open document before closing?": its own handler of the
+// closing phase accepts the document in hand before the module gets the
+// event back, and may then open its next dialog and accept a document there.
+// The acceptance at the close belongs to the ending dialog and is converted
+// with it; one in the dialog opened meanwhile belongs to that dialog.
+TEST_F(WorkingObjectLifetime, AnAcceptanceAtTheCloseBelongsToTheEndingDialogAndOneAfterTheNextOpenToTheNext) {
+  hostsim::ModuleHeapGuard::Install(module.handle());
+  for (const bool openNext : {false, true}) {
+    SCOPED_TRACE(openNext ? "the next dialog opened after the acceptance" : "the acceptance only");
+    shop.OpenDocumentDialog();
+    const std::size_t assignments = documents.Assignments().size();
+    int atClose = -1, inNext = -1;
+    hostsim::SimCommands::AtOwnClose([&] {
+      atClose = shop.EnterAndAccept(openNext ? "FS 16/12/2026" : "FS 15/12/2026", hostsim::kSalesDocumentKind,
+                                    {{3, "obraz"}}, 80.0);
+      if (!openNext) return;
+      hostsim::SimCommands::AtOwnClose(nullptr);
+      shop.OpenDocumentDialog();
+      inNext = shop.EnterAndAccept("FS 17/12/2026", hostsim::kSalesDocumentKind, {{3, "obraz"}}, 90.0);
+    });
+    shop.CloseDocumentDialog();
+    hostsim::SimCommands::AtOwnClose(nullptr);
+    ASSERT_GE(atClose, 0);
+    const kw::DocRecord& ending = shop.StoredDocument(atClose);
+    EXPECT_EQ(ending.ConversionPending, 0);
+    EXPECT_EQ(ending.DocFlags & 0x400, 0x400) << "the document accepted at the close was never marked";
+    EXPECT_EQ(std::string(ending.DocNumber), openNext ? "FS 16/12/2026" : "FS 15/12/2026");
+    EXPECT_EQ(documents.Assignments().back().contractorSymbol, "TMO");
+    if (!openNext) {
+      EXPECT_EQ(dialogBase.LiveObjects(), 0);
+      continue;
+    }
+    // The ending dialog's conversion takes every marked document, the one
+    // accepted in the next dialog meanwhile too.
+    ASSERT_GE(inNext, 0);
+    ASSERT_EQ(documents.Assignments().size(), assignments + 2) << "the next dialog's document was not marked";
+    EXPECT_EQ(documents.Assignments().back().contractorSymbol, "TMO");
+    EXPECT_EQ(dialogBase.LiveObjects(), 1) << "the dialog opened at the close has no working object";
+    shop.CloseDocumentDialog();
+    EXPECT_EQ(shop.StoredDocument(inNext).ConversionPending, 0);
+    EXPECT_EQ(shop.StoredDocument(inNext).DocFlags & 0x400, 0x400);
+    EXPECT_EQ(std::string(shop.StoredDocument(inNext).DocNumber), "FS 17/12/2026");
+  }
+  EXPECT_EQ(hostsim::ModuleHeapGuard::LiveBlocks(), 0);
+  EXPECT_EQ(hostsim::ModuleHeapGuard::BadReleases(), 0);
+  EXPECT_THAT(host.Faults(), IsEmpty());
+}
+
+// The module is uninstalled while a document dialog is open: the dialog's
+// object ends as at the dialog's end (the host's state cells as they were,
+// its base part torn down), and nothing of the module is left in the host's
+// dialog. The marked document waits for the module's next run.
+TEST_F(WorkingObjectLifetime, UninstallingWhileADocumentDialogIsOpenEndsItsObject) {
+  hostsim::ModuleHeapGuard::Install(module.handle());
+  dialogBase.StateLong() = 0x11223344;
+  dialogBase.StateWord() = 0x5566;
+  shop.OpenDocumentDialog();
+  const int record = shop.EnterAndAccept("FS 18/12/2026", hostsim::kSalesDocumentKind, {{3, "obraz"}}, 50.0);
+  dialogBase.StateLong() = 0x0BADF00D;
+  dialogBase.StateWord() = 0x0BAD;
+  ASSERT_EQ(dialogBase.LiveObjects(), 1);
+
+  module.Install(nullptr, nullptr);
+
+  EXPECT_EQ(dialogBase.LiveObjects(), 0) << "the open dialog's object outlived the module";
+  EXPECT_EQ(dialogBase.Constructed(), dialogBase.Destroyed());
+  EXPECT_EQ(dialogBase.StateLong(), 0x11223344u);
+  EXPECT_EQ(dialogBase.StateWord(), 0x5566);
+  EXPECT_EQ(hostsim::ModuleHeapGuard::LiveBlocks(), 0);
+  EXPECT_EQ(shop.StoredDocument(record).ConversionPending, 1) << "converted with the dialog still open";
+  // The dialog's end now reaches only the host's own handler.
+  const std::size_t before = hostsim::SimCommands::OwnHandlerCalls().size();
+  host.ClearJournal();
+  shop.CloseDocumentDialog();
+  EXPECT_THAT(host.Trace(), IsEmpty());
+  EXPECT_EQ(hostsim::SimCommands::OwnHandlerCalls().size(), before + 1);
+  EXPECT_THAT(host.Faults(), IsEmpty());
+  EXPECT_EQ(module.Register(0), 0);  // the fixture uninstalls a registered module at its end
+}
+
 // The host ends the document dialog from inside each host call in turn that
 // the module makes while the dialog opens and while a document is accepted in
 // it. The module may not write into the released object (its heap is under
@@ -149,25 +229,55 @@ TEST_F(WorkingObjectLifetime, ADialogEndedFromInsideAHostCallLeavesNothingBehind
   hostsim::ModuleHeapGuard::Install(module.handle());
   int endedInside = 0;
   for (int nth = 1; nth < 200; ++nth) {
+    SCOPED_TRACE("the dialog ended inside host call " + std::to_string(nth));
     const std::size_t eventsBefore = hostsim::SimCommands::OwnHandlerCalls().size();
     const bool atOpen = nth <= 4;  // the object made, the document kind asked for
-    if (!atOpen) shop.OpenDocumentDialog();
+    int earlier = -1, accepted = -1;
+    const std::string number = "FS " + std::to_string(100 + nth) + "/12/2026";
+    if (!atOpen) {
+      shop.OpenDocumentDialog();
+      // A document accepted earlier in the dialog, marked and waiting.
+      earlier = shop.EnterAndAccept("FS " + std::to_string(1000 + nth) + "/12/2026", hostsim::kSalesDocumentKind,
+                                    {{3, "obraz"}}, 5.0);
+    }
     host.Interrupt(atOpen ? nth : nth - 4, [&] { shop.CloseDocumentDialog(); });
     if (atOpen) {
       shop.OpenDocumentDialog();
     } else {
-      shop.EnterAndAccept("FS " + std::to_string(100 + nth) + "/12/2026", hostsim::kSalesDocumentKind,
-                          {{3, "obraz"}, {1, "rama"}}, 10.0 * nth);
+      accepted = shop.EnterAndAccept(number, hostsim::kSalesDocumentKind, {{3, "obraz"}, {1, "rama"}}, 10.0 * nth);
     }
     const bool interrupted = host.Interrupted();
     host.Interrupt(0, {});
+    if (accepted >= 0) {
+      // The host stored what the acceptance left in its buffer: the document
+      // accepted, never one that a conversion read there meanwhile.
+      const kw::DocRecord& stored = shop.StoredDocument(accepted);
+      EXPECT_EQ(std::string(stored.DocAltNumber), number);
+      EXPECT_EQ(stored.TotalAmount, 10.0 * nth);
+    }
+    if (interrupted) {
+      // The dialog ended inside: the next dialog's end converts what waits.
+      shop.OpenDocumentDialog();
+    }
     shop.CloseDocumentDialog();
-    ASSERT_THAT(host.Faults(), IsEmpty()) << "ended inside host call " << nth;
-    EXPECT_EQ(dialogBase.LiveObjects(), 0) << "ended inside host call " << nth;
-    EXPECT_EQ(hostsim::ModuleHeapGuard::LiveBlocks(), 0) << "ended inside host call " << nth;
+    ASSERT_THAT(host.Faults(), IsEmpty());
+    EXPECT_EQ(dialogBase.LiveObjects(), 0);
+    EXPECT_EQ(hostsim::ModuleHeapGuard::LiveBlocks(), 0);
+    // Whatever was marked is converted by the dialog's end, or by the next.
+    for (const int record : {earlier, accepted}) {
+      if (record < 0) continue;
+      const kw::DocRecord& document = shop.StoredDocument(record);
+      EXPECT_EQ(document.ConversionPending, 0) << "document " << document.DocAltNumber << " left marked";
+      if (document.DocFlags & 0x400) {
+        EXPECT_EQ(std::string(document.DocNumber), std::string(document.DocAltNumber));
+      }
+    }
+    if (earlier >= 0) {
+      EXPECT_EQ(shop.StoredDocument(earlier).DocFlags & 0x400, 0x400);
+    }
     // Every event the host raised reached its own handler once.
-    const std::size_t raised = (atOpen ? 2 : 4) + (interrupted ? 1 : 0);
-    EXPECT_EQ(hostsim::SimCommands::OwnHandlerCalls().size(), eventsBefore + raised) << "host call " << nth;
+    const std::size_t raised = (atOpen ? 2 : 6) + (interrupted ? 2 : 0);
+    EXPECT_EQ(hostsim::SimCommands::OwnHandlerCalls().size(), eventsBefore + raised);
     if (!interrupted) break;
     ++endedInside;
   }

@@ -191,13 +191,29 @@ TEST_F(JpkCleanup, AListWithoutItsCountOrItsArrayIsNeitherReadNorRefreshed) {
 
 namespace {
 
-TEST_F(JpkCleanup, AHostThatClaimsADeletionWithoutShorteningTheListCannotHoldThePass) {
+// Whether an entry went is seen in the list, whatever the host answers: a
+// deletion reported but not carried out is reported as failed, and one
+// refused but carried out lets the pass read the entry that moved up.
+TEST_F(JpkCleanup, ADeletionIsJudgedByTheListNotByTheHostsAnswer) {
   const int tmo = AddTmoEntry("FV/1"), other = AddOtherEntry("FV/2");
   jpk.SetList({tmo, other});
   jpk.ClaimDeletionOf(tmo);
   EXPECT_EQ(Run(), 1);
   EXPECT_THAT(ReadPositions(), ElementsAre(0, 1));
   EXPECT_EQ(jpk.Refreshes().size(), 1u);
+  EXPECT_THAT(kwtest::BoxTexts(messages), ElementsAre(kwtest::Mazovia("Nie mogę usunąć rekordu - nr dok: FV/1!")));
+
+  jpk.ClearDeletionFailures();
+  const int tmoA = AddTmoEntry("FV/3"), tmoB = AddTmoEntry("FV/4"), other2 = AddOtherEntry("FV/5");
+  jpk.SetList({tmoA, tmoB, other2});
+  jpk.DeleteAnsweringRefusalOf(tmoA);
+  jpk.DeleteAnsweringRefusalOf(tmoB);
+  host.ClearJournal();
+  const std::size_t boxes = messages.Shown().size();
+  EXPECT_EQ(Run(), 1);
+  EXPECT_THAT(jpk.List(), ElementsAre(other2));
+  EXPECT_THAT(ReadPositions(), ElementsAre(0, 0, 0));
+  EXPECT_EQ(messages.Shown().size(), boxes) << "a deletion carried out was reported as failed";
 }
 
 }  // namespace

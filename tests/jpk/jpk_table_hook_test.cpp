@@ -181,27 +181,45 @@ TEST_F(JpkTableHook, Event231AfterACleanupCutShortStillSignalsTheHost) {
 // outer one was about to, and moves the entries under it. No entry of another
 // contractor goes, the host sees no deletion of an entry that is not there
 // and no refresh with a stale count, and each event reaches its handler once.
+// Event 231 raised again from inside each host call in turn of the cleanup.
+// The inner pass deletes what it can, or the host refuses its deletions, or
+// reports them without carrying them out: then the list is as it was, but
+// the register's record buffer holds what that pass read last. The outer
+// pass deletes TMO's entries and never another contractor's.
 TEST_F(JpkTableHook, Event231RaisedFromInsideEveryHostCallOfTheCleanupDeletesOnlyTmo) {
   AddTmo();
   const int other1 = AddOtherEntry("FV/1"), tmoA = AddTmoEntry("FV/2"), tmoB = AddTmoEntry("FV/3"),
             other2 = AddOtherEntry("FV/4"), tmoC = AddTmoEntry("FV/5");
   kw::SetJpkTableHook(1);
-  int interrupted = 0;
-  for (int nth = 1; nth < 200; ++nth) {
-    jpk.SetList({other1, tmoA, tmoB, other2, tmoC});
-    const std::size_t previousBefore = jpk.PreviousCalls().size();
-    host.Interrupt(nth, [&] { jpk.RaiseEvent(231); });
-    EXPECT_EQ(jpk.RaiseEvent(231), SimJpkRegister::kPreviousResult);
-    const bool inside = host.Interrupted();
-    host.Interrupt(0, {});
-    EXPECT_THAT(jpk.List(), ElementsAre(other1, other2)) << "event 231 inside host call " << nth;
-    EXPECT_EQ(jpk.PreviousCalls().size(), previousBefore + (inside ? 2 : 1)) << "host call " << nth;
-    ASSERT_THAT(host.Faults(), IsEmpty()) << "event 231 inside host call " << nth;
-    EXPECT_EQ(messages.OpenWaitBoxes(), 0);
-    if (!inside) break;
-    ++interrupted;
+  enum class Inner { Deletes, Refused, Claimed };
+  for (const Inner inner : {Inner::Deletes, Inner::Refused, Inner::Claimed}) {
+    const char* const kInner[] = {"deleting", "its deletions refused", "its deletions claimed without effect"};
+    int interrupted = 0;
+    for (int nth = 1; nth < 200; ++nth) {
+      SCOPED_TRACE(std::string("event 231 inside host call ") + std::to_string(nth) + ", the inner pass " +
+                   kInner[static_cast<int>(inner)]);
+      jpk.SetList({other1, tmoA, tmoB, other2, tmoC});
+      const std::size_t previousBefore = jpk.PreviousCalls().size();
+      host.Interrupt(nth, [&] {
+        for (const int entry : {tmoA, tmoB, tmoC}) {
+          if (inner == Inner::Refused) jpk.FailDeletionOf(entry);
+          if (inner == Inner::Claimed) jpk.ClaimDeletionOf(entry);
+        }
+        jpk.RaiseEvent(231);
+        jpk.ClearDeletionFailures();
+      });
+      EXPECT_EQ(jpk.RaiseEvent(231), SimJpkRegister::kPreviousResult);
+      const bool inside = host.Interrupted();
+      host.Interrupt(0, {});
+      EXPECT_THAT(jpk.List(), ElementsAre(other1, other2));
+      EXPECT_EQ(jpk.PreviousCalls().size(), previousBefore + (inside ? 2 : 1));
+      ASSERT_THAT(host.Faults(), IsEmpty());
+      EXPECT_EQ(messages.OpenWaitBoxes(), 0);
+      if (!inside) break;
+      ++interrupted;
+    }
+    EXPECT_GT(interrupted, 15) << "the cleanup made fewer host calls than expected";
   }
-  EXPECT_GT(interrupted, 15) << "the cleanup made fewer host calls than expected";
 }
 
 TEST_F(JpkTableHook, Event231WithoutTmoWarnsTouchesNothingAndPassesOn) {

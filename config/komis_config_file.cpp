@@ -82,10 +82,14 @@ bool WriteOver(const uint8_t* bytes, int size) {
 // is judged by the choice being saved, not by a file half written, and the
 // configuration command does not start a second save over the first.
 const WarehouseFlag* flagsBeingSaved = nullptr;
+uint32_t savesStarted = 0;
 
 class SaveInProgress {
  public:
-  explicit SaveInProgress(const WarehouseFlag* flags) { flagsBeingSaved = flags; }
+  explicit SaveInProgress(const WarehouseFlag* flags) {
+    flagsBeingSaved = flags;
+    ++savesStarted;
+  }
   ~SaveInProgress() { flagsBeingSaved = nullptr; }
   SaveInProgress(const SaveInProgress&) = delete;
   SaveInProgress& operator=(const SaveInProgress&) = delete;
@@ -115,6 +119,7 @@ void UndoFailedSave(const ConfigOnDisk& old) {
 }  // namespace
 
 bool KomisCfgBeingSaved() { return flagsBeingSaved != nullptr; }
+uint32_t KomisCfgSavesStarted() { return savesStarted; }
 
 int CSprKomis::ReadConfig() {
   if (flagsBeingSaved) {

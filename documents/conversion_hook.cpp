@@ -55,9 +55,10 @@ void OpenDialogKomis() {
   CurrentKomis = made;
 }
 
-// The dialog's kind of document, from the host's operation context.
+// The dialog's kind of document, from the host's operation context; while the
+// host's own handler of a dialog's end runs, the ending dialog's.
 void RecordDocumentKind() {
-  CSprKomis* const komis = DialogKomis;
+  CSprKomis* const komis = DialogKomis ? DialogKomis : EndingKomis;
   if (!komis) return;
   const KomisInUse use(komis);
   if (uint8_t* context = HostCurrentContext()) {

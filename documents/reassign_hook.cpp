@@ -30,12 +30,15 @@ bool IsAcceptance(uint16_t code, int16_t phase) {
 }  // namespace
 
 int CSprKomis::CountFlaggedItems() {
+  if (docKind != kForeignSaleKind) return 0;
+  const uint32_t started = HandlersStarted;
+  if (Initial() != 0) return 0;
+  // The lines as they stand after the host calls of Initial: the host may
+  // have run another dialog inside them and rebuilt its list of lines.
   const int* countCell = HostItemCountRef();
   uint8_t*** linesCell = HostItemArrayRef();
   const int count = countCell ? *countCell : 0;
   uint8_t** lines = linesCell ? *linesCell : nullptr;
-  if (docKind != kForeignSaleKind) return 0;
-  if (Initial() != 0) return 0;
 
   int flagged = 0;
   // A host that reports lines but holds no array of them has no line to count.
@@ -47,17 +50,23 @@ int CSprKomis::CountFlaggedItems() {
     if (warehouse < 0 || warehouse >= kWarehouseCount) continue;
     if (warehouseFlags[warehouse] != 0) ++flagged;
   }
-  std::memcpy(docRecord, savedDocRecord, sizeof savedDocRecord);
+  // The document in hand as Initial found it. An acceptance the host ran
+  // inside Initial's calls, in the same dialog, took this object's snapshot
+  // for its own document; the host has given this one back by now.
+  if (HandlersStarted == started) std::memcpy(docRecord, savedDocRecord, sizeof savedDocRecord);
   return flagged;
 }
 
 int CSprKomis::ReassignContractor() {
+  // The kind of the document in hand: an acceptance the host runs inside
+  // this one's host calls records the kind of its own document.
+  const int kind = docKind;
   if (CountFlaggedItems() == 0) return 1;
   if (FindTmo() != 0) {
     WarnAndLogWith(MZ("Nie znaleziono kontrahenta: %s"), kTmoSymbol);
     return 1;
   }
-  if (HostAssignContractor(docTable, docKind, docRecord, 0) == 0) {
+  if (HostAssignContractor(docTable, kind, docRecord, 0) == 0) {
     WarnAndLogWith(MZ("Błąd przepisania kontr: %s"), kTmoSymbol);
     return 1;
   }

@@ -51,9 +51,10 @@ struct Pass {
 };
 
 enum class Step {
-  Next,   // the entry stays: on to the next position
-  Again,  // read the entry at this position again
-  Stop,   // the host could not read the list: the pass ends
+  Next,     // the entry stays: on to the next position
+  Deleted,  // the entry went: the one that followed stands at this position now
+  Again,    // a handler ran inside the calls: read the entry at this position again
+  Stop,     // the host could not read the list: the pass ends
 };
 
 void ReportNotDeleted(const JpkRecord* entry) {
@@ -74,7 +75,7 @@ Step DeleteEntry(const Pass& pass, int position, int entryNumber, uint32_t start
   if (HandlersStarted != started) return Step::Again;
   const bool gone = *pass.entryCount < before || position >= *pass.entryCount ||
                     pass.recordNumbers[position] != entryNumber;
-  if (gone) return Step::Again;  // the entry that followed now stands here
+  if (gone) return Step::Deleted;
   ReportNotDeleted(pass.entry);
   return Step::Next;
 }
@@ -101,6 +102,9 @@ bool DeleteTmoEntries(const Pass& pass) {
     switch (VisitEntry(pass, position)) {
       case Step::Stop:
         return false;
+      case Step::Deleted:
+        rereads = 0;
+        continue;
       case Step::Again:
         if (++rereads <= kMostRereads) continue;
         break;

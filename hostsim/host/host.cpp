@@ -98,9 +98,10 @@ void Host::On(uint16_t ordinal, Handler handler) {
   handlers_[row] = std::move(handler);
 }
 
-void Host::Interrupt(int nth, std::function<void()> action) {
+void Host::Interrupt(int nth, std::function<void()> action, bool beforeWork) {
   calls_ = 0;
   interruptAt_ = nth;
+  interruptBeforeWork_ = beforeWork;
   interrupt_ = std::move(action);
 }
 
@@ -133,7 +134,7 @@ std::vector<std::string> Host::Trace() const {
 
 uint32_t Host::Answer(int row, const SimRegisters& registers, const uint32_t* stack) {
   const HostRow& info = RowAt(row);
-  HostCall call{row, &info, registers, stack, {}};
+  HostCall call{row, &info, registers, stack, {}, false};
   const std::string_view kinds = info.argumentKinds;
   std::size_t onStack = 0;
   for (std::size_t i = 0; i < kinds.size(); ++i) {
@@ -151,6 +152,12 @@ uint32_t Host::Answer(int row, const SimRegisters& registers, const uint32_t* st
     journal_.push_back(std::move(entry));
   }
 
+  // The host's event loop may run before the function does its work.
+  if (interrupt_ && interruptBeforeWork_ && ++calls_ >= interruptAt_) {
+    const std::function<void()> action = std::exchange(interrupt_, nullptr);
+    action();
+    call.afterEventLoop = true;
+  }
   uint32_t result = 0;
   try {
     if (handlers_[row]) result = handlers_[row](call);
@@ -159,7 +166,7 @@ uint32_t Host::Answer(int row, const SimRegisters& registers, const uint32_t* st
   }
   if (keepJournal_) journal_[index].result = result;
   // The host's own work is done; its event loop runs before the module gets the answer.
-  if (interrupt_ && ++calls_ >= interruptAt_) {
+  if (interrupt_ && !interruptBeforeWork_ && ++calls_ >= interruptAt_) {
     const std::function<void()> action = std::exchange(interrupt_, nullptr);
     action();
   }

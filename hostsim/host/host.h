@@ -23,6 +23,9 @@ struct HostCall {
   SimRegisters registers;
   const uint32_t* stack;       // the caller's stack arguments, valid during the call
   std::vector<uint32_t> args;  // the fixed arguments; of a __thiscall function ECX first
+  // The host's event loop ran (Interrupt before the work) after the module
+  // made the call: what its arguments named may have changed meanwhile.
+  bool afterEventLoop = false;
 
   uint32_t Arg(int i) const { return args.at(i); }
   int32_t Int(int i) const { return static_cast<int32_t>(args.at(i)); }
@@ -79,9 +82,10 @@ class Host {
 
   // The host runs its own event loop inside its functions: the n-th call of
   // a host function from now (1: the next one) does its work, then `action`
-  // (raise an event of the module, run a command), then answers. Once;
+  // (raise an event of the module, run a command), then answers; with
+  // `beforeWork` the action runs first and the call's work after it. Once;
   // Interrupt(0, {}) takes it back.
-  void Interrupt(int nth, std::function<void()> action);
+  void Interrupt(int nth, std::function<void()> action, bool beforeWork = false);
   bool Interrupted() const { return !interrupt_; }  // the action has run or none is set
 
   void ReportFault(std::string what) { faults_.push_back(std::move(what)); }
@@ -111,6 +115,7 @@ class Host {
   bool keepJournal_ = true;
   int calls_ = 0;
   int interruptAt_ = 0;
+  bool interruptBeforeWork_ = false;
   std::function<void()> interrupt_;
   std::vector<std::string> faults_;
   std::vector<std::unique_ptr<HostComponent>> components_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "call_checked.h"
 #include "guarded_memory.h"
@@ -14,6 +15,7 @@ namespace {
 std::vector<HostEventCall> ownCalls;
 int ownAnswer = 0;
 std::function<void()> ownCloseAction;
+std::function<void(const HostEventCall&)> ownAction;
 
 constexpr int kDialogEvent = 815;
 constexpr int kDialogClose = 2;
@@ -26,6 +28,7 @@ int __stdcall OwnHandler(int code, int phase) {
     const std::function<void()> action = ownCloseAction;  // the action may set another
     action();
   }
+  if (ownAction) std::exchange(ownAction, nullptr)({Event, code, phase});
   return ownAnswer;
 }
 
@@ -36,6 +39,7 @@ constexpr int kCommandRecordSize = 24;
 const std::vector<HostEventCall>& SimCommands::OwnHandlerCalls() { return ownCalls; }
 void SimCommands::SetOwnHandlerAnswer(int answer) { ownAnswer = answer; }
 void SimCommands::AtOwnClose(std::function<void()> action) { ownCloseAction = std::move(action); }
+void SimCommands::AtOwnHandler(std::function<void(const HostEventCall&)> action) { ownAction = std::move(action); }
 
 void SimCommands::OpenNextDialogAtClose(bool open) {
   AtOwnClose(open ? std::function<void()>([this] { Raise(kDialogEvent, 0x4151, -2); }) : nullptr);
@@ -45,6 +49,7 @@ SimCommands::SimCommands(Host& host) : host_(host) {
   ownCalls.clear();
   ownAnswer = 0;
   ownCloseAction = nullptr;
+  ownAction = nullptr;
   ownHandlers_[815] = reinterpret_cast<const void*>(&OwnHandler<815>);
   ownHandlers_[1664] = reinterpret_cast<const void*>(&OwnHandler<1664>);
 
@@ -93,6 +98,7 @@ SimCommands::SimCommands(Host& host) : host_(host) {
 
 SimCommands::~SimCommands() {
   ownCloseAction = nullptr;
+  ownAction = nullptr;
   for (auto& [event, chain] : hooks_) {
     for (Hook& hook : chain) ReleaseGuarded(hook.previousCell);
   }

@@ -46,6 +46,10 @@ class SimCommands : public HostComponent {
   // closes (phase 2), before it answers: a host's "save and new" opens the
   // next document dialog right there. Nothing by default.
   static void AtOwnClose(std::function<void()> action);
+  // The host's own handlers of every document event do this, once, before
+  // they answer (after the closing action above): the host's event loop runs
+  // inside its own handlers too. Null takes it back.
+  static void AtOwnHandler(std::function<void(const HostEventCall&)> action);
   // That action: the next document dialog opens (event 815, code 0x4151,
   // phase -2, raised through the handler in front).
   void OpenNextDialogAtClose(bool open);

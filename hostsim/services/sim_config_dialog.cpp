@@ -80,7 +80,7 @@ uint32_t SimConfigDialog::RunDialog(HostCall& call) {
   }
   uint32_t size;
   std::memcpy(&size, description, sizeof size);
-  DialogRun run{std::string(reinterpret_cast<const char*>(description), size + 4), call.Int(2), {}, {}};
+  DialogRun run{std::string(reinterpret_cast<const char*>(description), size + 4), call.Int(2), {}, {}, 0, {}};
   const auto* flags = call.Ptr<const int16_t>(3);
   run.flagsBefore.assign(flags, flags + kWarehouses);
   auto deliver = [&](int code, int phase) {
@@ -91,18 +91,22 @@ uint32_t SimConfigDialog::RunDialog(HostCall& call) {
     return run.eventAnswers.back();
   };
   if (user_) user_->Opened(run.description);
+  // The script of this dialog as it was when it opened: the module's events
+  // may run another command with a script of its own.
+  uint16_t endCode = endCode_;
+  const std::vector<DialogStep> steps = steps_;
   deliver(0, -2);
   if (whileOpen_) std::exchange(whileOpen_, nullptr)();
-  uint16_t endCode = endCode_;
   if (user_) {
     endCode = user_->Act(deliver);
   } else {
-    // A copy: the module's events may run another command with a script of its own.
-    const std::vector<DialogStep> steps = steps_;
     for (const DialogStep& step : steps) deliver(step.code, step.phase);
   }
   deliver(endCode, 2);
+  run.endCode = endCode;
+  run.flagsAtEnd.assign(flags, flags + kWarehouses);
   runs_.push_back(std::move(run));
+  if (atEnd_) atEnd_(runs_.back());
   return endCode;
 }
 

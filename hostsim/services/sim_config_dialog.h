@@ -26,6 +26,8 @@ struct DialogRun {
   int dialogNumber;
   std::vector<int16_t> flagsBefore;
   std::vector<int> eventAnswers;  // what the module's handler answered, step by step
+  uint16_t endCode = 0;
+  std::vector<int16_t> flagsAtEnd;  // the flags shown when the dialog ended: what an OK confirms
 };
 
 // A person in the dialog instead of the script.
@@ -60,6 +62,8 @@ class SimConfigDialog : public HostComponent {
   void WhileOpen(std::function<void()> action) { whileOpen_ = std::move(action); }
   // The warehouses the user marks (value) or unmarks (0) the next time the list opens.
   void MarkInList(std::map<int, int16_t> changes) { listEdits_.push_back(std::move(changes)); }
+  // Done when a dialog has ended, before the module gets its end code back.
+  void AtEnd(std::function<void(const DialogRun&)> action) { atEnd_ = std::move(action); }
   // Dialogs and lists run by a person (null: by the script again).
   void Interactive(DialogUser* user) { user_ = user; }
 
@@ -85,6 +89,7 @@ class SimConfigDialog : public HostComponent {
   std::vector<DialogStep> steps_;
   uint16_t endCode_ = 0x5002;
   std::function<void()> whileOpen_;
+  std::function<void(const DialogRun&)> atEnd_;
   std::deque<std::map<int, int16_t>> listEdits_;
   std::vector<DialogRun> runs_;
   std::vector<int> listOpenings_;

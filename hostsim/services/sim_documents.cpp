@@ -219,6 +219,22 @@ void SimDocuments::ClearItemLines() {
   *countCell_ = 0;
 }
 
+SimDocuments::InHand SimDocuments::TakeInHand() const {
+  InHand held{context_->CtxDocKind, {}};
+  for (const uint8_t* line : lines_) {
+    held.lines.emplace_back(reinterpret_cast<const char*>(line), kw::kItemRecordLength);
+  }
+  return held;
+}
+
+void SimDocuments::PutInHand(const InHand& held) {
+  ClearItemLines();
+  for (const std::string& bytes : held.lines) {
+    std::memcpy(&AddItemLine(0), bytes.data(), kw::kItemRecordLength);
+  }
+  context_->CtxDocKind = held.kind;
+}
+
 void SimDocuments::RebuildArray() {
   ReleaseGuarded(array_);
   array_ = static_cast<uint8_t**>(AllocateGuarded(std::max<std::size_t>(lines_.size(), 1) * sizeof(uint8_t*)));

@@ -29,6 +29,15 @@ class SimDocuments : public HostComponent {
   kw::ItemLine& AddItemLine(int warehouse, uint32_t refA = 1, uint16_t refB = 0);
   // A new document: no lines.
   void ClearItemLines();
+  // The rest of the document in hand besides table 44's record: its kind and
+  // item lines. A host that runs another document dialog from inside one of
+  // its functions puts these back afterwards, as it does the record.
+  struct InHand {
+    int kind;
+    std::vector<std::string> lines;
+  };
+  InHand TakeInHand() const;
+  void PutInHand(const InHand& held);
   // The host's count, which a test may set apart from the lines it holds.
   int32_t& ItemCount() { return *countCell_; }
   // The host's array holds a null pointer in place of this line.

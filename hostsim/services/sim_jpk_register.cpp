@@ -96,7 +96,10 @@ uint32_t SimJpkRegister::DeleteSelected(HostCall& call) {
   int* end = array_ + *count_;
   int* found = std::find(array_, end, entry);
   if (found == end) {
-    host_.ReportFault("HostDeleteSelected of entry " + std::to_string(entry) + ", which is not in the list");
+    // Gone meanwhile when the host's event loop ran first: refused, as a host does.
+    if (!call.afterEventLoop) {
+      host_.ReportFault("HostDeleteSelected of entry " + std::to_string(entry) + ", which is not in the list");
+    }
     return 0;
   }
   if (failedDeletions_.count(entry)) return 0;
@@ -240,6 +243,7 @@ int __stdcall SimJpkRegister::RecordingHandler(int eventCode, int a2, int* entry
                                  static_cast<uint32_t>(a4), static_cast<uint32_t>(a5), Address(table),
                                  Address(recordNumbersRef), Address(selection), Address(view),
                                  static_cast<uint32_t>(a10), Address(handled)});
+    if (current->atPrevious_) std::exchange(current->atPrevious_, nullptr)();
   }
   return static_cast<int>(kPreviousResult);
 }

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -80,6 +81,9 @@ class SimJpkRegister : public HostComponent {
   // Puts it into table 400's slot; done at construction for the usual table.
   void InstallPreviousHandler();
   const std::vector<PreviousHandlerCall>& PreviousCalls() const { return previousCalls_; }
+  // The host's own handler does this, once, before it answers: the host's
+  // event loop runs inside its own handler too. Null takes it back.
+  void AtPreviousHandler(std::function<void()> action) { atPrevious_ = std::move(action); }
 
   // The arguments of an event on the register: the list's cells and objects in
   // their places, the arguments the handler only passes on set to marks.
@@ -129,6 +133,7 @@ class SimJpkRegister : public HostComponent {
   std::set<int> refusedButDone_;
   std::vector<int> deleted_;
   std::vector<PreviousHandlerCall> previousCalls_;
+  std::function<void()> atPrevious_;
   bool updateOpen_ = false;
   uint32_t updateTable_ = 0;
   uint32_t updateSelection_ = 0;

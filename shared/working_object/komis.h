@@ -82,6 +82,8 @@ extern CSprKomis* EndingKomis;
 
 // A save of komis.cfg is running: the host called the module from inside it.
 bool KomisCfgBeingSaved();
+// How many saves of komis.cfg have started since the module was loaded.
+uint32_t KomisCfgSavesStarted();
 
 // A new object built on the host's dialog base, or null when memory is short.
 CSprKomis* CreateKomis();

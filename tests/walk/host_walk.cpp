@@ -2,13 +2,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <tuple>
 #include <cstdlib>
 #include <cstring>
+#include <tuple>
 
 #include "module_heap_guard.h"
-#include "sim_commands.h"
-#include "sim_config_dialog.h"
 #include "sim_dialog_base.h"
 #include "sim_documents.h"
 #include "sim_files.h"
@@ -27,21 +25,21 @@ constexpr int kDialogCancel = 0x5002;
 constexpr int kAcceptCode = 0x4009;
 constexpr int kConfigSize = 202;
 constexpr int kTables[] = {35, 44, 45, 400};
-const char* const kMarkNote = "Wtyczka Kalwestrowka";
 
 int currentStep = -1;
 const char* currentAction = "start";
 
-const kw::DocRecord& AsDocument(const std::string& bytes) {
-  return *reinterpret_cast<const kw::DocRecord*>(bytes.data());
+std::string FlagBytes(const std::vector<int16_t>& flags) {
+  std::string bytes(kConfigSize, '\0');
+  std::memcpy(bytes.data(), flags.data(), std::min<std::size_t>(flags.size() * 2, kConfigSize));
+  return bytes;
 }
-
-bool SameField(const char* a, const char* b, std::size_t size) { return std::memcmp(a, b, size) == 0; }
 
 }  // namespace
 
 int HostWalk::CurrentStep() { return currentStep; }
 const char* HostWalk::CurrentAction() { return currentAction; }
+void HostWalk::Doing(const char* action) { currentAction = action; }
 
 HostWalk::HostWalk(uint32_t seed)
     : random_(seed),
@@ -53,6 +51,7 @@ HostWalk::HostWalk(uint32_t seed)
       messages_(host_.Use<hostsim::SimMessages>()),
       dialog_(host_.Use<hostsim::SimConfigDialog>()),
       dialogBase_(host_.Use<hostsim::SimDialogBase>()),
+      documents_(host_.Use<hostsim::SimDocuments>()),
       jpk_(host_.Use<hostsim::SimJpkRegister>()) {
   currentStep = -1;
   currentAction = "start";
@@ -61,6 +60,13 @@ HostWalk::HostWalk(uint32_t seed)
   shop_.AddContractors();
   config_ = KomisCfg({{3, 1}});
   files_.Write("komis.cfg", *config_);
+  objectFlags_.assign(kConfigSize, '\0');
+  // Every configuration dialog that ends: what the user confirmed, and what
+  // komis.cfg held before the module saves it.
+  dialog_.AtEnd([this](const hostsim::DialogRun& run) {
+    choices_.push_back({run.endCode == hostsim::kDialogOk, FlagBytes(run.flagsAtEnd), files_.Read("komis.cfg"),
+                        messages_.Shown().size()});
+  });
 }
 
 std::optional<std::string> HostWalk::Run(int steps) {
@@ -72,36 +78,56 @@ std::optional<std::string> HostWalk::Run(int steps) {
   AddRegisterEntries();
   Check();
   for (currentStep = 0; currentStep < steps && !failure_; ++currentStep) {
-    boxesBefore_ = messages_.Shown().size();
-    newConfig_.reset();
-    configMayBeLost_ = false;
-    saveMustHold_ = false;
-    reentered_ = false;
-    dialogSettled_ = false;
-    documentsTouched_ = false;
+    StartStep();
     TakeStep();
     if (trace_) std::fprintf(stderr, "step %d: %s\n", currentStep, currentAction);
     host_.Interrupt(0, {});
-    files_.ClearFailures();
     hostsim::SimCommands::AtOwnClose(nullptr);
+    hostsim::SimCommands::AtOwnHandler(nullptr);
+    jpk_.AtPreviousHandler(nullptr);
+    files_.ClearFailures();
+    jpk_.ClearDeletionFailures();
     Check();
   }
-  if (!failure_) {
-    // The last dialog ends: nothing of the module may be left.
-    currentAction = "the end";
-    reentered_ = false;
-    dialogSettled_ = false;
-    Raise(hostsim::kDocumentDialogEvent, hostsim::kDialogOk, 2);
-    Check();
-  }
-  int marked = 0, converted = 0;
-  for (const StoredDocument& stored : documents_) {
-    marked += stored.marked;
-    converted += stored.converted;
-  }
+  if (!failure_) Finish();
   std::printf("walked %d steps: %zu documents stored, %d of them marked, %d converted; %zu register entries deleted\n",
-              currentStep, documents_.size(), marked, converted, jpk_.Deleted().size());
+              currentStep, model_.Count(),
+              static_cast<int>(std::count_if(model_.Documents().begin(), model_.Documents().end(),
+                                             [](const StoredDocument& d) { return d.marked; })),
+              model_.Converted(), jpk_.Deleted().size());
   return failure_;
+}
+
+void HostWalk::StartStep() {
+  boxesBefore_ = messages_.Shown().size();
+  choices_.clear();
+  reentered_ = false;
+  fatesUnsure_ = false;
+  dialogSettled_ = false;
+  mustConvert_ = false;
+  jpkPassed_ = false;
+  readsRefused_ = false;
+}
+
+// The user's last dialog ends with every table and komis.cfg back: every
+// document of consigned goods must then be converted, and nothing of the
+// module may be left alive.
+void HostWalk::Finish() {
+  currentAction = "the end: everything back, the last dialog ended";
+  StartStep();
+  for (const auto& [table, until] : hiddenUntil_) tables_.Hide(table, false);
+  hiddenUntil_.clear();
+  const bool wasOpen = dialogOpen_ && !objectsUnsure_;
+  if (!wasOpen) Raise(hostsim::kDocumentDialogEvent, 0x4151, -2);
+  Raise(hostsim::kDocumentDialogEvent, hostsim::kDialogOk, 2);
+  mustConvert_ = true;
+  Check();
+  if (!failure_) {
+    if (auto failure = model_.CheckWritten([this](int r) { return tables_.Record(44, r); }, tables_.WrittenRecords(44),
+                                           true)) {
+      Fail(*failure);
+    }
+  }
 }
 
 void HostWalk::Fail(const std::string& what) {
@@ -129,18 +155,18 @@ void HostWalk::TakeStep() {
   }
 
   const int roll = Pick(100);
-  if (roll < 11) OpenDocumentDialog();
-  else if (roll < 29) EnterDocument(true);
-  else if (roll < 34) EnterDocument(false);
-  else if (roll < 42) CloseDocumentDialog();
-  else if (roll < 45) SaveAndNew();
-  else if (roll < 51) StrayDocumentEvent();
-  else if (roll < 61) RunCommand(Chance(60));
-  else if (roll < 68) JpkEvent();
-  else if (roll < 72) AddRegisterEntries();
-  else if (roll < 78) HideTable();
-  else if (roll < 82) TakeConfigAway();
-  else if (roll < 90) FailWrites();
+  if (roll < 10) OpenDocumentDialog();
+  else if (roll < 26) EnterDocument(true);
+  else if (roll < 30) EnterDocument(false);
+  else if (roll < 38) CloseDocumentDialog();
+  else if (roll < 42) SaveAndNew();
+  else if (roll < 46) StrayDocumentEvent();
+  else if (roll < 55) RunCommand(Chance(60));
+  else if (roll < 62) JpkEvent();
+  else if (roll < 66) AddRegisterEntries();
+  else if (roll < 71) HideTable();
+  else if (roll < 74) TakeConfigAway();
+  else if (roll < 81) FailWrites();
   else Reenter();
 }
 
@@ -174,8 +200,14 @@ void HostWalk::Raise(int event, int code, int phase) {
   // The dialog the host has open follows the order in which the events start.
   const bool dialogEvent = event == hostsim::kDocumentDialogEvent && (phase == -2 || phase == 2);
   if (dialogEvent) {
+    if (phase == -2) objectFlags_.assign(kConfigSize, '\0');  // a new object holds no flags yet
+    // The user ends a dialog whose object is known, outside any other event,
+    // with the tables it needs: what was marked must be converted.
+    if (phase == 2 && raiseDepth_ == 0 && dialogOpen_ && !objectsUnsure_ && !reentered_ && !Hidden(35) &&
+        !Hidden(44) && !Hidden(45)) {
+      mustConvert_ = true;
+    }
     dialogOpen_ = phase == -2;
-    documentsTouched_ = documentsTouched_ || phase == 2;
     if (raiseDepth_ == 0) dialogSettled_ = true;
   }
   ++raiseDepth_;
@@ -204,25 +236,57 @@ void HostWalk::CloseDocumentDialog() {
   Raise(hostsim::kDocumentDialogEvent, Chance(80) ? hostsim::kDialogOk : kDialogCancel, 2);
 }
 
+// What the acceptance of a document of this kind with these lines (warehouse,
+// whether the line names goods) must do, from what the walk knows of the
+// dialog's object and of komis.cfg.
+Fate HostWalk::Predict(int kind, const std::vector<std::pair<int, bool>>& lines) {
+  // The dialog's object reads komis.cfg at a kind-24 acceptance when it can
+  // reach its tables: a file too short means no flags, a missing one leaves
+  // the flags it read before.
+  if (kind == hostsim::kSalesDocumentKind && !Hidden(35) && !Hidden(44) && !Hidden(45)) {
+    const std::optional<std::string> now = readsRefused_ ? std::nullopt : files_.Read("komis.cfg");
+    if (now) objectFlags_ = now->size() >= kConfigSize ? now->substr(0, kConfigSize) : std::string(kConfigSize, '\0');
+  }
+  // Events from inside host calls in this step may have ended the dialog, or
+  // opened another, or a save may be running around the acceptance: the
+  // document is then given to TMO and marked, or left as it was.
+  if (objectsUnsure_ || fatesUnsure_) return Fate::Either;
+  if (!dialogOpen_ || kind != hostsim::kSalesDocumentKind || Hidden(35) || Hidden(44) || Hidden(45)) {
+    return Fate::Untouched;
+  }
+  for (const auto& [warehouse, named] : lines) {
+    int16_t flag;
+    std::memcpy(&flag, &objectFlags_[2 * warehouse], sizeof flag);
+    if (named && flag != 0) return Fate::Consigned;
+  }
+  return Fate::Untouched;
+}
+
 void HostWalk::EnterDocument(bool accept) {
-  currentAction = accept ? "a document accepted" : "a document cancelled";
-  auto& documents = host_.Use<hostsim::SimDocuments>();
+  if (raiseDepth_ == 0) currentAction = accept ? "a document accepted" : "a document cancelled";
   kw::DocRecord document{};
   const int32_t link = nextLinkId_++;
   const std::string number = "FS " + std::to_string(link) + "/12/2026";
   std::strncpy(document.DocNumber, number.c_str(), sizeof document.DocNumber - 1);
   std::strncpy(document.DocAltNumber, number.c_str(), sizeof document.DocAltNumber - 1);
   document.TotalAmount = 10.0 + Pick(1000);
+  document.AddAmount = Pick(3) == 0 ? 2.5 : 0.0;
+  document.DeductAmount = Pick(3) == 0 ? 1.25 : 0.0;
   document.SettledAmount = document.TotalAmount;
   document.BalanceAmount = document.TotalAmount;
+  document.SplitAmount[0] = Pick(2) * 4.0;
+  document.DocFlags = static_cast<uint16_t>(Pick(2) * 0x0011);
   document.DocLinkId = link;
-  std::memcpy(tables_.RecordBuffer(44), &document, sizeof document);
-  documents.SetDocKind(Chance(80) ? hostsim::kSalesDocumentKind : Pick(40));
-  documents.ClearItemLines();
-  const int lines = Pick(5);
-  for (int i = 0; i < lines; ++i) {
+  const std::string entered(reinterpret_cast<const char*>(&document), sizeof document);
+  std::memcpy(tables_.RecordBuffer(44), entered.data(), entered.size());
+  const int kind = Chance(80) ? hostsim::kSalesDocumentKind : Pick(40);
+  documents_.SetDocKind(kind);
+  documents_.ClearItemLines();
+  std::vector<std::pair<int, bool>> lines;
+  for (int i = Pick(5); i > 0; --i) {
     static constexpr int kWarehouses[] = {1, 3, 5};
-    documents.AddItemLine(kWarehouses[Pick(3)], Chance(90) ? 1 : 0);
+    lines.push_back({kWarehouses[Pick(3)], Chance(90)});
+    documents_.AddItemLine(lines.back().first, lines.back().second ? 1 : 0);
     tables_.AddRecord(45, std::string(kw::kItemRecordLength, '\0'), {hostsim::KeyRef(68, link)});
   }
   if (!accept) {
@@ -231,10 +295,27 @@ void HostWalk::EnterDocument(bool accept) {
     return;
   }
   Raise(hostsim::kDocumentDialogEvent, hostsim::kDialogOk, 1);
+  const Fate fate = Predict(kind, lines);
+  const std::size_t assignments = documents_.Assignments().size();
   Raise(hostsim::kAcceptanceEvent, Chance(80) ? hostsim::kDialogOk : kAcceptCode, Chance(80) ? 1 : -1);
-  const std::string stored(reinterpret_cast<const char*>(tables_.RecordBuffer(44)), kw::kDocRecordLength);
-  const int record = tables_.AddRecord(44, stored, {24});
-  documents_.push_back({record, stored, AsDocument(stored).ConversionPending != 0, false});
+  const std::string inHand(reinterpret_cast<const char*>(tables_.RecordBuffer(44)), kw::kDocRecordLength);
+  const auto& made = documents_.Assignments();
+  const bool tmoAssigned = made.size() > assignments && made.back().contractorSymbol == "TMO";
+  const std::string wrong = DocumentModel::JudgeAcceptance(entered, inHand, fate, tmoAssigned);
+  if (!wrong.empty()) Fail("document " + number + ": " + wrong);
+  model_.Stored(tables_.AddRecord(44, inHand, {24}), number, inHand);
+}
+
+// An acceptance in another dialog that the host runs from inside one of its
+// functions: it keeps the document it had in hand (its record, kind and
+// lines) and puts it back when the inner dialog is done, as it must for its
+// own code after the function.
+void HostWalk::AcceptInnerDocument() {
+  const std::string record(reinterpret_cast<const char*>(tables_.RecordBuffer(44)), kw::kDocRecordLength);
+  const hostsim::SimDocuments::InHand held = documents_.TakeInHand();
+  EnterDocument(true);
+  std::memcpy(tables_.RecordBuffer(44), record.data(), record.size());
+  documents_.PutInHand(held);
 }
 
 void HostWalk::StrayDocumentEvent() {
@@ -243,25 +324,17 @@ void HostWalk::StrayDocumentEvent() {
   static constexpr int kPhases[] = {-2, -1, 0, 1, 2};
   const int event = Chance(50) ? hostsim::kDocumentDialogEvent : hostsim::kAcceptanceEvent;
   const int code = Chance(80) ? kCodes[Pick(5)] : Pick(0x10000);
+  // Only the buffer is touched by a stray acceptance; nothing is stored.
+  const hostsim::SimDocuments::InHand held = documents_.TakeInHand();
   Raise(event, code, kPhases[Pick(5)]);
+  documents_.PutInHand(held);
 }
 
-void HostWalk::RunCommand(bool ok) {
-  currentAction = "the configuration command";
-  // The dialog starts from what komis.cfg holds: its 202 bytes, or no flag
-  // when it is missing or shorter.
-  std::string flags = config_ && config_->size() >= kConfigSize ? config_->substr(0, kConfigSize)
-                                                                 : std::string(kConfigSize, '\0');
+void HostWalk::RunCommand(bool ok, bool eventsAllowed) {
+  if (raiseDepth_ == 0) currentAction = "the configuration command";
   std::map<int, int16_t> edits;
   for (int i = Pick(4); i > 0; --i) {
-    const int warehouse = Pick(6);
-    const int16_t value = static_cast<int16_t>(Chance(90) ? Pick(2) : Pick(0x10000));
-    edits[warehouse] = value;
-  }
-  for (const auto& [warehouse, value] : edits) std::memcpy(&flags[2 * warehouse], &value, sizeof value);
-  if (ok) {
-    newConfig_ = flags;
-    saveMustHold_ = true;
+    edits[Pick(6)] = static_cast<int16_t>(Chance(90) ? Pick(2) : Pick(0x10000));
   }
   using Answer = hostsim::SimFiles::WriteAnswer;
   static constexpr Answer kAnswers[] = {Answer::Items, Answer::Zero, Answer::Bytes};
@@ -270,14 +343,13 @@ void HostWalk::RunCommand(bool ok) {
   std::vector<hostsim::DialogStep> steps;
   if (Chance(20)) steps.push_back({0x430E, 1});  // F2: the list again, left as it is
   dialog_.Script(steps, ok ? hostsim::kDialogOk : kDialogCancel);
-  const bool eventsInside = Chance(40);
+  const bool eventsInside = Chance(40) && eventsAllowed;
   if (eventsInside || failReadBeforeSave_) {
     dialog_.WhileOpen([this, eventsInside] {
       if (eventsInside) EventsInsideCommand();
       if (failReadBeforeSave_) files_.FailRead(1);  // the next read is the one before the save
     });
   }
-  documentsTouched_ = true;
   commands_.Pick(kCommandId);
 }
 
@@ -295,6 +367,13 @@ void HostWalk::EventsInsideCommand() {
 
 void HostWalk::JpkEvent() {
   currentAction = "an event on the JPK register";
+  // The host refuses a deletion, or reports one it did not carry out.
+  for (const int entry : jpk_.List()) {
+    const auto* record = reinterpret_cast<const kw::JpkRecord*>(tables_.Record(400, entry - 1).data());
+    if (record->JpkContrNumber != hostsim::kTmoNumber || !Chance(10)) continue;
+    if (Chance(50)) jpk_.FailDeletionOf(entry);
+    else jpk_.ClaimDeletionOf(entry);
+  }
   RaiseJpk(Chance(80) ? hostsim::kJpkCleanupEvent : 200 + Pick(60));
 }
 
@@ -302,6 +381,7 @@ void HostWalk::RaiseJpk(int code) {
   const hostsim::TableEventArgs args = jpk_.EventArgs(code);
   const std::size_t before = jpk_.PreviousCalls().size();
   const int raisedBefore = jpkRaised_++;
+  if (code == hostsim::kJpkCleanupEvent) jpkPassed_ = true;
   jpk_.RaiseEvent(args);
   const auto& calls = jpk_.PreviousCalls();
   // This event and those raised from inside it.
@@ -348,186 +428,74 @@ void HostWalk::TakeConfigAway() {
 
 void HostWalk::FailWrites() {
   std::string what;
-  bool failReadFirst = false;
-  switch (Pick(5)) {
+  bool countedRead = false;
+  switch (Pick(7)) {
     case 0:
       files_.FailWrite(1, kConfigSize / 2);  // cut short midway; putting the old bytes back works
       what = "its first write cut short";
       break;
     case 1:
       files_.FailWrites(true);
-      configMayBeLost_ = true;
       what = "every write failing";
       break;
     case 2:
-      files_.FailNextClose();  // the new flags lost at the close; the old ones go back
+      files_.FailNextClose();  // the new flags lost at the close
       what = "its first close losing the data";
       break;
     case 3:
       files_.FailEveryClose(true);
-      configMayBeLost_ = true;
       what = "every close losing the data";
       break;
-    default:
+    case 4:
       // The old file cannot be read before the save, and the write is cut short.
-      failReadFirst = true;
+      failReadBeforeSave_ = true;
       files_.FailWrite(1, kConfigSize / 3);
-      configMayBeLost_ = true;
       what = "the read before the save failing, its first write cut short";
       break;
+    case 5:
+      // A virus scanner holds the file: no read of it opens, the read back
+      // after the write neither.
+      files_.RefuseOpen("komis.cfg", "rb");
+      readsRefused_ = true;
+      what = "komis.cfg refused for reading";
+      break;
+    default:
+      // The read back reads nothing (the save's first read is its third).
+      files_.FailRead(4 + Pick(2));
+      countedRead = true;
+      what = "a read after the write reading nothing";
+      break;
   }
-  failReadBeforeSave_ = failReadFirst;
-  RunCommand(true);
+  // A read counted from now fails: no acceptance inside the dialog may take it.
+  RunCommand(true, !countedRead);
   failReadBeforeSave_ = false;
-  saveMustHold_ = false;
   failingAction_ = "the configuration command, " + what;
   currentAction = failingAction_.c_str();
 }
 
 void HostWalk::SaveAndNew() {
-  currentAction = dialogOpen_ ? "the document dialog closed, the host opening the next one"
-                              : "a document dialog closed that never opened, the host opening the next one";
-  hostsim::SimCommands::AtOwnClose([this] { Raise(hostsim::kDocumentDialogEvent, 0x4151, -2); });
+  // The host's own handler of the close accepts the document in hand ("save
+  // before closing?"), opens the next dialog ("save and new"), or both.
+  const int what = Pick(3);
+  static const char* const kWhat[] = {"the host opening the next one", "the host accepting the document in hand",
+                                      "the host accepting the document in hand and opening the next one"};
+  failingAction_ = std::string(dialogOpen_ ? "the document dialog closed, " : "a dialog closed that never opened, ") +
+                   kWhat[what];
+  currentAction = failingAction_.c_str();
+  const bool hadObject = dialogOpen_ && !objectsUnsure_;
+  hostsim::SimCommands::AtOwnClose([this, what, hadObject] {
+    hostsim::SimCommands::AtOwnClose(nullptr);
+    if (what != 0) {
+      // The ending dialog's object takes the acceptance.
+      dialogOpen_ = hadObject;
+      EnterDocument(true);
+      dialogOpen_ = false;
+    }
+    if (what != 1) Raise(hostsim::kDocumentDialogEvent, 0x4151, -2);
+  });
   Raise(hostsim::kDocumentDialogEvent, hostsim::kDialogOk, 2);
   hostsim::SimCommands::AtOwnClose(nullptr);
-}
-
-void HostWalk::Reenter() {
-  reentered_ = true;
-  objectsUnsure_ = true;
-  const int inner = Pick(5);
-  host_.Interrupt(1 + Pick(40), [this, inner] { InnerEvent(inner); });
-  const int outer = Pick(5);
-  switch (outer) {
-    case 0: OpenDocumentDialog(); break;
-    case 1: EnterDocument(true); break;
-    case 2: CloseDocumentDialog(); break;
-    case 3: RunCommand(Chance(60)); break;
-    default: JpkEvent(); break;
-  }
-  host_.Interrupt(0, {});
-  saveMustHold_ = false;
-  static const char* const kInner[] = {"a document dialog opening", "the document dialog closing",
-                                       "a document accepted", "the configuration command", "event 231"};
-  static const char* const kOuter[] = {"a document dialog opened", "a document accepted",
-                                       "the document dialog closed", "the configuration command",
-                                       "an event on the JPK register"};
-  failingAction_ = std::string(kOuter[outer]) + ", with " + kInner[inner] + " from inside a host call";
   currentAction = failingAction_.c_str();
-}
-
-void HostWalk::InnerEvent(int which) {
-  switch (which) {
-    case 0: Raise(hostsim::kDocumentDialogEvent, 0x4151, -2); break;
-    case 1: Raise(hostsim::kDocumentDialogEvent, Chance(80) ? hostsim::kDialogOk : kDialogCancel, 2); break;
-    case 2: Raise(hostsim::kAcceptanceEvent, hostsim::kDialogOk, 1); break;
-    case 3: commands_.Pick(kCommandId); break;  // with whatever the dialog's script holds now
-    default: RaiseJpk(hostsim::kJpkCleanupEvent); break;
-  }
-}
-
-void HostWalk::Check() {
-  const auto& faults = host_.Faults();
-  if (faults.size() > faultsSeen_) {
-    Fail("the host saw a fault: " + faults[faultsSeen_]);
-    faultsSeen_ = faults.size();
-  }
-  if (hostsim::ModuleHeapGuard::BadReleases() != 0) Fail("the module released a block twice");
-  if (messages_.OpenWaitBoxes() != 0) Fail("a wait box stays open");
-  if (files_.OpenFiles() != 0) Fail("a file stays open");
-  if (tables_.LiveSelections() != 0) Fail("a selection stays unfreed");
-  if (tables_.OpenCursors() != 0) Fail("a cursor stays open");
-  if (dialog_.LiveThunks() != 0) Fail("a callback thunk stays alive");
-  if (dialog_.ModeWord() != 0) Fail("the host's mode word is not as it was");
-  // After an event from inside a host call, the dialog open then may be left
-  // without an object: at most one until a document dialog opens or closes
-  // again outside such a step.
-  if (!reentered_ && dialogSettled_) objectsUnsure_ = false;
-  const int expectedObjects = dialogOpen_ ? 1 : 0;
-  const int objects = dialogBase_.LiveObjects();
-  const int blocks = hostsim::ModuleHeapGuard::LiveBlocks();
-  if (objectsUnsure_ ? objects > 1 : objects != expectedObjects) {
-    Fail(std::to_string(objects) + " dialog objects alive, " + std::to_string(expectedObjects) + " expected");
-  }
-  if (blocks != objects) {
-    Fail(std::to_string(blocks) + " blocks of the module's heap alive for " + std::to_string(objects) +
-         " dialog objects");
-  }
-  CheckDocuments();
-  // Commands run from inside host calls leave komis.cfg as any of them did:
-  // the walk takes it as it is.
-  if (reentered_) {
-    config_ = files_.Read("komis.cfg");
-  } else {
-    CheckConfig();
-  }
-  CheckRegister();
-}
-
-void HostWalk::CheckDocuments() {
-  if (tables_.RecordCount(44) != static_cast<int>(documents_.size())) {
-    Fail("table 44 holds " + std::to_string(tables_.RecordCount(44)) + " documents, " +
-         std::to_string(documents_.size()) + " were stored");
-    return;
-  }
-  if (!documentsTouched_) return;
-  for (StoredDocument& stored : documents_) {
-    const std::string& now = tables_.Record(44, stored.record);
-    const kw::DocRecord& before = AsDocument(stored.asStored);
-    const kw::DocRecord& after = AsDocument(now);
-    const std::string which = "document " + std::string(before.DocAltNumber);
-    if (after.DocLinkId != before.DocLinkId ||
-        !SameField(after.DocAltNumber, before.DocAltNumber, sizeof before.DocAltNumber)) {
-      Fail(which + " lost its number or its items");
-      return;
-    }
-    if (!stored.marked) {
-      if (now != stored.asStored) Fail(which + ", which was not marked, changed");
-      continue;
-    }
-    const bool stillMarked = after.ConversionPending != 0 && std::strcmp(after.DocNumber, ".") == 0 &&
-                             SameField(after.DocNote, kMarkNote, std::strlen(kMarkNote) + 1);
-    const bool converted = after.ConversionPending == 0 && (after.DocFlags & 0x400) != 0 &&
-                           SameField(after.DocNumber, before.DocAltNumber, sizeof after.DocNumber);
-    if (stored.converted && !converted) Fail(which + " was converted and is no longer");
-    if (!stillMarked && !converted) Fail(which + " is neither converted nor still marked");
-    stored.converted = converted;
-  }
-}
-
-void HostWalk::CheckConfig() {
-  const std::optional<std::string> now = files_.Read("komis.cfg");
-  // An empty file says what a missing one says: no configuration.
-  const auto same = [](const std::optional<std::string>& a, const std::optional<std::string>& b) {
-    return a.value_or("") == b.value_or("");
-  };
-  if (saveMustHold_ && now != newConfig_) {
-    Fail("an OK that nothing made fail left komis.cfg with " + std::to_string(now ? now->size() : 0) +
-         " bytes other than the flags chosen");
-    config_ = now;
-    return;
-  }
-  if (same(now, config_)) return;
-  if (newConfig_ && now == newConfig_) {
-    config_ = now;
-    return;
-  }
-  if (configMayBeLost_ && messages_.Shown().size() > boxesBefore_) {
-    config_ = now;  // both the new and the old content failed to be written, and the user was told
-    return;
-  }
-  Fail("komis.cfg holds " + std::to_string(now ? now->size() : 0) +
-       " bytes that are neither its old nor its new content");
-  config_ = now;
-}
-
-void HostWalk::CheckRegister() {
-  std::vector<int> others;
-  for (const int entry : jpk_.List()) {
-    const auto* record = reinterpret_cast<const kw::JpkRecord*>(tables_.Record(400, entry - 1).data());
-    if (record->JpkContrNumber != hostsim::kTmoNumber) others.push_back(entry);
-  }
-  if (others != otherEntries_) Fail("the register lost an entry of another contractor");
 }
 
 }  // namespace kwtest

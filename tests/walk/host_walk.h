@@ -1,13 +1,17 @@
 // A seeded random walk through what the user and the host do while the module
 // is loaded: document dialogs opened and closed (also by the host's own
-// handler opening the next one at the close), documents accepted and
-// cancelled, the configuration command ended with OK or Esc (with document
-// events raised while its dialog is open), events on the JPK register, tables
-// and komis.cfg taken away and brought back, file writes, closes and reads
-// failing, writes answered as different hosts answer them, and events the
-// host raises from inside a host call the module makes. After every step the
-// walk checks what the host must be able to rely on; the first broken promise
-// ends it with the step that broke it.
+// handler opening the next one, or accepting the document in hand, at the
+// close), documents accepted and cancelled, the configuration command ended
+// with OK or Esc (with document events raised while its dialog is open), events
+// on the JPK register with deletions carried out, refused or claimed without
+// effect, tables and komis.cfg taken away and brought back, file writes,
+// closes and reads failing, writes answered as different hosts answer them,
+// and the module's events raised from inside its host calls, before or after
+// their work, and from inside the host's own handlers it hands events on to.
+//
+// The walk keeps its own model of the shop (walk_model.h): after every step it
+// checks what the step must leave in the host's data, and what the host must
+// be able to rely on; the first broken promise ends it with the step.
 #pragma once
 
 #include <cstdint>
@@ -21,11 +25,13 @@
 #include "host.h"
 #include "plugin_module.h"
 #include "sim_commands.h"
+#include "sim_config_dialog.h"
+#include "walk_model.h"
 
 namespace hostsim {
-class SimCommands;
 class SimConfigDialog;
 class SimDialogBase;
+class SimDocuments;
 class SimFiles;
 class SimJpkRegister;
 class SimMessages;
@@ -45,21 +51,24 @@ class HostWalk {
   // The step in progress, for a report when the process faults.
   static int CurrentStep();
   static const char* CurrentAction();
+  static void Doing(const char* action);  // names the step in progress
 
  private:
-  struct StoredDocument {
-    int record;
-    std::string asStored;  // the record's bytes when the host stored it
-    bool marked;
-    bool converted;
-  };
+  // Where an inner event comes from in a re-entrant step.
+  enum class Site { HostCallAfterWork, HostCallBeforeWork, OwnHandler };
+  enum class Inner { Open, Close, Accept, Command, Jpk };
 
   void TakeStep();
+  void StartStep();
   void OpenDocumentDialog();
   void CloseDocumentDialog();
   void EnterDocument(bool accept);
+  void AcceptInnerDocument();
   void StrayDocumentEvent();
-  void RunCommand(bool ok);  // ended with OK, else with Esc
+  // Ended with OK, else with Esc; with document events while its dialog is
+  // open when `eventsAllowed` and the dice say so.
+  void RunCommand(bool ok, bool eventsAllowed = true);
+  void InnerCommand();
   void EventsInsideCommand();
   void JpkEvent();
   void AddRegisterEntries();
@@ -67,20 +76,22 @@ class HostWalk {
   void TakeConfigAway();
   void FailWrites();
   void SaveAndNew();
-  // A step during which the host raises one of the module's events from
-  // inside a host call: only the host's safety is promised for it.
   void Reenter();
-  void InnerEvent(int which);
+  void InnerEvent(Inner which);
 
   // Raises a document event and checks that the host's own handlers got it,
   // and every event raised from inside it, once, as raised.
   void Raise(int event, int code, int phase);
   void RaiseJpk(int code);
   void Check();
-  void CheckDocuments();
+  void CheckHostState();
+  void CheckObjects();
   void CheckConfig();
   void CheckRegister();
+  void Finish();
   void Fail(const std::string& what);
+  bool Hidden(int table) const { return hiddenUntil_.count(table) != 0; }
+  Fate Predict(int kind, const std::vector<std::pair<int, bool>>& lines);
 
   int Pick(int below) { return std::uniform_int_distribution<int>(0, below - 1)(random_); }
   bool Chance(int percent) { return Pick(100) < percent; }
@@ -94,29 +105,32 @@ class HostWalk {
   hostsim::SimMessages& messages_;
   hostsim::SimConfigDialog& dialog_;
   hostsim::SimDialogBase& dialogBase_;
+  hostsim::SimDocuments& documents_;
   hostsim::SimJpkRegister& jpk_;
   hostsim::PluginModule module_;
+  DocumentModel model_;
 
   std::optional<std::string> failure_;
   bool trace_ = false;  // KW_WALK_TRACE: every step's action on stderr
   bool dialogOpen_ = false;
-  bool documentsTouched_ = false;         // an event or command of this step may have converted documents
   std::map<int, int> hiddenUntil_;        // table, the step that brings it back
   int configBackAt_ = 0;
   int32_t nextLinkId_ = 1;
-  std::vector<StoredDocument> documents_;
-  std::optional<std::string> config_;     // komis.cfg as it should be; nothing when absent
+  std::optional<std::string> config_;     // komis.cfg as it stands; nothing when absent
   std::optional<std::string> putAside_;   // komis.cfg while taken away
-  std::optional<std::string> newConfig_;  // what an OK in this step may have written
-  bool configMayBeLost_ = false;          // no write can be put back in this step
-  bool saveMustHold_ = false;             // an OK that nothing made fail: newConfig_ must be on the disk
+  std::string objectFlags_;               // the flags the open dialog's object holds
+  std::vector<SavedChoice> choices_;      // the configuration dialogs ended in this step
   bool reentered_ = false;                // an event came from inside a host call in this step
+  bool fatesUnsure_ = false;              // in this step an acceptance's object or flags may change under it
   bool objectsUnsure_ = false;            // since then, which dialog has an object is not promised
+  bool mustConvert_ = false;              // a dialog with an object ended in this step, as the user ends it
+  bool jpkPassed_ = false;                // event 231 was handled in this step
   std::vector<hostsim::HostEventCall> raised_;  // document events raised, in order
   int jpkRaised_ = 0;
   int raiseDepth_ = 0;                    // document events being raised now
   bool dialogSettled_ = false;            // a dialog opened or closed in this step, not from inside another event
   bool failReadBeforeSave_ = false;       // the command's save finds the old file unreadable
+  bool readsRefused_ = false;             // the host opens no komis.cfg for reading in this step
   std::string failingAction_;             // the text currentAction points to for composed actions
   std::size_t boxesBefore_ = 0;
   std::vector<int> otherEntries_;         // register entries of other contractors, in list order

@@ -1,0 +1,84 @@
+// The walk's re-entrant steps: while the module handles an event or runs its
+// command, the host raises another of the module's events, or runs its
+// command, from inside one of the module's host calls (before the call's work
+// or after it) or from inside its own handler that the module hands the event
+// on to.
+#include <cstring>
+
+#include "host_walk.h"
+#include "sim_config_dialog.h"
+#include "sim_documents.h"
+#include "sim_jpk_register.h"
+#include "sim_tables.h"
+
+namespace kwtest {
+
+namespace {
+constexpr uint16_t kCommandId = 0x7939;
+constexpr int kDialogCancel = 0x5002;
+}  // namespace
+
+void HostWalk::Reenter() {
+  reentered_ = true;
+  objectsUnsure_ = true;
+  static const char* const kInner[] = {"a document dialog opening", "the document dialog closing",
+                                       "a document accepted", "the configuration command", "event 231"};
+  static const char* const kOuter[] = {"a document dialog opened", "a document accepted",
+                                       "the document dialog closed", "the configuration command",
+                                       "an event on the JPK register"};
+  static const char* const kSite[] = {"after the work of host call ", "before the work of host call ",
+                                      "inside the host's own handler"};
+  const Inner inner = static_cast<Inner>(Pick(5));
+  const int outer = Pick(5);
+  // The command has no handler of the host's own to run inside.
+  const Site site = static_cast<Site>(Pick(outer == 3 ? 2 : 3));
+  const int nth = 1 + Pick(60);
+  // Inner events that end or open a dialog, or a command whose save may be
+  // running, change the object or the flags under an acceptance.
+  fatesUnsure_ = inner != Inner::Jpk || outer == 3;
+  const auto action = [this, inner] { InnerEvent(inner); };
+  switch (site) {
+    case Site::HostCallAfterWork: host_.Interrupt(nth, action); break;
+    case Site::HostCallBeforeWork: host_.Interrupt(nth, action, true); break;
+    case Site::OwnHandler:
+      if (outer == 4) {
+        jpk_.AtPreviousHandler(action);
+      } else {
+        hostsim::SimCommands::AtOwnHandler([action](const hostsim::HostEventCall&) { action(); });
+      }
+      break;
+  }
+  switch (outer) {
+    case 0: OpenDocumentDialog(); break;
+    case 1: EnterDocument(true); break;
+    case 2: CloseDocumentDialog(); break;
+    case 3: RunCommand(Chance(60)); break;
+    default: JpkEvent(); break;
+  }
+  host_.Interrupt(0, {});
+  hostsim::SimCommands::AtOwnHandler(nullptr);
+  jpk_.AtPreviousHandler(nullptr);
+  failingAction_ = std::string(kOuter[outer]) + ", with " + kInner[static_cast<int>(inner)] + " " +
+                   kSite[static_cast<int>(site)] + (site == Site::OwnHandler ? "" : std::to_string(nth));
+  Doing(failingAction_.c_str());
+}
+
+void HostWalk::InnerEvent(Inner which) {
+  switch (which) {
+    case Inner::Open: Raise(hostsim::kDocumentDialogEvent, 0x4151, -2); break;
+    case Inner::Close: Raise(hostsim::kDocumentDialogEvent, Chance(80) ? hostsim::kDialogOk : kDialogCancel, 2); break;
+    case Inner::Accept: AcceptInnerDocument(); break;
+    case Inner::Command: InnerCommand(); break;
+    case Inner::Jpk: RaiseJpk(hostsim::kJpkCleanupEvent); break;
+  }
+}
+
+// The user picks the command inside the host's event loop, changes a flag and
+// ends the dialog, mostly with OK.
+void HostWalk::InnerCommand() {
+  dialog_.MarkInList({{Pick(6), static_cast<int16_t>(Pick(2))}});
+  dialog_.Script({}, Chance(80) ? hostsim::kDialogOk : kDialogCancel);
+  commands_.Pick(kCommandId);
+}
+
+}  // namespace kwtest

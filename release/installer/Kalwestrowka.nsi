@@ -324,7 +324,7 @@ Function CheckFolder
       ClearErrors
       ${GetOptions} $R0 "/ZASLEPKI" $R1
       ${If} ${Errors}
-        StrCpy $Message "$Message$\r$\n$\r$\nBez przełącznika /ZASLEPKI nic nie zostało zmienione."
+        StrCpy $Message "$Message$\r$\n$\r$\nBez przełącznika /ZASLEPKI instalator nie instaluje wtyczki z zaślepkami. Nic nie zostało zmienione."
         StrCpy $0 ${EXIT_FALLBACKS_REFUSED}
         Return
       ${EndIf}

@@ -71,14 +71,22 @@ def snapshot(folder):
     return files
 
 
-def version_strings(dll):
+def version_tables(program):
+    """The version resource's string tables: language and code page -> strings."""
     import pefile
-    module = pefile.PE(dll)
-    strings = {}
-    for info in module.FileInfo[0]:
+    module = pefile.PE(program)
+    tables = {}
+    for info in getattr(module, "FileInfo", [[]])[0]:
         if info.Key == b"StringFileInfo":
             for table in info.StringTable:
-                strings.update({k.decode(): v.decode() for k, v in table.entries.items()})
+                tables[table.LangID.decode().upper()] = {k.decode(): v.decode() for k, v in table.entries.items()}
+    return tables
+
+
+def version_strings(dll):
+    strings = {}
+    for table in version_tables(dll).values():
+        strings.update(table)
     return strings
 
 
@@ -162,6 +170,13 @@ class InstallerTest(unittest.TestCase):
         for expected in expected_texts + ["Nic nie zostało zmienione.", f"Kod wyjścia: {code}"]:
             self.assertIn(expected, text)
         return text
+
+    def test_installer_describes_itself_in_polish(self):
+        # makensis' Unicode build: the strings of its version resource in Polish (0x0415, UTF-16).
+        strings = version_tables(self.setup).get("041504B0")
+        self.assertIsNotNone(strings, version_tables(self.setup))
+        self.assertEqual((strings["ProductName"], strings["FileDescription"], strings["ProductVersion"]),
+                         ("Kalwestrowka – sprzedaż obca", "Instalator wtyczki Kalwestrowka", VERSION))
 
     def test_refusals_change_nothing(self):
         # No TALMER.dll; a module and the shop's files there stay as they are.

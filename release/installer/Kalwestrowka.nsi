@@ -263,8 +263,11 @@ Function CheckFolder
   nsExec::Exec '"$1" /c ""$PLUGINSDIR\kalwcheck.exe" --json "$INSTDIR\TALMER.dll" > "$PLUGINSDIR\kalwcheck.json""'
   Pop $2  ; kalwcheck's exit code, or "error" / "timeout"
 
-  ; The answer: the status in the file must be the exit code.
+  ; The answer: the status in the file must be the exit code, and the file it
+  ; read this folder's TALMER.dll (cmd.exe expands %NAME% even between quotes,
+  ; so a folder name with % signs could have sent it to another file).
   StrCpy $3 ""
+  StrCpy $8 ""
   ClearErrors
   FileOpen $4 "$PLUGINSDIR\kalwcheck.json" r
   ${IfNot} ${Errors}
@@ -280,6 +283,14 @@ Function CheckFolder
       ${If} $R0 != ""
       ${AndIf} $3 == ""
         StrCpy $3 $R0
+      ${EndIf}
+      StrCpy $R0 $5
+      StrCpy $R1 "file"
+      Call JsonField
+      ${If} $R0 != ""
+      ${AndIf} $8 == ""
+        Call DecodeJsonText
+        StrCpy $8 $R0
       ${EndIf}
       StrCpy $R0 $5
       StrCpy $R1 "verdict"
@@ -309,6 +320,7 @@ Function CheckFolder
 
   ${If} $3 != $2
   ${OrIf} $Verdict == ""
+  ${OrIf} $8 != "$INSTDIR\TALMER.dll"
     StrCpy $Message "Nie udało się sprawdzić, czy wtyczka zwiąże się z programem (kalwcheck: $2). Nic nie zostało zmienione."
     StrCpy $0 ${EXIT_NOT_CHECKED}
     Return

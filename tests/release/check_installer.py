@@ -208,6 +208,13 @@ class InstallerTest(unittest.TestCase):
         self.assert_refused(self.shop("not-a-library", read(TALMER)[:1000]), [], 3, [
             "WYNIK 3: to nie jest 32-bitowa biblioteka programu TALMER.dll"])
 
+        # A folder whose name cmd.exe would expand (%KW_OTHER_SHOP% -> -other) must not be
+        # checked through the other folder's good library: could not check, nothing written.
+        os.environ["KW_OTHER_SHOP"] = "-other"
+        self.shop("percent-other", read(TALMER))
+        self.assert_refused(self.shop("percent%KW_OTHER_SHOP%", library_without(TALMER, [20968])), [], 5, [
+            "Nie udało się sprawdzić, czy wtyczka zwiąże się z programem (kalwcheck: 0)."])
+
         # Fallbacks needed, not accepted in silent mode without /ZASLEPKI.
         self.assert_refused(self.shop("fallbacks", library_without(TALMER, [52256, 52204])), [], 4, [
             "tylko z zaślepkami: brakuje funkcji programu 52256 HostGetTable, 52204 HostPrepareDelete.",

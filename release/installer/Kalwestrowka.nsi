@@ -140,7 +140,9 @@ FunctionEnd
 
 Function DirectoryLeave
   Call CheckFolder
-  ${If} $0 != ${EXIT_INSTALLED}
+  ${If} $0 == ${EXIT_FALLBACKS_REFUSED}
+    Abort  ; answered No to the question: stays on the page
+  ${ElseIf} $0 != ${EXIT_INSTALLED}
     MessageBox MB_OK|MB_ICONSTOP "$Message"
     Abort  ; stays on the page: another folder may be chosen
   ${EndIf}

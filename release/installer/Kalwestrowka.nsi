@@ -20,6 +20,9 @@
 
 Unicode true
 SetCompressor /SOLID lzma
+; The extracted files get the time they are written, not the build's: the
+; installer holds no file times, so the same files give the same bytes.
+SetDateSave off
 RequestExecutionLevel admin
 ManifestSupportedOS all
 

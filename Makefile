@@ -36,7 +36,8 @@ WINE_SESSION_IN = $(call WINE_ENV_IN,$(1)) timeout 20 wineserver -w </dev/null >
 WINE_SESSION = $(call WINE_SESSION_IN,$(BUILD_DIR))
 
 DEB_PACKAGES := g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386 \
-                wine64-tools googletest python3 python3-pefile cmake make tmux g++
+                wine64-tools googletest python3 python3-pefile cmake make tmux g++ \
+                osslsigncode nsis openssl
 # Only for make coverage: the report tool (gcovr runs the MinGW gcov below).
 COVERAGE_PACKAGES := gcovr
 COVERAGE_GCOV := i686-w64-mingw32-gcov-posix
@@ -72,8 +73,17 @@ try: deps configure
 	@$(WINE_RUN) --prepare
 	$(WINE_RUN) --console $(BUILD_DIR)/kalwestrowka_terminal.exe $(TRY_ARGS)
 
-# The release package: dist/Kalwestrowka-<version>.zip.
+# The release package: dist/Kalwestrowka-<version>.zip and the installer
+# dist/Kalwestrowka-<version>-setup.exe. With SIGN_PFX (a PKCS#12 file),
+# SIGN_PASS_FILE (a file holding its password) and optionally
+# SIGN_TIMESTAMP_URL the DLL, the tools and the installer are signed; only the
+# file names reach the commands, never the password.
+SIGN_PFX ?=
+SIGN_PASS_FILE ?=
+SIGN_TIMESTAMP_URL ?=
 dist: deps configure
+	KW_SIGN_PFX="$(if $(SIGN_PFX),$(abspath $(SIGN_PFX)))" KW_SIGN_PASS_FILE="$(if $(SIGN_PASS_FILE),$(abspath $(SIGN_PASS_FILE)))" \
+	KW_SIGN_TIMESTAMP_URL="$(SIGN_TIMESTAMP_URL)" \
 	cmake --build build -j$(JOBS) --target dist -- --no-print-directory
 
 # The module's lines and branches reached by the tests (see README, Coverage).

@@ -1,18 +1,43 @@
 #!/usr/bin/env python3
-"""Makes the release package <output dir>/Kalwestrowka-<version>.zip.
+"""Makes the release package <output dir>/Kalwestrowka-<version>.zip and, with
+--installer, the installer <output dir>/Kalwestrowka-<version>-setup.exe.
 
-It holds the given files (the DLL, and the administrator tools when they are
-built), INSTALACJA.TXT (the guide, converted from UTF-8 to code page 1250 with
-CR LF line ends, for Notepad on old Windows) and SHA256SUMS (sha256sum's
-format, CR LF). The same inputs give the same bytes: entries sorted by name,
-one fixed time stamp, fixed attributes, fixed compression.
+The package holds the given files (the DLL, and the administrator tools when
+they are built), the installer when it is made, INSTALACJA.TXT (the guide,
+converted from UTF-8 to code page 1250 with CR LF line ends, for Notepad on old
+Windows) and SHA256SUMS (sha256sum's format, CR LF) of the files as they ship.
 
-Usage: make_dist.py <output dir> <version> <guide in UTF-8> <file>...
+The files are copied into a staging folder (a temporary folder, removed at the
+end); with a certificate (--sign-pfx, its password in the file --sign-pass-file)
+those copies, then the installer, get an Authenticode signature from
+osslsigncode. The password travels as a file name only and nothing of the key
+is printed or written anywhere but into the signatures. The built files
+themselves are never changed.
+
+The installer is made by makensis from release/installer/Kalwestrowka.nsi with
+the staged files; its version, product name and publisher are read from the
+DLL's version resource (FileVersion, which must be <version>, ProductName,
+CompanyName when the resource has one).
+
+Without a certificate the same inputs give the same bytes: entries sorted by
+name, one fixed time stamp, fixed attributes, fixed compression.
+
+Usage: make_dist.py <output dir> <version> <guide in UTF-8> [--installer <script.nsi>]
+                    [--sign-pfx <file.pfx> [--sign-pass-file <file>] [--timestamp-url <url>]]
+                    <file>...
+The signing options may also come from the environment (make dist SIGN_PFX=...):
+KW_SIGN_PFX, KW_SIGN_PASS_FILE, KW_SIGN_TIMESTAMP_URL.
 """
+import argparse
 import hashlib
 import os
+import shutil
+import subprocess
 import sys
+import tempfile
 import zipfile
+
+import pefile
 
 # What each file is, for the guide's list of the package's contents.
 DESCRIPTIONS = {
@@ -22,11 +47,20 @@ DESCRIPTIONS = {
     "SHA256SUMS": "sumy kontrolne SHA-256 plików z paczki",
     "INSTALACJA.TXT": "ten opis",
 }
+INSTALLER_DESCRIPTION = "instalator wtyczki (sprawdza program, robi kopię, odinstalowuje)"
 GUIDE = "INSTALACJA.TXT"
 SUMS = "SHA256SUMS"
+MODULE = "Kalwestrowka.dll"
+# What the installer carries; it is made only when all of them are built.
+INSTALLER_FILES = (MODULE, "kalwcfg.exe", "kalwcheck.exe")
+SIGNED_SUFFIXES = (".dll", ".exe")
 TIME_STAMP = (1980, 1, 1, 0, 0, 0)
 MSDOS = 0
 ARCHIVE_ATTRIBUTE = 0x20
+
+
+def installer_name(version):
+    return f"Kalwestrowka-{version}-setup.exe"
 
 
 def windows_text(text):
@@ -34,9 +68,15 @@ def windows_text(text):
     return ("\r\n".join(lines) + "\r\n").encode("cp1250")
 
 
+def describe(name):
+    if name.endswith("-setup.exe"):
+        return INSTALLER_DESCRIPTION
+    return DESCRIPTIONS[name]
+
+
 def guide(source, version, names):
     width = max(len(name) for name in names)
-    contents = "\n".join(f"  {name.ljust(width)}  - {DESCRIPTIONS[name]}" for name in names)
+    contents = "\n".join(f"  {name.ljust(width)}  - {describe(name)}" for name in names)
     with open(source, encoding="utf-8") as text:
         return windows_text(text.read().replace("@VERSION@", version).replace("@CONTENTS@", contents))
 
@@ -54,25 +94,133 @@ def entry(name):
     return info
 
 
-def main(output_dir, version, guide_source, *files):
+def version_strings(dll_path):
+    """The DLL's version resource: its one string table as a dict."""
+    module = pefile.PE(dll_path)
+    strings = {}
+    for info in getattr(module, "FileInfo", [[]])[0]:
+        if info.Key == b"StringFileInfo":
+            for table in info.StringTable:
+                strings.update({k.decode(): v.decode() for k, v in table.entries.items()})
+    module.close()
+    return strings
+
+
+class Signer:
+    """osslsigncode with a PKCS#12 file; the password from a file."""
+
+    def __init__(self, pfx, pass_file, timestamp_url):
+        for what, path in (("certificate", pfx), ("password file", pass_file)):
+            if path and not os.path.isfile(path):
+                sys.exit(f"make_dist.py: the {what} {path} is not a readable file")
+        self.pfx, self.pass_file, self.timestamp_url = pfx, pass_file, timestamp_url
+
+    def sign(self, path, description):
+        signed = path + ".signed"
+        command = ["osslsigncode", "sign", "-pkcs12", self.pfx, "-h", "sha256", "-n", description]
+        if self.pass_file:
+            command += ["-readpass", self.pass_file]
+        if self.timestamp_url:
+            command += ["-ts", self.timestamp_url]
+        command += ["-in", path, "-out", signed]
+        done = subprocess.run(command, stdin=subprocess.DEVNULL, capture_output=True, text=True)
+        if done.returncode != 0 or not os.path.isfile(signed):
+            # osslsigncode's own message names the files and the reason, never the password.
+            sys.exit(f"make_dist.py: signing {os.path.basename(path)} failed:\n{done.stdout}{done.stderr}")
+        os.replace(signed, path)
+
+
+def nsis_string(text):
+    return text.replace("$", "$$").replace('"', '$\\"')
+
+
+def make_installer(script, stage, version, strings, output):
+    """makensis over the staged files; the result at output."""
+    if strings.get("FileVersion") != version:
+        sys.exit(f"make_dist.py: {MODULE} has version {strings.get('FileVersion')!r}, the package {version!r}")
+    defines = os.path.join(stage, "defines.nsh")
+    with open(defines, "w", encoding="utf-8-sig") as f:
+        for name, value in (("VERSION", version), ("PRODUCT", strings.get("ProductName", "Kalwestrowka")),
+                            ("PUBLISHER", strings.get("CompanyName", "")), ("STAGE", stage),
+                            ("OUTFILE", output)):
+            f.write(f'!define {name} "{nsis_string(value)}"\n')
+    done = subprocess.run(["makensis", "-V2", "-WX", "-INPUTCHARSET", "UTF8", f"-X!include \"{defines}\"", script],
+                          stdin=subprocess.DEVNULL, capture_output=True, text=True)
+    if done.returncode != 0 or not os.path.isfile(output):
+        sys.exit(f"make_dist.py: makensis failed:\n{done.stdout}{done.stderr}")
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(description="Makes the release package.")
+    parser.add_argument("output_dir")
+    parser.add_argument("version")
+    parser.add_argument("guide_source")
+    parser.add_argument("files", nargs="+")
+    parser.add_argument("--installer", help="the installer's NSIS script")
+    parser.add_argument("--sign-pfx", default=os.environ.get("KW_SIGN_PFX", ""))
+    parser.add_argument("--sign-pass-file", default=os.environ.get("KW_SIGN_PASS_FILE", ""))
+    parser.add_argument("--timestamp-url", default=os.environ.get("KW_SIGN_TIMESTAMP_URL", ""))
+    args = parser.parse_intermixed_args(argv)
+    version = args.version
+
     members = {}
-    for path in files:
+    sources = {}
+    for path in args.files:
         with open(path, "rb") as data:
             members[os.path.basename(path)] = data.read()
+        sources[os.path.basename(path)] = path
     unknown = sorted(set(members) - set(DESCRIPTIONS))
     if unknown:
         sys.exit(f"make_dist.py: no description of {', '.join(unknown)} for {GUIDE}")
-    members[GUIDE] = guide(guide_source, version, sorted(set(members) | {GUIDE, SUMS}))
-    members[SUMS] = checksums(members)
+    if (args.sign_pass_file or args.timestamp_url) and not args.sign_pfx:
+        sys.exit("make_dist.py: a password file or time-stamp server without a certificate (SIGN_PFX)")
+    signer = Signer(args.sign_pfx, args.sign_pass_file, args.timestamp_url) if args.sign_pfx else None
+    setup = installer_name(version)
+    with_installer = bool(args.installer) and all(name in members for name in INSTALLER_FILES)
+    if args.installer and not with_installer:
+        print(f"make_dist.py: no installer: it needs {', '.join(INSTALLER_FILES)}")
 
-    os.makedirs(output_dir, exist_ok=True)
-    package = os.path.join(output_dir, f"Kalwestrowka-{version}.zip")
+    os.makedirs(args.output_dir, exist_ok=True)
+    with tempfile.TemporaryDirectory(prefix="kw-dist-") as stage:
+        for name, data in members.items():
+            staged = os.path.join(stage, name)
+            with open(staged, "wb") as f:
+                f.write(data)
+            if signer and name.endswith(SIGNED_SUFFIXES):
+                signer.sign(staged, "Kalwestrowka")
+                with open(staged, "rb") as f:
+                    members[name] = f.read()
+        names = sorted(set(members) | {GUIDE, SUMS} | ({setup} if with_installer else set()))
+        members[GUIDE] = guide(args.guide_source, version, names)
+        if with_installer:
+            with open(os.path.join(stage, GUIDE), "wb") as f:
+                f.write(members[GUIDE])
+            staged = os.path.join(stage, setup)
+            make_installer(os.path.abspath(args.installer), stage, version,
+                           version_strings(sources[MODULE]), staged)
+            if signer:
+                signer.sign(staged, "Kalwestrowka - instalator")
+            with open(staged, "rb") as f:
+                members[setup] = f.read()
+        members[SUMS] = checksums(members)
+
+    package = os.path.join(args.output_dir, f"Kalwestrowka-{version}.zip")
     with zipfile.ZipFile(package + ".part", "w") as archive:
         for name in sorted(members):
             archive.writestr(entry(name), members[name], compresslevel=9)
     os.replace(package + ".part", package)
     print(package)
+    if with_installer:
+        installer = os.path.join(args.output_dir, setup)
+        with open(installer + ".part", "wb") as f:
+            f.write(members[setup])
+        os.replace(installer + ".part", installer)
+        print(installer)
+    if signer:
+        print("signed (Authenticode): " + ", ".join(n for n in sorted(members) if n.endswith(SIGNED_SUFFIXES)))
+    else:
+        print("unsigned: no certificate given (make dist SIGN_PFX=file.pfx SIGN_PASS_FILE=file signs the files)")
 
 
 if __name__ == "__main__":
-    main(*sys.argv[1:])
+    main(sys.argv[1:])

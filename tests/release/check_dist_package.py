@@ -3,15 +3,18 @@
 with other modification times and permissions, and checks it:
 
 - the two zips are the same bytes;
-- it is Kalwestrowka-<version>.zip and holds exactly the given files,
-  INSTALACJA.TXT and SHA256SUMS, sorted, with one fixed time stamp and fixed
-  attributes; the files are the given files byte for byte;
+- it is Kalwestrowka-<version>.zip and holds exactly the given files, the
+  installer Kalwestrowka-<version>-setup.exe, INSTALACJA.TXT and SHA256SUMS,
+  sorted, with one fixed time stamp and fixed attributes; the files are the
+  given files byte for byte (unsigned); the installer beside the zip is the one
+  in it, a 32-bit Windows program, the same bytes from both runs;
 - SHA256SUMS names every other file with its SHA-256;
 - INSTALACJA.TXT is in code page 1250 with CR LF line ends and tells where the
   DLL goes, what the host shows, how to set the warehouses, how to uninstall
-  and how to check the file.
+  how to check the file, how the installer is used, silently too, with its
+  exit codes.
 
-Usage: check_dist_package.py <make_dist.py> <guide> <version> <work dir> <file>...
+Usage: check_dist_package.py <make_dist.py> <guide> <installer.nsi> <version> <work dir> <file>...
 """
 import hashlib
 import os
@@ -30,14 +33,22 @@ KEY_LINES = [
     "Klawisz F2 otwiera listę magazynów",
     "F12 (OK) zapisuje wybór w pliku komis.cfg.",
     "Esc zamyka okno bez zapisu",
-    "4. Odinstalowanie",
+    "6. Odinstalowanie",
     "Usuń plik Kalwestrowka.dll z folderu programu.",
     "certutil -hashfile Kalwestrowka.dll SHA256",
+    "Instalator",
+    "Kalwestrowka.dll.kopia",
+    "Instalacja bez pytań",
+    "/S /D=C:\\PROGRAM",
+    "/ZASLEPKI",
+    "/RAPORT=",
+    "Odinstaluj.exe /S _?=",
 ]
+EXIT_CODES = ["0 - ", "1 - ", "2 - ", "3 - ", "4 - ", "5 - ", "6 - "]
 
 
-def make(make_dist, guide, version, output_dir, files):
-    subprocess.run([sys.executable, make_dist, output_dir, version, guide, *files],
+def make(make_dist, guide, script, version, output_dir, files):
+    subprocess.run([sys.executable, make_dist, output_dir, version, guide, "--installer", script, *files],
                    check=True, stdout=subprocess.DEVNULL)
     return os.path.join(output_dir, f"Kalwestrowka-{version}.zip")
 
@@ -63,7 +74,8 @@ def check_guide(text, version, names, fail):
     except UnicodeDecodeError:
         pass
     guide = text.decode("cp1250")
-    for line in KEY_LINES + [f"Kalwestrowka {version}"] + [f"  {name} " for name in names]:
+    exit_codes = [f"    {code}" for code in EXIT_CODES]
+    for line in KEY_LINES + exit_codes + [f"Kalwestrowka {version}"] + [f"  {name} " for name in names]:
         if line not in guide:
             fail(f"INSTALACJA.TXT lacks {line!r}")
 
@@ -79,12 +91,12 @@ def check_sums(text, members, fail):
         fail(f"SHA256SUMS lists {listed}, the files have {expected}")
 
 
-def main(make_dist, guide, version, work_dir, *files):
+def main(make_dist, guide, script, version, work_dir, *files):
     failures = []
     fail = failures.append
     shutil.rmtree(work_dir, ignore_errors=True)
-    first = make(make_dist, guide, version, os.path.join(work_dir, "first"), files)
-    second = make(make_dist, guide, version, os.path.join(work_dir, "second"),
+    first = make(make_dist, guide, script, version, os.path.join(work_dir, "first"), files)
+    second = make(make_dist, guide, script, version, os.path.join(work_dir, "second"),
                   touched_copies(files, os.path.join(work_dir, "inputs")))
     offset = first_difference(open(first, "rb").read(), open(second, "rb").read())
     if offset is not None:
@@ -93,7 +105,8 @@ def main(make_dist, guide, version, work_dir, *files):
     with zipfile.ZipFile(first) as archive:
         if archive.testzip() is not None:
             fail(f"damaged entry {archive.testzip()}")
-        names = sorted({os.path.basename(f) for f in files} | {"INSTALACJA.TXT", "SHA256SUMS"})
+        setup = f"Kalwestrowka-{version}-setup.exe"
+        names = sorted({os.path.basename(f) for f in files} | {"INSTALACJA.TXT", "SHA256SUMS", setup})
         if archive.namelist() != names:
             fail(f"the package holds {archive.namelist()}, expected {names} in this order")
         for info in archive.infolist():
@@ -104,6 +117,11 @@ def main(make_dist, guide, version, work_dir, *files):
     for path in files:
         if members.get(os.path.basename(path)) != open(path, "rb").read():
             fail(f"{os.path.basename(path)} in the package is not the built file")
+    installer = os.path.join(os.path.dirname(first), setup)
+    if not os.path.exists(installer) or members.get(setup) != open(installer, "rb").read():
+        fail(f"{setup} beside the zip is not the one in it")
+    elif members[setup][:2] != b"MZ" or b"PE\0\0\x4c\x01" not in members[setup][:1024]:
+        fail(f"{setup} is not a 32-bit Windows program")
     if "SHA256SUMS" in members:
         check_sums(members["SHA256SUMS"], members, fail)
     if "INSTALACJA.TXT" in members:

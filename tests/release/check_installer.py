@@ -1,0 +1,314 @@
+#!/usr/bin/env python3
+"""The installer as make_dist.py makes it, run under Wine in temporary folders
+beside copies of the simulated host's TALMER.dll, in silent mode (/S, /D=,
+/RAPORT= for its Polish report):
+
+- a folder without TALMER.dll, a TALMER.dll without a function the module
+  cannot do without, without a data item, a file that is not a library, and
+  one that needs fallbacks (without /ZASLEPKI) are refused with their exit
+  codes: nothing in the folder changes and nothing is registered;
+- an install beside a module already there keeps that module once, puts the
+  DLL and the uninstaller in place and registers the uninstaller with the
+  version and name from the DLL's version resource; an upgrade keeps the
+  first backup; the uninstaller puts the previous module back;
+- an install into a folder without a module, accepted with fallbacks
+  (/ZASLEPKI), and its uninstall, which removes the module;
+- komis.cfg and Kalwestrowka.log stay as they are through all of it;
+- the installer's messages are in Polish with their letters.
+
+The cases share the Wine prefix's registry key of the uninstaller, so they run
+one after the other in one process (CTest: RESOURCE_LOCK).
+
+Usage: check_installer.py <make_dist.py> <guide> <installer.nsi> <version>
+                          <TALMER.dll> <Kalwestrowka.dll> <kalwcfg.exe> <kalwcheck.exe> <wine-run>
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+import zipfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "tools"))
+from tool_files import library_without  # noqa: E402
+
+if __name__ == "__main__":
+    (MAKE_DIST, GUIDE, SCRIPT, VERSION, TALMER, MODULE, KALWCFG, KALWCHECK,
+     WINE_RUN) = sys.argv[1:10]
+    del sys.argv[1:10]
+
+KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kalwestrowka"
+MODULE_FILES = ["INSTALACJA.TXT", "Kalwestrowka.dll.kopia", "Odinstaluj.exe", "kalwcfg.exe", "kalwcheck.exe"]
+OLD_MODULE = b"MZ the module as the shop had it"
+KOMIS_CFG = bytes(range(202))
+LOG = "2026-12-01 wpis dziennika wtyczki\r\n".encode("cp1250")
+
+
+def windows(path):
+    return "Z:" + path.replace("/", "\\")
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def write(path, data):
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def snapshot(folder):
+    """Every file under the folder with its bytes."""
+    files = {}
+    for root, _, names in os.walk(folder):
+        for name in names:
+            path = os.path.join(root, name)
+            files[os.path.relpath(path, folder)] = read(path)
+    return files
+
+
+def version_tables(program):
+    """The version resource's string tables: language and code page -> strings."""
+    import pefile
+    module = pefile.PE(program)
+    tables = {}
+    for info in getattr(module, "FileInfo", [[]])[0]:
+        if info.Key == b"StringFileInfo":
+            for table in info.StringTable:
+                tables[table.LangID.decode().upper()] = {k.decode(): v.decode() for k, v in table.entries.items()}
+    return tables
+
+
+def version_strings(dll):
+    strings = {}
+    for table in version_tables(dll).values():
+        strings.update(table)
+    return strings
+
+
+class InstallerTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.work = tempfile.mkdtemp(prefix="kw-installer-")
+        started = time.monotonic()
+        subprocess.run([sys.executable, MAKE_DIST, os.path.join(cls.work, "dist"), VERSION, GUIDE,
+                        "--installer", SCRIPT, MODULE, KALWCFG, KALWCHECK], check=True, stdout=subprocess.DEVNULL)
+        print(f"make_dist.py with the installer: {time.monotonic() - started:.1f} s", file=sys.stderr)
+        cls.setup = os.path.join(cls.work, "dist", f"Kalwestrowka-{VERSION}-setup.exe")
+        with zipfile.ZipFile(os.path.join(cls.work, "dist", f"Kalwestrowka-{VERSION}.zip")) as archive:
+            cls.guide = archive.read("INSTALACJA.TXT")
+        cls.reports = os.path.join(cls.work, "reports")
+        os.mkdir(cls.reports)
+        cls.runs = 0
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.work, ignore_errors=True)
+
+    def setUp(self):
+        self.assertIsNone(self.registered(), "an uninstaller entry left from elsewhere")
+
+    def tearDown(self):
+        # A failed case must not leave its entry to the next one.
+        if self.registered() is not None:
+            subprocess.run([WINE_RUN, "reg", "delete", KEY, "/f"], capture_output=True)
+
+    def shop(self, name, library=None):
+        folder = os.path.join(self.work, name)
+        os.mkdir(folder)
+        if library is not None:
+            write(os.path.join(folder, "TALMER.dll"), library)
+        return folder
+
+    def run_wine(self, program, *args):
+        InstallerTest.runs += 1
+        report = os.path.join(self.reports, f"report-{self.runs}.txt")
+        started = time.monotonic()
+        done = subprocess.run([WINE_RUN, program, *args[:-1], "/RAPORT=" + windows(report), args[-1]],
+                              capture_output=True)
+        print(f"{os.path.basename(program)} {' '.join(args)}: exit {done.returncode}, "
+              f"{time.monotonic() - started:.1f} s", file=sys.stderr)
+        text = None
+        if os.path.exists(report):
+            data = read(report)
+            self.assertEqual(data[:2], b"\xff\xfe", "the report is UTF-16 LE with its mark")
+            text = data[2:].decode("utf-16-le")
+        return done.returncode, text
+
+    def install(self, folder, *switches):
+        return self.run_wine(self.setup, "/S", *switches, "/D=" + windows(folder))
+
+    def uninstall(self, folder):
+        module_dir = os.path.join(folder, "Kalwestrowka")
+        # _?= runs the uninstaller where it is and waits for it (no copy in the temp folder).
+        return self.run_wine(os.path.join(module_dir, "Odinstaluj.exe"), "/S", "_?=" + windows(module_dir))
+
+    def registered(self):
+        exported = os.path.join(self.work, "key.reg")
+        done = subprocess.run([WINE_RUN, "reg", "export", KEY, windows(exported), "/y"], capture_output=True)
+        if done.returncode != 0:
+            return None
+        values = {}
+        for line in read(exported).decode("utf-16").splitlines():
+            if line.startswith('"') and "=" in line:
+                name, value = line.split("=", 1)
+                values[name.strip('"')] = value
+        os.remove(exported)
+        return values
+
+    def assert_refused(self, folder, switches, code, expected_texts):
+        before = snapshot(folder)
+        rc, text = self.install(folder, *switches)
+        self.assertEqual(rc, code, text)
+        self.assertEqual(snapshot(folder), before, "a refused install changed the folder")
+        self.assertIsNone(self.registered())
+        self.assertIsNotNone(text, "no report")
+        for expected in expected_texts + ["Nic nie zostało zmienione.", f"Kod wyjścia: {code}"]:
+            self.assertIn(expected, text)
+        return text
+
+    def test_installer_describes_itself_in_polish(self):
+        # makensis' Unicode build: the strings of its version resource in Polish (0x0415, UTF-16).
+        strings = version_tables(self.setup).get("041504B0")
+        self.assertIsNotNone(strings, version_tables(self.setup))
+        self.assertEqual((strings["ProductName"], strings["FileDescription"], strings["ProductVersion"]),
+                         ("Kalwestrowka – sprzedaż obca", "Instalator wtyczki Kalwestrowka", VERSION))
+
+    def test_refusals_change_nothing(self):
+        # No TALMER.dll; a module and the shop's files there stay as they are.
+        empty = self.shop("empty")
+        for name, data in (("Kalwestrowka.dll", OLD_MODULE), ("komis.cfg", KOMIS_CFG)):
+            write(os.path.join(empty, name), data)
+        self.assert_refused(empty, [], 2, [
+            f"W folderze „{windows(empty)}” nie ma pliku TALMER.dll. Wtyczkę instaluje się w folderze "
+            "programu sprzedaży, obok jego biblioteki TALMER.dll."])
+
+        # A function without a fallback: the module would not load.
+        no_function = self.shop("no-function", library_without(TALMER, [52158, 52256]))
+        write(os.path.join(no_function, "komis.cfg"), KOMIS_CFG)
+        text = self.assert_refused(no_function, [], 3, [
+            f"Wtyczka nie zwiąże się z programem w folderze „{windows(no_function)}”.",
+            "Brakuje: 52158 HostConvertText, 52256 HostGetTable.",
+            "WYNIK 2: moduł się nie załaduje", "brak funkcji 52158,"])
+        # The same with /ZASLEPKI: fallbacks do not help here.
+        self.assertEqual(self.install(no_function, "/ZASLEPKI")[0], 3)
+        self.assertEqual(snapshot(no_function)["komis.cfg"], KOMIS_CFG)
+        self.assertNotIn("\ufffd", text)
+
+        # A data item missing: the system would refuse the module.
+        self.assert_refused(self.shop("no-data", library_without(TALMER, [20968])), [], 3, [
+            "WYNIK 2: moduł się nie załaduje: brak danych 20968, więc system odmówi załadowania modułu.",
+            "Brakuje: 20968 HostDialogBaseClassData."])
+
+        # Not a library at all.
+        self.assert_refused(self.shop("not-a-library", read(TALMER)[:1000]), [], 3, [
+            "WYNIK 3: to nie jest 32-bitowa biblioteka programu TALMER.dll"])
+
+        # A folder whose name cmd.exe would expand (%KW_OTHER_SHOP% -> -other) must not be
+        # checked through the other folder's good library: could not check, nothing written.
+        os.environ["KW_OTHER_SHOP"] = "-other"
+        self.shop("percent-other", read(TALMER))
+        self.assert_refused(self.shop("percent%KW_OTHER_SHOP%", library_without(TALMER, [20968])), [], 5, [
+            "Nie udało się sprawdzić, czy wtyczka zwiąże się z programem (kalwcheck: 0)."])
+
+        # Fallbacks needed, not accepted in silent mode without /ZASLEPKI.
+        self.assert_refused(self.shop("fallbacks", library_without(TALMER, [52256, 52204])), [], 4, [
+            "tylko z zaślepkami: brakuje funkcji programu 52256 HostGetTable, 52204 HostPrepareDelete.",
+            "Przy pierwszym uruchomieniu program pokaże okno „POWAŻNY BŁĄD WTYCZKI”; po odpowiedzi "
+            "„Ignoruj” działania wtyczki, które ich potrzebują, nie zadziałają.",
+            "WYNIK 1: moduł się załaduje dopiero po odpowiedzi „Ignoruj” w oknie „POWAŻNY BŁĄD WTYCZKI”; "
+            "brakujące funkcje (52256, 52204) zastąpią zaślepki zwracające 0.",
+            "Bez przełącznika /ZASLEPKI instalator nie instaluje wtyczki z zaślepkami."])
+
+    def test_install_upgrade_uninstall_keep_the_previous_module(self):
+        folder = self.shop("shop", read(TALMER))
+        module_dir = os.path.join(folder, "Kalwestrowka")
+        for name, data in (("Kalwestrowka.dll", OLD_MODULE), ("komis.cfg", KOMIS_CFG),
+                           ("Kalwestrowka.log", LOG)):
+            write(os.path.join(folder, name), data)
+
+        rc, text = self.install(folder)
+        self.assertEqual(rc, 0, text)
+        self.assertEqual(text, f"Zainstalowano wtyczkę Kalwestrowka {VERSION} w folderze „{windows(folder)}”.\r\n"
+                               "Kod wyjścia: 0\r\n")
+        files = snapshot(folder)
+        self.assertEqual(sorted(files), sorted(["Kalwestrowka.dll", "Kalwestrowka.log", "TALMER.dll", "komis.cfg"]
+                                               + [os.path.join("Kalwestrowka", name) for name in MODULE_FILES]))
+        self.assertEqual(files["Kalwestrowka.dll"], read(MODULE))
+        self.assertEqual(files[os.path.join("Kalwestrowka", "Kalwestrowka.dll.kopia")], OLD_MODULE)
+        self.assertEqual(files[os.path.join("Kalwestrowka", "kalwcfg.exe")], read(KALWCFG))
+        self.assertEqual(files[os.path.join("Kalwestrowka", "kalwcheck.exe")], read(KALWCHECK))
+        self.assertEqual(files[os.path.join("Kalwestrowka", "INSTALACJA.TXT")], self.guide)
+        self.assertEqual((files["komis.cfg"], files["Kalwestrowka.log"]), (KOMIS_CFG, LOG))
+        self.assertEqual(files[os.path.join("Kalwestrowka", "Odinstaluj.exe")][:2], b"MZ")
+
+        entry = self.registered()
+        uninstaller = windows(os.path.join(module_dir, "Odinstaluj.exe")).replace("\\", "\\\\")
+        expected = {
+            "DisplayName": '"Kalwestrowka – sprzedaż obca"',
+            "DisplayVersion": f'"{VERSION}"',
+            "InstallLocation": '"' + windows(folder).replace("\\", "\\\\") + '"',
+            "UninstallString": f'"\\"{uninstaller}\\""',
+            "QuietUninstallString": f'"\\"{uninstaller}\\" /S"',
+            "NoModify": "dword:00000001",
+            "NoRepair": "dword:00000001",
+        }
+        # The publisher is the DLL's CompanyName, written only when its resource has one.
+        company = version_strings(MODULE).get("CompanyName")
+        if company:
+            expected["Publisher"] = f'"{company}"'
+        self.assertEqual(entry, expected)
+
+        # The host wrote komis.cfg meanwhile; an upgrade keeps the first backup and the file.
+        changed_cfg = bytes(202)
+        write(os.path.join(folder, "komis.cfg"), changed_cfg)
+        rc, text = self.install(folder)
+        self.assertEqual(rc, 0, text)
+        files = snapshot(folder)
+        self.assertEqual(files[os.path.join("Kalwestrowka", "Kalwestrowka.dll.kopia")], OLD_MODULE)
+        self.assertEqual(files["Kalwestrowka.dll"], read(MODULE))
+        self.assertEqual((files["komis.cfg"], files["Kalwestrowka.log"]), (changed_cfg, LOG))
+
+        rc, text = self.uninstall(folder)
+        self.assertEqual(rc, 0, text)
+        self.assertEqual(text, f"Odinstalowano wtyczkę Kalwestrowka {VERSION} z folderu „{windows(folder)}”.\r\n"
+                               "Kod wyjścia: 0\r\n")
+        files = snapshot(folder)
+        # Run in place (_?=), the uninstaller cannot remove itself; everything else of the module is gone.
+        self.assertEqual(files, {"Kalwestrowka.dll": OLD_MODULE, "Kalwestrowka.log": LOG, "komis.cfg": changed_cfg,
+                                 "TALMER.dll": read(TALMER),
+                                 os.path.join("Kalwestrowka", "Odinstaluj.exe"):
+                                     files.get(os.path.join("Kalwestrowka", "Odinstaluj.exe"))})
+        self.assertIsNone(self.registered())
+
+    def test_install_with_fallbacks_accepted_and_uninstall_without_previous_module(self):
+        library = library_without(TALMER, [52256])
+        folder = self.shop("fresh", library)
+        write(os.path.join(folder, "komis.cfg"), KOMIS_CFG)
+        rc, text = self.install(folder, "/ZASLEPKI")
+        self.assertEqual(rc, 0, text)
+        files = snapshot(folder)
+        self.assertEqual(sorted(files), sorted(["Kalwestrowka.dll", "TALMER.dll", "komis.cfg"] + [
+            os.path.join("Kalwestrowka", name) for name in MODULE_FILES if not name.endswith("kopia")]))
+        self.assertEqual(files["Kalwestrowka.dll"], read(MODULE))
+        self.assertIsNotNone(self.registered())
+
+        # A second install is an upgrade: the module it put there is no backup.
+        self.assertEqual(self.install(folder, "/ZASLEPKI")[0], 0)
+        self.assertNotIn(os.path.join("Kalwestrowka", "Kalwestrowka.dll.kopia"), snapshot(folder))
+
+        rc, text = self.uninstall(folder)
+        self.assertEqual(rc, 0, text)
+        files = snapshot(folder)
+        self.assertEqual(sorted(files), sorted(["TALMER.dll", os.path.join("Kalwestrowka", "Odinstaluj.exe"),
+                                                "komis.cfg"]))
+        self.assertEqual((files["komis.cfg"], files["TALMER.dll"]), (KOMIS_CFG, library))
+        self.assertIsNone(self.registered())
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

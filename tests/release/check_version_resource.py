@@ -17,6 +17,7 @@ CODE_PAGE_1250 = 1250
 
 def expected_strings(version):
     return {
+        "CompanyName": "Zespół Kalwestrowka",
         "FileDescription": "Wtyczka obsługi sprzedaży obcej (komisowej)",
         "FileVersion": version,
         "InternalName": "Kalwestrowka",

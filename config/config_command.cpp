@@ -33,6 +33,9 @@ int ConfigureForeignSale() {
   if (AccessGranted()) {
     CSprKomis* komis = CreateKomis();
     if (komis) {
+      // The host may end the object inside its own calls (it is a host
+      // dialog): its memory stays until the command is done with it.
+      const KomisInUse use(komis);
       CurrentKomis = komis;
       if (AccessGranted()) {
         komis->Initial();

@@ -45,7 +45,9 @@ enum class ReadBack {
 
 // Reads komis.cfg back into a buffer filled beforehand with the complement
 // of the bytes meant, so that what the host put there tells what it read,
-// whatever its read answers. A file the host would not open, or from which
+// whatever its read answers (a short file leaves the end untouched, but the
+// bytes it has differ somewhere unless they are the start of those meant,
+// which a read of all 202 then shows). A file the host would not open, or from which
 // nothing reached the buffer, is not known to differ: a virus scanner or a
 // file server may hold a file just written, and an empty file reads the
 // same as a read refused.
@@ -61,8 +63,9 @@ ReadBack ReadBackAgainst(const uint8_t* meant) {
     if (seen[i] != meant[i]) same = false;
     if (seen[i] != static_cast<uint8_t>(~meant[i])) touched = true;
   }
+  (void)read;  // what the read answers is not promised to mean anything
   if (same) return ReadBack::Holds;
-  return touched || read > 0 ? ReadBack::Differs : ReadBack::Unchecked;
+  return touched ? ReadBack::Differs : ReadBack::Unchecked;
 }
 
 // Replaces the file's content by `size` bytes (none: the file is emptied).
@@ -86,19 +89,24 @@ uint32_t savesStarted = 0;
 
 class SaveInProgress {
  public:
-  explicit SaveInProgress(const WarehouseFlag* flags) {
+  explicit SaveInProgress(const WarehouseFlag* flags) : outer_(flagsBeingSaved) {
     flagsBeingSaved = flags;
     ++savesStarted;
   }
-  ~SaveInProgress() { flagsBeingSaved = nullptr; }
+  ~SaveInProgress() { flagsBeingSaved = outer_; }
   SaveInProgress(const SaveInProgress&) = delete;
   SaveInProgress& operator=(const SaveInProgress&) = delete;
+
+ private:
+  const WarehouseFlag* outer_;
 };
 
 // A failed save: the old configuration goes back when all of it was read
 // before the save; the warning says what the file holds then.
 void UndoFailedSave(const ConfigOnDisk& old) {
   if (old.Whole()) {
+    // While they go back, a document accepted inside is judged by them.
+    const SaveInProgress restoring(reinterpret_cast<const WarehouseFlag*>(old.bytes));
     const bool reopened = WriteOver(old.bytes, kConfigSize);
     const ReadBack back = reopened ? ReadBackAgainst(old.bytes) : ReadBack::Differs;
     WarnAndLog(back == ReadBack::Holds ? MZ("Błąd zapisu konfiguracji!\nPoprzednia konfiguracja została zachowana.")

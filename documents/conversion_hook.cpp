@@ -6,6 +6,7 @@
 #include "handler_scope.h"
 #include "host_records.h"
 #include "komis.h"
+#include "module_state.h"
 
 namespace kw {
 
@@ -45,9 +46,15 @@ CSprKomis* TakeDialogKomis() {
 // building this one (the host may answer from inside its own functions).
 void OpenDialogKomis() {
   if (CSprKomis* stale = TakeDialogKomis()) DestroyKomis(stale);
+  if (ModuleUninstalled) return;
   CSprKomis* const made = CreateKomis();
   while (DialogKomis) {
     if (CSprKomis* stale = TakeDialogKomis()) DestroyKomis(stale);
+  }
+  // Uninstalled from inside the host calls that made it: it ends at once.
+  if (made && ModuleUninstalled) {
+    DestroyKomis(made);
+    return;
   }
   // An object that the configuration command made belongs to the command,
   // which ends it when its own dialog returns.
@@ -97,7 +104,7 @@ int EndDialog(DocumentEventHandler* previous, int code, int phase) {
   // the host ended meanwhile (the module uninstalled) converts nothing. The
   // dialog's own object converts also when the configuration command holds
   // CurrentKomis.
-  if (DocumentRecordInUse::OnlyOne() && !ending->ended) ending->ConvertDocuments();
+  if (DocumentRecordInUse::OnlyOne() && !ending->ended && !ModuleUninstalled) ending->ConvertDocuments();
   DestroyKomis(ending);
   return result;
 }

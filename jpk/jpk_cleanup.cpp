@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstring>
 
+#include "contractor_lookup.h"
 #include "handler_scope.h"
 #include "host_records.h"
 #include "mazovia.h"
@@ -39,15 +40,20 @@ bool BelongsTo(const JpkRecord* entry, const Contractor& contractor) {
          HostCompareText(entry->JpkContrText2, contractor.text2) == 0;
 }
 
-// The list the host handed over, and what the pass works with.
+// The list the host handed over, and what the pass works with. The host may
+// replace its array of entry numbers inside any of its calls: it is taken
+// from the host's cell each time when the host handed the cell over.
 struct Pass {
   HostSelection* selection;
   void* view;
   int* entryCount;
   int* recordNumbers;
+  int** recordNumbersRef;
   HostTable* table;
   const JpkRecord* entry;  // the register's record buffer
   Contractor tmo;
+
+  int* Numbers() const { return recordNumbersRef && *recordNumbersRef ? *recordNumbersRef : recordNumbers; }
 };
 
 enum class Step {
@@ -57,11 +63,15 @@ enum class Step {
   Stop,     // the host could not read the list: the pass ends
 };
 
-void ReportNotDeleted(const JpkRecord* entry) {
-  // The number may fill its field without an end.
-  char number[sizeof entry->JpkDocNumber + 1];
-  lstrcpynA(number, entry->JpkDocNumber, sizeof number);
-  ShowMessageFmt("Uwaga", MZ("Nie mogę usunąć rekordu - nr dok: %s!"), kWarningBoxStyle, number);
+// The document number of the entry in the register's buffer; it may fill
+// its field without an end.
+struct DocNumber {
+  char text[sizeof JpkRecord::JpkDocNumber + 1];
+  explicit DocNumber(const JpkRecord* entry) { lstrcpynA(text, entry->JpkDocNumber, sizeof text); }
+};
+
+void ReportNotDeleted(const DocNumber& number) {
+  ShowMessageFmt("Uwaga", MZ("Nie mogę usunąć rekordu - nr dok: %s!"), kWarningBoxStyle, number.text);
 }
 
 // Deletes the TMO entry just read at `position`. Whether it went is seen in
@@ -69,33 +79,39 @@ void ReportNotDeleted(const JpkRecord* entry) {
 // report a deletion that did not happen.
 Step DeleteEntry(const Pass& pass, int position, int entryNumber, uint32_t started) {
   const int before = *pass.entryCount;
-  HostDeleteSelected(pass.recordNumbers, entryNumber - 1, pass.table, pass.entryCount, pass.selection, pass.view, 0);
+  const int* const numbers = pass.Numbers();
+  const DocNumber number(pass.entry);
+  HostDeleteSelected(pass.Numbers(), entryNumber - 1, pass.table, pass.entryCount, pass.selection, pass.view, 0);
   // A handler run inside the deletion may have changed the list: the entry
   // at this position is read again, and a TMO entry still there is tried again.
-  if (HandlersStarted != started) return Step::Again;
+  if (HandlersStarted != started || pass.Numbers() != numbers) return Step::Again;
   const bool gone = *pass.entryCount < before || position >= *pass.entryCount ||
-                    pass.recordNumbers[position] != entryNumber;
+                    pass.Numbers()[position] != entryNumber;
   if (gone) return Step::Deleted;
-  ReportNotDeleted(pass.entry);
+  ReportNotDeleted(number);
   return Step::Next;
 }
 
 // Reads the entry at `position` and deletes it when it is TMO's.
 Step VisitEntry(const Pass& pass, int position) {
   const uint32_t started = HandlersStarted;
-  const int entryNumber = pass.recordNumbers[position];
-  if (HostReadSelected(pass.recordNumbers, position, pass.table, 0, pass.selection) == 0) return Step::Stop;
+  const int* const numbers = pass.Numbers();
+  const int entryNumber = numbers[position];
+  if (HostReadSelected(pass.Numbers(), position, pass.table, 0, pass.selection) == 0) return Step::Stop;
   const bool tmoEntry = BelongsTo(pass.entry, pass.tmo);
   if (tmoEntry) HostPrepareDelete(pass.table, 0, -1, 0);
   // The host may have run a handler of the module inside these calls (event
   // 231 again, say): the list may have changed, and the record buffer holds
   // whatever that handler read last, whether or not the list changed. The
   // entry is then read again where it stands, never decided on that record.
-  if (HandlersStarted != started) return Step::Again;
+  if (HandlersStarted != started || pass.Numbers() != numbers) return Step::Again;
   return tmoEntry ? DeleteEntry(pass, position, entryNumber, started) : Step::Next;
 }
 
 // The pass over the list; false when the host could not read it to the end.
+// An entry the host keeps disturbing with handlers run inside every call is
+// left after a few readings, with the warning of a deletion that failed
+// when it was TMO's at the last reading.
 bool DeleteTmoEntries(const Pass& pass) {
   int rereads = 0;
   for (int position = 0; position < *pass.entryCount;) {
@@ -107,6 +123,7 @@ bool DeleteTmoEntries(const Pass& pass) {
         continue;
       case Step::Again:
         if (++rereads <= kMostRereads) continue;
+        if (pass.entry->JpkContrNumber == pass.tmo.number) ReportNotDeleted(DocNumber(pass.entry));
         break;
       case Step::Next:
         break;
@@ -115,6 +132,21 @@ bool DeleteTmoEntries(const Pass& pass) {
     ++position;
   }
   return true;
+}
+
+// The contractor's buffer holds TMO, as the lookup left it, unless the host
+// ran a handler of the module meanwhile that left another contractor there:
+// then TMO is looked up again. False when it cannot be found (after a box).
+bool TmoInBuffer(const ContractorRecord* contractor) {
+  for (int tries = 0; tries < kMostRereads; ++tries) {
+    const uint32_t started = HandlersStarted;
+    const bool tmo = HostCompareTextN(contractor->ContrSymbol, kTmoSymbol, kTmoSymbolLength) == 0;
+    if (tmo && HandlersStarted == started) return true;
+    if (FindTmo() != 0) return false;
+  }
+  HostMessageBox("Uwaga", MZ("Błąd operacji dyskowej-UsunKalwestrowkaZ_JPK!\nOperacja niekompletna!"),
+                 kWarningBoxStyle);
+  return false;
 }
 
 }  // namespace
@@ -128,7 +160,7 @@ int ShowMessageFmt(const char* title, const char* format, int style, ...) {
 }
 
 int UsunKalwestrowkaZ_JPK(HostSelection* selection, void* view, int* entryCount, int* recordNumbers,
-                          HostTable* jpkTableArg) {
+                          HostTable* jpkTableArg, int** recordNumbersRef) {
   HostTable* jpkTable = HostGetTable(kJpkTable);
   HostTable* contractorTable = HostGetTable(kContractorTable);
   if (jpkTable && contractorTable) {
@@ -141,8 +173,10 @@ int UsunKalwestrowkaZ_JPK(HostSelection* selection, void* view, int* entryCount,
                    kWarningBoxStyle);
     return 1;
   }
-  const Pass pass{selection, view, entryCount, recordNumbers, jpkTableArg, AsJpkEntry(jpkTable->RecordBuffer),
-                  Contractor(AsContractor(contractorTable->RecordBuffer))};
+  const ContractorRecord* contractor = AsContractor(contractorTable->RecordBuffer);
+  if (!TmoInBuffer(contractor)) return 1;
+  const Pass pass{selection,   view, entryCount, recordNumbers, recordNumbersRef, jpkTableArg,
+                  AsJpkEntry(jpkTable->RecordBuffer), Contractor(contractor)};
   // A host that hands over no count or no array has no entries to offer and
   // no list to refresh.
   const bool haveList = entryCount && recordNumbers;
@@ -154,7 +188,7 @@ int UsunKalwestrowkaZ_JPK(HostSelection* selection, void* view, int* entryCount,
     const int refreshArg = HostGetRefreshArg();
     // The count as it stands at the refresh: the host may have changed its
     // list from inside the call before.
-    HostRefreshList(recordNumbers, *entryCount, view, 0, refreshArg);
+    HostRefreshList(pass.Numbers(), *entryCount, view, 0, refreshArg);
   }
   HostEndSelectionUpdate(jpkTableArg, selection);
   return 1;

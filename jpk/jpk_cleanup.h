@@ -9,10 +9,12 @@ namespace kw {
 // Deletes from the host's list every entry whose contractor number and two
 // contractor texts equal those of the current record of table 35 (TMO, left
 // there by WyszukajKontrPoSymbolu). `entryCount` is lowered by the host on each
-// deletion; `recordNumbers` holds the host's entry numbers counted from 1.
+// deletion; `recordNumbers` holds the host's entry numbers counted from 1, and
+// `recordNumbersRef`, when given, the host's cell that holds that array (read
+// again after every host call, as the host may replace the array).
 // Always 1; failures are shown where they happen.
 int UsunKalwestrowkaZ_JPK(HostSelection* selection, void* view, int* entryCount, int* recordNumbers,
-                          HostTable* jpkTableArg);
+                          HostTable* jpkTableArg, int** recordNumbersRef = nullptr);
 
 // A host message box with a formatted text; not written to the module log.
 // Answers what the host answers.

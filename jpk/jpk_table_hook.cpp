@@ -31,7 +31,8 @@ void RemoveTmoEntries(int* entryCount, HostTable* jpkTableArg, int** recordNumbe
     return;
   }
   HostMessageBox("Czekaj", MZ("Trwa usuwanie dokumentów TMO - wtyczka Kalwestrowka..."), kWaitBoxStyle);
-  UsunKalwestrowkaZ_JPK(selection, view, entryCount, recordNumbersRef ? *recordNumbersRef : nullptr, jpkTableArg);
+  UsunKalwestrowkaZ_JPK(selection, view, entryCount, recordNumbersRef ? *recordNumbersRef : nullptr, jpkTableArg,
+                        recordNumbersRef);
   HostCloseWaitBox();
   HostRefreshDisplay();
   if (handled) *handled = 1;

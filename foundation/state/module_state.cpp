@@ -33,6 +33,7 @@ char ModulePath[kModulePathSize] = {};
 const char* ModuleFileName = nullptr;
 HMODULE HostModule = nullptr;
 HostModuleCallbackFn* HostModuleCallback = nullptr;
+bool ModuleUninstalled = false;
 
 constinit ModuleFrameBlock ModuleFrame = {
     RawAttachHook,

@@ -18,6 +18,9 @@ extern char ModulePath[kModulePathSize];
 extern const char* ModuleFileName;  // the last component of ModulePath
 extern HMODULE HostModule;          // TALMER, null while not found
 extern HostModuleCallbackFn* HostModuleCallback;
+// Uninstalled from the host, and not registered again since: a handler the
+// host still runs then makes no new object and converts nothing.
+extern bool ModuleUninstalled;
 
 }  // namespace kw
 

@@ -7,6 +7,7 @@
 #include "jpk_table_hook.h"
 #include "komis.h"
 #include "mazovia.h"
+#include "module_state.h"
 #include "reassign_hook.h"
 
 namespace kw {
@@ -20,8 +21,9 @@ constexpr int kConversionEvent = 815;
 // so that the host's dialog keeps nothing of the module. Its marked
 // documents are not converted here: the dialog still has a document in
 // table 44's record buffer. They stay marked for the module's next run.
-// The hooks are gone by now, so no dialog the host opens meanwhile gets an
-// object.
+// The hooks are gone by now and the module is no longer registered, so no
+// dialog the host opens meanwhile gets an object; a dialog's end still being
+// handed on converts nothing afterwards.
 void EndDialogObjects() {
   while (CSprKomis* open = DialogKomis ? DialogKomis : EndingKomis) DestroyKomis(open);
 }
@@ -34,6 +36,7 @@ int RegisterWithHost() {
     HostReportError(MZ("Program wymaga nowszej wtyczki!"));
     return -1;
   }
+  ModuleUninstalled = false;
   HostRegisterCommand(&CommandRecord);
   EventHook1664 = HostRegisterEventHook(kReassignEvent, &ReassignHook);
   EventHook815 = HostRegisterEventHook(kConversionEvent, &ConversionHook);
@@ -42,6 +45,7 @@ int RegisterWithHost() {
 }
 
 int UninstallFromHost() {
+  ModuleUninstalled = true;
   SetJpkTableHook(0);
   HostUnregisterCommand(CommandRecord.commandId);
   if (EventHook1664) HostUnregisterEventHook(kReassignEvent);

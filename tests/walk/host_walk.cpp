@@ -107,6 +107,7 @@ void HostWalk::StartStep() {
   mustConvert_ = false;
   jpkPassed_ = false;
   readsRefused_ = false;
+  writesFail_ = false;
 }
 
 // The user's last dialog ends with every table and komis.cfg back: every
@@ -467,6 +468,7 @@ void HostWalk::FailWrites() {
       break;
   }
   // A read counted from now fails: no acceptance inside the dialog may take it.
+  writesFail_ = !countedRead && !readsRefused_;
   RunCommand(true, !countedRead);
   failReadBeforeSave_ = false;
   failingAction_ = "the configuration command, " + what;

@@ -131,6 +131,7 @@ class HostWalk {
   bool dialogSettled_ = false;            // a dialog opened or closed in this step, not from inside another event
   bool failReadBeforeSave_ = false;       // the command's save finds the old file unreadable
   bool readsRefused_ = false;             // the host opens no komis.cfg for reading in this step
+  bool writesFail_ = false;               // a write or a close of komis.cfg may lose data in this step
   std::string failingAction_;             // the text currentAction points to for composed actions
   std::size_t boxesBefore_ = 0;
   std::vector<int> otherEntries_;         // register entries of other contractors, in list order

@@ -85,7 +85,13 @@ void HostWalk::CheckConfig() {
   for (std::size_t i = last->boxesBefore; i < shown.size(); ++i) {
     if (IsSaveBox(shown[i].text)) lastSaveBox = shown[i].text;
   }
-  const std::string wrong = JudgeSave(*last, now, lastSaveBox);
+  // Nothing made a write or a close fail: the flags chosen reached the disk,
+  // whatever could be read back, and no warning may claim otherwise.
+  std::string wrong = JudgeSave(*last, now, lastSaveBox);
+  if (wrong.empty() && !writesFail_ && now != last->chosen) {
+    wrong = "a save whose writes went through did not leave the flags chosen (komis.cfg holds " +
+            std::to_string(now ? now->size() : 0) + " bytes)";
+  }
   if (!wrong.empty()) {
     std::string runs;
     for (const SavedChoice& choice : choices_) runs += choice.ok ? (&choice == last ? " OK(last)" : " OK") : " Esc";

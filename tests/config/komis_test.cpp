@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "call_checked.h"
+#include "host_interface_golden.h"
 #include "komis.h"
 #include "sim_dialog_base.h"
 #include "sim_files.h"
@@ -61,10 +62,14 @@ TEST_F(Komis, DestructionPutsBackTheHostStateCellsWhateverHappenedMeanwhile) {
 
 TEST_F(Komis, TheVirtualTableLeadsToTheDestructorTheHandlerAndTheHostsOperationsInOrder) {
   komis = kw::CreateKomis();
-  const std::vector<uint16_t> inherited = {20958, 20959, 20960, 20961, 20962, 20963, 20964, 20965, 20966,
-                                           20957, 20948, 20949, 20950, 20951, 20952, 20953, 20954, 20955,
-                                           20956, 20947, 20938, 20939, 20940, 20941, 20942, 20943, 20944,
-                                           20945, 20946, 20937, 24002, 24003, 24004};
+  // The dialog base's operations, in the order of its table: the run of the
+  // host functions from 20958 to 24004 in binding order (the golden list).
+  std::vector<uint16_t> inherited;
+  for (const auto& function : kwtest::golden::kHostFunctions) {
+    if (function.ordinal == 20958 || !inherited.empty()) inherited.push_back(function.ordinal);
+    if (function.ordinal == 24004) break;
+  }
+  ASSERT_EQ(inherited.size(), 33u);
   const uint32_t self = reinterpret_cast<uint32_t>(komis);
   for (std::size_t i = 0; i < inherited.size(); ++i) {
     const auto result = CallChecked(KwKomisVirtualTable[2 + i], Convention::This, {}, self);

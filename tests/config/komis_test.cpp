@@ -72,10 +72,11 @@ TEST_F(Komis, TheVirtualTableLeadsToTheDestructorTheHandlerAndTheHostsOperations
   ASSERT_EQ(inherited.size(), 33u);
   const uint32_t self = reinterpret_cast<uint32_t>(komis);
   for (std::size_t i = 0; i < inherited.size(); ++i) {
+    SCOPED_TRACE("virtual operation " + std::to_string(2 + i) + ", host function " + std::to_string(inherited[i]));
     const auto result = CallChecked(KwKomisVirtualTable[2 + i], Convention::This, {}, self);
     EXPECT_EQ(result.check.espDelta, 0);
     ASSERT_FALSE(host.Journal().empty());
-    EXPECT_EQ(host.Journal().back().ordinal, inherited[i]) << "virtual operation " << 2 + i;
+    EXPECT_EQ(host.Journal().back().ordinal, inherited[i]);
     EXPECT_EQ(host.Journal().back().args[0], self);
   }
 
@@ -110,7 +111,7 @@ TEST_F(Komis, InitialBindsTheThreeTablesSnapshotsTheDocumentAndReadsTheFlags) {
   EXPECT_EQ(komis->itemRecord, tables.RecordBuffer(45));
   std::vector<uint32_t> prepared;
   for (const auto& call : host.CallsTo("HostPrepareTable")) {
-    EXPECT_EQ(call.args[1], 255u);
+    EXPECT_EQ(call.args[1], 255u) << call.Describe();
     prepared.push_back(call.args[0]);
   }
   EXPECT_THAT(prepared, ElementsAre(reinterpret_cast<uint32_t>(tables.Find(35)),
@@ -173,6 +174,7 @@ class KomisDialogEvent : public Komis {
   std::vector<uint32_t> ListOpenings() const {
     std::vector<uint32_t> fromKey;
     for (const auto& call : host.CallsTo("HostEditWarehouseFlags")) {
+      SCOPED_TRACE(call.Describe());
       EXPECT_EQ(call.args[0], 0x430Eu);
       EXPECT_EQ(call.args[2], reinterpret_cast<uint32_t>(komis->warehouseFlags));
       fromKey.push_back(call.args[3]);
@@ -188,7 +190,7 @@ TEST_F(KomisDialogEvent, TheListOpensWithTheDialogAndOnTheF2Item) {
   EXPECT_EQ(komis->OnDialogEvent(0xFFFF430E, 0x10001), -2);  // only the low 16 bits count
   EXPECT_THAT(ListOpenings(), ElementsAre(0u, 1u, 0u, 1u));
   for (const auto& call : host.CallsTo("HostSetDialogFlags")) {
-    EXPECT_EQ(call.args, (std::vector<uint32_t>{0, 0x8000, 1}));
+    EXPECT_EQ(call.args, (std::vector<uint32_t>{0, 0x8000, 1})) << call.Describe();
   }
   EXPECT_EQ(host.CountCalls("HostSetDialogFlags"), 4);
 }

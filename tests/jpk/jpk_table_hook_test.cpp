@@ -188,6 +188,7 @@ TEST_F(JpkTableHook, Event231RaisedFromInsideEveryHostCallOfTheCleanupDeletesOnl
   kw::SetJpkTableHook(1);
   int interrupted = 0;
   for (int nth = 1; nth < 200; ++nth) {
+    SCOPED_TRACE("event 231 inside host call " + std::to_string(nth));
     jpk.SetList({other1, tmoA, tmoB, other2, tmoC});
     const std::size_t previousBefore = jpk.PreviousCalls().size();
     host.Interrupt(nth, [&] { jpk.RaiseEvent(231); });

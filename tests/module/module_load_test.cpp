@@ -112,9 +112,10 @@ TEST_F(ModuleLoad, RetryShowsTheSameBoxAgainWithoutAnotherLookupUntilIgnore) {
   ASSERT_TRUE(module.Load());
 
   ASSERT_EQ(boxes.Shown().size(), 4u);
-  for (const hostsim::WindowsBox& box : boxes.Shown()) {
-    EXPECT_EQ(box.text, boxes.Shown()[0].text);
-    EXPECT_EQ(box.style, 0x2012u);
+  for (std::size_t i = 0; i < boxes.Shown().size(); ++i) {
+    SCOPED_TRACE("box " + std::to_string(i));
+    EXPECT_EQ(boxes.Shown()[i].text, boxes.Shown()[0].text);
+    EXPECT_EQ(boxes.Shown()[i].style, 0x2012u);
   }
   const auto ordinals = lookups.ProcLookupsIn(Talmer());
   EXPECT_EQ(std::count(ordinals.begin(), ordinals.end(), 52308), 1);

@@ -36,7 +36,9 @@ TEST(BindingCheck, EverythingPresent) {
   const BindingCheck check = HostLibraryWithout({});
   EXPECT_EQ(check.status, CheckStatus::AllPresent);
   ASSERT_EQ(check.functions.size(), 101u);
-  for (const FunctionCheck& function : check.functions) EXPECT_EQ(function.atLoad, AtLoad::Bound);
+  for (const FunctionCheck& function : check.functions) {
+    EXPECT_EQ(function.atLoad, AtLoad::Bound) << "ordinal " << function.entry.ordinal;
+  }
   EXPECT_EQ(check.functions.front().entry.ordinal, 30018);  // bound first
   EXPECT_EQ(check.functions.back().entry.ordinal, 30017);   // bound last
   EXPECT_EQ(check.exportCount, 105);

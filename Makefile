@@ -36,7 +36,7 @@ WINE_SESSION_IN = $(call WINE_ENV_IN,$(1)) timeout 20 wineserver -w </dev/null >
 WINE_SESSION = $(call WINE_SESSION_IN,$(BUILD_DIR))
 
 DEB_PACKAGES := g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386 \
-                wine64-tools googletest python3 python3-pefile cmake make tmux g++ \
+                wine64-tools googletest nlohmann-json3-dev python3 python3-pefile cmake make tmux g++ \
                 osslsigncode nsis openssl
 # Only for make coverage: the report tool (gcovr runs the MinGW gcov below).
 COVERAGE_PACKAGES := gcovr

@@ -7,6 +7,7 @@
 #include "contractor_lookup.h"
 #include "frame_block.h"
 #include "host.h"
+#include "host_defaults.h"
 #include "host_binding.h"
 #include "host_catalogue.h"
 #include "raw_attach.h"
@@ -49,6 +50,7 @@ void LookupCost() {
   hostsim::Host& host = hostsim::Host::Get();
   for (const int contractors : {100, 1000, 10000}) {
     host.Reset();
+    hostsim::InstallDefaultHandlers(host);
     auto& tables = host.Use<hostsim::SimTables>();
     for (int i = 0; i < contractors - 1; ++i) tables.AddContractor("K" + std::to_string(i), {6});
     tables.AddContractor("TMO", {6});

@@ -13,6 +13,7 @@
 #include "allocation_counter.h"
 #include "example_shop.h"
 #include "host.h"
+#include "host_defaults.h"
 #include "host_time.h"
 #include "plugin_module.h"
 #include "sim_commands.h"
@@ -46,6 +47,7 @@ struct Figures {
 Figures Measure(const Step& step) {
   Host& host = Host::Get();
   host.Reset();
+  InstallDefaultHandlers(host);
   host.KeepJournal(false);
   ExampleShop(host).AddContractors();
   std::string config(202, '\0');

@@ -1,7 +1,8 @@
 # The module's code in layers (README, "Layers"), each an object library that
-# sees only its own folders and the layers it links; a layer's folders are seen
-# by the layers above it that link it, never by those below, so an include
-# that points up fails to compile:
+# sees only its own folders and those of the layers it names (USES), nothing
+# that merely propagates through them: a layer hands on its own folders alone,
+# so a layer that includes from another names it, and an include that points
+# up, or across where the table does not allow it, fails to compile:
 #   kalwestrowka_foundation        foundation/        host interface, binding, records, classes, texts, state
 #   kalwestrowka_working_object    shared/working_object/  CSprKomis's declaration and komis.cfg's format (headers)
 #   kalwestrowka_contractors       shared/contractors/     the contractor lookup
@@ -22,12 +23,15 @@ set(KW_LEAN_OPTIONS
 
 # kw_module_layer(<name> SOURCES <file>... FOLDERS <own folder>... USES <lower layer>...)
 # An object library of the module: compiled lean, its sources seeing FOLDERS
-# and what the USES layers show; the layers that link it see FOLDERS too.
+# and the folders of exactly the USES layers; the layers that name it see
+# FOLDERS, and only those. The build flags (warnings, code generation, the
+# hardened build's checks, the lean options) are the layer's own: nothing
+# that links a layer inherits them.
 function(kw_module_layer name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES;FOLDERS;USES")
   add_library(${name} OBJECT ${arg_SOURCES})
   target_include_directories(${name} PUBLIC ${arg_FOLDERS})
-  target_link_libraries(${name} PUBLIC kw_warnings ${arg_USES})
+  target_link_libraries(${name} PRIVATE kw_warnings ${arg_USES})
   target_compile_options(${name} PRIVATE ${KW_LEAN_OPTIONS})
   set_property(GLOBAL APPEND PROPERTY KW_MODULE_LAYERS ${name})
 endfunction()

@@ -64,9 +64,11 @@ void PickFallbackStub(const char* entry, HostSlot* slot) {
   *slot = fallback == kNoFallback ? nullptr : const_cast<void*>(ModuleFrame.returnZeroStubs[fallback]);
 }
 
-int ShowBindFailure(const char* entry) {
-  if (IgnoreBindFailures) return 1;
+namespace {
 
+// The dialog's text, in Mazovia: the module file, the missing entry (its
+// ordinal or name) and the module's description, the host's markup blanked.
+void WriteBindFailureText(char (&text)[kDialogTextSize], const char* entry) {
   char modulePath[kModulePathSize];
   const char* moduleName = modulePath;
   if (GetModuleFileNameA(ModuleHandle, modulePath, sizeof modulePath) == 0) {
@@ -81,7 +83,6 @@ int ShowBindFailure(const char* entry) {
     lstrcpynA(entryText, entry, sizeof entryText);
   }
 
-  char text[kDialogTextSize];
   FormatText(text,
              MZ("W module \x02%s\x01\nbrak wpisu \x02%s\x01\nWywołano z wtyczki \x02%s\x01.\n\n"
                 "Błąd ten można zignorować lecz dalsza praca\n"
@@ -90,7 +91,15 @@ int ShowBindFailure(const char* entry) {
              moduleName, entryText, ModuleDescription.data());
   BlankOut(text, '\x01');
   BlankOut(text, '\x02');
+}
 
+}  // namespace
+
+int ShowBindFailure(const char* entry) {
+  if (IgnoreBindFailures) return 1;
+
+  char text[kDialogTextSize];
+  WriteBindFailureText(text, entry);
   // A copy, so that the title is converted afresh for every box.
   char title[sizeof MZ_ARRAY("POWAŻNY BŁĄD WTYCZKI")];
   lstrcpynA(title, MZ("POWAŻNY BŁĄD WTYCZKI"), sizeof title);

@@ -9,11 +9,13 @@
 
 #include "demo_story.h"
 #include "guarded_memory.h"
+#include "host_defaults.h"
 
 int main() {
   _setmode(_fileno(stdout), _O_BINARY);
   hostsim::InstallFaultReporter();
   hostsim::Host& host = hostsim::Host::Get();
+  hostsim::InstallDefaultHandlers(host);
   hostsim::StoryOptions options;
   options.say = [](const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), stdout);

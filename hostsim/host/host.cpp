@@ -4,7 +4,6 @@
 #include <stdexcept>
 #include <utility>
 
-#include "host_defaults.h"
 #include "host_time.h"
 #include "text_codec.h"
 
@@ -65,15 +64,7 @@ Host& Host::Get() {
   return host;
 }
 
-Host::Host() {
-  SimAttachHost(&Dispatch);
-  InstallDefaults();
-}
-
-void Host::InstallDefaults() {
-  handlers_.assign(RowCount(), Handler());
-  InstallDefaultHandlers(*this);
-}
+Host::Host() : handlers_(RowCount()) { SimAttachHost(&Dispatch); }
 
 void Host::Reset() {
   for (const uint16_t ordinal : omitted_) SimSetExported(ordinal, 1);
@@ -83,7 +74,7 @@ void Host::Reset() {
   faults_.clear();
   interrupt_ = nullptr;
   components_.clear();
-  InstallDefaults();
+  handlers_.assign(RowCount(), Handler());
 }
 
 void Host::On(std::string_view function, Handler handler) {

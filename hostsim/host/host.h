@@ -1,6 +1,7 @@
 // The simulated host program: it receives every call of a TALMER entry, keeps
 // a journal of them, answers through handlers that its components install and
 // tests replace, and collects the faults it sees in the module's behaviour.
+// It knows none of its services: whoever assembles a host installs them.
 #pragma once
 
 #include <cstdarg>
@@ -12,7 +13,7 @@
 #include <vector>
 
 #include "host_rows.h"
-#include "talmer/sim_bridge.h"
+#include "sim_bridge.h"
 
 namespace hostsim {
 
@@ -60,8 +61,9 @@ class Host {
  public:
   static Host& Get();
 
-  // Forgets the journal, the faults and every component's state, and installs
-  // the default handlers again.
+  // Forgets the journal, the faults, every component and every handler: each
+  // entry then records its call and answers 0, until whoever assembles the
+  // host installs its services again (services/host_defaults.h).
   void Reset();
 
   void On(std::string_view function, Handler handler);
@@ -107,7 +109,6 @@ class Host {
 
  private:
   Host();
-  void InstallDefaults();
 
   std::vector<Handler> handlers_;
   std::vector<uint16_t> omitted_;

@@ -2,7 +2,7 @@
 
 #include <type_traits>
 
-#include "talmer/sim_bridge.h"
+#include "sim_bridge.h"
 
 namespace hostsim {
 namespace {

@@ -16,6 +16,10 @@ class SimClock : public HostComponent {
   }
 
  private:
+  // The handlers of the host functions, in the order they are registered.
+  uint32_t GetDateText(HostCall& call);
+  uint32_t GetTimeText(HostCall& call);
+
   std::string date_ = "07.12.2026";
   std::string time_ = "10:15:00";
 };

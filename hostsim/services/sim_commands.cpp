@@ -53,47 +53,59 @@ SimCommands::SimCommands(Host& host) : host_(host) {
   ownHandlers_[815] = reinterpret_cast<const void*>(&OwnHandler<815>);
   ownHandlers_[1664] = reinterpret_cast<const void*>(&OwnHandler<1664>);
 
-  host.On("HostRegisterCommand", [this](HostCall& call) -> uint32_t {
-    const auto* record = call.Ptr<const unsigned char>(0);
-    RegisteredCommand command;
-    command.record.assign(reinterpret_cast<const char*>(record), kCommandRecordSize);
-    const char* menuText;
-    std::memcpy(&menuText, record + 4, sizeof menuText);
-    command.menuText = menuText ? menuText : "";
-    std::memcpy(&command.id, record + 8, sizeof command.id);
-    std::memcpy(&command.handler, record + 12, sizeof command.handler);
-    commands_.push_back(command);
-    return 0;
-  });
-  host.On("HostUnregisterCommand", [this](HostCall& call) -> uint32_t {
-    const auto before = commands_.size();
-    std::erase_if(commands_, [&](const RegisteredCommand& c) { return c.id == call.Arg(0); });
-    return commands_.size() < before ? 0 : 1;
-  });
-  // HostRegisterEventHook(event, handler): the cell holding the handler it replaces, or null.
-  host.On("HostRegisterEventHook", [this](HostCall& call) -> uint32_t {
-    const int event = call.Int(0);
-    std::vector<Hook>& chain = hooks_[event];
-    const void* previous = chain.empty() ? (ownHandlers_.count(event) ? ownHandlers_[event] : nullptr)
-                                         : chain.back().handler;
-    const void** cell = nullptr;
-    if (previous) {
-      cell = NewGuarded<const void*>();
-      *cell = previous;
-    }
-    chain.push_back({call.Ptr<const void>(1), cell});
-    return reinterpret_cast<uint32_t>(cell);
-  });
-  host.On("HostUnregisterEventHook", [this](HostCall& call) -> uint32_t {
-    std::vector<Hook>& chain = hooks_[call.Int(0)];
-    if (chain.empty()) {
-      host_.ReportFault("HostUnregisterEventHook of an event without a hook");
-      return 1;
-    }
-    ReleaseGuarded(chain.back().previousCell);
-    chain.pop_back();
-    return 0;
-  });
+  host.On("HostRegisterCommand", [this](HostCall& call) { return RegisterCommand(call); });
+  host.On("HostUnregisterCommand", [this](HostCall& call) { return UnregisterCommand(call); });
+  host.On("HostRegisterEventHook", [this](HostCall& call) { return RegisterEventHook(call); });
+  host.On("HostUnregisterEventHook", [this](HostCall& call) { return UnregisterEventHook(call); });
+}
+
+// HostRegisterCommand(record): the menu text, id and handler from the 24-byte record; 0.
+uint32_t SimCommands::RegisterCommand(HostCall& call) {
+  const auto* record = call.Ptr<const unsigned char>(0);
+  RegisteredCommand command;
+  command.record.assign(reinterpret_cast<const char*>(record), kCommandRecordSize);
+  const char* menuText;
+  std::memcpy(&menuText, record + 4, sizeof menuText);
+  command.menuText = menuText ? menuText : "";
+  std::memcpy(&command.id, record + 8, sizeof command.id);
+  std::memcpy(&command.handler, record + 12, sizeof command.handler);
+  commands_.push_back(command);
+  return 0;
+}
+
+// HostUnregisterCommand(id): 0 when a command with that id was removed, else 1.
+uint32_t SimCommands::UnregisterCommand(HostCall& call) {
+  const auto before = commands_.size();
+  std::erase_if(commands_, [&](const RegisteredCommand& c) { return c.id == call.Arg(0); });
+  return commands_.size() < before ? 0 : 1;
+}
+
+// HostRegisterEventHook(event, handler): the cell holding the handler it replaces, or null.
+uint32_t SimCommands::RegisterEventHook(HostCall& call) {
+  const int event = call.Int(0);
+  std::vector<Hook>& chain = hooks_[event];
+  const void* previous = chain.empty() ? (ownHandlers_.count(event) ? ownHandlers_[event] : nullptr)
+                                       : chain.back().handler;
+  const void** cell = nullptr;
+  if (previous) {
+    cell = NewGuarded<const void*>();
+    *cell = previous;
+  }
+  chain.push_back({call.Ptr<const void>(1), cell});
+  return reinterpret_cast<uint32_t>(cell);
+}
+
+// HostUnregisterEventHook(event): the hook in front goes, with its cell; 1
+// and a fault when the event has none.
+uint32_t SimCommands::UnregisterEventHook(HostCall& call) {
+  std::vector<Hook>& chain = hooks_[call.Int(0)];
+  if (chain.empty()) {
+    host_.ReportFault("HostUnregisterEventHook of an event without a hook");
+    return 1;
+  }
+  ReleaseGuarded(chain.back().previousCell);
+  chain.pop_back();
+  return 0;
 }
 
 SimCommands::~SimCommands() {

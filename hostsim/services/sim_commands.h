@@ -62,6 +62,12 @@ class SimCommands : public HostComponent {
     const void** previousCell;  // handed to the module: holds the handler it replaced
   };
 
+  // The handlers of the host functions, in the order they are registered.
+  uint32_t RegisterCommand(HostCall& call);
+  uint32_t UnregisterCommand(HostCall& call);
+  uint32_t RegisterEventHook(HostCall& call);
+  uint32_t UnregisterEventHook(HostCall& call);
+
   Host& host_;
   std::vector<RegisteredCommand> commands_;
   std::map<int, const void*> ownHandlers_;

@@ -26,6 +26,12 @@ class SimDialogBase : public HostComponent {
   static const void* HostVirtualTable();
 
  private:
+  // The handlers of the host functions, in the order they are registered.
+  uint32_t GetStateLongPtr(HostCall& call);
+  uint32_t GetStateWordPtr(HostCall& call);
+  uint32_t ConstructDialogBase(HostCall& call);
+  uint32_t DestroyDialogBase(HostCall& call);
+
   Host& host_;
   uint32_t* stateLong_;
   uint16_t* stateWord_;

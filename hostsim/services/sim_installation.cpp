@@ -45,27 +45,37 @@ const void* SimInstallation::InstallCallback() {
 }
 
 SimInstallation::SimInstallation(Host& host) : host_(host) {
-  // HostVerifyModule(module, reason buffer or null, size)
-  host.On("HostVerifyModule", [this](HostCall& call) -> uint32_t {
-    if (!refused_) return 0;
-    char* buffer = call.Ptr<char>(1);
-    const int size = call.Int(2);
-    if (buffer && size > 0) {
-      const std::string reason = reason_.substr(0, size - 1);
-      std::memcpy(buffer, reason.c_str(), reason.size() + 1);
-    }
-    return 1;
-  });
-  host.On("HostGetInterfaceVersion", [this](HostCall&) -> uint32_t { return interfaceVersion_; });
-  host.On(30006, [this](HostCall& call) -> uint32_t {
-    if (call.Int(0) == 1 && call.Int(1) == -1 && writeFeatures_) {
-      const void* returnAddress = reinterpret_cast<const void*>(call.stack[-1]);
-      featuresWord_ = FindFeaturesWord(returnAddress);
-      if (featuresWord_) *featuresWord_ = missingFeatures_;
-      else host_.ReportFault("the module's frame block was not found");
-    }
-    return 0;
-  });
+  host.On("HostVerifyModule", [this](HostCall& call) { return VerifyModule(call); });
+  host.On("HostGetInterfaceVersion", [this](HostCall& call) { return GetInterfaceVersion(call); });
+  host.On(30006, [this](HostCall& call) { return ModuleCallback(call); });
+}
+
+// HostVerifyModule(module, reason buffer or null, size): 0, or 1 with the
+// reason when the host refuses the module.
+uint32_t SimInstallation::VerifyModule(HostCall& call) {
+  if (!refused_) return 0;
+  char* buffer = call.Ptr<char>(1);
+  const int size = call.Int(2);
+  if (buffer && size > 0) {
+    const std::string reason = reason_.substr(0, size - 1);
+    std::memcpy(buffer, reason.c_str(), reason.size() + 1);
+  }
+  return 1;
+}
+
+// HostGetInterfaceVersion(): the host's interface version.
+uint32_t SimInstallation::GetInterfaceVersion(HostCall&) { return interfaceVersion_; }
+
+// Entry 30006 (code, value): called back with (1, -1), the host writes the
+// features it lacks into the calling module's frame block.
+uint32_t SimInstallation::ModuleCallback(HostCall& call) {
+  if (call.Int(0) == 1 && call.Int(1) == -1 && writeFeatures_) {
+    const void* returnAddress = reinterpret_cast<const void*>(call.stack[-1]);
+    featuresWord_ = FindFeaturesWord(returnAddress);
+    if (featuresWord_) *featuresWord_ = missingFeatures_;
+    else host_.ReportFault("the module's frame block was not found");
+  }
+  return 0;
 }
 
 }  // namespace hostsim

@@ -32,6 +32,11 @@ class SimInstallation : public HostComponent {
   static const void* InstallCallback();
 
  private:
+  // The handlers of the host functions, in the order they are registered.
+  uint32_t VerifyModule(HostCall& call);
+  uint32_t GetInterfaceVersion(HostCall& call);
+  uint32_t ModuleCallback(HostCall& call);
+
   Host& host_;
   bool refused_ = false;
   std::string reason_;

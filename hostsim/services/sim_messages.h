@@ -3,12 +3,12 @@
 // boxes (style 512) stay open until HostCloseWaitBox.
 #pragma once
 
-#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "host.h"
+#include "scripted_answers.h"
 
 namespace hostsim {
 
@@ -26,7 +26,7 @@ class SimMessages : public HostComponent {
  public:
   explicit SimMessages(Host& host);
 
-  void Answer(std::initializer_list<int> answers) { answers_.insert(answers_.end(), answers); }
+  void Answer(std::initializer_list<int> answers) { answers_.Add(answers); }
   // A person at the screen: sees each box as it opens (a wait box too) and
   // answers it when no scripted answer is left; told when a wait box closes.
   void Interactive(std::function<int(const HostBox&)> show, std::function<void()> waitBoxClosed) {
@@ -37,10 +37,17 @@ class SimMessages : public HostComponent {
   int OpenWaitBoxes() const { return openWaitBoxes_; }
 
  private:
+  // The handlers of the host functions, in the order they are registered.
+  uint32_t PlainMessageBox(HostCall& call);
+  uint32_t MessageBoxFmtEx(HostCall& call);
+  uint32_t MessageBoxFmt(HostCall& call);
+  uint32_t MessageBoxFmtV(HostCall& call);
+  uint32_t CloseWaitBox(HostCall& call);
+
   int Show(const char* function, std::string title, std::string text, int style);
 
   Host& host_;
-  std::deque<int> answers_;
+  ScriptedAnswers answers_;
   std::vector<HostBox> shown_;
   int openWaitBoxes_ = 0;
   std::function<int(const HostBox&)> user_;

@@ -29,6 +29,11 @@ class SimSettings : public HostComponent {
   const std::vector<std::string>& ReportedErrors() const { return errors_; }
 
  private:
+  // The handlers of the host functions, in the order they are registered.
+  uint32_t AccessSettingV(HostCall& call);
+  uint32_t RunStockDialog(HostCall& call);
+  uint32_t ReportError(HostCall& call);
+
   std::map<std::string, std::string> values_;
   std::optional<int> stockAnswer_;
   std::vector<std::string> stockTexts_;

@@ -21,9 +21,8 @@ WindowsBoxes& WindowsBoxes::Intercept() {
 
 int WindowsBoxes::Show(const char* text, const char* title, UINT style) {
   WindowsBox box{title ? title : "", text ? text : "", style, IDABORT};
-  if (!answers_.empty()) {
-    box.answer = answers_.front();
-    answers_.pop_front();
+  if (const std::optional<int> scripted = answers_.Take()) {
+    box.answer = *scripted;
   } else if (ask_) {
     box.answer = ask_(box);
   }

@@ -4,10 +4,11 @@
 
 #include <windows.h>
 
-#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "scripted_answers.h"
 
 namespace hostsim {
 
@@ -23,16 +24,19 @@ class WindowsBoxes {
   // Installs the replacement once per process; later calls reset the record.
   static WindowsBoxes& Intercept();
 
-  void Answer(std::initializer_list<int> answers) { answers_.insert(answers_.end(), answers); }
+  void Answer(std::initializer_list<int> answers) { answers_.Add(answers); }
   // A person answers the boxes once the script has run out.
   void Interactive(std::function<int(const WindowsBox&)> ask) { ask_ = std::move(ask); }
   const std::vector<WindowsBox>& Shown() const { return shown_; }
-  void Clear() { shown_.clear(); answers_.clear(); }
+  void Clear() {
+    shown_.clear();
+    answers_.Clear();
+  }
 
   int Show(const char* text, const char* title, UINT style);
 
  private:
-  std::deque<int> answers_;
+  ScriptedAnswers answers_;
   std::vector<WindowsBox> shown_;
   std::function<int(const WindowsBox&)> ask_;
 };

@@ -76,64 +76,66 @@ void DocumentScreen::DrawList() {
 }
 
 void DocumentScreen::RunDocumentDialog() {
-  Screen& screen = session_.screen;
-  auto& assignments = session_.host.Use<SimDocuments>().Assignments();
   session_.shop.OpenDocumentDialog();
   session_.ShowNewFaults();
-  std::vector<int> picked;  // goods of the lines
-  double total = 0.0;
-  int chosen = 0;
-  std::string lastAccepted;
+  Draft draft;
   for (;;) {
     const std::string number = "FS " + std::to_string(nextNumber_) + "/12/2026";
-    session_.Desk("Faktura sprzedaży", {{"↑↓", "Towar"}, {"Enter", "Dodaj pozycję"}, {"F12", "Zatwierdź"},
-                                        {"Esc", "Zamknij okno"}});
-    screen.Window({0, 1, kColumns, kRows - 2}, "Faktura sprzedaży (rodzaj 24)", kWindow);
-    screen.Text(2, 2, "Numer: " + number, kWindow);
-    screen.Text(28, 2, std::string("Kontrahent: ") + kCustomer + " (" + kCustomerName + ")", kWindow);
-    screen.Text(2, 4, "Lp  Towar                     Magazyn        Kwota", kWindowHighlight);
-    for (std::size_t i = 0; i < picked.size(); ++i) {
-      const Goods& goods = kGoods[picked[i]];
-      screen.Text(2, 5 + static_cast<int>(i), std::to_string(i + 1) + ".", kWindow);
-      screen.Text(6, 5 + static_cast<int>(i), goods.name, kWindow);
-      screen.Text(32, 5 + static_cast<int>(i), std::to_string(goods.warehouse), kWindow);
-      screen.Text(41, 5 + static_cast<int>(i), Right(Money(goods.price), 10), kWindow);
-    }
-    screen.Text(2, 14, "Razem: " + Money(total), kWindowHighlight);
-    screen.Text(2, 16, "Towary (Enter dodaje pozycję):", kWindowHighlight);
-    for (int i = 0; i < kGoodsCount; ++i) {
-      const std::string entry = std::string(kGoods[i].name) + "  mag. " + std::to_string(kGoods[i].warehouse) + "  " +
-                                Money(kGoods[i].price);
-      screen.Fill({4, 17 + i, 40, 1}, i == chosen ? kSelected : kWindow);
-      screen.Text(5, 17 + i, entry, i == chosen ? kSelected : kWindow);
-    }
-    if (!lastAccepted.empty()) screen.Text(30, 14, lastAccepted, kWindowHighlight, 48);
-
+    DrawDocumentDialog(draft, number);
     const Key key = session_.keyboard.Read();
-    if (key.name == KeyName::Up) chosen = (chosen + kGoodsCount - 1) % kGoodsCount;
-    if (key.name == KeyName::Down) chosen = (chosen + 1) % kGoodsCount;
-    if (key.name == KeyName::Enter && picked.size() < kMaxLines) {
-      picked.push_back(chosen);
-      total += kGoods[chosen].price;
+    if (key.name == KeyName::Up) draft.chosen = (draft.chosen + kGoodsCount - 1) % kGoodsCount;
+    if (key.name == KeyName::Down) draft.chosen = (draft.chosen + 1) % kGoodsCount;
+    if (key.name == KeyName::Enter && draft.picked.size() < kMaxLines) {
+      draft.picked.push_back(draft.chosen);
+      draft.total += kGoods[draft.chosen].price;
     }
-    if (key.IsFunction(12) && !picked.empty()) {
-      std::vector<SaleLine> lines;
-      for (const int goods : picked) lines.push_back({kGoods[goods].warehouse, kGoods[goods].name});
-      const std::size_t assignedBefore = assignments.size();
-      const int record = session_.shop.EnterAndAccept(number, kSalesDocumentKind, lines, total);
-      const std::string contractor =
-          assignments.size() > assignedBefore ? MazoviaToUtf8(assignments.back().contractorSymbol) : kCustomer;
-      documents_.push_back({record, contractor});
-      session_.ShowNewFaults();
-      lastAccepted = "Zatwierdzono " + number + " (" + contractor + ")";
-      picked.clear();
-      total = 0.0;
-      ++nextNumber_;
-    }
+    if (key.IsFunction(12) && !draft.picked.empty()) Accept(draft, number);
     if (key.name == KeyName::Escape) break;
   }
   session_.shop.CloseDocumentDialog();
   session_.ShowNewFaults();
+}
+
+void DocumentScreen::DrawDocumentDialog(const Draft& draft, const std::string& number) {
+  Screen& screen = session_.screen;
+  session_.Desk("Faktura sprzedaży", {{"↑↓", "Towar"}, {"Enter", "Dodaj pozycję"}, {"F12", "Zatwierdź"},
+                                      {"Esc", "Zamknij okno"}});
+  screen.Window({0, 1, kColumns, kRows - 2}, "Faktura sprzedaży (rodzaj 24)", kWindow);
+  screen.Text(2, 2, "Numer: " + number, kWindow);
+  screen.Text(28, 2, std::string("Kontrahent: ") + kCustomer + " (" + kCustomerName + ")", kWindow);
+  screen.Text(2, 4, "Lp  Towar                     Magazyn        Kwota", kWindowHighlight);
+  for (std::size_t i = 0; i < draft.picked.size(); ++i) {
+    const Goods& goods = kGoods[draft.picked[i]];
+    screen.Text(2, 5 + static_cast<int>(i), std::to_string(i + 1) + ".", kWindow);
+    screen.Text(6, 5 + static_cast<int>(i), goods.name, kWindow);
+    screen.Text(32, 5 + static_cast<int>(i), std::to_string(goods.warehouse), kWindow);
+    screen.Text(41, 5 + static_cast<int>(i), Right(Money(goods.price), 10), kWindow);
+  }
+  screen.Text(2, 14, "Razem: " + Money(draft.total), kWindowHighlight);
+  screen.Text(2, 16, "Towary (Enter dodaje pozycję):", kWindowHighlight);
+  for (int i = 0; i < kGoodsCount; ++i) {
+    const std::string entry = std::string(kGoods[i].name) + "  mag. " + std::to_string(kGoods[i].warehouse) + "  " +
+                              Money(kGoods[i].price);
+    screen.Fill({4, 17 + i, 40, 1}, i == draft.chosen ? kSelected : kWindow);
+    screen.Text(5, 17 + i, entry, i == draft.chosen ? kSelected : kWindow);
+  }
+  if (!draft.lastAccepted.empty()) screen.Text(30, 14, draft.lastAccepted, kWindowHighlight, 48);
+}
+
+void DocumentScreen::Accept(Draft& draft, const std::string& number) {
+  auto& assignments = session_.host.Use<SimDocuments>().Assignments();
+  std::vector<SaleLine> lines;
+  for (const int goods : draft.picked) lines.push_back({kGoods[goods].warehouse, kGoods[goods].name});
+  const std::size_t assignedBefore = assignments.size();
+  const int record = session_.shop.EnterAndAccept(number, kSalesDocumentKind, lines, draft.total);
+  const std::string contractor =
+      assignments.size() > assignedBefore ? MazoviaToUtf8(assignments.back().contractorSymbol) : kCustomer;
+  documents_.push_back({record, contractor});
+  session_.ShowNewFaults();
+  draft.lastAccepted = "Zatwierdzono " + number + " (" + contractor + ")";
+  draft.picked.clear();
+  draft.total = 0.0;
+  ++nextNumber_;
 }
 
 }  // namespace hostsim::terminal

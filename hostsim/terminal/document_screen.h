@@ -25,8 +25,20 @@ class DocumentScreen {
     std::string contractor;  // the symbol, UTF-8
   };
 
+  // The document being entered in the dialog.
+  struct Draft {
+    std::vector<int> picked;  // the goods of its lines
+    double total = 0.0;
+    int chosen = 0;            // the goods the cursor is on
+    std::string lastAccepted;  // what the dialog says about the document accepted last
+  };
+
   void DrawList();
   void RunDocumentDialog();
+  void DrawDocumentDialog(const Draft& draft, const std::string& number);
+  // F12: the document is entered and accepted (the module may give it to
+  // another contractor), and the next one starts empty.
+  void Accept(Draft& draft, const std::string& number);
 
   Session& session_;
   std::vector<Stored> documents_;

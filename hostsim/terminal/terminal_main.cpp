@@ -17,6 +17,7 @@
 #include "guarded_memory.h"
 #include "example_shop.h"
 #include "host_boxes.h"
+#include "host_defaults.h"
 #include "main_menu.h"
 #include "module_startup.h"
 #include "config_dialog_view.h"
@@ -77,6 +78,7 @@ int main(int argc, char** argv) {
   }
   InstallFaultReporter();
   Host& host = Host::Get();
+  InstallDefaultHandlers(host);
   Screen screen;
   Keyboard keyboard(screen);
   BoxWindow boxes(screen, keyboard);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "call_checked.h"
+#include "host_interface_golden.h"
 #include "komis.h"
 #include "sim_dialog_base.h"
 #include "sim_files.h"
@@ -61,16 +62,21 @@ TEST_F(Komis, DestructionPutsBackTheHostStateCellsWhateverHappenedMeanwhile) {
 
 TEST_F(Komis, TheVirtualTableLeadsToTheDestructorTheHandlerAndTheHostsOperationsInOrder) {
   komis = kw::CreateKomis();
-  const std::vector<uint16_t> inherited = {20958, 20959, 20960, 20961, 20962, 20963, 20964, 20965, 20966,
-                                           20957, 20948, 20949, 20950, 20951, 20952, 20953, 20954, 20955,
-                                           20956, 20947, 20938, 20939, 20940, 20941, 20942, 20943, 20944,
-                                           20945, 20946, 20937, 24002, 24003, 24004};
+  // The dialog base's operations, in the order of its table: the run of the
+  // host functions from 20958 to 24004 in binding order (the golden list).
+  std::vector<uint16_t> inherited;
+  for (const auto& function : kwtest::golden::kHostFunctions) {
+    if (function.ordinal == 20958 || !inherited.empty()) inherited.push_back(function.ordinal);
+    if (function.ordinal == 24004) break;
+  }
+  ASSERT_EQ(inherited.size(), 33u);
   const uint32_t self = reinterpret_cast<uint32_t>(komis);
   for (std::size_t i = 0; i < inherited.size(); ++i) {
+    SCOPED_TRACE("virtual operation " + std::to_string(2 + i) + ", host function " + std::to_string(inherited[i]));
     const auto result = CallChecked(KwKomisVirtualTable[2 + i], Convention::This, {}, self);
     EXPECT_EQ(result.check.espDelta, 0);
     ASSERT_FALSE(host.Journal().empty());
-    EXPECT_EQ(host.Journal().back().ordinal, inherited[i]) << "virtual operation " << 2 + i;
+    EXPECT_EQ(host.Journal().back().ordinal, inherited[i]);
     EXPECT_EQ(host.Journal().back().args[0], self);
   }
 
@@ -105,7 +111,7 @@ TEST_F(Komis, InitialBindsTheThreeTablesSnapshotsTheDocumentAndReadsTheFlags) {
   EXPECT_EQ(komis->itemRecord, tables.RecordBuffer(45));
   std::vector<uint32_t> prepared;
   for (const auto& call : host.CallsTo("HostPrepareTable")) {
-    EXPECT_EQ(call.args[1], 255u);
+    EXPECT_EQ(call.args[1], 255u) << call.Describe();
     prepared.push_back(call.args[0]);
   }
   EXPECT_THAT(prepared, ElementsAre(reinterpret_cast<uint32_t>(tables.Find(35)),
@@ -168,6 +174,7 @@ class KomisDialogEvent : public Komis {
   std::vector<uint32_t> ListOpenings() const {
     std::vector<uint32_t> fromKey;
     for (const auto& call : host.CallsTo("HostEditWarehouseFlags")) {
+      SCOPED_TRACE(call.Describe());
       EXPECT_EQ(call.args[0], 0x430Eu);
       EXPECT_EQ(call.args[2], reinterpret_cast<uint32_t>(komis->warehouseFlags));
       fromKey.push_back(call.args[3]);
@@ -183,7 +190,7 @@ TEST_F(KomisDialogEvent, TheListOpensWithTheDialogAndOnTheF2Item) {
   EXPECT_EQ(komis->OnDialogEvent(0xFFFF430E, 0x10001), -2);  // only the low 16 bits count
   EXPECT_THAT(ListOpenings(), ElementsAre(0u, 1u, 0u, 1u));
   for (const auto& call : host.CallsTo("HostSetDialogFlags")) {
-    EXPECT_EQ(call.args, (std::vector<uint32_t>{0, 0x8000, 1}));
+    EXPECT_EQ(call.args, (std::vector<uint32_t>{0, 0x8000, 1})) << call.Describe();
   }
   EXPECT_EQ(host.CountCalls("HostSetDialogFlags"), 4);
 }

@@ -223,7 +223,7 @@ TEST_P(ConversionTerms, OnlyBitsNineToFourteenOfTheTermsClearTheSettlement) {
     EXPECT_EQ(stored.BalanceAmount, 0x1p-54);
   } else {
     EXPECT_EQ(stored.SettledAmount, marked.SettledAmount);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(stored.SplitAmount[i], marked.SplitAmount[i]);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(stored.SplitAmount[i], marked.SplitAmount[i]) << "split amount " << i;
     EXPECT_EQ(stored.BalanceAmount, marked.BalanceAmount);
   }
 }

@@ -120,7 +120,9 @@ TEST_F(ContractorReassignment, OnlyOkOrAcceptanceInPhaseOneOrMinusOneActsOnTheLo
   const std::pair<uint32_t, uint32_t> ignored[] = {
       {0x5002, 1}, {kOk, 2}, {kOk, 0}, {kOk, static_cast<uint32_t>(-2)}, {0x4151, 1}, {0x00015002, 0x00010001},
       {kOk, 0x00010002}};
-  for (const auto& [code, phase] : ignored) EXPECT_EQ(Hook(code, phase), 7);
+  for (const auto& [code, phase] : ignored) {
+    EXPECT_EQ(Hook(code, phase), 7) << "code " << code << ", phase " << phase;
+  }
   EXPECT_EQ(host.CountCalls("HostGetTable"), 0);
   EXPECT_EQ(Bytes(), before);
   EXPECT_EQ(previousCalls.size(), std::size(ignored));

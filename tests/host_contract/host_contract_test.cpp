@@ -82,6 +82,7 @@ TEST_F(HostContract, TheNoticeSettingIsWrittenBackAsTheSigned16BitValueTheDialog
   const std::vector<std::pair<int, std::string>> cases = {
       {0x00010000, "0"}, {0x7FFF0001, "1"}, {0x1234FFFF, "-1"}, {0x00018000, "-32768"}, {0x7FFF, "32767"}};
   for (const auto& [left, written] : cases) {
+    SCOPED_TRACE(::testing::Message() << "value left in the stock dialog 0x" << std::hex << left);
     settings.Set("Kalwestrowka", "Pytaj", "0");
     settings.AnswerStockDialog(left);
     ASSERT_EQ(module.Register(0), 0);

@@ -191,9 +191,10 @@ TEST_F(JpkTableHook, Event231RaisedFromInsideEveryHostCallOfTheCleanupDeletesOnl
   const int other1 = AddOtherEntry("FV/1"), tmoA = AddTmoEntry("FV/2"), tmoB = AddTmoEntry("FV/3"),
             other2 = AddOtherEntry("FV/4"), tmoC = AddTmoEntry("FV/5");
   kw::SetJpkTableHook(1);
-  enum class Inner { Deletes, Refused, Claimed };
-  for (const Inner inner : {Inner::Deletes, Inner::Refused, Inner::Claimed}) {
-    const char* const kInner[] = {"deleting", "its deletions refused", "its deletions claimed without effect"};
+  enum class Inner { Deletes, Refused, Claimed, NewArray };
+  for (const Inner inner : {Inner::Deletes, Inner::Refused, Inner::Claimed, Inner::NewArray}) {
+    const char* const kInner[] = {"deleting", "its deletions refused", "its deletions claimed without effect",
+                                  "deleting, the host then holding its list in a new array"};
     int interrupted = 0;
     for (int nth = 1; nth < 200; ++nth) {
       SCOPED_TRACE(std::string("event 231 inside host call ") + std::to_string(nth) + ", the inner pass " +
@@ -207,6 +208,8 @@ TEST_F(JpkTableHook, Event231RaisedFromInsideEveryHostCallOfTheCleanupDeletesOnl
         }
         jpk.RaiseEvent(231);
         jpk.ClearDeletionFailures();
+        // The old array is released behind a guard page: a pass still reading it faults.
+        if (inner == Inner::NewArray) jpk.SetList(jpk.List());
       });
       EXPECT_EQ(jpk.RaiseEvent(231), SimJpkRegister::kPreviousResult);
       const bool inside = host.Interrupted();

@@ -1,9 +1,11 @@
 // The catalogue is the one source of the module's entries and fallbacks and of
-// the simulated host's exports: a call made by the catalogue's convention and
-// byte count must come back balanced from all of them.
+// the simulated host's exports: both must be the host's interface as the
+// tests' golden list writes it out, and a call made by the catalogue's
+// convention and byte count must come back balanced from all of them.
 #include "call_checked.h"
 #include "host_binding.h"
 #include "host_classes.h"
+#include "host_interface_golden.h"
 #include "host_rows.h"
 #include "test_support.h"
 
@@ -39,34 +41,50 @@ std::vector<uint32_t> StackArguments(int row) {
   return std::vector<uint32_t>(count, 0);
 }
 
+kwtest::golden::Convention Golden(kw::HostConvention convention) {
+  switch (convention) {
+    case kw::HostConvention::Std: return kwtest::golden::Convention::Std;
+    case kw::HostConvention::This: return kwtest::golden::Convention::This;
+    case kw::HostConvention::Cdecl: return kwtest::golden::Convention::Cdecl;
+  }
+  return kwtest::golden::Convention::Cdecl;
+}
+
 class Catalogue : public kwtest::ModuleCodeTest {};
 
-TEST_F(Catalogue, NamesAndOrdinalsAgreeBetweenModuleAndSimulatedHost) {
-  ASSERT_EQ(std::size(kEntries), static_cast<std::size_t>(kw::kHostCatalogueSize));
+// The module's catalogue and the simulated host's rows, row by row, against the
+// host's functions written out in binding order.
+TEST_F(Catalogue, ModuleAndSimulatedHostHaveTheHostsFunctionsOfTheGoldenListInBindingOrder) {
+  ASSERT_EQ(std::size(kEntries), std::size(kwtest::golden::kHostFunctions));
+  ASSERT_EQ(static_cast<std::size_t>(kw::kHostCatalogueSize), std::size(kwtest::golden::kHostFunctions));
   for (int row = 0; row < kw::kHostCatalogueSize; ++row) {
-    EXPECT_STREQ(kEntries[row].name, hostsim::RowAt(row).name);
-    EXPECT_EQ(kw::kHostCatalogue[row].ordinal, hostsim::RowAt(row).ordinal);
-    EXPECT_EQ(StackArguments(row).size() * 4 * (kw::kHostCatalogue[row].convention != kw::HostConvention::Cdecl),
-              kw::kHostCatalogue[row].calleeBytes)
-        << kEntries[row].name;
+    const kwtest::golden::HostFunction& expected = kwtest::golden::kHostFunctions[row];
+    SCOPED_TRACE("row " + std::to_string(row) + ", ordinal " + std::to_string(expected.ordinal));
+    EXPECT_STREQ(kEntries[row].name, expected.name);
+    EXPECT_EQ(kw::kHostCatalogue[row].ordinal, expected.ordinal);
+    EXPECT_EQ(Golden(kw::kHostCatalogue[row].convention), expected.convention);
+    EXPECT_EQ(kw::kHostCatalogue[row].calleeBytes, expected.calleeBytes);
+    EXPECT_STREQ(hostsim::RowAt(row).name, expected.name);
+    EXPECT_EQ(hostsim::RowAt(row).ordinal, expected.ordinal);
+    EXPECT_EQ(Golden(hostsim::RowAt(row).convention), expected.convention);
+    EXPECT_EQ(hostsim::RowAt(row).calleeBytes, expected.calleeBytes);
   }
 }
 
 // The data items and the entries taken at attach come from their own tables
-// beside the catalogue; here they are written out.
+// beside the catalogue; the golden list writes them out.
 TEST_F(Catalogue, DataItemsAndAttachEntriesAreTheHostsOrdinalsInTheModuleAndTheSimulatedHost) {
-  ASSERT_EQ(std::size(kw::kHostDataItems), 2u);
-  EXPECT_EQ(kw::kHostDataItems[0].ordinal, 20968);
-  EXPECT_STREQ(kw::kHostDataItems[0].name, "HostDialogBaseClassData");
-  EXPECT_EQ(kw::kHostDataItems[1].ordinal, 20978);
-  EXPECT_STREQ(kw::kHostDataItems[1].name, "HostThunkAllocatorClassData");
-  ASSERT_EQ(kw::kHostAttachEntryCount, 2);
-  EXPECT_EQ(kw::kHostModuleCallbackEntry.ordinal, 30006);
-  EXPECT_STREQ(kw::kHostModuleCallbackEntry.name, "HostModuleCallback");
-  EXPECT_EQ(kw::kHostSecondaryCallbackEntry.ordinal, 30007);
-  EXPECT_STREQ(kw::kHostSecondaryCallbackEntry.name, "HostSecondaryCallback");
-  EXPECT_EQ(kw::kHostCatalogue[0].ordinal, 30018);
-  EXPECT_EQ(kw::kHostCatalogue[100].ordinal, 30017);
+  ASSERT_EQ(std::size(kw::kHostDataItems), std::size(kwtest::golden::kHostDataItems));
+  for (std::size_t i = 0; i < std::size(kw::kHostDataItems); ++i) {
+    SCOPED_TRACE("data item " + std::to_string(i));
+    EXPECT_EQ(kw::kHostDataItems[i].ordinal, kwtest::golden::kHostDataItems[i].ordinal);
+    EXPECT_STREQ(kw::kHostDataItems[i].name, kwtest::golden::kHostDataItems[i].name);
+  }
+  ASSERT_EQ(static_cast<std::size_t>(kw::kHostAttachEntryCount), std::size(kwtest::golden::kHostAttachEntries));
+  EXPECT_EQ(kw::kHostModuleCallbackEntry.ordinal, kwtest::golden::kHostAttachEntries[0].ordinal);
+  EXPECT_STREQ(kw::kHostModuleCallbackEntry.name, kwtest::golden::kHostAttachEntries[0].name);
+  EXPECT_EQ(kw::kHostSecondaryCallbackEntry.ordinal, kwtest::golden::kHostAttachEntries[1].ordinal);
+  EXPECT_STREQ(kw::kHostSecondaryCallbackEntry.name, kwtest::golden::kHostAttachEntries[1].name);
 
   // The module's imported cells are the simulated host's exported data.
   const HMODULE talmer = GetModuleHandleA("TALMER.dll");
@@ -83,17 +101,15 @@ TEST_F(Catalogue, DataItemsAndAttachEntriesAreTheHostsOrdinalsInTheModuleAndTheS
   // The simulated host's rows after the catalogue, and its relay's entries
   // landing on them.
   ASSERT_EQ(hostsim::RowCount(), 103);
-  const struct {
-    int row;
-    uint16_t ordinal;
-    const char* name;
-  } kAttachRows[] = {{101, 30006, "HostModuleCallback"}, {102, 30007, "HostSecondaryCallback"}};
-  for (const auto& expected : kAttachRows) {
-    const hostsim::HostRow& row = hostsim::RowAt(expected.row);
+  for (std::size_t i = 0; i < std::size(kwtest::golden::kHostAttachEntries); ++i) {
+    const kwtest::golden::HostFunction& expected = kwtest::golden::kHostAttachEntries[i];
+    const int rowOfEntry = kw::kHostCatalogueSize + static_cast<int>(i);
+    SCOPED_TRACE("attach entry " + std::to_string(expected.ordinal) + ", row " + std::to_string(rowOfEntry));
+    const hostsim::HostRow& row = hostsim::RowAt(rowOfEntry);
     EXPECT_EQ(row.ordinal, expected.ordinal);
     EXPECT_STREQ(row.name, expected.name);
-    EXPECT_EQ(row.convention, kw::HostConvention::Cdecl) << expected.name;
-    EXPECT_EQ(row.calleeBytes, 0) << expected.name;
+    EXPECT_EQ(Golden(row.convention), expected.convention);
+    EXPECT_EQ(row.calleeBytes, expected.calleeBytes);
     EXPECT_STREQ(row.argumentKinds, "ii") << expected.name;
     host.On(expected.ordinal, [](hostsim::HostCall& call) { return call.Arg(0) + call.Arg(1); });
     const void* entry = reinterpret_cast<const void*>(GetProcAddress(talmer, MAKEINTRESOURCEA(expected.ordinal)));
@@ -103,11 +119,13 @@ TEST_F(Catalogue, DataItemsAndAttachEntriesAreTheHostsOrdinalsInTheModuleAndTheS
     EXPECT_EQ(result.check.espDelta, 0) << expected.name;
     const auto calls = host.CallsTo(expected.name);
     ASSERT_EQ(calls.size(), 1u) << expected.name;
-    EXPECT_EQ(calls[0].row, expected.row);
+    EXPECT_EQ(calls[0].row, rowOfEntry);
     EXPECT_EQ(calls[0].ordinal, expected.ordinal);
   }
 }
 
+// A call with as many arguments as the catalogue's parameters comes back
+// balanced: the parameters agree with the bytes the golden list gives.
 TEST_F(Catalogue, EverySimulatedHostEntryRemovesTheCataloguesBytes) {
   const HMODULE talmer = GetModuleHandleA("TALMER.dll");
   for (int row = 0; row < hostsim::RowCount(); ++row) host.On(hostsim::RowAt(row).ordinal, nullptr);

@@ -29,7 +29,8 @@ TEST(CompilerMemory, CopyGivesTheSourceBytesAndLeavesTheRestAlone) {
       std::vector<uint8_t> target = Pattern(200);
       std::vector<uint8_t> expected = target;
       for (size_t i = 0; i < count; ++i) expected[offset + i] = source[3 + i];
-      EXPECT_EQ(kw_test_memcpy(target.data() + offset, source.data() + 3, count), target.data() + offset);
+      EXPECT_EQ(kw_test_memcpy(target.data() + offset, source.data() + 3, count), target.data() + offset)
+          << "offset " << offset << ", count " << count;
       ASSERT_EQ(target, expected) << "offset " << offset << ", count " << count;
     }
   }
@@ -43,7 +44,8 @@ TEST(CompilerMemory, MoveCopiesAsIfThroughABufferOverEveryOverlap) {
         std::vector<uint8_t> expected = bytes;
         const std::vector<uint8_t> original = bytes;
         for (size_t i = 0; i < count; ++i) expected[to + i] = original[from + i];
-        EXPECT_EQ(kw_test_memmove(bytes.data() + to, bytes.data() + from, count), bytes.data() + to);
+        EXPECT_EQ(kw_test_memmove(bytes.data() + to, bytes.data() + from, count), bytes.data() + to)
+            << "from " << from << " to " << to << ", count " << count;
         ASSERT_EQ(bytes, expected) << "from " << from << " to " << to << ", count " << count;
       }
     }
@@ -62,7 +64,8 @@ TEST(CompilerMemory, SetFillsWithTheLowByteOfTheValue) {
       std::vector<uint8_t> target = Pattern(50);
       std::vector<uint8_t> expected = target;
       for (size_t i = 0; i < count; ++i) expected[offset + i] = 0xA5;
-      EXPECT_EQ(kw_test_memset(target.data() + offset, 0x7A5, count), target.data() + offset);
+      EXPECT_EQ(kw_test_memset(target.data() + offset, 0x7A5, count), target.data() + offset)
+          << "offset " << offset << ", count " << count;
       ASSERT_EQ(target, expected) << "offset " << offset << ", count " << count;
     }
   }

@@ -69,6 +69,7 @@ TEST(RawAttachHook, OnlyProcessAttachChangesTheModuleState) {
   const HINSTANCE handle = kw::ModuleHandle;
   const char* fileName = kw::ModuleFileName;
   for (const DWORD reason : {DLL_THREAD_ATTACH, DLL_THREAD_DETACH, DLL_PROCESS_DETACH}) {
+    SCOPED_TRACE("reason " + std::to_string(reason));
     EXPECT_TRUE(kw::RawAttachHook(reinterpret_cast<HINSTANCE>(0x12340000), reason, nullptr));
     EXPECT_EQ(kw::ModuleHandle, handle);
     EXPECT_EQ(kw::ModuleFileName, fileName);

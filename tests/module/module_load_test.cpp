@@ -10,6 +10,7 @@
 #include "test_support.h"
 
 #include "host_catalogue.h"
+#include "host_interface_golden.h"
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -46,18 +47,6 @@ class ModuleLoad : public kwtest::HostTest {
   hostsim::PluginModule module;
 };
 
-// The host functions in the order the module binds them at start-up, the
-// catalogue's order; HostRegisterClass (30017), the last, is bound on its
-// first call by the first class registration.
-constexpr int kBindingOrder[] = {
-    30018, 35802, 52029, 52158, 30005, 38417, 52224, 37996, 32300, 32408, 30204, 30308, 52081, 52082, 52020,
-    52021, 52023, 52028, 35804, 52030, 52034, 52064, 52161, 52154, 52155, 52534, 52305, 52307, 52308, 20972,
-    20973, 20902, 20903, 20936, 20958, 20959, 20960, 20961, 20962, 20963, 20964, 20965, 20966, 20957, 20948,
-    20949, 20950, 20951, 20952, 20953, 20954, 20955, 20956, 20947, 20938, 20939, 20940, 20941, 20942, 20943,
-    20944, 20945, 20946, 20937, 24002, 24003, 24004, 24007, 40026, 51594, 52256, 52258, 52265, 52266, 37977,
-    37978, 52582, 33197, 52465, 51425, 52330, 50516, 52286, 52287, 52297, 52298, 52085, 52204, 52327, 52328,
-    52377, 50704, 52278, 52279, 52281, 52470, 52237, 52084, 52407, 40070, 30017};
-static_assert(std::size(kBindingOrder) == 101);
 
 // What the module asks of the system and the host while it loads, in order:
 // the host library and its two attach entries (the attach work), every host
@@ -77,7 +66,13 @@ TEST_F(ModuleLoad, BindsEveryHostFunctionOnceInCatalogueOrderThenRegistersTheCla
 
   std::vector<std::string> expected = {"GetModuleHandleA(TALMER)", "GetProcAddress(TALMER.dll, 30006)",
                                        "GetProcAddress(TALMER.dll, 30007)"};
-  for (int ordinal : kBindingOrder) expected.push_back("GetProcAddress(TALMER.dll, " + std::to_string(ordinal) + ")");
+  // Every host function in binding order (written out in the golden list);
+  // HostRegisterClass (30017), the last, is bound on its first call by the
+  // first class registration.
+  ASSERT_EQ(std::size(kwtest::golden::kHostFunctions), 101u);
+  for (const auto& function : kwtest::golden::kHostFunctions) {
+    expected.push_back("GetProcAddress(TALMER.dll, " + std::to_string(function.ordinal) + ")");
+  }
   expected.push_back("HostRegisterClass(ThunkAllocator)");
   expected.push_back("HostRegisterClass(WDialogBase)");
   EXPECT_EQ(HostSequence(lookups), expected);
@@ -117,9 +112,10 @@ TEST_F(ModuleLoad, RetryShowsTheSameBoxAgainWithoutAnotherLookupUntilIgnore) {
   ASSERT_TRUE(module.Load());
 
   ASSERT_EQ(boxes.Shown().size(), 4u);
-  for (const hostsim::WindowsBox& box : boxes.Shown()) {
-    EXPECT_EQ(box.text, boxes.Shown()[0].text);
-    EXPECT_EQ(box.style, 0x2012u);
+  for (std::size_t i = 0; i < boxes.Shown().size(); ++i) {
+    SCOPED_TRACE("box " + std::to_string(i));
+    EXPECT_EQ(boxes.Shown()[i].text, boxes.Shown()[0].text);
+    EXPECT_EQ(boxes.Shown()[i].style, 0x2012u);
   }
   const auto ordinals = lookups.ProcLookupsIn(Talmer());
   EXPECT_EQ(std::count(ordinals.begin(), ordinals.end(), 52308), 1);

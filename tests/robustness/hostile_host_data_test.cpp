@@ -255,6 +255,7 @@ TEST_F(HostileHostData, NoStateCellsAndTablesWithoutRecordBuffersCountAsMissing)
 
   const std::string initialFailed = kwtest::Mazovia("Błąd operacji dyskowej-Initial!\nOperacja niekompletna!");
   for (const int number : {35, 45}) {
+    SCOPED_TRACE("table " + std::to_string(number) + " without its record buffer");
     HostTable* table = tables.Find(number);
     uint8_t* buffer = table->RecordBuffer;
     table->RecordBuffer = nullptr;

@@ -9,6 +9,7 @@
 
 #include "guarded_memory.h"
 #include "host.h"
+#include "host_defaults.h"
 #include "sim_messages.h"
 #include "text_codec.h"
 #include "windows_boxes.h"
@@ -44,6 +45,7 @@ class HostTest : public ::testing::Test {
   HostTest() {
     hostsim::InstallFaultReporter();
     host.Reset();
+    hostsim::InstallDefaultHandlers(host);
     boxes.Clear();
   }
   void TearDown() override { EXPECT_THAT(host.Faults(), ::testing::IsEmpty()); }

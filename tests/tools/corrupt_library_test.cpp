@@ -135,7 +135,9 @@ TEST(CorruptLibrary, RandomCorruptionNeverReadsOutsideTheFile) {
               outcomes[1], outcomes[2], outcomes[3]);
   // The corruption reaches every kind of answer, not only the refusal.
   EXPECT_GT(outcomes[3], 0);
-  for (const int outcome : outcomes) EXPECT_GT(outcome, 0);
+  for (std::size_t status = 0; status < std::size(outcomes); ++status) {
+    EXPECT_GT(outcomes[status], 0) << "verdict " << status;
+  }
 }
 
 }  // namespace

@@ -122,10 +122,10 @@ class KalwcfgTest(FolderTest):
         os.chmod(self.path, 0o444)
         for command in ("set", "clear"):
             rc, _, err = self.run_tool(command, self.path, "1")
-            self.assertEqual(rc, 1)
+            self.assertEqual(rc, 1, command)
             self.assertIn(self.path + ": nie można zastąpić pliku: plik jest tylko do odczytu; plik nie został zmieniony",
-                          err)
-            self.assertEqual(self.read(), flags_bytes({1: 1}))
+                          err, command)
+            self.assertEqual(self.read(), flags_bytes({1: 1}), command)
         self.assertEqual(os.stat(self.path).st_mode & 0o7777, 0o444)
         os.chmod(self.path, 0o644)
         os.remove(self.path)
@@ -145,9 +145,9 @@ class KalwcfgTest(FolderTest):
         thread = threading.Thread(target=reader)
         thread.start()
         try:
-            for _ in range(150):
-                self.assertEqual(self.run_tool("set", self.path, "2")[0], 0)
-                self.assertEqual(self.run_tool("clear", self.path, "2")[0], 0)
+            for turn in range(150):
+                self.assertEqual(self.run_tool("set", self.path, "2")[0], 0, f"set, turn {turn}")
+                self.assertEqual(self.run_tool("clear", self.path, "2")[0], 0, f"clear, turn {turn}")
         finally:
             stop.set()
             thread.join()

@@ -116,7 +116,7 @@ class KalwcheckTest(FolderTest):
         problems = {}
         for name, data in cases.items():
             _, report = self.check(self.file(data, name + ".dll"), 3)
-            self.assertFalse(report["host_library"])
+            self.assertFalse(report["host_library"], name)
             problems[name] = report["problem"]
         self.assertEqual(problems["text"], "to nie jest plik programu Windows (brak nagłówka MZ)")
         self.assertEqual(problems["x64"], "to biblioteka 64-bitowa (x64), a moduł jest 32-bitowy")

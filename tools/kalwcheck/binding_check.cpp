@@ -56,6 +56,53 @@ std::string Verdict(const BindingCheck& check) {
 
 }  // namespace
 
+namespace {
+
+// What the binding meets in the catalogue's order: each missing function asks
+// (the first with the dialog, later ones silently after Ignore) until one
+// without a fallback fails the load, and those after it are not reached.
+struct FunctionsSeen {
+  bool anyPresent = false;
+  bool anyMissing = false;
+  bool failed = false;
+};
+
+FunctionsSeen CheckFunctions(const PeExports& exports, std::vector<FunctionCheck>& functions) {
+  FunctionsSeen seen;
+  bool ignored = false;
+  for (const CatalogueRow& row : kHostCatalogue) {
+    FunctionCheck function{Look(exports, {row.ordinal, row.name}), &row, AtLoad::Bound, kNoFallback};
+    seen.anyPresent |= function.entry.present;
+    if (!function.entry.present) {
+      seen.anyMissing = true;
+      function.fallback = FallbackForCatalogueRow(row.ordinal, row.calleeBytes);
+      function.atLoad = seen.failed ? AtLoad::NotReached : ignored ? AtLoad::Silent : AtLoad::Dialog;
+      if (!seen.failed) {
+        ignored = true;
+        seen.failed = function.fallback == kNoFallback;
+      }
+    }
+    functions.push_back(function);
+  }
+  return seen;
+}
+
+// The data items and the attach entries; true when any of them is there.
+bool CheckDataAndEntries(const PeExports& exports, BindingCheck& check) {
+  bool anyPresent = false;
+  for (const HostOrdinal& item : kHostDataItems) {
+    check.dataItems.push_back(Look(exports, item));
+    anyPresent |= check.dataItems.back().present;
+  }
+  for (const HostOrdinal& entry : kHostAttachEntries) {
+    check.entries.push_back(Look(exports, entry));
+    anyPresent |= check.entries.back().present;
+  }
+  return anyPresent;
+}
+
+}  // namespace
+
 BindingCheck CheckBinding(const PeExports& exports) {
   BindingCheck check;
   if (!exports.valid) {
@@ -65,42 +112,18 @@ BindingCheck CheckBinding(const PeExports& exports) {
   }
   check.libraryName = exports.libraryName;
   check.exportCount = exports.PresentCount();
-  bool anyHostOrdinal = false;
-  for (const HostOrdinal& item : kHostDataItems) {
-    check.dataItems.push_back(Look(exports, item));
-    anyHostOrdinal |= check.dataItems.back().present;
-  }
-  for (const HostOrdinal& entry : kHostAttachEntries) {
-    check.entries.push_back(Look(exports, entry));
-    anyHostOrdinal |= check.entries.back().present;
-  }
-  bool ignored = false;
-  bool failed = false;
-  bool anyMissing = false;
-  for (const CatalogueRow& row : kHostCatalogue) {
-    FunctionCheck function{Look(exports, {row.ordinal, row.name}), &row, AtLoad::Bound, kNoFallback};
-    anyHostOrdinal |= function.entry.present;
-    if (!function.entry.present) {
-      anyMissing = true;
-      function.fallback = FallbackForCatalogueRow(row.ordinal, row.calleeBytes);
-      function.atLoad = failed ? AtLoad::NotReached : ignored ? AtLoad::Silent : AtLoad::Dialog;
-      if (!failed) {
-        ignored = true;
-        failed = function.fallback == kNoFallback;
-      }
-    }
-    check.functions.push_back(function);
-  }
+  const bool anyDataOrEntry = CheckDataAndEntries(exports, check);
+  const FunctionsSeen functions = CheckFunctions(exports, check.functions);
   bool dataMissing = false;
   for (const OrdinalCheck& item : check.dataItems) dataMissing |= !item.present;
 
-  if (!anyHostOrdinal) {
+  if (!anyDataOrEntry && !functions.anyPresent) {
     check.problem = "biblioteka nie eksportuje żadnego wpisu programu (" + std::to_string(check.exportCount) +
                     " innych wpisów)";
     check.status = CheckStatus::NotHostLibrary;
-  } else if (dataMissing || failed) {
+  } else if (dataMissing || functions.failed) {
     check.status = CheckStatus::CannotLoad;
-  } else if (anyMissing) {
+  } else if (functions.anyMissing) {
     check.status = CheckStatus::LoadsAfterIgnore;
   } else {
     check.status = CheckStatus::AllPresent;

@@ -112,6 +112,14 @@ int EndDialog(DocumentEventHandler* previous, int code, int phase) {
 }  // namespace
 }  // namespace kw
 
+namespace kw {
+
+void EndDocumentDialogObjects() {
+  while (CSprKomis* open = DialogKomis ? DialogKomis : EndingKomis) DestroyKomis(open);
+}
+
+}  // namespace kw
+
 extern "C" int __stdcall ConversionHook(int code, int phase) {
   using namespace kw;
   const HandlerScope running;

@@ -11,6 +11,14 @@ namespace kw {
 // the module's; null until registration, and null when the host gave none.
 extern DocumentEventHandler** EventHook815;
 
+// The module goes while a document dialog is open: the dialog's object ends
+// as at the dialog's end (the host's state cells back, its base part torn
+// down), so that the host's dialog keeps nothing of the module. Its marked
+// documents are not converted here, as the dialog still has a document in
+// table 44's record buffer: they stay marked for the module's next run. A
+// dialog's end still being handed on converts nothing afterwards either.
+void EndDocumentDialogObjects();
+
 }  // namespace kw
 
 // code and phase: 16-bit values in 32-bit arguments (phase -2 opens the

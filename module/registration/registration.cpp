@@ -5,7 +5,6 @@
 #include "host_interface.h"
 #include "install_notice.h"
 #include "jpk_table_hook.h"
-#include "komis.h"
 #include "mazovia.h"
 #include "module_state.h"
 #include "reassign_hook.h"
@@ -15,19 +14,6 @@ namespace kw {
 namespace {
 constexpr int kReassignEvent = 1664;
 constexpr int kConversionEvent = 815;
-
-// A document dialog still open when the module goes: its object ends as at
-// the dialog's end (the host's state cells back, its base part torn down),
-// so that the host's dialog keeps nothing of the module. Its marked
-// documents are not converted here: the dialog still has a document in
-// table 44's record buffer. They stay marked for the module's next run.
-// The hooks are gone by now and the module is no longer registered, so no
-// dialog the host opens meanwhile gets an object; a dialog's end still being
-// handed on converts nothing afterwards.
-void EndDialogObjects() {
-  while (CSprKomis* open = DialogKomis ? DialogKomis : EndingKomis) DestroyKomis(open);
-}
-
 }  // namespace
 
 int RegisterWithHost() {
@@ -50,7 +36,8 @@ int UninstallFromHost() {
   HostUnregisterCommand(CommandRecord.commandId);
   if (EventHook1664) HostUnregisterEventHook(kReassignEvent);
   if (EventHook815) HostUnregisterEventHook(kConversionEvent);
-  EndDialogObjects();
+  // The hooks are gone, so no dialog the host opens meanwhile gets an object.
+  EndDocumentDialogObjects();
   return 0;
 }
 

@@ -88,29 +88,16 @@ bool ReprocessItems(HostTable* itemTable, uint8_t* docRecord, ItemSet& items) {
   return true;
 }
 
-}  // namespace
+// The terms of the contractor TMO that a converted document takes.
+struct Terms {
+  uint16_t word;
+  uint16_t aux;
+};
 
-int CSprKomis::ConvertDocuments() {
-  const DocumentRecordInUse reading;
-  if (Initial() != 0) return 1;
-  if (FindTmo() != 0) {
-    WarnAndLogWith(MZ("Nie znaleziono kontrahenta: %s"), kTmoSymbol);
-    return 1;
-  }
-  HostMessageBox(MZ("Czekaj"), MZ("Trwa zamiana dokumentów - wtyczka Kalwestrowka..."), kWaitBoxStyle);
-  const ContractorRecord* tmo = AsContractor(contractorRecord);
-  const uint16_t termsWord = tmo->ContrTermsWord;
-  const uint16_t termsAux = tmo->ContrTermsAux;
-
-  alignas(4) char keyBuffer[kKeyBufferSize] = {};
-  HostMakeKey(kDocumentKey, docTable, keyBuffer, 0);
-  int count = 0;
-  HostSelection* documents = HostSelectRecords(kDocumentKey, keyBuffer, docTable, &count);
-  if (!documents) {
-    HostCloseWaitBox();
-    return 1;
-  }
-
+// Converts the marked documents among the `count` selected, each stored where
+// it was read; stops at the first whose items the host cannot select.
+void ConvertSelected(HostTable* docTable, uint8_t* docRecord, HostTable* itemTable, HostSelection* documents,
+                     int count, Terms terms) {
   ItemSet items;
   for (int position = 0; position < count; ++position) {
     if (!HostReadSelected(nullptr, position, docTable, 0, documents)) continue;
@@ -120,17 +107,40 @@ int CSprKomis::ConvertDocuments() {
     // not be reachable: a record converted only by half must not stay there.
     uint8_t asRead[kDocRecordLength];
     std::memcpy(asRead, docRecord, sizeof asRead);
-    ConvertRecord(document, termsWord, termsAux);
+    ConvertRecord(document, terms.word, terms.aux);
     if (!ReprocessItems(itemTable, docRecord, items)) {
       std::memcpy(docRecord, asRead, sizeof asRead);
-      break;  // this document and every later one stay marked for the next run
+      return;  // this document and every later one stay marked for the next run
     }
     HostWriteSelected(nullptr, position, docTable, 0, documents);
   }
+}
 
-  HostFreeSelection(&documents);
+}  // namespace
+
+int CSprKomis::ConvertDocuments() {
+  const DocumentRecordInUse reading;
+  if (Initial() != 0) return 1;
+  if (FindTmo() != 0) {
+    WarnAndLogWith(MZ("Nie znaleziono kontrahenta: %s"), kTmoSymbol);
+    return 1;
+  }
+  // TMO's terms as the lookup found them, before any other host call.
+  const ContractorRecord* tmo = AsContractor(contractorRecord);
+  const Terms terms{tmo->ContrTermsWord, tmo->ContrTermsAux};
+  HostMessageBox(MZ("Czekaj"), MZ("Trwa zamiana dokumentów - wtyczka Kalwestrowka..."), kWaitBoxStyle);
+
+  alignas(4) char keyBuffer[kKeyBufferSize] = {};
+  HostMakeKey(kDocumentKey, docTable, keyBuffer, 0);
+  int count = 0;
+  HostSelection* documents = HostSelectRecords(kDocumentKey, keyBuffer, docTable, &count);
+  const bool selected = documents != nullptr;
+  if (selected) {
+    ConvertSelected(docTable, docRecord, itemTable, documents, count, terms);
+    HostFreeSelection(&documents);
+  }
   HostCloseWaitBox();
-  return 0;
+  return selected ? 0 : 1;
 }
 
 }  // namespace kw

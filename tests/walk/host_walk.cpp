@@ -263,10 +263,10 @@ Fate HostWalk::Predict(int kind, const std::vector<std::pair<int, bool>>& lines)
   return Fate::Untouched;
 }
 
-void HostWalk::EnterDocument(bool accept) {
-  if (raiseDepth_ == 0) currentAction = accept ? "a document accepted" : "a document cancelled";
+// A new document in table 44's buffer as the user types it, with its kind
+// and item lines in the host's document in hand; answers its bytes.
+std::string HostWalk::TypeDocument(int32_t link, int& kind, std::vector<std::pair<int, bool>>& lines) {
   kw::DocRecord document{};
-  const int32_t link = nextLinkId_++;
   const std::string number = "FS " + std::to_string(link) + "/12/2026";
   std::strncpy(document.DocNumber, number.c_str(), sizeof document.DocNumber - 1);
   std::strncpy(document.DocAltNumber, number.c_str(), sizeof document.DocAltNumber - 1);
@@ -280,16 +280,25 @@ void HostWalk::EnterDocument(bool accept) {
   document.DocLinkId = link;
   const std::string entered(reinterpret_cast<const char*>(&document), sizeof document);
   std::memcpy(tables_.RecordBuffer(44), entered.data(), entered.size());
-  const int kind = Chance(80) ? hostsim::kSalesDocumentKind : Pick(40);
+  kind = Chance(80) ? hostsim::kSalesDocumentKind : Pick(40);
   documents_.SetDocKind(kind);
   documents_.ClearItemLines();
-  std::vector<std::pair<int, bool>> lines;
   for (int i = Pick(5); i > 0; --i) {
     static constexpr int kWarehouses[] = {1, 3, 5};
     lines.push_back({kWarehouses[Pick(3)], Chance(90)});
     documents_.AddItemLine(lines.back().first, lines.back().second ? 1 : 0);
     tables_.AddRecord(45, std::string(kw::kItemRecordLength, '\0'), {hostsim::KeyRef(68, link)});
   }
+  return entered;
+}
+
+void HostWalk::EnterDocument(bool accept) {
+  if (raiseDepth_ == 0) currentAction = accept ? "a document accepted" : "a document cancelled";
+  const int32_t link = nextLinkId_++;
+  const std::string number = "FS " + std::to_string(link) + "/12/2026";
+  int kind = 0;
+  std::vector<std::pair<int, bool>> lines;
+  const std::string entered = TypeDocument(link, kind, lines);
   if (!accept) {
     Raise(hostsim::kDocumentDialogEvent, kDialogCancel, 1);
     if (Chance(50)) Raise(hostsim::kAcceptanceEvent, kDialogCancel, 1);
@@ -427,47 +436,45 @@ void HostWalk::TakeConfigAway() {
   configBackAt_ = currentStep + 1 + Pick(30);
 }
 
-void HostWalk::FailWrites() {
-  std::string what;
-  bool countedRead = false;
+// Sets up how the host fails the next save; answers what, for the report.
+// `countedRead`: a read counted from now fails, so that no acceptance inside
+// the dialog may take it.
+std::string HostWalk::FailTheNextSave(bool& countedRead) {
   switch (Pick(7)) {
     case 0:
       files_.FailWrite(1, kConfigSize / 2);  // cut short midway; putting the old bytes back works
-      what = "its first write cut short";
-      break;
+      return "its first write cut short";
     case 1:
       files_.FailWrites(true);
-      what = "every write failing";
-      break;
+      return "every write failing";
     case 2:
       files_.FailNextClose();  // the new flags lost at the close
-      what = "its first close losing the data";
-      break;
+      return "its first close losing the data";
     case 3:
       files_.FailEveryClose(true);
-      what = "every close losing the data";
-      break;
+      return "every close losing the data";
     case 4:
       // The old file cannot be read before the save, and the write is cut short.
       failReadBeforeSave_ = true;
       files_.FailWrite(1, kConfigSize / 3);
-      what = "the read before the save failing, its first write cut short";
-      break;
+      return "the read before the save failing, its first write cut short";
     case 5:
       // A virus scanner holds the file: no read of it opens, the read back
       // after the write neither.
       files_.RefuseOpen("komis.cfg", "rb");
       readsRefused_ = true;
-      what = "komis.cfg refused for reading";
-      break;
+      return "komis.cfg refused for reading";
     default:
       // The read back reads nothing (the save's first read is its third).
       files_.FailRead(4 + Pick(2));
       countedRead = true;
-      what = "a read after the write reading nothing";
-      break;
+      return "a read after the write reading nothing";
   }
-  // A read counted from now fails: no acceptance inside the dialog may take it.
+}
+
+void HostWalk::FailWrites() {
+  bool countedRead = false;
+  const std::string what = FailTheNextSave(countedRead);
   writesFail_ = !countedRead && !readsRefused_;
   RunCommand(true, !countedRead);
   failReadBeforeSave_ = false;

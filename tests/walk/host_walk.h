@@ -62,6 +62,7 @@ class HostWalk {
   void StartStep();
   void OpenDocumentDialog();
   void CloseDocumentDialog();
+  std::string TypeDocument(int32_t link, int& kind, std::vector<std::pair<int, bool>>& lines);
   void EnterDocument(bool accept);
   void AcceptInnerDocument();
   void StrayDocumentEvent();
@@ -74,9 +75,11 @@ class HostWalk {
   void AddRegisterEntries();
   void HideTable();
   void TakeConfigAway();
+  std::string FailTheNextSave(bool& countedRead);
   void FailWrites();
   void SaveAndNew();
   void Reenter();
+  void ArmInner(Site site, bool inRegister, int nth, Inner inner);
   void InnerEvent(Inner which);
 
   // Raises a document event and checks that the host's own handlers got it,

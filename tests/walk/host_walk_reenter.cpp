@@ -36,18 +36,7 @@ void HostWalk::Reenter() {
   // Inner events that end or open a dialog, or a command whose save may be
   // running, change the object or the flags under an acceptance.
   fatesUnsure_ = inner != Inner::Jpk || outer == 3;
-  const auto action = [this, inner] { InnerEvent(inner); };
-  switch (site) {
-    case Site::HostCallAfterWork: host_.Interrupt(nth, action); break;
-    case Site::HostCallBeforeWork: host_.Interrupt(nth, action, true); break;
-    case Site::OwnHandler:
-      if (outer == 4) {
-        jpk_.AtPreviousHandler(action);
-      } else {
-        hostsim::SimCommands::AtOwnHandler([action](const hostsim::HostEventCall&) { action(); });
-      }
-      break;
-  }
+  ArmInner(site, outer == 4, nth, inner);
   switch (outer) {
     case 0: OpenDocumentDialog(); break;
     case 1: EnterDocument(true); break;
@@ -61,6 +50,23 @@ void HostWalk::Reenter() {
   failingAction_ = std::string(kOuter[outer]) + ", with " + kInner[static_cast<int>(inner)] + " " +
                    kSite[static_cast<int>(site)] + (site == Site::OwnHandler ? "" : std::to_string(nth));
   Doing(failingAction_.c_str());
+}
+
+// The inner event waits at its site: the n-th host call from now, or the
+// host's own handler of the outer event (the register's, for an event on it).
+void HostWalk::ArmInner(Site site, bool inRegister, int nth, Inner inner) {
+  const auto action = [this, inner] { InnerEvent(inner); };
+  switch (site) {
+    case Site::HostCallAfterWork: host_.Interrupt(nth, action); break;
+    case Site::HostCallBeforeWork: host_.Interrupt(nth, action, true); break;
+    case Site::OwnHandler:
+      if (inRegister) {
+        jpk_.AtPreviousHandler(action);
+      } else {
+        hostsim::SimCommands::AtOwnHandler([action](const hostsim::HostEventCall&) { action(); });
+      }
+      break;
+  }
 }
 
 void HostWalk::InnerEvent(Inner which) {

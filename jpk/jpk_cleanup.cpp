@@ -16,18 +16,21 @@ namespace {
 // module's handlers inside the pass's calls; then it is left as it is.
 constexpr int kMostRereads = 4;
 
-// TMO as the contractor's buffer held it when the pass began. The host may run
-// a handler of the module from inside the pass's calls, and that handler may
-// leave another contractor in the buffer: the pass compares with this copy.
+// TMO as the contractor's buffer held it when the pass began. The host may
+// run a handler of the module from inside the pass's calls, and that handler
+// may leave another contractor in the buffer: the pass compares with this copy.
 struct Contractor {
   int32_t number;
+  char symbol[sizeof ContractorRecord::ContrSymbol];
   char text1[sizeof ContractorRecord::ContrText1];
   char text2[sizeof ContractorRecord::ContrText2];
 
   explicit Contractor(const ContractorRecord* record) : number(record->ContrNumber) {
+    std::memcpy(symbol, record->ContrSymbol, sizeof symbol);
     std::memcpy(text1, record->ContrText1, sizeof text1);
     std::memcpy(text2, record->ContrText2, sizeof text2);
     // The host's texts end within their fields; the copies end there for sure.
+    symbol[sizeof symbol - 1] = '\0';
     text1[sizeof text1 - 1] = '\0';
     text2[sizeof text2 - 1] = '\0';
   }
@@ -134,14 +137,14 @@ bool DeleteTmoEntries(const Pass& pass) {
   return true;
 }
 
-// The contractor's buffer holds TMO, as the lookup left it, unless the host
-// ran a handler of the module meanwhile that left another contractor there:
-// then TMO is looked up again. False when it cannot be found (after a box).
-bool TmoInBuffer(const ContractorRecord* contractor) {
+// A copy of the contractor's buffer, which holds TMO as the lookup left it
+// unless the host changed it meanwhile (a handler of the module it ran, or its
+// own screens): the copy is checked, and TMO looked up again when it is not
+// TMO's. False when it cannot be had (after a box).
+bool CopyTmo(const ContractorRecord* buffer, Contractor& tmo) {
   for (int tries = 0; tries < kMostRereads; ++tries) {
-    const uint32_t started = HandlersStarted;
-    const bool tmo = HostCompareTextN(contractor->ContrSymbol, kTmoSymbol, kTmoSymbolLength) == 0;
-    if (tmo && HandlersStarted == started) return true;
+    tmo = Contractor(buffer);
+    if (HostCompareTextN(tmo.symbol, kTmoSymbol, kTmoSymbolLength) == 0) return true;
     if (FindTmo() != 0) return false;
   }
   HostMessageBox("Uwaga", MZ("Błąd operacji dyskowej-UsunKalwestrowkaZ_JPK!\nOperacja niekompletna!"),
@@ -173,10 +176,11 @@ int UsunKalwestrowkaZ_JPK(HostSelection* selection, void* view, int* entryCount,
                    kWarningBoxStyle);
     return 1;
   }
-  const ContractorRecord* contractor = AsContractor(contractorTable->RecordBuffer);
-  if (!TmoInBuffer(contractor)) return 1;
-  const Pass pass{selection,   view, entryCount, recordNumbers, recordNumbersRef, jpkTableArg,
-                  AsJpkEntry(jpkTable->RecordBuffer), Contractor(contractor)};
+  const ContractorRecord* buffer = AsContractor(contractorTable->RecordBuffer);
+  Contractor tmo(buffer);
+  if (!CopyTmo(buffer, tmo)) return 1;
+  const Pass pass{selection, view, entryCount, recordNumbers, recordNumbersRef, jpkTableArg,
+                  AsJpkEntry(jpkTable->RecordBuffer), tmo};
   // A host that hands over no count or no array has no entries to offer and
   // no list to refresh.
   const bool haveList = entryCount && recordNumbers;

@@ -191,17 +191,26 @@ TEST_F(JpkTableHook, Event231RaisedFromInsideEveryHostCallOfTheCleanupDeletesOnl
   const int other1 = AddOtherEntry("FV/1"), tmoA = AddTmoEntry("FV/2"), tmoB = AddTmoEntry("FV/3"),
             other2 = AddOtherEntry("FV/4"), tmoC = AddTmoEntry("FV/5");
   kw::SetJpkTableHook(1);
-  enum class Inner { Deletes, Refused, Claimed, NewArray };
-  for (const Inner inner : {Inner::Deletes, Inner::Refused, Inner::Claimed, Inner::NewArray}) {
+  // The other entries' contractor, whom the host may leave current meanwhile.
+  const int other = tables.AddContractor("ZBYSZKO", {198});
+  auto* record = reinterpret_cast<kw::ContractorRecord*>(tables.Record(35, other).data());
+  record->ContrNumber = 17;
+  hostsim::PutMazovia(record->ContrText1, "Hurtownia Zbyszko");
+  hostsim::PutMazovia(record->ContrText2, "ul. Polna 1, Radom");
+  enum class Inner { Deletes, Refused, Claimed, NewArray, OtherCurrent };
+  for (const Inner inner : {Inner::Deletes, Inner::Refused, Inner::Claimed, Inner::NewArray, Inner::OtherCurrent}) {
     const char* const kInner[] = {"deleting", "its deletions refused", "its deletions claimed without effect",
-                                  "deleting, the host then holding its list in a new array"};
+                                  "deleting, the host then holding its list in a new array",
+                                  "none: the host leaves another contractor current instead"};
     int interrupted = 0;
     for (int nth = 1; nth < 200; ++nth) {
       SCOPED_TRACE(std::string("event 231 inside host call ") + std::to_string(nth) + ", the inner pass " +
                    kInner[static_cast<int>(inner)]);
       jpk.SetList({other1, tmoA, tmoB, other2, tmoC});
       const std::size_t previousBefore = jpk.PreviousCalls().size();
+      const std::size_t boxesBefore = messages.Shown().size();
       host.Interrupt(nth, [&] {
+        if (inner == Inner::OtherCurrent) return tables.MakeCurrent(35, other);
         for (const int entry : {tmoA, tmoB, tmoC}) {
           if (inner == Inner::Refused) jpk.FailDeletionOf(entry);
           if (inner == Inner::Claimed) jpk.ClaimDeletionOf(entry);
@@ -214,8 +223,17 @@ TEST_F(JpkTableHook, Event231RaisedFromInsideEveryHostCallOfTheCleanupDeletesOnl
       EXPECT_EQ(jpk.RaiseEvent(231), SimJpkRegister::kPreviousResult);
       const bool inside = host.Interrupted();
       host.Interrupt(0, {});
-      EXPECT_THAT(jpk.List(), ElementsAre(other1, other2));
-      EXPECT_EQ(jpk.PreviousCalls().size(), previousBefore + (inside ? 2 : 1));
+      // Another contractor current inside the lookup's own walk hides TMO
+      // from it: nothing is deleted then, after a warning.
+      const auto& shown = messages.Shown();
+      const bool warned = std::any_of(shown.begin() + boxesBefore, shown.end(),
+                                      [](const hostsim::HostBox& box) { return box.title == "Uwaga"; });
+      if (inner == Inner::OtherCurrent && warned) {
+        EXPECT_THAT(jpk.List(), ElementsAre(other1, tmoA, tmoB, other2, tmoC));
+      } else {
+        EXPECT_THAT(jpk.List(), ElementsAre(other1, other2));
+      }
+      EXPECT_EQ(jpk.PreviousCalls().size(), previousBefore + (inside && inner != Inner::OtherCurrent ? 2 : 1));
       ASSERT_THAT(host.Faults(), IsEmpty());
       EXPECT_EQ(messages.OpenWaitBoxes(), 0);
       if (!inside) break;

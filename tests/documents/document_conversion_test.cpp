@@ -123,6 +123,58 @@ class DocumentConversion : public kwtest::ModuleCodeTest {
     return positions;
   }
 
+
+  // "FV/7/2026" as marked, converted with TMO's terms 0x0200 and 0x0042.
+  void ExpectConvertedWithTermsThatClearTheSettlement(const kw::DocRecord& stored) {
+    EXPECT_STREQ(stored.DocNumber, "FV/7/2026");
+    EXPECT_STREQ(stored.DocNote, "Wtyczka Kalwestrowka");
+    EXPECT_EQ(stored.ConversionPending, 0);
+    EXPECT_EQ(stored.DocFlags, 0x0403);
+    EXPECT_EQ(stored.TermsWord, 0x0200);
+    EXPECT_EQ(stored.TermsAux, 0x0042);
+    EXPECT_EQ(stored.SettledAmount, 0.0);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(stored.SplitAmount[i], 0.0) << "split amount " << i + 1;
+    // (0.1 + 0.2) - 0.3 in double precision is 2^-54; 80-bit intermediates or
+    // another order give 2^-55 or 0.
+    EXPECT_EQ(stored.BalanceAmount, 0x1p-54);
+    EXPECT_EQ(stored.TotalAmount, 0.1);
+    EXPECT_EQ(stored.DeductAmount, 0.3);
+  }
+  // One pass over the document's items, loaded, processed, synced and stored.
+  void ExpectOnePassOverTheItems(std::vector<int> items) {
+    ASSERT_EQ(documents.ItemPasses().size(), 1u);
+    const auto& pass = documents.ItemPasses()[0];
+    EXPECT_EQ(pass.table, 45);
+    EXPECT_EQ(pass.loaded, items);
+    EXPECT_EQ(pass.flags, 0x4100);
+    EXPECT_EQ(pass.params, std::string(38, '\0') + std::string(4, '\xFF') + std::string(2, '\0'));
+    EXPECT_TRUE(pass.synced);
+    EXPECT_TRUE(pass.stored);
+    const auto load = host.CallsTo("HostLoadSelection");
+    ASSERT_EQ(load.size(), 1u);
+    EXPECT_EQ(load[0].args[3], 5000u);
+    EXPECT_EQ(host.CallsTo("HostStoreSelection")[0].args, load[0].args);
+    const auto process = host.CallsTo("HostProcessItemSet");
+    ASSERT_EQ(process.size(), 1u);
+    EXPECT_EQ(process[0].args[0], 68u);
+    EXPECT_EQ(process[0].args[2], reinterpret_cast<uint32_t>(pass.recordsOut));
+    EXPECT_EQ(process[0].args[6], 0u);
+    EXPECT_EQ(process[0].args[7], 1u);
+    EXPECT_EQ(process[0].args[9] | process[0].args[10] | process[0].args[11], 0u);
+  }
+  // The contractor walk in key 6, then key 24 over the documents and key 68
+  // with the document's link over its items.
+  void ExpectTheKeysOfTheDocumentsAndTheItems() {
+    const auto keys = host.CallsTo("HostMakeKey");
+    ASSERT_EQ(keys.size(), 3u);
+    EXPECT_EQ(keys[1].args[0], 24u);
+    EXPECT_EQ(keys[1].args[1], reinterpret_cast<uint32_t>(tables.Find(44)));
+    EXPECT_EQ(keys[1].args[3], 0u);
+    EXPECT_EQ(keys[2].args[0], 68u);
+    EXPECT_EQ(keys[2].args[1], reinterpret_cast<uint32_t>(tables.Find(45)));
+    EXPECT_EQ(keys[2].args[3], static_cast<uint32_t>(kLinkId));
+  }
+
   hostsim::SimTables& tables = host.Use<hostsim::SimTables>();
   hostsim::SimMessages& messages = host.Use<hostsim::SimMessages>();
   hostsim::SimFiles& files = host.Use<hostsim::SimFiles>();
@@ -144,50 +196,9 @@ TEST_F(DocumentConversion, AMarkedDocumentIsConvertedItsItemsReprocessedAndItIsS
   EXPECT_EQ(Convert(), 0);
 
   EXPECT_THAT(tables.WrittenRecords(44), ElementsAre(doc));
-  const kw::DocRecord stored = Stored(doc);
-  EXPECT_STREQ(stored.DocNumber, "FV/7/2026");
-  EXPECT_STREQ(stored.DocNote, "Wtyczka Kalwestrowka");
-  EXPECT_EQ(stored.ConversionPending, 0);
-  EXPECT_EQ(stored.DocFlags, 0x0403);
-  EXPECT_EQ(stored.TermsWord, 0x0200);
-  EXPECT_EQ(stored.TermsAux, 0x0042);
-  EXPECT_EQ(stored.SettledAmount, 0.0);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(stored.SplitAmount[i], 0.0) << "split amount " << i + 1;
-  // (0.1 + 0.2) - 0.3 in double precision is 2^-54; 80-bit intermediates or
-  // another order give 2^-55 or 0.
-  EXPECT_EQ(stored.BalanceAmount, 0x1p-54);
-  EXPECT_EQ(stored.TotalAmount, 0.1);
-  EXPECT_EQ(stored.DeductAmount, 0.3);
-
-  ASSERT_EQ(documents.ItemPasses().size(), 1u);
-  const auto& pass = documents.ItemPasses()[0];
-  EXPECT_EQ(pass.table, 45);
-  EXPECT_THAT(pass.loaded, ElementsAre(item1, item2));
-  EXPECT_EQ(pass.flags, 0x4100);
-  EXPECT_EQ(pass.params, std::string(38, '\0') + std::string(4, '\xFF') + std::string(2, '\0'));
-  EXPECT_TRUE(pass.synced);
-  EXPECT_TRUE(pass.stored);
-
-  const auto keys = host.CallsTo("HostMakeKey");
-  ASSERT_EQ(keys.size(), 3u);  // the contractor walk in key 6, the documents, the items
-  EXPECT_EQ(keys[1].args[0], 24u);
-  EXPECT_EQ(keys[1].args[1], reinterpret_cast<uint32_t>(tables.Find(44)));
-  EXPECT_EQ(keys[1].args[3], 0u);
-  EXPECT_EQ(keys[2].args[0], 68u);
-  EXPECT_EQ(keys[2].args[1], reinterpret_cast<uint32_t>(tables.Find(45)));
-  EXPECT_EQ(keys[2].args[3], static_cast<uint32_t>(kLinkId));
-  const auto load = host.CallsTo("HostLoadSelection");
-  ASSERT_EQ(load.size(), 1u);
-  EXPECT_EQ(load[0].args[3], 5000u);
-  EXPECT_EQ(host.CallsTo("HostStoreSelection")[0].args, load[0].args);
-  const auto process = host.CallsTo("HostProcessItemSet");
-  ASSERT_EQ(process.size(), 1u);
-  EXPECT_EQ(process[0].args[0], 68u);
-  EXPECT_EQ(process[0].args[2], reinterpret_cast<uint32_t>(pass.recordsOut));
-  EXPECT_EQ(process[0].args[6], 0u);
-  EXPECT_EQ(process[0].args[7], 1u);
-  EXPECT_EQ(process[0].args[9] | process[0].args[10] | process[0].args[11], 0u);
-
+  ExpectConvertedWithTermsThatClearTheSettlement(Stored(doc));
+  ExpectOnePassOverTheItems({item1, item2});
+  ExpectTheKeysOfTheDocumentsAndTheItems();
   ASSERT_EQ(messages.Shown().size(), 1u);
   EXPECT_EQ(messages.Shown()[0].title, "Czekaj");
   EXPECT_EQ(messages.Shown()[0].text, kwtest::Mazovia("Trwa zamiana dokumentów - wtyczka Kalwestrowka..."));

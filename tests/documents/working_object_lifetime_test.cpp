@@ -3,6 +3,7 @@
 // is open: no event may reach an object that has ended, and the document
 // dialog's object stays the one documents are marked on.
 #include <functional>
+#include <utility>
 
 #include "module_heap_guard.h"
 #include "registered_module.h"
@@ -37,6 +38,76 @@ class WorkingObjectLifetime : public kwtest::RegisteredModuleTest {
     RunCommand(kCancel);
   }
   void RaiseDialogEvent(int code, int phase) { commands.Raise(hostsim::kDocumentDialogEvent, code, phase); }
+
+  // The dialog closes, and the host's own handler of the close accepts a
+  // document, then, with `openNext`, opens the next dialog and accepts one
+  // there. Answers the records the two were stored in (-1: none).
+  std::pair<int, int> CloseAcceptingInTheHostsHandler(bool openNext) {
+    int atClose = -1, inNext = -1;
+    hostsim::SimCommands::AtOwnClose([&] {
+      atClose = shop.EnterAndAccept(openNext ? "FS 16/12/2026" : "FS 15/12/2026", hostsim::kSalesDocumentKind,
+                                    {{3, "obraz"}}, 80.0);
+      if (!openNext) return;
+      hostsim::SimCommands::AtOwnClose(nullptr);
+      shop.OpenDocumentDialog();
+      inNext = shop.EnterAndAccept("FS 17/12/2026", hostsim::kSalesDocumentKind, {{3, "obraz"}}, 90.0);
+    });
+    shop.CloseDocumentDialog();
+    hostsim::SimCommands::AtOwnClose(nullptr);
+    return {atClose, inNext};
+  }
+
+  // The host ends the document dialog from inside its n-th host call: while
+  // the dialog opens (the first four calls), else while a document is
+  // accepted after an earlier one. Then the dialog's end, or the next
+  // dialog's, converts what was marked. Answers whether the end came inside.
+  bool EndDialogInsideHostCall(int nth) {
+    const std::size_t eventsBefore = hostsim::SimCommands::OwnHandlerCalls().size();
+    const bool atOpen = nth <= 4;  // the object made, the document kind asked for
+    int earlier = -1, accepted = -1;
+    if (!atOpen) {
+      shop.OpenDocumentDialog();
+      earlier = shop.EnterAndAccept("FS " + std::to_string(1000 + nth) + "/12/2026", hostsim::kSalesDocumentKind,
+                                    {{3, "obraz"}}, 5.0);
+    }
+    host.Interrupt(atOpen ? nth : nth - 4, [&] { shop.CloseDocumentDialog(); });
+    if (atOpen) shop.OpenDocumentDialog();
+    else accepted = AcceptAndCheckStored("FS " + std::to_string(100 + nth) + "/12/2026", 10.0 * nth);
+    const bool interrupted = host.Interrupted();
+    host.Interrupt(0, {});
+    if (interrupted) shop.OpenDocumentDialog();  // the next dialog's end converts what waits
+    shop.CloseDocumentDialog();
+    EXPECT_THAT(host.Faults(), IsEmpty());
+    EXPECT_EQ(dialogBase.LiveObjects(), 0);
+    EXPECT_EQ(hostsim::ModuleHeapGuard::LiveBlocks(), 0);
+    ExpectNoneLeftMarked({earlier, accepted});
+    if (earlier >= 0) {
+      EXPECT_EQ(shop.StoredDocument(earlier).DocFlags & 0x400, 0x400);
+    }
+    // Every event the host raised reached its own handler once.
+    const std::size_t raised = (atOpen ? 2 : 6) + (interrupted ? 2 : 0);
+    EXPECT_EQ(hostsim::SimCommands::OwnHandlerCalls().size(), eventsBefore + raised);
+    return interrupted && host.Faults().empty();
+  }
+  // The host stores what the acceptance left in its buffer: the document
+  // accepted, never one that a conversion read there meanwhile.
+  int AcceptAndCheckStored(const std::string& number, double total) {
+    const int record = shop.EnterAndAccept(number, hostsim::kSalesDocumentKind, {{3, "obraz"}, {1, "rama"}}, total);
+    EXPECT_EQ(std::string(shop.StoredDocument(record).DocAltNumber), number);
+    EXPECT_EQ(shop.StoredDocument(record).TotalAmount, total);
+    return record;
+  }
+  // Each document (none: -1) is converted, with its number back, or was never marked.
+  void ExpectNoneLeftMarked(std::initializer_list<int> records) {
+    for (const int record : records) {
+      if (record < 0) continue;
+      const kw::DocRecord& document = shop.StoredDocument(record);
+      EXPECT_EQ(document.ConversionPending, 0) << "document " << document.DocAltNumber << " left marked";
+      if (document.DocFlags & 0x400) {
+        EXPECT_EQ(std::string(document.DocNumber), std::string(document.DocAltNumber));
+      }
+    }
+  }
 
   // Events that find no working object make no call into the host; all of
   // them still reach the host's own handlers.
@@ -152,17 +223,7 @@ TEST_F(WorkingObjectLifetime, AnAcceptanceAtTheCloseBelongsToTheEndingDialogAndO
     SCOPED_TRACE(openNext ? "the next dialog opened after the acceptance" : "the acceptance only");
     shop.OpenDocumentDialog();
     const std::size_t assignments = documents.Assignments().size();
-    int atClose = -1, inNext = -1;
-    hostsim::SimCommands::AtOwnClose([&] {
-      atClose = shop.EnterAndAccept(openNext ? "FS 16/12/2026" : "FS 15/12/2026", hostsim::kSalesDocumentKind,
-                                    {{3, "obraz"}}, 80.0);
-      if (!openNext) return;
-      hostsim::SimCommands::AtOwnClose(nullptr);
-      shop.OpenDocumentDialog();
-      inNext = shop.EnterAndAccept("FS 17/12/2026", hostsim::kSalesDocumentKind, {{3, "obraz"}}, 90.0);
-    });
-    shop.CloseDocumentDialog();
-    hostsim::SimCommands::AtOwnClose(nullptr);
+    const auto [atClose, inNext] = CloseAcceptingInTheHostsHandler(openNext);
     ASSERT_GE(atClose, 0);
     const kw::DocRecord& ending = shop.StoredDocument(atClose);
     EXPECT_EQ(ending.ConversionPending, 0);
@@ -230,55 +291,7 @@ TEST_F(WorkingObjectLifetime, ADialogEndedFromInsideAHostCallLeavesNothingBehind
   int endedInside = 0;
   for (int nth = 1; nth < 200; ++nth) {
     SCOPED_TRACE("the dialog ended inside host call " + std::to_string(nth));
-    const std::size_t eventsBefore = hostsim::SimCommands::OwnHandlerCalls().size();
-    const bool atOpen = nth <= 4;  // the object made, the document kind asked for
-    int earlier = -1, accepted = -1;
-    const std::string number = "FS " + std::to_string(100 + nth) + "/12/2026";
-    if (!atOpen) {
-      shop.OpenDocumentDialog();
-      // A document accepted earlier in the dialog, marked and waiting.
-      earlier = shop.EnterAndAccept("FS " + std::to_string(1000 + nth) + "/12/2026", hostsim::kSalesDocumentKind,
-                                    {{3, "obraz"}}, 5.0);
-    }
-    host.Interrupt(atOpen ? nth : nth - 4, [&] { shop.CloseDocumentDialog(); });
-    if (atOpen) {
-      shop.OpenDocumentDialog();
-    } else {
-      accepted = shop.EnterAndAccept(number, hostsim::kSalesDocumentKind, {{3, "obraz"}, {1, "rama"}}, 10.0 * nth);
-    }
-    const bool interrupted = host.Interrupted();
-    host.Interrupt(0, {});
-    if (accepted >= 0) {
-      // The host stored what the acceptance left in its buffer: the document
-      // accepted, never one that a conversion read there meanwhile.
-      const kw::DocRecord& stored = shop.StoredDocument(accepted);
-      EXPECT_EQ(std::string(stored.DocAltNumber), number);
-      EXPECT_EQ(stored.TotalAmount, 10.0 * nth);
-    }
-    if (interrupted) {
-      // The dialog ended inside: the next dialog's end converts what waits.
-      shop.OpenDocumentDialog();
-    }
-    shop.CloseDocumentDialog();
-    ASSERT_THAT(host.Faults(), IsEmpty());
-    EXPECT_EQ(dialogBase.LiveObjects(), 0);
-    EXPECT_EQ(hostsim::ModuleHeapGuard::LiveBlocks(), 0);
-    // Whatever was marked is converted by the dialog's end, or by the next.
-    for (const int record : {earlier, accepted}) {
-      if (record < 0) continue;
-      const kw::DocRecord& document = shop.StoredDocument(record);
-      EXPECT_EQ(document.ConversionPending, 0) << "document " << document.DocAltNumber << " left marked";
-      if (document.DocFlags & 0x400) {
-        EXPECT_EQ(std::string(document.DocNumber), std::string(document.DocAltNumber));
-      }
-    }
-    if (earlier >= 0) {
-      EXPECT_EQ(shop.StoredDocument(earlier).DocFlags & 0x400, 0x400);
-    }
-    // Every event the host raised reached its own handler once.
-    const std::size_t raised = (atOpen ? 2 : 6) + (interrupted ? 2 : 0);
-    EXPECT_EQ(hostsim::SimCommands::OwnHandlerCalls().size(), eventsBefore + raised);
-    if (!interrupted) break;
+    if (!EndDialogInsideHostCall(nth)) break;
     ++endedInside;
   }
   EXPECT_EQ(hostsim::ModuleHeapGuard::BadReleases(), 0);

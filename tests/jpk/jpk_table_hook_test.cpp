@@ -176,70 +176,100 @@ TEST_F(JpkTableHook, Event231AfterACleanupCutShortStillSignalsTheHost) {
   EXPECT_EQ(jpk.PreviousCalls().size(), 1u);
 }
 
-// The host raises event 231 again from inside each host call in turn that the
-// module makes while it handles the event: the inner pass deletes what the
-// outer one was about to, and moves the entries under it. No entry of another
-// contractor goes, the host sees no deletion of an entry that is not there
-// and no refresh with a stale count, and each event reaches its handler once.
-// Event 231 raised again from inside each host call in turn of the cleanup.
-// The inner pass deletes what it can, or the host refuses its deletions, or
-// reports them without carrying them out: then the list is as it was, but
-// the register's record buffer holds what that pass read last. The outer
-// pass deletes TMO's entries and never another contractor's.
-TEST_F(JpkTableHook, Event231RaisedFromInsideEveryHostCallOfTheCleanupDeletesOnlyTmo) {
-  AddTmo();
-  const int other1 = AddOtherEntry("FV/1"), tmoA = AddTmoEntry("FV/2"), tmoB = AddTmoEntry("FV/3"),
-            other2 = AddOtherEntry("FV/4"), tmoC = AddTmoEntry("FV/5");
-  kw::SetJpkTableHook(1);
-  // The other entries' contractor, whom the host may leave current meanwhile.
-  const int other = tables.AddContractor("ZBYSZKO", {198});
-  auto* record = reinterpret_cast<kw::ContractorRecord*>(tables.Record(35, other).data());
-  record->ContrNumber = 17;
-  hostsim::PutMazovia(record->ContrText1, "Hurtownia Zbyszko");
-  hostsim::PutMazovia(record->ContrText2, "ul. Polna 1, Radom");
+// Event 231 raised again from inside each host call in turn of the cleanup
+// the module makes while it handles the event. The inner pass deletes what
+// the outer one was about to and moves the entries under it, or the host
+// refuses its deletions, or reports them without carrying them out (the list
+// is then as it was, but the register's record buffer holds what that pass
+// read last), or the host replaces its list's array meanwhile, or leaves
+// another contractor current instead of raising the event. No entry of
+// another contractor goes, the host sees no deletion of an entry that is not
+// there and no refresh with a stale count, and each event reaches its
+// handler once.
+class JpkInnerPass : public JpkTableHook {
+ protected:
   enum class Inner { Deletes, Refused, Claimed, NewArray, OtherCurrent };
-  for (const Inner inner : {Inner::Deletes, Inner::Refused, Inner::Claimed, Inner::NewArray, Inner::OtherCurrent}) {
+  static constexpr Inner kInners[] = {Inner::Deletes, Inner::Refused, Inner::Claimed, Inner::NewArray,
+                                      Inner::OtherCurrent};
+  static const char* Describe(Inner inner) {
     const char* const kInner[] = {"deleting", "its deletions refused", "its deletions claimed without effect",
                                   "deleting, the host then holding its list in a new array",
                                   "none: the host leaves another contractor current instead"};
+    return kInner[static_cast<int>(inner)];
+  }
+
+  void SetUp() override {
+    JpkTableHook::SetUp();
+    AddTmo();
+    other1 = AddOtherEntry("FV/1");
+    tmoA = AddTmoEntry("FV/2");
+    tmoB = AddTmoEntry("FV/3");
+    other2 = AddOtherEntry("FV/4");
+    tmoC = AddTmoEntry("FV/5");
+    // The other entries' contractor, whom the host may leave current meanwhile.
+    other = tables.AddContractor("ZBYSZKO", {198});
+    auto* record = reinterpret_cast<kw::ContractorRecord*>(tables.Record(35, other).data());
+    record->ContrNumber = 17;
+    hostsim::PutMazovia(record->ContrText1, "Hurtownia Zbyszko");
+    hostsim::PutMazovia(record->ContrText2, "ul. Polna 1, Radom");
+    kw::SetJpkTableHook(1);
+  }
+
+  // What the host does inside its n-th call of the outer pass.
+  void Arm(Inner inner, int nth) {
+    host.Interrupt(nth, [this, inner] {
+      if (inner == Inner::OtherCurrent) return tables.MakeCurrent(35, other);
+      for (const int entry : {tmoA, tmoB, tmoC}) {
+        if (inner == Inner::Refused) jpk.FailDeletionOf(entry);
+        if (inner == Inner::Claimed) jpk.ClaimDeletionOf(entry);
+      }
+      jpk.RaiseEvent(231);
+      jpk.ClearDeletionFailures();
+      // The old array is released behind a guard page: a pass still reading it faults.
+      if (inner == Inner::NewArray) jpk.SetList(jpk.List());
+    });
+  }
+
+  // One event on the register with `inner` inside its n-th host call;
+  // answers whether that call was made.
+  bool Round(Inner inner, int nth) {
+    jpk.SetList({other1, tmoA, tmoB, other2, tmoC});
+    const std::size_t previousBefore = jpk.PreviousCalls().size();
+    const std::size_t boxesBefore = messages.Shown().size();
+    Arm(inner, nth);
+    EXPECT_EQ(jpk.RaiseEvent(231), SimJpkRegister::kPreviousResult);
+    const bool inside = host.Interrupted();
+    host.Interrupt(0, {});
+    // Another contractor current inside the lookup's own walk hides TMO
+    // from it: nothing is deleted then, after a warning.
+    const auto& shown = messages.Shown();
+    const bool warned = std::any_of(shown.begin() + boxesBefore, shown.end(),
+                                    [](const hostsim::HostBox& box) { return box.title == "Uwaga"; });
+    if (inner == Inner::OtherCurrent && warned) {
+      EXPECT_THAT(jpk.List(), ElementsAre(other1, tmoA, tmoB, other2, tmoC));
+    } else {
+      EXPECT_THAT(jpk.List(), ElementsAre(other1, other2));
+    }
+    EXPECT_EQ(jpk.PreviousCalls().size(), previousBefore + (inside && inner != Inner::OtherCurrent ? 2 : 1));
+    EXPECT_THAT(host.Faults(), IsEmpty());
+    EXPECT_EQ(messages.OpenWaitBoxes(), 0);
+    return inside && host.Faults().empty();
+  }
+
+  int other = -1;
+  int other1 = -1, tmoA = -1, tmoB = -1, other2 = -1, tmoC = -1;
+};
+
+TEST_F(JpkInnerPass, Event231RaisedFromInsideEveryHostCallOfTheCleanupDeletesOnlyTmo) {
+  for (const Inner inner : kInners) {
     int interrupted = 0;
     for (int nth = 1; nth < 200; ++nth) {
       SCOPED_TRACE(std::string("event 231 inside host call ") + std::to_string(nth) + ", the inner pass " +
-                   kInner[static_cast<int>(inner)]);
-      jpk.SetList({other1, tmoA, tmoB, other2, tmoC});
-      const std::size_t previousBefore = jpk.PreviousCalls().size();
-      const std::size_t boxesBefore = messages.Shown().size();
-      host.Interrupt(nth, [&] {
-        if (inner == Inner::OtherCurrent) return tables.MakeCurrent(35, other);
-        for (const int entry : {tmoA, tmoB, tmoC}) {
-          if (inner == Inner::Refused) jpk.FailDeletionOf(entry);
-          if (inner == Inner::Claimed) jpk.ClaimDeletionOf(entry);
-        }
-        jpk.RaiseEvent(231);
-        jpk.ClearDeletionFailures();
-        // The old array is released behind a guard page: a pass still reading it faults.
-        if (inner == Inner::NewArray) jpk.SetList(jpk.List());
-      });
-      EXPECT_EQ(jpk.RaiseEvent(231), SimJpkRegister::kPreviousResult);
-      const bool inside = host.Interrupted();
-      host.Interrupt(0, {});
-      // Another contractor current inside the lookup's own walk hides TMO
-      // from it: nothing is deleted then, after a warning.
-      const auto& shown = messages.Shown();
-      const bool warned = std::any_of(shown.begin() + boxesBefore, shown.end(),
-                                      [](const hostsim::HostBox& box) { return box.title == "Uwaga"; });
-      if (inner == Inner::OtherCurrent && warned) {
-        EXPECT_THAT(jpk.List(), ElementsAre(other1, tmoA, tmoB, other2, tmoC));
-      } else {
-        EXPECT_THAT(jpk.List(), ElementsAre(other1, other2));
-      }
-      EXPECT_EQ(jpk.PreviousCalls().size(), previousBefore + (inside && inner != Inner::OtherCurrent ? 2 : 1));
-      ASSERT_THAT(host.Faults(), IsEmpty());
-      EXPECT_EQ(messages.OpenWaitBoxes(), 0);
-      if (!inside) break;
+                   Describe(inner));
+      if (!Round(inner, nth)) break;
       ++interrupted;
     }
-    EXPECT_GT(interrupted, 15) << "the cleanup made fewer host calls than expected";
+    EXPECT_GT(interrupted, 15) << "the cleanup made fewer host calls than expected: " << Describe(inner);
   }
 }
 

@@ -71,6 +71,29 @@ TEST_F(Catalogue, ModuleAndSimulatedHostHaveTheHostsFunctionsOfTheGoldenListInBi
   }
 }
 
+// The simulated host's row of an entry taken at attach, and a call through the
+// relay's entry landing on it with the stack balanced.
+void ExpectAttachEntryRow(HMODULE talmer, int rowOfEntry, const kwtest::golden::HostFunction& expected) {
+  SCOPED_TRACE("attach entry " + std::to_string(expected.ordinal) + ", row " + std::to_string(rowOfEntry));
+  const hostsim::HostRow& row = hostsim::RowAt(rowOfEntry);
+  EXPECT_EQ(row.ordinal, expected.ordinal);
+  EXPECT_STREQ(row.name, expected.name);
+  EXPECT_EQ(Golden(row.convention), expected.convention);
+  EXPECT_EQ(row.calleeBytes, expected.calleeBytes);
+  EXPECT_STREQ(row.argumentKinds, "ii");
+  hostsim::Host& host = hostsim::Host::Get();
+  host.On(expected.ordinal, [](hostsim::HostCall& call) { return call.Arg(0) + call.Arg(1); });
+  const void* entry = reinterpret_cast<const void*>(GetProcAddress(talmer, MAKEINTRESOURCEA(expected.ordinal)));
+  ASSERT_NE(entry, nullptr);
+  const auto result = CallChecked(entry, Convention::Cdecl, {40, 2});
+  EXPECT_EQ(result.value, 42u);
+  EXPECT_EQ(result.check.espDelta, 0);
+  const auto calls = host.CallsTo(expected.name);
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].row, rowOfEntry);
+  EXPECT_EQ(calls[0].ordinal, expected.ordinal);
+}
+
 // The data items and the entries taken at attach come from their own tables
 // beside the catalogue; the golden list writes them out.
 TEST_F(Catalogue, DataItemsAndAttachEntriesAreTheHostsOrdinalsInTheModuleAndTheSimulatedHost) {
@@ -102,25 +125,7 @@ TEST_F(Catalogue, DataItemsAndAttachEntriesAreTheHostsOrdinalsInTheModuleAndTheS
   // landing on them.
   ASSERT_EQ(hostsim::RowCount(), 103);
   for (std::size_t i = 0; i < std::size(kwtest::golden::kHostAttachEntries); ++i) {
-    const kwtest::golden::HostFunction& expected = kwtest::golden::kHostAttachEntries[i];
-    const int rowOfEntry = kw::kHostCatalogueSize + static_cast<int>(i);
-    SCOPED_TRACE("attach entry " + std::to_string(expected.ordinal) + ", row " + std::to_string(rowOfEntry));
-    const hostsim::HostRow& row = hostsim::RowAt(rowOfEntry);
-    EXPECT_EQ(row.ordinal, expected.ordinal);
-    EXPECT_STREQ(row.name, expected.name);
-    EXPECT_EQ(Golden(row.convention), expected.convention);
-    EXPECT_EQ(row.calleeBytes, expected.calleeBytes);
-    EXPECT_STREQ(row.argumentKinds, "ii") << expected.name;
-    host.On(expected.ordinal, [](hostsim::HostCall& call) { return call.Arg(0) + call.Arg(1); });
-    const void* entry = reinterpret_cast<const void*>(GetProcAddress(talmer, MAKEINTRESOURCEA(expected.ordinal)));
-    ASSERT_NE(entry, nullptr) << expected.name;
-    const auto result = CallChecked(entry, Convention::Cdecl, {40, 2});
-    EXPECT_EQ(result.value, 42u) << expected.name;
-    EXPECT_EQ(result.check.espDelta, 0) << expected.name;
-    const auto calls = host.CallsTo(expected.name);
-    ASSERT_EQ(calls.size(), 1u) << expected.name;
-    EXPECT_EQ(calls[0].row, rowOfEntry);
-    EXPECT_EQ(calls[0].ordinal, expected.ordinal);
+    ExpectAttachEntryRow(talmer, kw::kHostCatalogueSize + static_cast<int>(i), kwtest::golden::kHostAttachEntries[i]);
   }
 }
 

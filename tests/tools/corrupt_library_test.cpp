@@ -92,37 +92,42 @@ TEST(CorruptLibrary, EveryTruncationOfTheSectionsIsNotAHostLibrary) {
   std::printf("truncated copies: %d of a %zu-byte library in %.2f s\n", copies, talmer.size(), seconds);
 }
 
+// One to twelve random changes: a quarter in the headers, a quarter on the
+// address of a host function (left out, or another value), the rest in the
+// export table; values at the edges of their range among them.
+void Corrupt(std::vector<uint8_t>& bytes, const Layout& layout, std::mt19937& random) {
+  const uint32_t extremes[] = {0, 1, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, 0xFFFF, 0x10000,
+                               static_cast<uint32_t>(bytes.size())};
+  const int changes = 1 + static_cast<int>(random() % 12);
+  for (int k = 0; k < changes; ++k) {
+    const int where = static_cast<int>(random() % 4);
+    const uint16_t ordinal = kHostCatalogue[random() % kHostCatalogueSize].ordinal;
+    const std::size_t at = where == 0   ? random() % 0x400
+                           : where == 1 ? layout.addressTable + 4 * (ordinal - layout.ordinalBase)
+                                        : layout.exportStart + random() % layout.exportSize;
+    if (where == 1 && random() % 2) {
+      for (int i = 0; i < 4; ++i) bytes[at + i] = 0;  // the function left out
+    } else if (random() % 2 && at + 4 <= bytes.size()) {
+      const uint32_t value = random() % 2 ? extremes[random() % std::size(extremes)] : static_cast<uint32_t>(random());
+      for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+    } else {
+      bytes[at] ^= static_cast<uint8_t>(1 + random() % 255);
+    }
+  }
+}
+
 TEST(CorruptLibrary, RandomCorruptionNeverReadsOutsideTheFile) {
   std::vector<uint8_t> talmer = Talmer();
   ASSERT_FALSE(talmer.empty()) << "build the MinGW build first: " << KW_TALMER_DLL;
   const Layout layout = LayoutOf(talmer);
   ASSERT_GT(layout.exportSize, 0u);
   std::mt19937 random(20261207);
-  const uint32_t extremes[] = {0, 1, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, 0xFFFF, 0x10000,
-                               static_cast<uint32_t>(talmer.size())};
   int outcomes[4] = {};
   constexpr int kCopies = 5000;
   const auto start = std::chrono::steady_clock::now();
   for (int copy = 0; copy < kCopies; ++copy) {
     std::vector<uint8_t> bytes = talmer;
-    const int changes = 1 + static_cast<int>(random() % 12);
-    for (int k = 0; k < changes; ++k) {
-      // A quarter in the headers, a quarter on the address of a host function,
-      // the rest in the export table.
-      const int where = static_cast<int>(random() % 4);
-      const uint16_t ordinal = kHostCatalogue[random() % kHostCatalogueSize].ordinal;
-      const std::size_t at = where == 0   ? random() % 0x400
-                             : where == 1 ? layout.addressTable + 4 * (ordinal - layout.ordinalBase)
-                                          : layout.exportStart + random() % layout.exportSize;
-      if (where == 1 && random() % 2) {
-        for (int i = 0; i < 4; ++i) bytes[at + i] = 0;  // the function left out
-      } else if (random() % 2 && at + 4 <= bytes.size()) {
-        const uint32_t value = random() % 2 ? extremes[random() % std::size(extremes)] : static_cast<uint32_t>(random());
-        for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
-      } else {
-        bytes[at] ^= static_cast<uint8_t>(1 + random() % 255);
-      }
-    }
+    Corrupt(bytes, layout, random);
     const std::size_t length = random() % 8 == 0 ? random() % bytes.size() : bytes.size();
     ++outcomes[static_cast<int>(CheckCopy(bytes, length))];
     if (HasFailure()) {

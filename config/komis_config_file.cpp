@@ -25,13 +25,20 @@ struct ConfigOnDisk {
   bool Whole() const { return found && size == kConfigSize; }
 };
 
+// Reads the first 202 bytes of komis.cfg into `into`: what the host's read
+// answers (0 for less), or -1 when the host would not open the file.
+int ReadFileInto(uint8_t* into) {
+  HostFile* file = HostOpenFile(kKomisCfgFile, "rb", kOpenShare, kOpenReserved, kOpenAccess);
+  if (!file) return -1;
+  const int read = HostReadFile(into, 1, kConfigSize, file);
+  HostCloseFile(file);
+  return read < 0 ? 0 : read;
+}
+
 ConfigOnDisk ReadOnDisk() {
   ConfigOnDisk disk;
-  HostFile* file = HostOpenFile(kKomisCfgFile, "rb", kOpenShare, kOpenReserved, kOpenAccess);
-  if (!file) return disk;
-  const int read = HostReadFile(disk.bytes, 1, kConfigSize, file);
-  HostCloseFile(file);
-  disk.found = true;
+  const int read = ReadFileInto(disk.bytes);
+  disk.found = read >= 0;
   disk.size = read < 0 ? 0 : read > kConfigSize ? kConfigSize : read;
   return disk;
 }
@@ -47,23 +54,20 @@ enum class ReadBack {
 // of the bytes meant, so that what the host put there tells what it read,
 // whatever its read answers (a short file leaves the end untouched, but the
 // bytes it has differ somewhere unless they are the start of those meant,
-// which a read of all 202 then shows). A file the host would not open, or from which
-// nothing reached the buffer, is not known to differ: a virus scanner or a
+// which a read of all 202 then shows). A file the host would not open, or
+// from which nothing reached the buffer, is not known to differ: a virus scanner or a
 // file server may hold a file just written, and an empty file reads the
 // same as a read refused.
 ReadBack ReadBackAgainst(const uint8_t* meant) {
   uint8_t seen[kConfigSize];
   for (int i = 0; i < kConfigSize; ++i) seen[i] = static_cast<uint8_t>(~meant[i]);
-  HostFile* file = HostOpenFile(kKomisCfgFile, "rb", kOpenShare, kOpenReserved, kOpenAccess);
-  if (!file) return ReadBack::Unchecked;
-  const int read = HostReadFile(seen, 1, kConfigSize, file);
-  HostCloseFile(file);
+  // What the read answers is not promised to mean anything.
+  if (ReadFileInto(seen) < 0) return ReadBack::Unchecked;
   bool same = true, touched = false;
   for (int i = 0; i < kConfigSize; ++i) {  // no memcmp: the DLL imports nothing for this
     if (seen[i] != meant[i]) same = false;
     if (seen[i] != static_cast<uint8_t>(~meant[i])) touched = true;
   }
-  (void)read;  // what the read answers is not promised to mean anything
   if (same) return ReadBack::Holds;
   return touched ? ReadBack::Differs : ReadBack::Unchecked;
 }

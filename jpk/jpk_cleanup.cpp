@@ -13,7 +13,8 @@ namespace kw {
 namespace {
 
 // An entry is read again at most this often while the host keeps running the
-// module's handlers inside the pass's calls; then it is left as it is.
+// module's handlers inside the pass's calls; then it is left as it is. TMO is
+// looked up again as often when the contractor's buffer changes under it.
 constexpr int kMostRereads = 4;
 
 // TMO as the contractor's buffer held it when the pass began. The host may
@@ -137,15 +138,15 @@ bool DeleteTmoEntries(const Pass& pass) {
   return true;
 }
 
-// A copy of the contractor's buffer, which holds TMO as the lookup left it
+// `tmo`, a copy of the contractor's buffer, holds TMO as the lookup left it
 // unless the host changed it meanwhile (a handler of the module it ran, or its
-// own screens): the copy is checked, and TMO looked up again when it is not
-// TMO's. False when it cannot be had (after a box).
+// own screens): it is checked, and taken again after TMO is looked up again
+// while it is not TMO's. False when TMO cannot be had (after a box).
 bool CopyTmo(const ContractorRecord* buffer, Contractor& tmo) {
   for (int tries = 0; tries < kMostRereads; ++tries) {
-    tmo = Contractor(buffer);
     if (HostCompareTextN(tmo.symbol, kTmoSymbol, kTmoSymbolLength) == 0) return true;
     if (FindTmo() != 0) return false;
+    tmo = Contractor(buffer);
   }
   HostMessageBox("Uwaga", MZ("Błąd operacji dyskowej-UsunKalwestrowkaZ_JPK!\nOperacja niekompletna!"),
                  kWarningBoxStyle);
@@ -177,7 +178,7 @@ int UsunKalwestrowkaZ_JPK(HostSelection* selection, void* view, int* entryCount,
     return 1;
   }
   const ContractorRecord* buffer = AsContractor(contractorTable->RecordBuffer);
-  Contractor tmo(buffer);
+  Contractor tmo(buffer);  // checked, and taken again while it is not TMO's
   if (!CopyTmo(buffer, tmo)) return 1;
   const Pass pass{selection, view, entryCount, recordNumbers, recordNumbersRef, jpkTableArg,
                   AsJpkEntry(jpkTable->RecordBuffer), tmo};

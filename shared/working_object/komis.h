@@ -79,6 +79,10 @@ extern CSprKomis* DialogKomis;
 // document in hand (a "save before closing?" question): the acceptance
 // reaches this object when no dialog opened meanwhile has one of its own.
 extern CSprKomis* EndingKomis;
+// The object the document events work on: the open dialog's, or, while the
+// host's own handler of a dialog's end runs and no dialog opened there, the
+// ending one's.
+inline CSprKomis* DocumentEventKomis() { return DialogKomis ? DialogKomis : EndingKomis; }
 
 // A save of komis.cfg is running: the host called the module from inside it.
 bool KomisCfgBeingSaved();

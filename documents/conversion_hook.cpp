@@ -65,20 +65,13 @@ void OpenDialogKomis() {
 // The dialog's kind of document, from the host's operation context; while the
 // host's own handler of a dialog's end runs, the ending dialog's.
 void RecordDocumentKind() {
-  CSprKomis* const komis = DialogKomis ? DialogKomis : EndingKomis;
+  CSprKomis* const komis = DocumentEventKomis();
   if (!komis) return;
   const KomisInUse use(komis);
   if (uint8_t* context = HostCurrentContext()) {
     komis->docKind = reinterpret_cast<const OperationContext*>(context)->CtxDocKind;
   }
 }
-
-}  // namespace
-
-}  // namespace kw
-
-namespace kw {
-namespace {
 
 // A document dialog ends: the host's own handler gets the event first, then
 // the dialog's object converts what was accepted in it and ends.
@@ -110,12 +103,9 @@ int EndDialog(DocumentEventHandler* previous, int code, int phase) {
 }
 
 }  // namespace
-}  // namespace kw
-
-namespace kw {
 
 void EndDocumentDialogObjects() {
-  while (CSprKomis* open = DialogKomis ? DialogKomis : EndingKomis) DestroyKomis(open);
+  while (CSprKomis* open = DocumentEventKomis()) DestroyKomis(open);
 }
 
 }  // namespace kw
@@ -126,12 +116,14 @@ extern "C" int __stdcall ConversionHook(int code, int phase) {
   const DocumentRecordInUse inHand;
   const uint16_t event = static_cast<uint16_t>(code);
   const int16_t when = static_cast<int16_t>(phase);
+  // The previous handler gets the event as the host raised it. Its cell is
+  // read before any host call: the module may be uninstalled inside one, and
+  // the host then releases the cell.
+  DocumentEventHandler* const previous = PreviousHandler();
 
   if (when == kPhaseOpen) OpenDialogKomis();
   if (CarriesDocumentKind(event)) RecordDocumentKind();
 
-  // The previous handler gets the event as the host raised it.
-  DocumentEventHandler* previous = PreviousHandler();
   if (when == kPhaseClose) return EndDialog(previous, code, phase);
   return previous ? previous(code, phase) : 0;
 }

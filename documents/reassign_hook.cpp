@@ -84,14 +84,13 @@ extern "C" int __stdcall ReassignHook(int code, int phase) {
   const uint16_t event = static_cast<uint16_t>(code);
   const int16_t when = static_cast<int16_t>(phase);
   const HandlerScope running;
-  // The document dialog open now; while the host's own handler of a dialog's
-  // end runs and no dialog opened there, the ending one.
-  CSprKomis* komis = DialogKomis ? DialogKomis : EndingKomis;
+  // Read before any host call, inside which the host may release the cell.
+  DocumentEventHandler* const previous = EventHook1664 ? *EventHook1664 : nullptr;
+  CSprKomis* komis = DocumentEventKomis();
   if (komis && !komis->ended && IsAcceptance(event, when)) {
     const KomisInUse use(komis);
     const DocumentRecordInUse inHand;
     komis->ReassignContractor();
   }
-  DocumentEventHandler* previous = EventHook1664 ? *EventHook1664 : nullptr;
   return previous ? previous(code, phase) : 0;
 }

@@ -52,7 +52,9 @@ uint32_t SimFiles::ReadFile(HostCall& call) {
     return 0;
   }
   if (failingReads_.erase(++reads_)) return 0;
-  return static_cast<uint32_t>(std::fread(call.Ptr<void>(0), call.Arg(1), call.Arg(2), found->second.file));
+  if (readAnswer_ == ReadAnswer::ClaimedWithoutData) return call.Arg(2);
+  const std::size_t items = std::fread(call.Ptr<void>(0), call.Arg(1), call.Arg(2), found->second.file);
+  return readAnswer_ == ReadAnswer::Zero ? 0 : static_cast<uint32_t>(items);
 }
 
 uint32_t SimFiles::WriteFile(HostCall& call) {

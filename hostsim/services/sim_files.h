@@ -46,6 +46,11 @@ class SimFiles : public HostComponent {
   // at the flush: the next such close only, or every one.
   void FailNextClose() { failCloses_ = 1; }
   void FailEveryClose(bool fail) { failCloses_ = fail ? -1 : 0; }
+  // What HostReadFile answers after a read: fread's count of items (the
+  // default), 0 although it read, or the count asked for although it put
+  // nothing into the buffer. Until told otherwise.
+  enum class ReadAnswer { Items, Zero, ClaimedWithoutData };
+  void AnswerReads(ReadAnswer answer) { readAnswer_ = answer; }
   // The n-th HostReadFile from now (1: the next one) reads nothing and answers 0.
   void FailRead(int nth) { failingReads_.insert(reads_ + nth); }
   // Every failure set up above that has not happened yet is taken back.
@@ -77,6 +82,7 @@ class SimFiles : public HostComponent {
   std::map<int, std::size_t> failingWrites_;  // by the number of the write: the bytes it keeps
   WriteAnswer writeAnswer_ = WriteAnswer::Items;
   int failCloses_ = 0;  // closes of written files still to fail; -1: every one
+  ReadAnswer readAnswer_ = ReadAnswer::Items;
   int reads_ = 0;
   std::set<int> failingReads_;
 };

@@ -34,8 +34,11 @@ int UninstallFromHost() {
   ModuleUninstalled = true;
   SetJpkTableHook(0);
   HostUnregisterCommand(CommandRecord.commandId);
+  // The host releases the cells it handed over with the hooks.
   if (EventHook1664) HostUnregisterEventHook(kReassignEvent);
+  EventHook1664 = nullptr;
   if (EventHook815) HostUnregisterEventHook(kConversionEvent);
+  EventHook815 = nullptr;
   // The hooks are gone, so no dialog the host opens meanwhile gets an object.
   EndDocumentDialogObjects();
   return 0;

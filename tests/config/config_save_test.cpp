@@ -204,6 +204,25 @@ TEST_F(ConfigSave, ASaveThatCannotBeReadBackIsLeftAsWrittenAndSaidSo) {
     EXPECT_EQ(host.CountCalls("HostOpenFile"), 3 + 4) << "three reads at the start, two writes, two reads back";
   }
 
+  // From the close on, the host's reads answer 0 although they read: the
+  // flags are seen on the disk and nothing is said. Reads that answer the
+  // count asked for but put nothing into the buffer check nothing.
+  using Answer = hostsim::SimFiles::ReadAnswer;
+  for (const Answer answer : {Answer::Zero, Answer::ClaimedWithoutData}) {
+    SCOPED_TRACE(answer == Answer::Zero ? "reads answering 0" : "reads claiming what they did not read");
+    files.Write("komis.cfg", old);
+    const std::size_t before = Warnings().size();
+    SaveDoingAtTheClose([&] { files.AnswerReads(answer); });
+    files.AnswerReads(Answer::Items);
+    EXPECT_EQ(Config(), chosen);
+    if (answer == Answer::Zero) {
+      EXPECT_EQ(Warnings().size(), before);
+    } else {
+      ASSERT_EQ(Warnings().size(), before + 1);
+      EXPECT_EQ(Warnings().back(), kwtest::Mazovia(kUnchecked));
+    }
+  }
+
   // Every read back answers 0 (the read before the save is the third read).
   files.Write("komis.cfg", old);
   files.FailRead(4);
@@ -271,6 +290,22 @@ TEST_F(ConfigSave, TheCommandPickedInsideASaveIsRefusedAndTheChoiceConfirmedStay
     host.Interrupt(0, {});
     RunCommand(kCancel);  // takes the refused command's edit off the host's list
   }
+
+  // Picked in the call that ends the first dialog's callback, after its OK
+  // and before its save: the choice confirmed there came later and stays.
+  files.Write("komis.cfg", old);
+  const int callbackEnd = NumberOfCall("HostDestroyCallbackThunk");
+  ASSERT_GT(callbackEnd, 0);
+  const std::size_t runs = dialog.Runs().size();
+  const std::size_t warnings = Warnings().size();
+  host.Interrupt(callbackEnd, [&] {
+    dialog.MarkInList({{5, 1}});
+    RunCommand(hostsim::kDialogOk);
+  });
+  SaveWithWarehouse2();
+  EXPECT_EQ(Config(), kwtest::KomisCfg({{1, 1}, {3, -1}, {5, 1}}));
+  EXPECT_EQ(dialog.Runs().size(), runs + 2);
+  EXPECT_EQ(Warnings().size(), warnings);
 }
 
 // The old file was there but could not be read before the save: a failed

@@ -279,6 +279,22 @@ TEST_F(WorkingObjectLifetime, UninstallingWhileADocumentDialogIsOpenEndsItsObjec
   EXPECT_THAT(host.Trace(), IsEmpty());
   EXPECT_EQ(hostsim::SimCommands::OwnHandlerCalls().size(), before + 1);
   EXPECT_THAT(host.Faults(), IsEmpty());
+
+  // Uninstalled from inside each host call that makes a dialog's object: the
+  // object made ends at once, and a dialog still opening after it gets none.
+  for (int nth = 1; nth <= 4; ++nth) {
+    SCOPED_TRACE("uninstalled inside host call " + std::to_string(nth) + " of the dialog's opening");
+    ASSERT_EQ(module.Register(0), 0);
+    host.Interrupt(nth, [&] { module.Install(nullptr, nullptr); });
+    shop.OpenDocumentDialog();
+    host.Interrupt(0, {});
+    EXPECT_EQ(dialogBase.LiveObjects(), 0);
+    EXPECT_EQ(dialogBase.Constructed(), dialogBase.Destroyed());
+    EXPECT_EQ(hostsim::ModuleHeapGuard::LiveBlocks(), 0);
+    shop.OpenDocumentDialog();  // the hooks are gone: nothing of the module answers
+    EXPECT_EQ(dialogBase.LiveObjects(), 0);
+  }
+  EXPECT_THAT(host.Faults(), IsEmpty());
   EXPECT_EQ(module.Register(0), 0);  // the fixture uninstalls a registered module at its end
 }
 

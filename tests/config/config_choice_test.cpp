@@ -51,4 +51,33 @@ TEST_F(ConfigChoiceDuringDocumentEvents, WithoutADocumentDialogTheDocumentIsLeft
   EXPECT_EQ(dialogBase.LiveObjects(), 0);
 }
 
+// A document accepted from inside the save's own write, before the write's
+// work (komis.cfg is then empty): it is judged by the choice being saved, so a
+// line from warehouse 5, marked in this very choice, makes it consigned.
+TEST_F(ConfigChoiceDuringDocumentEvents, ADocumentAcceptedInsideTheSaveIsJudgedByTheChoiceBeingSaved) {
+  shop.OpenDocumentDialog();
+  int record = -1;
+  // The command's calls before the save's write: found by a save run for it.
+  host.ClearJournal();
+  dialog.MarkInList({});
+  RunCommand(hostsim::kDialogOk);
+  int write = 0;
+  for (const auto& call : host.Journal()) {
+    ++write;
+    if (call.name == "HostWriteFile") break;
+  }
+  files.Write("komis.cfg", kwtest::KomisCfg({{3, 1}}));
+  dialog.MarkInList({{5, 1}});
+  host.Interrupt(write, [&] {
+    record = shop.EnterAndAccept("FS 19/12/2026", hostsim::kSalesDocumentKind, {{5, "rama"}}, 20.0);
+  }, true);
+  RunCommand(hostsim::kDialogOk);
+  host.Interrupt(0, {});
+  ASSERT_GE(record, 0);
+  EXPECT_EQ(shop.StoredDocument(record).ConversionPending, 1) << "judged by a file half written";
+  EXPECT_EQ(files.Read("komis.cfg").value_or(""), kwtest::KomisCfg({{3, 1}, {5, 1}}));
+  shop.CloseDocumentDialog();
+  EXPECT_EQ(shop.StoredDocument(record).DocFlags & 0x400, 0x400);
+}
+
 }  // namespace

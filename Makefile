@@ -1,6 +1,7 @@
 # Kalwestrowka: user-facing targets are `make test`, `make demo`, `make bench`,
 # `make try` (`make try TRY_ARGS="--omit 52308"` passes switches to the
-# terminal host) and `make dist`.
+# terminal host), `make dist` and `make soak` (the random walk over SEEDS fresh
+# seeds of STEPS steps, all cores; START= walks a given range again).
 # For maintainers: `make coverage` builds the module's objects with --coverage
 # in build-coverage/ (its own Wine prefix there), runs the tests under Wine and
 # reports the module's lines and branches with gcovr (summary on the terminal,
@@ -45,7 +46,7 @@ JOBS ?= 2
 
 TRY_ARGS ?=
 
-.PHONY: test demo bench try dist coverage deps coverage-deps configure build hardened prefix native clean
+.PHONY: test demo bench try dist soak coverage deps coverage-deps configure build hardened prefix native clean
 
 test: deps build hardened prefix native
 	@rc=0; \
@@ -66,6 +67,17 @@ bench: deps build prefix
 	$(WINE_RUN) $(BUILD_DIR)/module_share_bench.exe; \
 	$(WINE_RUN) $(BUILD_DIR)/load_bench.exe; \
 	$(WINE_RUN) $(BUILD_DIR)/host_call_bench.exe
+
+# The random walk over many seeds it has not walked before, every core busy:
+# each failing seed is printed with its first failure and its replay command.
+SEEDS ?= 200
+STEPS ?= 10000
+START ?=
+SOAK_JOBS ?= $(shell nproc)
+soak: deps build prefix
+	@$(WINE_SESSION); \
+	/usr/bin/python3 -B tests/walk/soak.py $(BUILD_DIR)/host_walk_test.exe $(WINE_RUN) \
+	  --seeds $(SEEDS) --steps $(STEPS) --jobs $(SOAK_JOBS) $(if $(START),--start $(START))
 
 # The terminal host on this terminal, driven from the keyboard.
 try: deps configure

@@ -55,8 +55,8 @@ HostWalk::HostWalk(uint32_t seed)
       jpk_(host_.Use<hostsim::SimJpkRegister>()) {
   currentStep = -1;
   currentAction = "start";
-  host_.KeepJournal(false);
   trace_ = std::getenv("KW_WALK_TRACE") != nullptr;
+  host_.KeepJournal(trace_);
   shop_.AddContractors();
   config_ = KomisCfg({{3, 1}});
   files_.Write("komis.cfg", *config_);
@@ -99,6 +99,7 @@ std::optional<std::string> HostWalk::Run(int steps) {
 }
 
 void HostWalk::StartStep() {
+  host_.ClearJournal();
   boxesBefore_ = messages_.Shown().size();
   choices_.clear();
   reentered_ = false;
@@ -122,6 +123,7 @@ void HostWalk::Finish() {
   if (!wasOpen) Raise(hostsim::kDocumentDialogEvent, 0x4151, -2);
   Raise(hostsim::kDocumentDialogEvent, hostsim::kDialogOk, 2);
   mustConvert_ = true;
+  convertDue_ = model_.Count();
   Check();
   if (!failure_) {
     if (auto failure = model_.CheckWritten([this](int r) { return tables_.Record(44, r); }, tables_.WrittenRecords(44),
@@ -132,6 +134,9 @@ void HostWalk::Finish() {
 }
 
 void HostWalk::Fail(const std::string& what) {
+  if (trace_ && !failure_) {
+    for (const std::string& call : host_.Trace()) std::fprintf(stderr, "    %s\n", call.c_str());
+  }
   if (!failure_) failure_ = "step " + std::to_string(currentStep) + " (" + currentAction + "): " + what;
 }
 
@@ -200,20 +205,26 @@ void HostWalk::Raise(int event, int code, int phase) {
   raised_.push_back({event, code, phase});
   // The dialog the host has open follows the order in which the events start.
   const bool dialogEvent = event == hostsim::kDocumentDialogEvent && (phase == -2 || phase == 2);
+  bool userEnd = false;
   if (dialogEvent) {
     if (phase == -2) objectFlags_.assign(kConfigSize, '\0');  // a new object holds no flags yet
     // The user ends a dialog whose object is known, outside any other event,
-    // with the tables it needs: what was marked must be converted.
-    if (phase == 2 && raiseDepth_ == 0 && dialogOpen_ && !objectsUnsure_ && !reentered_ && !Hidden(35) &&
-        !Hidden(44) && !Hidden(45)) {
-      mustConvert_ = true;
-    }
+    // with the tables it needs: what was marked and stored by the time the
+    // end is handled must be converted. A document the host stores later
+    // (after the frame closed, or in the next dialog) waits for the next end.
+    userEnd = phase == 2 && raiseDepth_ == 0 && dialogOpen_ && !objectsUnsure_ && !reentered_ && !Hidden(35) &&
+              !Hidden(44) && !Hidden(45);
     dialogOpen_ = phase == -2;
     if (raiseDepth_ == 0) dialogSettled_ = true;
   }
+  if (trace_) std::fprintf(stderr, "%*sevent %d (code 0x%04X, phase %d)\n", 2 * raiseDepth_ + 2, "", event, code, phase);
   ++raiseDepth_;
   commands_.Raise(event, code, phase);
   --raiseDepth_;
+  if (userEnd) {
+    mustConvert_ = true;
+    convertDue_ = model_.Count();
+  }
   // This event and those raised from inside it, each handed on once, as raised.
   const std::vector<hostsim::HostEventCall> expected(raised_.begin() + raisedBefore, raised_.end());
   const std::vector<hostsim::HostEventCall> got(own.begin() + ownBefore, own.end());
@@ -314,6 +325,8 @@ void HostWalk::EnterDocument(bool accept) {
   const std::string wrong = DocumentModel::JudgeAcceptance(entered, inHand, fate, tmoAssigned);
   if (!wrong.empty()) Fail("document " + number + ": " + wrong);
   model_.Stored(tables_.AddRecord(44, inHand, {24}), number, inHand);
+  if (trace_) std::fprintf(stderr, "%*sstored %s%s\n", 2 * raiseDepth_ + 2, "", number.c_str(),
+                           DocumentModel::IsMarked(inHand) ? ", marked" : "");
 }
 
 // An acceptance in another dialog that the host runs from inside one of its

@@ -126,7 +126,10 @@ class HostWalk {
   bool reentered_ = false;                // an event came from inside a host call in this step
   bool fatesUnsure_ = false;              // in this step an acceptance's object or flags may change under it
   bool objectsUnsure_ = false;            // since then, which dialog has an object is not promised
-  bool mustConvert_ = false;              // a dialog with an object ended in this step, as the user ends it
+  // A dialog with an object ended in this step as the user ends it: the
+  // documents stored before that end (the first convertDue_) must be converted.
+  bool mustConvert_ = false;
+  std::size_t convertDue_ = 0;
   bool jpkPassed_ = false;                // event 231 was handled in this step
   std::vector<hostsim::HostEventCall> raised_;  // document events raised, in order
   int jpkRaised_ = 0;

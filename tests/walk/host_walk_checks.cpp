@@ -26,7 +26,7 @@ void HostWalk::Check() {
     Fail(*failure);
   }
   if (mustConvert_) {
-    if (auto waiting = model_.FirstWaiting()) Fail("document " + *waiting + " is still marked after its dialog's end");
+    if (auto waiting = model_.FirstWaiting(convertDue_)) Fail("document " + *waiting + " is still marked after its dialog's end");
   }
   CheckConfig();
   CheckRegister();

@@ -83,10 +83,14 @@ int main() {
   std::size_t yearSales = 0;
   const Period month{20260601, 20260630};
   const double read = Fastest([&] { records = ReadWholeFile(path.string(), std::size_t{1} << 30).bytes.size(); });
-  const double parse = Fastest([&] {
-    const Journal journal = ReadJournal(std::vector<uint8_t>(text.begin(), text.end()));
+  double parse = 1e30;  // the bytes copied outside the time
+  for (int run = 0; run < kRuns; ++run) {
+    std::vector<uint8_t> bytes(text.begin(), text.end());
+    const Clock::time_point start = Clock::now();
+    const Journal journal = ReadJournal(std::move(bytes));
+    parse = std::min(parse, Milliseconds(Clock::now() - start));
     records = journal.records.size();
-  });
+  }
   const double all = Fastest([&] {
     const Journal journal = ReadJournal(ReadWholeFile(path.string(), std::size_t{1} << 30).bytes);
     const Settlement settlement = Settle(journal, month);
@@ -101,7 +105,7 @@ int main() {
   std::printf("kalwraport on a journal of %d lines (%.1f MB, %d documents, %zu records kept):\n", kLines,
               static_cast<double>(text.size()) / 1e6, documents, records);
   std::printf("  reading the file                   %8.1f ms\n", read);
-  std::printf("  reading the lines (copy included)  %8.1f ms\n", parse);
+  std::printf("  reading the lines                  %8.1f ms\n", parse);
   std::printf("  settling a month (%zu sales)     %8.1f ms\n", monthSales, settleMonth);
   std::printf("  settling the year (%zu sales)  %8.1f ms\n", yearSales, settleYear);
   std::printf("  the whole month's report: file, lines, settlement, text (%zu bytes)  %8.1f ms, %.0f ns per line\n",

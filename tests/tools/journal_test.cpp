@@ -69,8 +69,12 @@ TEST(JournalValues, AmountsInGroszeExactly) {
   EXPECT_EQ(AmountText(99999999999999999, '.'), "999999999999999.99");
 }
 
-std::vector<std::string> Split(std::string line, bool* badQuote = nullptr, int* count = nullptr) {
-  const JournalLineFields fields = SplitJournalLine(line.data(), line.data() + line.size());
+// The line with its '\n' and the next line after it, which the split must not reach.
+std::vector<std::string> Split(const std::string& line, bool* badQuote = nullptr, int* count = nullptr) {
+  std::string text = line + "\nx;\"y\n";
+  char* lineEnd = nullptr;
+  const JournalLineFields fields = SplitJournalLine(text.data(), lineEnd);
+  EXPECT_EQ(lineEnd, text.data() + line.size()) << line;
   if (badQuote) *badQuote = fields.badQuote;
   if (count) *count = fields.count;
   return std::vector<std::string>(fields.field.begin(), fields.field.begin() + std::min(fields.count, kJournalFields));
@@ -82,6 +86,8 @@ TEST(JournalLine, QuotedFieldsBlanksAndWhatIsNotALine) {
             (Fields{"a", "FS 13;11/2026", "Sklep \"Pod Lipą\"", "", "e"}));
   EXPECT_EQ(Split(" a ; \"b\" ;\"\";\"\"\"\";x\"y"), (Fields{"a", "b", "", "\"", "x\"y"}));
   EXPECT_EQ(Split(";"), (Fields{"", ""}));
+  EXPECT_EQ(Split("a;\"b\"\r"), (Fields{"a", "b"}));  // CR LF
+  EXPECT_EQ(Split("a; b \r"), (Fields{"a", "b"}));
   int count = 0;
   bool bad = false;
   EXPECT_EQ(Split("1;2;3;4;5;6;7;8;9;;;", &bad, &count).size(), 9u);

@@ -88,8 +88,16 @@ class LineReader {
  public:
   explicit LineReader(Journal& journal) : journal_(journal) {}
 
-  void Read(int32_t number, char* begin, char* end) {
-    const JournalLineFields fields = SplitJournalLine(begin, end);
+  // Reads the line at `begin`; returns where the next one begins.
+  char* Read(int32_t number, char* begin) {
+    char* lineEnd;
+    const JournalLineFields fields = SplitJournalLine(begin, lineEnd);
+    Take(number, fields);
+    return lineEnd + 1;
+  }
+
+ private:
+  void Take(int32_t number, const JournalLineFields& fields) {
     if (!fields.badQuote && HoldsNothing(fields)) return;
     ++journal_.lines;
     if (fields.badQuote) return Unreadable(number, LineProblem::BadQuote, fields.count, {});
@@ -118,7 +126,6 @@ class LineReader {
     journal_.records.push_back(record);
   }
 
- private:
   void Unreadable(int32_t number, LineProblem problem, int32_t count, std::string_view value) {
     ++journal_.unreadableCount;
     if (journal_.firstUnreadable.size() < kShownUnreadable) {
@@ -141,16 +148,13 @@ Journal ReadJournal(std::vector<uint8_t> bytes) {
   // journals, and the vector grows as vectors do in the others.
   journal.records.reserve(journal.text.size() / 180 + 16);
 
+  // The last line ends with '\n' too, as the lines are read to their '\n'.
+  const std::size_t size = journal.text.size();
+  if (size == 0 || journal.text.back() != '\n') journal.text.push_back('\n');
   LineReader reader(journal);
   char* at = Chars(journal.text);
-  char* const end = at + journal.text.size();
-  for (int32_t number = 1; at < end; ++number) {
-    char* newline = static_cast<char*>(std::memchr(at, '\n', end - at));
-    char* lineEnd = newline ? newline : end;
-    char* contentEnd = lineEnd > at && lineEnd[-1] == '\r' ? lineEnd - 1 : lineEnd;
-    reader.Read(number, at, contentEnd);
-    at = newline ? newline + 1 : end;
-  }
+  char* const end = at + size;
+  for (int32_t number = 1; at < end; ++number) at = reader.Read(number, at);
   return journal;
 }
 

@@ -1,15 +1,13 @@
 #include "journal_line.h"
 
-#include <cstring>
-
 namespace kw::tools {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
-char* SkipBlanks(char* at, char* end) {
-  while (at < end && IsBlank(*at)) ++at;
+char* SkipBlanks(char* at) {
+  while (IsBlank(*at)) ++at;
   return at;
 }
 
@@ -20,44 +18,52 @@ std::string_view TrimmedView(char* begin, char* end) {
 }
 
 // The quoted field that opens at `quote`, unquoted in place; `after` is left
-// at the field's ';' or at the end. False when the quote is not closed or
-// something other than blanks follows it before the ';'.
-bool UnquoteField(char* quote, char* end, std::string_view& field, char*& after) {
+// at the field's ';' or the line's '\n'. False when the quote is not closed on
+// the line or something other than blanks follows it before the ';'.
+bool UnquoteField(char* quote, std::string_view& field, char*& after) {
   char* out = quote;
   char* in = quote + 1;
-  for (;;) {
-    char* close = in < end ? static_cast<char*>(std::memchr(in, '"', end - in)) : nullptr;
-    if (!close) return false;
-    std::memmove(out, in, close - in);
-    out += close - in;
-    if (close + 1 < end && close[1] == '"') {
-      *out++ = '"';
-      in = close + 2;
-      continue;
+  for (;; ++in) {
+    if (*in == '\n') {
+      after = in;
+      return false;
     }
-    after = SkipBlanks(close + 1, end);
-    field = {quote, static_cast<std::size_t>(out - quote)};
-    return after == end || *after == ';';
+    if (*in != '"') {
+      *out++ = *in;
+    } else if (in[1] == '"') {
+      *out++ = *in++;
+    } else {
+      break;
+    }
   }
+  field = {quote, static_cast<std::size_t>(out - quote)};
+  after = SkipBlanks(in + 1);
+  return *after == ';' || *after == '\n';
+}
+
+char* EndOfLine(char* at) {
+  while (*at != '\n') ++at;
+  return at;
 }
 
 }  // namespace
 
-JournalLineFields SplitJournalLine(char* line, char* end) {
+JournalLineFields SplitJournalLine(char* line, char*& lineEnd) {
   JournalLineFields fields;
   for (char* at = line;;) {
     std::string_view field;
-    char* after;  // the field's ';' or the end
-    char* start = SkipBlanks(at, end);
-    if (start < end && *start == '"') {
-      if (!UnquoteField(start, end, field, after)) {
+    char* after;  // the field's ';' or the line's '\n'
+    char* start = SkipBlanks(at);
+    if (*start == '"') {
+      if (!UnquoteField(start, field, after)) {
         fields.badQuote = true;
+        lineEnd = EndOfLine(after);
         return fields;
       }
     } else {
-      char* separator = at < end ? static_cast<char*>(std::memchr(at, ';', end - at)) : nullptr;
-      after = separator ? separator : end;
-      field = TrimmedView(at, after);
+      after = start;
+      while (*after != ';' && *after != '\n') ++after;
+      field = TrimmedView(start, after);
     }
     if (fields.count < kJournalFields) {
       fields.field[fields.count] = field;
@@ -65,7 +71,10 @@ JournalLineFields SplitJournalLine(char* line, char* end) {
       fields.extraHoldText = true;
     }
     ++fields.count;
-    if (after == end) return fields;
+    if (*after == '\n') {
+      lineEnd = after;
+      return fields;
+    }
     at = after + 1;
   }
 }

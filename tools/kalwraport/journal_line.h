@@ -1,6 +1,9 @@
 // One line of the journal split into its fields: separated by ';', a field
 // enclosed in '"' may hold ';' and doubled '"'. The fields are unquoted in
-// place, in the line's own bytes, and blanks around them are dropped.
+// place, in the line's own bytes, and blanks (and the CR of CR LF) around them
+// are dropped. The line is read once, byte by byte, to its '\n', which the
+// caller guarantees before the end of the buffer (the journal's text ends with
+// one), so that no byte is looked at twice and no search is started per field.
 #pragma once
 
 #include <array>
@@ -17,7 +20,7 @@ struct JournalLineFields {
   bool badQuote = false;       // a quote not closed, or text after a closing quote
 };
 
-// `line` without its line end; its bytes are changed by the unquoting.
-JournalLineFields SplitJournalLine(char* line, char* end);
+// Splits the line that begins at `line`; `lineEnd` is left at its '\n'.
+JournalLineFields SplitJournalLine(char* line, char*& lineEnd);
 
 }  // namespace kw::tools

@@ -115,9 +115,9 @@ void ConvertSelected(HostTable* docTable, uint8_t* docRecord, HostTable* itemTab
 // TMO's terms as the lookup leaves them in the contractor's buffer, taken
 // before any other host call; the host's contractor goes back into the
 // buffer. False when TMO is not there.
-bool FindTmoTerms(HostTable* contractorTable, const uint8_t* contractorRecord, Terms& terms) {
-  const BorrowedRecord<kContractorRecordKept> hostContractor(contractorTable);
-  if (FindTmo() != 0) return false;
+bool FindTmoTerms(const uint8_t* contractorRecord, Terms& terms) {
+  KeptContractor hostContractor;
+  if (FindTmo(&hostContractor) != 0) return false;
   const ContractorRecord* tmo = AsContractor(const_cast<uint8_t*>(contractorRecord));
   terms = {tmo->ContrTermsWord, tmo->ContrTermsAux};
   return true;
@@ -129,7 +129,7 @@ int CSprKomis::ConvertDocuments() {
   const DocumentRecordInUse reading;
   if (Initial() != 0) return 1;
   Terms terms{};
-  if (!FindTmoTerms(contractorTable, contractorRecord, terms)) {
+  if (!FindTmoTerms(contractorRecord, terms)) {
     WarnAndLogWith(MZ("Nie znaleziono kontrahenta: %s"), kTmoSymbol);
     return 1;
   }

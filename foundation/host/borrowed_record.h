@@ -21,28 +21,33 @@ inline constexpr int kContractorRecordKept = 4096;
 template <int Room>
 class BorrowedRecord {
  public:
-  // Keeps the record in `table`'s buffer (at most Room bytes of it); a table
-  // or buffer that is not there keeps nothing.
-  explicit BorrowedRecord(HostTable* table)
-      : table_(table), buffer_(table ? table->RecordBuffer : nullptr), length_(0) {
-    if (buffer_ && table->RecordLength > 0) length_ = table->RecordLength < Room ? table->RecordLength : Room;
-    if (length_ > 0) std::memcpy(kept_, buffer_, length_);
-  }
+  BorrowedRecord() = default;
+  explicit BorrowedRecord(HostTable* table) { Keep(table); }
   ~BorrowedRecord() { PutBack(); }
+
+  // Keeps the record in `table`'s buffer (at most Room bytes of it), unless
+  // one is kept already; a table or buffer that is not there keeps nothing.
+  void Keep(HostTable* table) {
+    if (table_ || !table || !table->RecordBuffer || table->RecordLength <= 0) return;
+    table_ = table;
+    buffer_ = table->RecordBuffer;
+    length_ = table->RecordLength < Room ? table->RecordLength : Room;
+    std::memcpy(kept_, buffer_, length_);
+  }
   BorrowedRecord(const BorrowedRecord&) = delete;
   BorrowedRecord& operator=(const BorrowedRecord&) = delete;
 
   // The kept record goes back, once. A host that has given the table another
   // buffer meanwhile keeps its record there: the old buffer is left alone.
   void PutBack() {
-    if (length_ > 0 && table_->RecordBuffer == buffer_) std::memcpy(buffer_, kept_, length_);
-    length_ = 0;
+    if (table_ && table_->RecordBuffer == buffer_) std::memcpy(buffer_, kept_, length_);
+    table_ = nullptr;
   }
 
  private:
-  HostTable* table_;
-  uint8_t* buffer_;
-  int length_;
+  HostTable* table_ = nullptr;
+  uint8_t* buffer_ = nullptr;
+  int length_ = 0;
   uint8_t kept_[Room];
 };
 

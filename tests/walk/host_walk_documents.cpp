@@ -102,7 +102,10 @@ HostWalk::TypedDocument HostWalk::TypeDocument() {
     static constexpr int kWarehouses[] = {1, 3, 5};
     typed.lines.push_back({kWarehouses[Pick(3)], Chance(90)});
     documents_.AddItemLine(typed.lines.back().first, typed.lines.back().second ? 1 : 0);
-    tables_.AddRecord(45, std::string(kw::kItemRecordLength, '\0'), {hostsim::KeyRef(68, link)});
+    // Each item record its own bytes, so that one left in the buffer shows.
+    std::string item(kw::kItemRecordLength, static_cast<char>('a' + i));
+    std::memcpy(item.data(), &link, sizeof link);
+    tables_.AddRecord(45, item, {hostsim::KeyRef(68, link)});
   }
   return typed;
 }

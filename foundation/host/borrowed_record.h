@@ -8,7 +8,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 
 #include "host_records.h"
 
@@ -18,36 +17,38 @@ namespace kw {
 // check (the fields it reads end at byte 1536).
 inline constexpr int kContractorRecordKept = 4096;
 
-template <int Room>
-class BorrowedRecord {
+class RecordKeeper {
  public:
-  BorrowedRecord() = default;
-  explicit BorrowedRecord(HostTable* table) { Keep(table); }
-  ~BorrowedRecord() { PutBack(); }
+  RecordKeeper(const RecordKeeper&) = delete;
+  RecordKeeper& operator=(const RecordKeeper&) = delete;
 
-  // Keeps the record in `table`'s buffer (at most Room bytes of it), unless
-  // one is kept already; a table or buffer that is not there keeps nothing.
-  void Keep(HostTable* table) {
-    if (table_ || !table || !table->RecordBuffer || table->RecordLength <= 0) return;
-    table_ = table;
-    buffer_ = table->RecordBuffer;
-    length_ = table->RecordLength < Room ? table->RecordLength : Room;
-    std::memcpy(kept_, buffer_, length_);
-  }
-  BorrowedRecord(const BorrowedRecord&) = delete;
-  BorrowedRecord& operator=(const BorrowedRecord&) = delete;
-
+  // Keeps the record in `table`'s buffer (as much of it as there is room
+  // for), unless one is kept already; a table or buffer that is not there
+  // keeps nothing.
+  void Keep(HostTable* table);
   // The kept record goes back, once. A host that has given the table another
   // buffer meanwhile keeps its record there: the old buffer is left alone.
-  void PutBack() {
-    if (table_ && table_->RecordBuffer == buffer_) std::memcpy(buffer_, kept_, length_);
-    table_ = nullptr;
-  }
+  void PutBack();
+
+ protected:
+  RecordKeeper(uint8_t* room, int size) : room_(room), roomSize_(size) {}
+  ~RecordKeeper() { PutBack(); }
 
  private:
+  uint8_t* const room_;
+  const int roomSize_;
   HostTable* table_ = nullptr;
   uint8_t* buffer_ = nullptr;
   int length_ = 0;
+};
+
+template <int Room>
+class BorrowedRecord : public RecordKeeper {
+ public:
+  BorrowedRecord() : RecordKeeper(kept_, Room) {}
+  explicit BorrowedRecord(HostTable* table) : RecordKeeper(kept_, Room) { Keep(table); }
+
+ private:
   uint8_t kept_[Room];
 };
 

@@ -3,8 +3,10 @@
 #include <cstdint>
 #include <cstring>
 
+#include "journal.h"
 #include "komis.h"
 #include "mazovia.h"
+#include "warehouse_list.h"
 #include "warnings.h"
 
 namespace kw {
@@ -105,15 +107,40 @@ class SaveInProgress {
   const WarehouseFlag* outer_;
 };
 
+// A save in the journal, after its work and its warning (none: it went
+// through): the warehouses marked before it (the old file, when it was read
+// whole) and those chosen.
+void JournalSave(const ConfigOnDisk& old, const uint8_t* meant, const char* warning) {
+  WarehouseFlag oldFlags[kWarehouseCount], chosen[kWarehouseCount];
+  std::memcpy(oldFlags, old.bytes, sizeof oldFlags);
+  std::memcpy(chosen, meant, sizeof chosen);
+  char before[kWarehouseListSize], after[kWarehouseListSize];
+  before[0] = '\0';
+  if (old.Whole()) WarehouseListText(oldFlags, before);
+  WarehouseListText(chosen, after);
+  JournalFields save;
+  save.description = warning;
+  save.before = before;
+  save.after = after;
+  AppendJournal(warning ? JournalEvent::ChoiceNotSaved : JournalEvent::ChoiceSaved, save);
+}
+
+// Shows a save's warning and writes it in the journal.
+void SaveFailed(const ConfigOnDisk& old, const uint8_t* meant, const char* warning) {
+  WarnAndLog(warning);
+  JournalSave(old, meant, warning);
+}
+
 // A failed save: the old configuration goes back when all of it was read
 // before the save; the warning says what the file holds then.
-void UndoFailedSave(const ConfigOnDisk& old) {
+void UndoFailedSave(const ConfigOnDisk& old, const uint8_t* meant) {
   if (old.Whole()) {
     // While they go back, a document accepted inside is judged by them.
     const SaveInProgress restoring(reinterpret_cast<const WarehouseFlag*>(old.bytes));
     const bool reopened = WriteOver(old.bytes, kConfigSize);
     const ReadBack back = reopened ? ReadBackAgainst(old.bytes) : ReadBack::Differs;
-    WarnAndLog(back == ReadBack::Holds ? MZ("Błąd zapisu konfiguracji!\nPoprzednia konfiguracja została zachowana.")
+    SaveFailed(old, meant,
+               back == ReadBack::Holds ? MZ("Błąd zapisu konfiguracji!\nPoprzednia konfiguracja została zachowana.")
                : back == ReadBack::Differs
                    ? MZ("Błąd zapisu konfiguracji!\nNie udało się przywrócić poprzedniej konfiguracji!")
                    : MZ("Błąd zapisu konfiguracji!\nPoprzednią konfigurację zapisano ponownie, "
@@ -123,7 +150,8 @@ void UndoFailedSave(const ConfigOnDisk& old) {
   // No whole configuration to put back: the file is emptied, so that no part
   // of the failed write is read as flags.
   WriteOver(old.bytes, 0);
-  WarnAndLog(old.found
+  SaveFailed(old, meant,
+             old.found
                  ? MZ("Błąd zapisu konfiguracji!\nPoprzedniej konfiguracji nie udało się odczytać, nie została zachowana!")
                  : MZ("Błąd zapisu konfiguracji!\nNie było wcześniejszej konfiguracji do zachowania."));
 }
@@ -160,7 +188,7 @@ int CSprKomis::WriteConfig() {
   const ConfigOnDisk old = ReadOnDisk();
   const uint8_t* const meant = reinterpret_cast<const uint8_t*>(warehouseFlags);
   if (!WriteOver(meant, kConfigSize)) {
-    WarnAndLog(MZ("Nie można otworzyć pliku konfiguracji do zapisu!"));
+    SaveFailed(old, meant, MZ("Nie można otworzyć pliku konfiguracji do zapisu!"));
     return 0;
   }
   // The save is judged by what the file holds afterwards. A file that could
@@ -170,15 +198,17 @@ int CSprKomis::WriteConfig() {
   if (back == ReadBack::Unchecked && WriteOver(meant, kConfigSize)) back = ReadBackAgainst(meant);
   switch (back) {
     case ReadBack::Holds:
+      JournalSave(old, meant, nullptr);
       return 1;
     case ReadBack::Unchecked:
-      WarnAndLog(MZ("Nie można sprawdzić zapisu konfiguracji!\n"
+      SaveFailed(old, meant,
+                 MZ("Nie można sprawdzić zapisu konfiguracji!\n"
                     "Plik mógł nie zostać zapisany: otwórz konfigurację ponownie, aby zobaczyć, co zawiera."));
       return 0;
     case ReadBack::Differs:
       break;
   }
-  UndoFailedSave(old);
+  UndoFailedSave(old, meant);
   return 0;
 }
 

@@ -19,11 +19,11 @@ int CSprKomis::OnDialogEvent(int code, int phase) {
   const int16_t when = static_cast<int16_t>(phase);
   const uint16_t item = static_cast<uint16_t>(event);
   if (when == kPhaseClose) {
-    // The user's choice is made: a save that starts from now on is a later one.
-    if (!dialogEndSeen) {
-      dialogEndSeen = true;
-      savesAtDialogEnd = KomisCfgSavesStarted();
-    }
+    // The user's choice is made: a save that starts from now on is a later
+    // one. A closing the host calls off is followed by another: the last
+    // one counts.
+    dialogEndSeen = true;
+    savesAtDialogEnd = KomisCfgSavesStarted();
     return 0;
   }
   if (item != kWarehouseListItem && item != kWarehouseListAgain && when != kPhaseOpen) return 0;

@@ -7,8 +7,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "borrowed_record.h"
+#include "kept_record.h"
 #include "contractor_lookup.h"
+#include "conversion_journal.h"
 #include "document_record_use.h"
 #include "host_records.h"
 #include "komis.h"
@@ -104,11 +105,14 @@ void ConvertSelected(HostTable* docTable, uint8_t* docRecord, HostTable* itemTab
     if (!HostReadSelected(nullptr, position, docTable, 0, documents)) continue;
     DocRecord* document = AsDocument(docRecord);
     if (!IsMarked(document)) continue;
+    const ConversionFields before = FieldsOf(document);
     ConvertRecord(document, terms.word, terms.aux);
     // Items the host cannot select: this document and every later one stay
     // marked for the next run (the caller puts the host's record back).
     if (!ReprocessItems(itemTable, docRecord, items)) return;
+    const ConversionFields after = FieldsOf(document);
     HostWriteSelected(nullptr, position, docTable, 0, documents);
+    JournalConversion(before, after);
   }
 }
 
@@ -116,7 +120,7 @@ void ConvertSelected(HostTable* docTable, uint8_t* docRecord, HostTable* itemTab
 // before any other host call; the host's contractor goes back into the
 // buffer. False when TMO is not there.
 bool FindTmoTerms(const uint8_t* contractorRecord, Terms& terms) {
-  KeptContractor hostContractor;
+  KeptRecord hostContractor;
   if (FindTmo(&hostContractor) != 0) return false;
   const ContractorRecord* tmo = AsContractor(const_cast<uint8_t*>(contractorRecord));
   terms = {tmo->ContrTermsWord, tmo->ContrTermsAux};
@@ -138,9 +142,13 @@ int CSprKomis::ConvertDocuments() {
   bool selected = false;
   {
     // The documents and their items are read through the host's buffers: the
-    // records the host has in them go back when the run is over.
-    const BorrowedRecord<kDocRecordLength> hostDocument(docTable);
-    const BorrowedRecord<kItemRecordLength> hostItem(itemTable);
+    // records the host has in them go back when the run is over. Records that
+    // cannot be kept are not read over: the documents wait for the next run.
+    KeptRecord hostDocument, hostItem;
+    if (!hostDocument.Keep(docTable) || !hostItem.Keep(itemTable)) {
+      HostCloseWaitBox();
+      return 1;
+    }
     alignas(4) char keyBuffer[kKeyBufferSize] = {};
     HostMakeKey(kDocumentKey, docTable, keyBuffer, 0);
     int count = 0;

@@ -7,6 +7,8 @@
 #include "document_record_use.h"
 #include "handler_scope.h"
 #include "host_records.h"
+#include "journal.h"
+#include "warehouse_list.h"
 #include "komis.h"
 #include "mazovia.h"
 #include "warnings.h"
@@ -23,13 +25,38 @@ constexpr uint16_t kCodeAccept = 0x4009;  // 16393
 constexpr int kDocNumberSize = 16;
 constexpr int kDocNoteSize = 100;
 
+// The document being accepted, as the count found it in hand: the host may
+// end the dialog inside the acceptance's later host calls, store the
+// document and load the next one into the buffer. Only the document accepted
+// gets the marks.
+struct DocumentInHand {
+  int32_t link;
+  char number[sizeof DocRecord::DocNumber + 1];
+
+  explicit DocumentInHand(const DocRecord* document) : link(document->DocLinkId) {
+    lstrcpynA(number, document->DocNumber, sizeof number);
+  }
+  // Still the one in the buffer: its number as entered, or the mark.
+  bool StillIn(const DocRecord* document) const {
+    char now[sizeof number];
+    lstrcpynA(now, document->DocNumber, sizeof now);
+    return document->DocLinkId == link && (Same(now, number) || Same(now, "."));
+  }
+
+ private:
+  static bool Same(const char* a, const char* b) {
+    while (*a && *a == *b) ++a, ++b;
+    return *a == *b;
+  }
+};
+
 bool IsAcceptance(uint16_t code, int16_t phase) {
   return (code == kCodeOk || code == kCodeAccept) && (phase == 1 || phase == -1);
 }
 
 }  // namespace
 
-int CSprKomis::CountFlaggedItems() {
+int CSprKomis::CountFlaggedItems(WarehouseFlag* consigned) {
   if (docKind != kForeignSaleKind) return 0;
   const uint32_t started = HandlersStarted;
   if (Initial() != 0) return 0;
@@ -48,7 +75,9 @@ int CSprKomis::CountFlaggedItems() {
     if (line->ItemRefB == 0 && line->ItemRefA == 0) continue;
     const int warehouse = line->ItemWarehouse;
     if (warehouse < 0 || warehouse >= kWarehouseCount) continue;
-    if (warehouseFlags[warehouse] != 0) ++flagged;
+    if (!IsMarkedWarehouse(warehouseFlags[warehouse])) continue;
+    ++flagged;
+    if (consigned) consigned[warehouse] = 1;
   }
   // The document in hand as Initial found it. An acceptance the host ran
   // inside Initial's calls, in the same dialog, took this object's snapshot
@@ -61,19 +90,38 @@ int CSprKomis::ReassignContractor() {
   // The kind of the document in hand: an acceptance the host runs inside
   // this one's host calls records the kind of its own document.
   const int kind = docKind;
-  if (CountFlaggedItems() == 0) return 1;
+  WarehouseFlag consigned[kWarehouseCount] = {};
+  if (CountFlaggedItems(consigned) == 0) return 1;
+  DocRecord* document = AsDocument(docRecord);
+  const DocumentInHand accepted(document);
   if (FindTmo() != 0) {
     WarnAndLogWith(MZ("Nie znaleziono kontrahenta: %s"), kTmoSymbol);
     return 1;
   }
-  if (HostAssignContractor(docTable, kind, docRecord, 0) == 0) {
+  // The marks go only into the document accepted: when the host has another
+  // one in hand after a host call, the acceptance stops with the warning of
+  // an assignment that did not go through.
+  if (HostAssignContractor(docTable, kind, docRecord, 0) == 0 || !accepted.StillIn(document)) {
     WarnAndLogWith(MZ("Błąd przepisania kontr: %s"), kTmoSymbol);
     return 1;
   }
-  DocRecord* document = AsDocument(docRecord);
+  // The total, for the journal.
+  char total[kAmountTextSize];
+  AmountText(document->TotalAmount, total);
   HostCopyText(document->DocNumber, ".", kDocNumberSize);
-  HostCopyText(document->DocNote, MZ("Wtyczka Kalwestrowka"), kDocNoteSize);
+  if (accepted.StillIn(document)) HostCopyText(document->DocNote, MZ("Wtyczka Kalwestrowka"), kDocNoteSize);
+  if (!accepted.StillIn(document)) {
+    WarnAndLogWith(MZ("Błąd przepisania kontr: %s"), kTmoSymbol);
+    return 1;
+  }
   document->ConversionPending = 1;
+  char warehouses[kWarehouseListSize];
+  WarehouseListText(consigned, warehouses);
+  JournalFields marked;
+  marked.document = accepted.number;
+  marked.amount = total;
+  marked.description = warehouses;
+  AppendJournal(JournalEvent::Marked, marked);
   return 0;
 }
 

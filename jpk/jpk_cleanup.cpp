@@ -3,10 +3,12 @@
 #include <cstdarg>
 #include <cstring>
 
-#include "borrowed_record.h"
+#include "kept_record.h"
 #include "contractor_lookup.h"
 #include "handler_scope.h"
 #include "host_records.h"
+#include "format_text.h"
+#include "journal.h"
 #include "mazovia.h"
 
 namespace kw {
@@ -75,8 +77,44 @@ struct DocNumber {
   explicit DocNumber(const JpkRecord* entry) { lstrcpynA(text, entry->JpkDocNumber, sizeof text); }
 };
 
-void ReportNotDeleted(const DocNumber& number) {
+// The deletions the passes have under way, outermost first. The host may run
+// another pass inside a deletion, and that pass may delete the same entry and
+// write it in the journal: the pass under way then does not write it again.
+struct DeletionUnderWay {
+  int entry;
+  bool journaled;
+};
+constexpr int kMostNestedDeletions = 8;
+DeletionUnderWay deletionsUnderWay[kMostNestedDeletions];
+int deletionsUnderWayCount = 0;
+
+// The journal's line of a TMO entry deleted (or left), after the work.
+void JournalEntry(JournalEvent event, const DocNumber& number, const Contractor& tmo, int entryNumber) {
+  for (int i = 0; event == JournalEvent::EntryRemoved && i < deletionsUnderWayCount && i < kMostNestedDeletions; ++i) {
+    if (deletionsUnderWay[i].entry == entryNumber) deletionsUnderWay[i].journaled = true;
+  }
+  char contractor[kNumberTextSize];
+  NumberText(tmo.number, contractor);
+  char texts[sizeof tmo.text1 + sizeof tmo.text2 + 4];
+  FormatText(texts, "%s / %s", tmo.text1, tmo.text2);
+  JournalFields fields;
+  fields.document = number.text;
+  fields.contractor = contractor;
+  fields.description = texts;
+  AppendJournal(event, fields);
+}
+
+void ReportNotDeleted(const DocNumber& number, const Contractor& tmo, int entryNumber) {
   ShowMessageFmt("Uwaga", MZ("Nie mogę usunąć rekordu - nr dok: %s!"), kWarningBoxStyle, number.text);
+  JournalEntry(JournalEvent::EntryLeft, number, tmo, entryNumber);
+}
+
+bool Listed(const Pass& pass, int entryNumber) {
+  const int* numbers = pass.Numbers();
+  for (int i = 0; numbers && i < *pass.entryCount; ++i) {
+    if (numbers[i] == entryNumber) return true;
+  }
+  return false;
 }
 
 // Deletes the TMO entry just read at `position`. Whether it went is seen in
@@ -86,14 +124,27 @@ Step DeleteEntry(const Pass& pass, int position, int entryNumber, uint32_t start
   const int before = *pass.entryCount;
   const int* const numbers = pass.Numbers();
   const DocNumber number(pass.entry);
+  const int level = deletionsUnderWayCount++;
+  if (level < kMostNestedDeletions) deletionsUnderWay[level] = {entryNumber, false};
   HostDeleteSelected(pass.Numbers(), entryNumber - 1, pass.table, pass.entryCount, pass.selection, pass.view, 0);
+  const bool journaledInside = level < kMostNestedDeletions && deletionsUnderWay[level].journaled;
+  --deletionsUnderWayCount;
   // A handler run inside the deletion may have changed the list: the entry
-  // at this position is read again, and a TMO entry still there is tried again.
-  if (HandlersStarted != started || pass.Numbers() != numbers) return Step::Again;
+  // at this position is read again, and a TMO entry still there is tried
+  // again. One no longer listed went, by this deletion or by a pass inside it.
+  if (HandlersStarted != started || pass.Numbers() != numbers) {
+    if (!journaledInside && !Listed(pass, entryNumber)) {
+      JournalEntry(JournalEvent::EntryRemoved, number, pass.tmo, entryNumber);
+    }
+    return Step::Again;
+  }
   const bool gone = *pass.entryCount < before || position >= *pass.entryCount ||
                     pass.Numbers()[position] != entryNumber;
-  if (gone) return Step::Deleted;
-  ReportNotDeleted(number);
+  if (gone) {
+    JournalEntry(JournalEvent::EntryRemoved, number, pass.tmo, entryNumber);
+    return Step::Deleted;
+  }
+  ReportNotDeleted(number, pass.tmo, entryNumber);
   return Step::Next;
 }
 
@@ -128,7 +179,9 @@ bool DeleteTmoEntries(const Pass& pass) {
         continue;
       case Step::Again:
         if (++rereads <= kMostRereads) continue;
-        if (pass.entry->JpkContrNumber == pass.tmo.number) ReportNotDeleted(DocNumber(pass.entry));
+        if (pass.entry->JpkContrNumber == pass.tmo.number) {
+          ReportNotDeleted(DocNumber(pass.entry), pass.tmo, position < *pass.entryCount ? pass.Numbers()[position] : 0);
+        }
         break;
       case Step::Next:
         break;
@@ -165,19 +218,21 @@ int ShowMessageFmt(const char* title, const char* format, int style, ...) {
 }
 
 int UsunKalwestrowkaZ_JPK(HostSelection* selection, void* view, int* entryCount, int* recordNumbers,
-                          HostTable* jpkTableArg, int** recordNumbersRef) {
+                          HostTable* jpkTableArg, int** recordNumbersRef, KeptRecord* contractorKept) {
   // The pass reads the entries through the register's buffer: the entry the
-  // host had there goes back when it is over.
-  BorrowedRecord<kJpkRecordLength> hostEntry;
+  // host had there goes back when the pass is over, before the host refreshes
+  // its list (which may make another entry current).
+  KeptRecord hostEntry;
   HostTable* jpkTable = HostGetTable(kJpkTable);
-  hostEntry.Keep(jpkTable);
+  const bool kept = hostEntry.Keep(jpkTable);
   HostTable* contractorTable = HostGetTable(kContractorTable);
   if (jpkTable && contractorTable) {
     HostPrepareTable(jpkTable, kPrepareForReading);
     HostPrepareTable(contractorTable, kPrepareForReading);
   }
-  // A table without its record buffer is as good as missing.
-  if (!jpkTable || !contractorTable || !jpkTable->RecordBuffer || !contractorTable->RecordBuffer) {
+  // A table without its record buffer is as good as missing; so is a
+  // register whose entry in hand could not be kept to put back.
+  if (!jpkTable || !contractorTable || !jpkTable->RecordBuffer || !contractorTable->RecordBuffer || !kept) {
     HostMessageBox("Uwaga", MZ("Błąd operacji dyskowej-UsunKalwestrowkaZ_JPK!\nOperacja niekompletna!"),
                    kWarningBoxStyle);
     return 1;
@@ -185,6 +240,8 @@ int UsunKalwestrowkaZ_JPK(HostSelection* selection, void* view, int* entryCount,
   const ContractorRecord* buffer = AsContractor(contractorTable->RecordBuffer);
   Contractor tmo(buffer);  // checked, and taken again while it is not TMO's
   if (!CopyTmo(buffer, tmo)) return 1;
+  // The pass compares with its copy: the host's contractor goes back now.
+  if (contractorKept) contractorKept->PutBack();
   const Pass pass{selection, view, entryCount, recordNumbers, recordNumbersRef, jpkTableArg,
                   AsJpkEntry(jpkTable->RecordBuffer), tmo};
   // A host that hands over no count or no array has no entries to offer and
@@ -194,7 +251,9 @@ int UsunKalwestrowkaZ_JPK(HostSelection* selection, void* view, int* entryCount,
   HostBeginSelectionUpdate(jpkTableArg, selection);
   // The list is refreshed after every pass that read it to the end, also when
   // the last deletion failed: the deletions before it must be shown.
-  if (haveList && DeleteTmoEntries(pass)) {
+  const bool passedToTheEnd = haveList && DeleteTmoEntries(pass);
+  hostEntry.PutBack();
+  if (passedToTheEnd) {
     const int refreshArg = HostGetRefreshArg();
     // The count as it stands at the refresh: the host may have changed its
     // list from inside the call before.

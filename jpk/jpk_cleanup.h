@@ -2,6 +2,7 @@
 // host hands to the Ewid_JPK table handler, and the module's formatted box.
 #pragma once
 
+#include "kept_record.h"
 #include "host_interface.h"
 
 namespace kw {
@@ -12,9 +13,12 @@ namespace kw {
 // deletion; `recordNumbers` holds the host's entry numbers counted from 1, and
 // `recordNumbersRef`, when given, the host's cell that holds that array (read
 // again after every host call, as the host may replace the array).
+// `contractorKept`, when given, holds the host's contractor that the lookup
+// of TMO displaced: it goes back as soon as the pass has its copy of TMO.
 // Always 1; failures are shown where they happen.
 int UsunKalwestrowkaZ_JPK(HostSelection* selection, void* view, int* entryCount, int* recordNumbers,
-                          HostTable* jpkTableArg, int** recordNumbersRef = nullptr);
+                          HostTable* jpkTableArg, int** recordNumbersRef = nullptr,
+                          KeptRecord* contractorKept = nullptr);
 
 // A host message box with a formatted text; not written to the module log.
 // Answers what the host answers.

@@ -27,7 +27,7 @@ bool OnMismatchList(const TableSizeCheck* check) {
 // buffer is back before the wait box closes.
 void RemoveTmoEntries(int* entryCount, HostTable* jpkTableArg, int** recordNumbersRef, HostSelection* selection,
                       void* view, int16_t* handled) {
-  KeptContractor hostContractor;
+  KeptRecord hostContractor;
   if (FindTmo(&hostContractor) != 0) {
     hostContractor.PutBack();
     ShowMessageFmt("Uwaga", MZ("Nie znaleziono kontrahenta: %s"), kWarningBoxStyle, kTmoSymbol);
@@ -35,7 +35,7 @@ void RemoveTmoEntries(int* entryCount, HostTable* jpkTableArg, int** recordNumbe
   }
   HostMessageBox("Czekaj", MZ("Trwa usuwanie dokumentów TMO - wtyczka Kalwestrowka..."), kWaitBoxStyle);
   UsunKalwestrowkaZ_JPK(selection, view, entryCount, recordNumbersRef ? *recordNumbersRef : nullptr, jpkTableArg,
-                        recordNumbersRef);
+                        recordNumbersRef, &hostContractor);
   hostContractor.PutBack();
   HostCloseWaitBox();
   HostRefreshDisplay();

@@ -52,6 +52,7 @@ class ForeignSaleStory {
   void ConfigureForeignSale();
   void SellWithDocuments();
   void PrepareJpkRegister();
+  void ShowJournal();
   void UninstallModule();
 
  private:
@@ -157,6 +158,11 @@ void ForeignSaleStory::PrepareJpkRegister() {
   Say("  wpisy po:    " + Joined(shop_.RegisterList()));
 }
 
+void ForeignSaleStory::ShowJournal() {
+  Say("== Dziennik zmian modułu (Kalwestrowka-dziennik.csv)");
+  for (const std::string& line : files_.LogLines("Kalwestrowka-dziennik.csv")) Say("  " + Windows1250ToUtf8(line));
+}
+
 void ForeignSaleStory::UninstallModule() {
   Say("== Program odinstalowuje moduł");
   module_.Install(nullptr, nullptr);
@@ -180,6 +186,7 @@ StoryOutcome RunForeignSaleStory(Host& host, const StoryOptions& options) {
   story.ConfigureForeignSale();
   story.SellWithDocuments();
   story.PrepareJpkRegister();
+  story.ShowJournal();
   story.UninstallModule();
   return outcome;
 }

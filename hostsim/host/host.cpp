@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "host_time.h"
+#include "system_clock.h"
 #include "text_codec.h"
 
 namespace hostsim {
@@ -73,6 +74,8 @@ void Host::Reset() {
   keepJournal_ = true;
   faults_.clear();
   interrupt_ = nullptr;
+  interruptWhich_ = nullptr;
+  SystemClock::Reset();
   components_.clear();
   handlers_.assign(RowCount(), Handler());
 }

@@ -1,6 +1,7 @@
 #include "plugin_module.h"
 
 #include "call_checked.h"
+#include "system_clock.h"
 
 namespace hostsim {
 
@@ -17,7 +18,11 @@ std::string PluginModule::PathNextToProgram() {
 bool PluginModule::Load() { return Load(PathNextToProgram()); }
 
 bool PluginModule::Load(const std::string& path) {
-  if (!handle_) handle_ = LoadLibraryA(path.c_str());
+  if (!handle_) {
+    handle_ = LoadLibraryA(path.c_str());
+    // The module's journal is dated by the simulated system's clock.
+    if (handle_) SystemClock::Intercept(handle_);
+  }
   return handle_ != nullptr;
 }
 

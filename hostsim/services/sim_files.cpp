@@ -102,6 +102,7 @@ uint32_t SimFiles::CloseFile(HostCall& call) {
 uint32_t SimFiles::AppendLog(HostCall& call) {
   std::FILE* log = std::fopen(PathOf(call.Text(0)).c_str(), "ab");
   if (!log) return 0;
+  appended_[call.Text(0)].push_back(call.Text(1));
   const std::string line = call.Text(1) + "\r\n";
   std::fwrite(line.data(), 1, line.size(), log);
   std::fclose(log);

@@ -59,6 +59,9 @@ class SimFiles : public HostComponent {
 
   // The lines HostAppendLog appended to a log file, without line ends.
   std::vector<std::string> LogLines(const std::string& name) const;
+  // The same, as the module handed them over since this host was assembled,
+  // kept in memory (for long runs that look at them after every step).
+  const std::vector<std::string>& Appended(const std::string& name) { return appended_[name]; }
 
  private:
   // The handlers of the host functions, in the order they are registered.
@@ -75,6 +78,7 @@ class SimFiles : public HostComponent {
     std::string path;
     bool writing;
   };
+  std::map<std::string, std::vector<std::string>> appended_;
   std::map<const void*, OpenedFile> open_;  // by the handle given to the module
   std::set<std::string> refused_;
   bool failWrites_ = false;

@@ -32,12 +32,13 @@ bool WalkForSymbol(HostTable* table, int key, const char* symbol, int length) {
 
 }  // namespace
 
-int WyszukajKontrPoSymbolu(const char* symbol, int length, KeptContractor* keep) {
+int WyszukajKontrPoSymbolu(const char* symbol, int length, KeptRecord* keep) {
   HostTable* table = HostGetTable(kContractorTable);
-  if (keep) keep->Keep(table);
+  const bool kept = !keep || keep->Keep(table);
   if (table) HostPrepareTable(table, kPrepareForReading);
-  // A table without its record buffer is as good as missing.
-  if (!table || !table->RecordBuffer) {
+  // A table without its record buffer is as good as missing; so is one whose
+  // record the module could not keep to put back.
+  if (!table || !table->RecordBuffer || !kept) {
     HostMessageBox("Uwaga", MZ("Błąd operacji dyskowej-WyszukajKontrPoSymbolu!\nOperacja niekompletna!"),
                    kWarningBoxStyle);
     return 1;

@@ -37,8 +37,8 @@ struct CSprKomis {
   int32_t users;
   bool ended;             // taken out of every cell, the host's part torn down
   bool releaseWhenUnused;  // ended with release: freed when the last user leaves
-  // The configuration dialog's end as the object learns of it (its closing
-  // event, else the return of the host's dialog): how many saves of
+  // The configuration dialog's end as the object learns of it (its last
+  // closing event, else the return of the host's dialog): how many saves of
   // komis.cfg had started then. A save started after it is a later choice.
   bool dialogEndSeen;
   uint32_t savesAtDialogEnd;
@@ -63,8 +63,9 @@ struct CSprKomis {
   int ConvertDocuments();
   // Gives a kind-24 document with a flagged item line the contractor TMO and marks it; 0 done, 1 not.
   int ReassignContractor();
-  // The item lines of the document in hand that come from a flagged warehouse.
-  int CountFlaggedItems();
+  // The item lines of the document in hand that come from a flagged warehouse;
+  // with `consigned` (kWarehouseCount flags), their warehouses are set there.
+  int CountFlaggedItems(WarehouseFlag* consigned = nullptr);
 };
 static_assert(offsetof(CSprKomis, docRecord) == kDialogBaseSize);
 static_assert(sizeof(CSprKomis::warehouseFlags) == kKomisCfgSize);

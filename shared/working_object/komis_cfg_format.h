@@ -17,4 +17,7 @@ using WarehouseFlag = int16_t;
 inline constexpr std::size_t kKomisCfgSize = kWarehouseCount * sizeof(WarehouseFlag);
 static_assert(kKomisCfgSize == 202);
 
+// Whether a flag marks its warehouse: any value other than 0.
+constexpr bool IsMarkedWarehouse(WarehouseFlag flag) { return flag != 0; }
+
 }  // namespace kw

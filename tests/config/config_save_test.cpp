@@ -324,6 +324,32 @@ TEST_F(ConfigSave, TheCommandPickedInsideASaveIsRefusedAndTheChoiceConfirmedStay
   }
 }
 
+// The user presses Esc, the host raises the closing event and asks whether
+// to drop the changes; the user stays in the dialog, opens the list again
+// (F2), from where the host runs the command once more and the user confirms
+// warehouse 5 there; then the first dialog's OK confirms warehouse 2, last.
+// The closing the host called off was not the dialog's end: the choice
+// confirmed last is on the disk.
+TEST_F(ConfigSave, AClosingTheHostCallsOffIsNotTheEnd) {
+  files.Write("komis.cfg", old);
+  int lists = 0;
+  host.InterruptAt(
+      [&](const hostsim::HostCall& call) {
+        return call.info->name == std::string("HostEditWarehouseFlags") && ++lists == 2;
+      },
+      [&] {
+        dialog.MarkInList({{5, 1}});
+        RunCommand(hostsim::kDialogOk);
+      });
+  dialog.MarkInList({{2, 1}});
+  dialog.Script({{kCancel, 2}, {0x430E, 1}}, hostsim::kDialogOk);
+  commands.Pick(kCommandId);
+  host.Interrupt(0, {});
+  ASSERT_EQ(dialog.Runs().size(), 2u) << "the command did not run inside the first dialog";
+  EXPECT_EQ(Config(), kwtest::KomisCfg({{1, 1}, {2, 1}, {3, -1}})) << "the choice confirmed last was dropped";
+  EXPECT_THAT(Warnings(), ::testing::IsEmpty());
+}
+
 // The old file was there but could not be read before the save: a failed
 // write then has nothing to put back, and says so.
 TEST_F(ConfigSave, AnOldFileThatCouldNotBeReadIsNotClaimedKept) {

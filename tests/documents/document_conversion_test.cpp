@@ -6,6 +6,7 @@
 
 #include "call_checked.h"
 #include "conversion_hook.h"
+#include "kept_record.h"
 #include "host_records.h"
 #include "komis.h"
 #include "sim_dialog_base.h"
@@ -366,6 +367,32 @@ TEST_F(DocumentConversion, ItemsThatCannotBeSelectedStopTheRunAndLeaveTheRestMar
   EXPECT_EQ(tables.LiveSelections(), 0);
   EXPECT_EQ(messages.OpenWaitBoxes(), 0);
   EXPECT_EQ(messages.Shown().size(), 1u);  // the wait box, nothing else
+}
+
+// The module does not check the contractor table's record length: a
+// contractor record of any length comes back whole (Convert() checks every
+// byte of the host's records in hand). When the room for kept records is
+// taken up (handlers nested deeper than any host goes), the run reads
+// nothing over the host's records: the documents stay marked, the buffers
+// as they were.
+TEST_F(DocumentConversion, TheHostsRecordsComeBackWholeOrAreNotReadOver) {
+  for (const int length : {1536, 4097, 32767}) {
+    SCOPED_TRACE("contractor records of " + std::to_string(length) + " bytes");
+    tables.Define(35, length);
+    AddTmo(0x0200, 0x0042);
+    const int document = AddDocument(MarkedDocument("FV/8/2026"));
+    AddItem(kLinkId, 'a');
+    EXPECT_EQ(Convert(), 0);
+    EXPECT_EQ(Stored(document).ConversionPending, 0);
+  }
+
+  tables.Define(49, 32767);  // a table of the longest records, kept twice: the room is full
+  kw::KeptRecord first(tables.Find(49));
+  kw::KeptRecord second(tables.Find(49));
+  const int document = AddDocument(MarkedDocument("FV/9/2026"));
+  EXPECT_EQ(Convert(), 1);
+  EXPECT_EQ(Stored(document).ConversionPending, 1);
+  EXPECT_EQ(messages.OpenWaitBoxes(), 0);
 }
 
 TEST_F(DocumentConversion, ADocumentThatCannotBeReadIsSkipped) {

@@ -315,6 +315,36 @@ TEST_F(WorkingObjectLifetime, TheHostStoresTheDocumentItAcceptedHoweverItStoresA
   EXPECT_THAT(host.Faults(), IsEmpty());
 }
 
+// The host ends the dialog from inside the acceptance's assignment of TMO
+// (its event loop runs in that call), and its own handler of the end stores
+// the document in hand and loads the next one. The acceptance marks nothing
+// in the next document, which the user has not accepted, and says that the
+// assignment did not go through: the stored document got TMO from the host
+// without the marks, which the shop must see.
+TEST_F(WorkingObjectLifetime, AnEndInsideTheAcceptanceLeavesTheNextDocumentAsLoaded) {
+  shop.OpenDocumentDialog();
+  shop.Enter("FS 1/1/2027", hostsim::kSalesDocumentKind, {{3, "obraz"}}, 50.0);
+  int stored = -1;
+  std::string loaded;
+  hostsim::SimCommands::AtOwnClose([&] {
+    hostsim::SimCommands::AtOwnClose(nullptr);
+    stored = shop.StoreInHand();
+    shop.OpenDocumentDialog();
+    loaded = shop.Enter("FS 2/1/2027", hostsim::kSalesDocumentKind, {{1, "rama"}}, 60.0);
+  });
+  host.InterruptAt([](const hostsim::HostCall& call) { return call.info->name == std::string("HostAssignContractor"); },
+                   [&] { shop.CloseDocumentDialog(); });
+  shop.ReportAcceptance();
+  host.Interrupt(0, {});
+  hostsim::SimCommands::AtOwnClose(nullptr);
+  ASSERT_TRUE(host.Interrupted());
+  ASSERT_GE(stored, 0);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(tables.RecordBuffer(44)), kw::kDocRecordLength), loaded)
+      << "the acceptance of one document changed the next one in the host's hands";
+  EXPECT_THAT(kwtest::BoxTexts(messages), ::testing::Contains(kwtest::Mazovia("Błąd przepisania kontr: TMO")));
+  shop.CloseDocumentDialog();
+}
+
 // The module is uninstalled while a document dialog is open: the dialog's
 // object ends as at the dialog's end (the host's state cells as they were,
 // its base part torn down), and nothing of the module is left in the host's

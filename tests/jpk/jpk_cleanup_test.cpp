@@ -2,6 +2,7 @@
 // retry of a position after each deletion, the closing refresh, the failures.
 #include "jpk_cleanup.h"
 #include "jpk_fixture.h"
+#include "sim_files.h"
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -103,7 +104,13 @@ TEST_F(JpkCleanup, AFailedDeletionIsReportedWithTheDocumentNumberAndThePassGoesO
   EXPECT_EQ(messages.Shown()[0].text, kwtest::Mazovia("Nie mogę usunąć rekordu - nr dok: FV/12/2024!"));
   EXPECT_EQ(messages.Shown()[0].style, 1);
   EXPECT_EQ(host.CallsTo("HostMessageBoxFmtV")[0].args[0], 0u);
-  EXPECT_EQ(host.CountCalls("HostAppendLog"), 0);
+  // Not in the module log; the journal says which entry was left, and for whom.
+  auto& files = host.Use<hostsim::SimFiles>();
+  EXPECT_THAT(files.LogLines("Kalwestrowka.log"), IsEmpty());
+  const std::vector<std::string> journal = files.LogLines("Kalwestrowka-dziennik.csv");
+  ASSERT_EQ(journal.size(), 1u);
+  EXPECT_EQ(journal[0].substr(20), kwtest::Windows1250("POZOSTAWIONO_W_JPK;FV/12/2024;;4711;"
+                                                        "Towary Mazowieckie Obce sp. z o.o. / ul. Łąkowa 5, Kraków;;"));
   EXPECT_THAT(ReadPositions(), ElementsAre(0, 1, 2));
   EXPECT_THAT(jpk.List(), ElementsAre(other1, stuck, other2));
   ASSERT_EQ(jpk.Refreshes().size(), 1u);

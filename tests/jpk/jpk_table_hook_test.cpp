@@ -164,6 +164,28 @@ TEST_F(JpkTableHook, Event231RemovesTmoUnderTheWaitBoxSignalsTheHostAndPassesOn)
   EXPECT_EQ(previous.entryInHand, entryInHand);
 }
 
+// The host's refresh of its list makes the entry under its cursor current, as
+// a register screen does after deletions. The user had the TMO entry in
+// hand, which the pass deletes: the host's own handler finds the entry its
+// refresh made current, not the deleted one put back over it.
+TEST_F(JpkTableHook, TheEntryTheHostsRefreshMakesCurrentStaysCurrent) {
+  AddTmo();
+  const int other1 = AddOtherEntry("FV/1"), tmo = AddTmoEntry("FV/2"), other2 = AddOtherEntry("FV/3");
+  jpk.SetList({other1, tmo, other2});
+  kw::SetJpkTableHook(1);
+  tables.MakeCurrent(400, tmo - 1);
+  host.InterruptAt([](const hostsim::HostCall& call) { return call.info->name == std::string("HostRefreshList"); },
+                   [&] { tables.MakeCurrent(400, jpk.List().front() - 1); });
+  jpk.RaiseEvent(231);
+  host.Interrupt(0, {});
+  ASSERT_TRUE(host.Interrupted()) << "the host never refreshed its list";
+  ASSERT_EQ(jpk.PreviousCalls().size(), 1u);
+  EXPECT_THAT(jpk.Deleted(), ElementsAre(tmo));
+  const std::string& inHand = jpk.PreviousCalls()[0].entryInHand;
+  EXPECT_EQ(inHand, tables.Record(400, other1 - 1))
+      << "the host holds document " << reinterpret_cast<const kw::JpkRecord*>(inHand.data())->JpkDocNumber;
+}
+
 TEST_F(JpkTableHook, Event231AfterACleanupCutShortStillSignalsTheHost) {
   AddTmo();
   const int tmo = AddTmoEntry("FV/1"), other1 = AddOtherEntry("FV/2"), other2 = AddOtherEntry("FV/3");

@@ -26,6 +26,7 @@ import pefile
 # are answered inside the DLL (module/startup/compiler_memory.S).
 ALLOWED_IMPORTS = {
     "kernel32.dll": {
+        "GetLocalTime",  # the journal's date and time
         "GetModuleFileNameA", "GetModuleHandleA", "GetProcAddress",
         "lstrcpyA", "lstrcpynA", "lstrlenA",
     },

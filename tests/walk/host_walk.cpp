@@ -129,6 +129,7 @@ void HostWalk::Finish() {
                                            true)) {
       Fail(*failure);
     }
+    CheckJournal();
   }
 }
 

@@ -44,6 +44,7 @@ inline constexpr uint16_t kCommandId = 0x7939;
 inline constexpr int kDialogCancel = 0x5002;
 inline constexpr int kAcceptCode = 0x4009;
 inline constexpr int kConfigSize = 202;
+inline constexpr char kJournalFile[] = "Kalwestrowka-dziennik.csv";
 // The tables whose record buffers the host and the module share.
 inline constexpr int kRecordTables[] = {35, 44, 45, 400};
 
@@ -114,6 +115,7 @@ class HostWalk {
   std::string RecordInBuffer(int table) const;
   void Check();
   void CheckRecordsInHand();
+  void CheckJournal();
   void CheckHostState();
   void CheckObjects();
   void CheckConfig();
@@ -173,6 +175,8 @@ class HostWalk {
   std::string failingAction_;             // the text currentAction points to for composed actions
   std::size_t boxesBefore_ = 0;
   std::vector<int> otherEntries_;         // register entries of other contractors, in list order
+  std::size_t journalSeen_ = 0;           // lines of the module's journal checked
+  std::size_t deletedSeen_ = 0;           // register entries deleted, checked
   std::size_t faultsSeen_ = 0;
 };
 

@@ -2,6 +2,8 @@
 // objects as the dialogs open now need them, the documents as the model says,
 // komis.cfg as the user confirmed it or as the user was told, and the
 // register without TMO's entries after a pass that reported nothing.
+#include <set>
+
 #include "host_walk.h"
 #include "module_heap_guard.h"
 #include "sim_config_dialog.h"
@@ -29,6 +31,7 @@ void HostWalk::Check() {
   if (mustConvert_) {
     if (auto waiting = model_.FirstWaiting(convertDue_)) Fail("document " + *waiting + " is still marked after its dialog's end");
   }
+  CheckJournal();
   CheckConfig();
   CheckRegister();
 }
@@ -44,6 +47,34 @@ void HostWalk::CheckRecordsInHand() {
     }
     inHand_[table] = now;
   }
+}
+
+// Every document converted and every register entry deleted since the last
+// check has its line in the journal (the number and, for a document, its
+// amount), and no other conversion or deletion has one.
+void HostWalk::CheckJournal() {
+  std::multiset<std::string> written, expected;
+  const auto& lines = files_.Appended(kJournalFile);
+  for (; journalSeen_ < lines.size(); ++journalSeen_) {
+    const std::vector<std::string> fields = JournalFieldsOf(lines[journalSeen_]);
+    if (fields.size() != 9) return Fail("a line of the journal without its nine fields: " + lines[journalSeen_]);
+    if (fields[2] == "ZAMIENIONO") written.insert("converted " + fields[3] + "|" + fields[4]);
+    if (fields[2] == "USUNIETO_Z_JPK") written.insert("removed " + fields[3]);
+  }
+  for (const std::string& converted : model_.TakeNewlyConverted()) expected.insert("converted " + converted);
+  for (; deletedSeen_ < jpk_.Deleted().size(); ++deletedSeen_) {
+    const auto* entry = reinterpret_cast<const kw::JpkRecord*>(tables_.Record(400, jpk_.Deleted()[deletedSeen_] - 1).data());
+    expected.insert("removed " + std::string(entry->JpkDocNumber));
+  }
+  if (written == expected) return;
+  std::string what;
+  for (const std::string& line : expected) {
+    if (!written.count(line)) what += " [" + line + ": no line]";
+  }
+  for (const std::string& line : written) {
+    if (!expected.count(line)) what += " [" + line + ": a line, but no such change]";
+  }
+  Fail("the journal does not agree with the changes made:" + (what.empty() ? std::string(" (repeated lines)") : what));
 }
 
 void HostWalk::CheckHostState() {

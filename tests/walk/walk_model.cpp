@@ -1,6 +1,7 @@
 #include "walk_model.h"
 
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 
 #include "host_records.h"
@@ -86,6 +87,9 @@ std::optional<std::string> DocumentModel::CheckOne(StoredDocument& document, con
     if (!document.marked) return which + ", which was not marked, changed";
     if (!ConvertedFrom(document.stored, now)) return which + " changed, and not as a conversion would";
     document.converted = now;
+    const kw::DocRecord& converted = AsDocument(now);
+    newlyConverted_.push_back(Text(converted.DocNumber, sizeof converted.DocNumber) + "|" +
+                              JournalAmount(converted.TotalAmount));
   }
   if (writes > 1) return which + " was written " + std::to_string(writes) + " times";
   if (writes == 1 && document.converted.empty()) return which + " was written back without being converted";
@@ -165,6 +169,33 @@ std::string JudgeSave(const SavedChoice& save, const std::optional<std::string>&
   if (box == Mazovia(kSaveBoxes[3])) agrees = IsPrefix(file, save.chosen);
   if (box == Mazovia(kSaveBoxes[4]) || box == Mazovia(kSaveBoxes[5])) agrees = file.empty();
   return agrees ? "" : "the warning after a save says what komis.cfg does not hold" + held;
+}
+
+std::vector<std::string> JournalFieldsOf(const std::string& line) {
+  std::vector<std::string> fields(1);
+  bool quoted = false;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+      fields.back() += '"';
+      ++i;
+    } else if (c == '"') {
+      quoted = !quoted;
+    } else if (c == ';' && !quoted) {
+      fields.emplace_back();
+    } else {
+      fields.back() += c;
+    }
+  }
+  return fields;
+}
+
+std::string JournalAmount(double amount) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.2f", amount);
+  std::string written = text;
+  for (char& c : written) c = c == '.' ? ',' : c;
+  return written == "-0,00" ? "0,00" : written;
 }
 
 }  // namespace kwtest

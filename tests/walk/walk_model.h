@@ -10,6 +10,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kwtest {
@@ -51,11 +52,15 @@ class DocumentModel {
   // among the first `due` stored.
   std::optional<std::string> FirstWaiting(std::size_t due) const;
   int Converted() const;
+  // The documents found converted since the last call: number and total
+  // amount, "FS 1/12/2026|123,00", as the journal must give them.
+  std::vector<std::string> TakeNewlyConverted() { return std::exchange(newlyConverted_, {}); }
 
  private:
   std::optional<std::string> CheckOne(StoredDocument& document, const std::string& now);
 
   std::vector<StoredDocument> documents_;
+  std::vector<std::string> newlyConverted_;
   std::map<int, std::size_t> byRecord_;
   std::map<int, int> writes_;  // HostWriteSelected of each record
   std::size_t writesSeen_ = 0;
@@ -76,5 +81,10 @@ struct SavedChoice {
 std::string JudgeSave(const SavedChoice& save, const std::optional<std::string>& now,
                       const std::optional<std::string>& lastSaveBox);
 bool IsSaveBox(const std::string& text);
+
+// A line of the module's journal split into its fields, quotes undone.
+std::vector<std::string> JournalFieldsOf(const std::string& line);
+// An amount as the journal writes it: "1230,00".
+std::string JournalAmount(double amount);
 
 }  // namespace kwtest

@@ -1,0 +1,20 @@
+// The journal's lines of a conversion: the document converted, then each
+// field the conversion changed, old and new.
+#pragma once
+
+#include "host_records.h"
+
+namespace kw {
+
+// The fields of a sales document that the conversion sets, and its total.
+struct ConversionFields {
+  char number[sizeof DocRecord::DocNumber + 1];
+  uint16_t flags, pending, terms, termsAux;
+  double settled, balance, split[4], total;
+};
+
+ConversionFields FieldsOf(const DocRecord* document);
+// Appends the lines for a document converted from `before` to `after`.
+void JournalConversion(const ConversionFields& before, const ConversionFields& after);
+
+}  // namespace kw

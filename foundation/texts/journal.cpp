@@ -1,0 +1,66 @@
+#include "journal.h"
+
+#include <windows.h>
+
+#include "format_text.h"
+#include "host_interface.h"
+
+namespace kw {
+
+namespace {
+
+// The longest line: a register entry's number and the contractor's two texts,
+// every character a quote, and two full lists of warehouses.
+constexpr int kJournalLineSize = 2048;
+
+constexpr const char* kEventWords[] = {"OZNACZONO",          "ZAMIENIONO",   "ZMIANA",           "USUNIETO_Z_JPK",
+                                       "POZOSTAWIONO_W_JPK", "KONFIGURACJA", "BLAD_KONFIGURACJI"};
+
+class Line {
+ public:
+  // Appends a field, quoted when it holds the separator or a quote; line
+  // breaks become blanks. Nothing is written past the buffer.
+  void Field(const char* text) {
+    if (length_ > 0) Put(';');
+    if (!text) return;
+    bool quoted = false;
+    for (const char* c = text; *c; ++c) quoted = quoted || *c == ';' || *c == '"';
+    if (quoted) Put('"');
+    for (const char* c = text; *c; ++c) {
+      if (*c == '"') Put('"');
+      Put(*c == '\r' || *c == '\n' ? ' ' : *c);
+    }
+    if (quoted) Put('"');
+  }
+  char* Text() {
+    text_[length_ < kJournalLineSize ? length_ : kJournalLineSize - 1] = '\0';
+    return text_;
+  }
+
+ private:
+  void Put(char c) {
+    if (length_ < kJournalLineSize - 1) text_[length_++] = c;
+  }
+  char text_[kJournalLineSize];
+  int length_ = 0;
+};
+
+}  // namespace
+
+void AppendJournal(JournalEvent event, const JournalFields& fields) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char date[16], time[16];
+  FormatText(date, "%04d-%02d-%02d", now.wYear, now.wMonth, now.wDay);
+  FormatText(time, "%02d:%02d:%02d", now.wHour, now.wMinute, now.wSecond);
+  const char* const columns[] = {date,           time,          kEventWords[static_cast<int>(event)],
+                                 fields.document, fields.amount, fields.contractor,
+                                 fields.description, fields.before, fields.after};
+  Line line;
+  for (const char* column : columns) line.Field(column);
+  char* text = line.Text();
+  HostConvertText(text, text, 1, 3);
+  HostAppendLog(kJournalFile, text);
+}
+
+}  // namespace kw

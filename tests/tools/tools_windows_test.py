@@ -95,6 +95,17 @@ class WindowsToolsTest(FolderTest):
             f.write(data[:1000])
         self.assertEqual(self.run_exe(KALWCHECK, patched)[0], 3)
 
+    def test_kalwcheck_sha256_with_windows_paths(self):
+        # The list's folder and the file names as Windows gives them: backslashes, another case.
+        with open(os.path.join(self.dir, "Kalwestrowka.dll"), "wb") as f:
+            f.write(b"abc")
+        with open(os.path.join(self.dir, "SHA256SUMS"), "wb") as f:
+            f.write(b"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad  kalwestrowka.DLL\r\n")
+        rc, out = self.run_exe(KALWCHECK, "--sha256", "--lista", "Z:" + self.dir.replace("/", "\\") + "\\SHA256SUMS")
+        self.assertEqual(rc, 0, out)
+        rc, out = self.run_exe(KALWCHECK, "--sha256", "--lista", "SHA256SUMS", ".\\KALWESTROWKA.dll")
+        self.assertEqual((rc, out.splitlines()[0]), (0, b"ZGODNY         .\\KALWESTROWKA.dll"), out)
+
 
 if __name__ == "__main__":
     unittest.main()

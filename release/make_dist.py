@@ -171,9 +171,8 @@ def make_installer(script, stage, version, strings, output, signer):
         sys.exit(f"make_dist.py: makensis failed:\n{done.stdout}{done.stderr}")
 
 
-def size_text(path):
-    size = os.path.getsize(path)
-    return f"{size // 1024} KB ({size} bytes)"
+def size_text(size):
+    return f"{size // 1024} KB ({size} bytes)" if size >= 1024 else f"{size} bytes"
 
 
 def main(argv):
@@ -239,13 +238,15 @@ def main(argv):
         for name in sorted(members):
             archive.writestr(entry(name), members[name], compresslevel=9)
     os.replace(package + ".part", package)
-    print(f"{package}: {size_text(package)}")
+    print(f"{package}: {size_text(os.path.getsize(package))}")
+    for name in sorted(members):
+        print(f"  {name}: {size_text(len(members[name]))}")
     if with_installer:
         installer = os.path.join(args.output_dir, setup)
         with open(installer + ".part", "wb") as f:
             f.write(members[setup])
         os.replace(installer + ".part", installer)
-        print(f"{installer}: {size_text(installer)}")
+        print(f"{installer}: {size_text(os.path.getsize(installer))}")
     if signer:
         signed = sorted(n for n in members if n.endswith(SIGNED_SUFFIXES)) + (["Odinstaluj.exe in the installer"]
                                                                              if with_installer else [])

@@ -10,9 +10,10 @@ with other modification times and permissions, and checks it:
   in it, a 32-bit Windows program, the same bytes from both runs;
 - SHA256SUMS names every other file with its SHA-256;
 - INSTALACJA.TXT is in code page 1250 with CR LF line ends and tells where the
-  DLL goes, what the host shows, how to set the warehouses, how to uninstall
-  how to check the file, how the installer is used, silently too, with its
-  exit codes.
+  DLL goes, what the host shows, how to set the warehouses, how to uninstall,
+  how to check the files (with kalwcheck, also on Windows XP), how the
+  installer is used, silently too, on a drive's root and a share, with its
+  exit codes, and how to run the tools after a manual install.
 
 Usage: check_dist_package.py <make_dist.py> <guide> <installer.nsi> <version> <work dir> <file>...
 """
@@ -43,6 +44,12 @@ KEY_LINES = [
     "/ZASLEPKI",
     "/RAPORT=",
     "Odinstaluj.exe /S _?=",
+    "/S /D=S:\\",
+    "/S /D=\\\\serwer\\udział",
+    "cd /d C:\\PROGRAM",
+    "pushd \\\\serwer\\udział",
+    "Kalwestrowka\\kalwcfg show",
+    "kalwcheck --sha256 --lista SHA256SUMS",
 ]
 EXIT_CODES = ["0 - ", "1 - ", "2 - ", "3 - ", "4 - ", "5 - ", "6 - "]
 

@@ -132,6 +132,7 @@ class InstallerTest(unittest.TestCase):
         cls.setup = os.path.join(cls.work, "dist", f"Kalwestrowka-{VERSION}-setup.exe")
         with zipfile.ZipFile(os.path.join(cls.work, "dist", f"Kalwestrowka-{VERSION}.zip")) as archive:
             cls.guide = archive.read("INSTALACJA.TXT")
+            archive.extract("SHA256SUMS", cls.work)
         cls.reports = os.path.join(cls.work, "reports")
         os.mkdir(cls.reports)
         cls.runs = 0
@@ -285,6 +286,13 @@ class InstallerTest(unittest.TestCase):
         self.assertEqual(files[os.path.join("Kalwestrowka", "INSTALACJA.TXT")], self.guide)
         self.assertEqual((files["komis.cfg"], files["Kalwestrowka.log"]), (KOMIS_CFG, LOG))
         self.assertEqual(files[os.path.join("Kalwestrowka", "Odinstaluj.exe")][:2], b"MZ")
+        # The guide's check of the installed files against the package's SHA256SUMS, in the program's folder.
+        done = subprocess.run([WINE_RUN, os.path.join(module_dir, "kalwcheck.exe"), "--sha256", "--lista",
+                               windows(os.path.join(self.work, "SHA256SUMS")), "Kalwestrowka.dll",
+                               "Kalwestrowka\\kalwcfg.exe", "Kalwestrowka\\kalwcheck.exe", "Kalwestrowka\\INSTALACJA.TXT"],
+                              cwd=folder, capture_output=True)
+        self.assertEqual(done.returncode, 0, done.stdout)
+        self.assertEqual(done.stdout.count(b"ZGODNY"), 4, done.stdout)
 
         entry = self.registered(windows(folder))
         uninstaller = windows(os.path.join(module_dir, "Odinstaluj.exe")).replace("\\", "\\\\")

@@ -1,7 +1,9 @@
 # Kalwestrowka: user-facing targets are `make test`, `make demo`, `make bench`,
 # `make try` (`make try TRY_ARGS="--omit 52308"` passes switches to the
-# terminal host), `make dist` and `make installer-screens` (the installer's
-# pages walked on an Xvfb screen, a screenshot of each).
+# terminal host), `make dist`, `make installer-screens` (the installer's pages
+# walked on an Xvfb screen, a screenshot of each) and `make soak` (the random
+# walk over SEEDS fresh seeds of STEPS steps, all cores; START= walks a given
+# range again).
 # For maintainers: `make coverage` builds the module's objects with --coverage
 # in build-coverage/ (its own Wine prefix there), runs the tests under Wine and
 # reports the module's lines and branches with gcovr (summary on the terminal,
@@ -46,7 +48,7 @@ JOBS ?= 2
 
 TRY_ARGS ?=
 
-.PHONY: test demo bench try dist installer-screens coverage deps coverage-deps configure build hardened prefix native clean
+.PHONY: test demo bench try dist installer-screens soak coverage deps coverage-deps configure build hardened prefix native clean
 
 test: deps build hardened prefix native
 	@rc=0; \
@@ -61,12 +63,26 @@ demo: deps configure
 	cmake --build build -j$(JOBS) --target kalwestrowka_host -- --no-print-directory
 	$(WINE_RUN) $(BUILD_DIR)/kalwestrowka_host.exe
 
-# Figures of the module's cost, printed, never asserted (see README, Benchmarks).
-bench: deps build prefix
+# Figures of the module's cost, printed, never asserted (see README, Benchmarks);
+# kalwraport's on a million journal lines natively and as the Windows program.
+bench: deps build prefix native
 	@$(WINE_SESSION); \
 	$(WINE_RUN) $(BUILD_DIR)/module_share_bench.exe; \
 	$(WINE_RUN) $(BUILD_DIR)/load_bench.exe; \
-	$(WINE_RUN) $(BUILD_DIR)/host_call_bench.exe
+	$(WINE_RUN) $(BUILD_DIR)/host_call_bench.exe; \
+	echo "== natively (build-native/) =="; $(NATIVE_DIR)/kalwraport_bench; \
+	echo "== the Windows program under Wine =="; $(WINE_RUN) $(BUILD_DIR)/kalwraport_bench.exe
+
+# The random walk over many seeds it has not walked before, every core busy:
+# each failing seed is printed with its first failure and its replay command.
+SEEDS ?= 200
+STEPS ?= 10000
+START ?=
+SOAK_JOBS ?= $(shell nproc)
+soak: deps build prefix
+	@$(WINE_SESSION); \
+	/usr/bin/python3 -B tests/walk/soak.py $(BUILD_DIR)/host_walk_test.exe $(WINE_RUN) \
+	  --seeds $(SEEDS) --steps $(STEPS) --jobs $(SOAK_JOBS) $(if $(START),--start $(START))
 
 # The terminal host on this terminal, driven from the keyboard.
 try: deps configure

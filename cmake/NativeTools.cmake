@@ -1,5 +1,6 @@
 # The native build (e.g. build-native/ with the system g++): the tools for the
-# people who install the module, tools/, and their tests, tests/tools/. The
+# people who install the module, tools/, their tests, tests/tools/, and
+# kalwraport's benchmark (bench/). The
 # tests read the simulated host's TALMER.dll from the MinGW build.
 include_guard(GLOBAL)
 
@@ -18,3 +19,4 @@ enable_testing()
 
 add_subdirectory(tools)
 add_subdirectory(tests/tools)
+add_subdirectory(bench)

@@ -76,19 +76,23 @@ constinit const ConfigDialogDescription ConfigDialogTemplate = MakeConfigDialog(
 int CSprKomis::RunDialog() {
   ReadConfig();
   uint16_t endCode = 0;
-  uint32_t savesAtEnd = 0;
+  dialogEndSeen = false;
   {
     DialogCallback callback(this);
     if (void* callable = callback.Callable()) {
       endCode = HostRunDialog(this, &ConfigDialogTemplate, kConfigDialogNumber, warehouseFlags, callable);
-      savesAtEnd = KomisCfgSavesStarted();
+      if (!dialogEndSeen) {
+        dialogEndSeen = true;
+        savesAtDialogEnd = KomisCfgSavesStarted();
+      }
     }
   }
   if (endCode != kDialogOk) return 1;  // nothing is written; the edited flags go with the object
-  // The host may run the command again from inside the call that ends the
-  // callback, and the user confirm another choice there: that choice came
-  // later and stays on the disk.
-  if (KomisCfgSavesStarted() != savesAtEnd) return 0;
+  // The host may run the command again after this dialog's end (from inside
+  // the rest of its dialog call, or the call that ends the callback), and the
+  // user confirm another choice there: that choice came later and stays on
+  // the disk.
+  if (KomisCfgSavesStarted() != savesAtDialogEnd) return 0;
   WriteConfig();
   return 0;
 }

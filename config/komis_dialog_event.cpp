@@ -18,7 +18,14 @@ int CSprKomis::OnDialogEvent(int code, int phase) {
   const int16_t event = static_cast<int16_t>(code);
   const int16_t when = static_cast<int16_t>(phase);
   const uint16_t item = static_cast<uint16_t>(event);
-  if (when == kPhaseClose) return 0;
+  if (when == kPhaseClose) {
+    // The user's choice is made: a save that starts from now on is a later one.
+    if (!dialogEndSeen) {
+      dialogEndSeen = true;
+      savesAtDialogEnd = KomisCfgSavesStarted();
+    }
+    return 0;
+  }
   if (item != kWarehouseListItem && item != kWarehouseListAgain && when != kPhaseOpen) return 0;
   HostEditWarehouseFlags(kWarehouseListItem, 0, warehouseFlags, item == kWarehouseListItem ? 1 : 0, 0, 0, 0, 0);
   HostSetDialogFlags(0, 0x8000, 1);

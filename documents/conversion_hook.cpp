@@ -90,19 +90,25 @@ int EndDialog(DocumentEventHandler* previous, int code, int phase) {
   EndingKomis = ending;
   const int result = previous ? static_cast<int16_t>(previous(code, phase)) : 0;
   if (EndingKomis == ending) EndingKomis = outerEnding && !outerEnding->ended ? outerEnding : nullptr;
-  // The conversion reads the marked documents through table 44's record
-  // buffer. Called from inside another handler that works on that buffer (a
-  // document event or a conversion whose host call ended the dialog), the marked
-  // documents stay marked and the next dialog's end converts them. An object
-  // the host ended meanwhile (the module uninstalled) converts nothing. The
-  // dialog's own object converts also when the configuration command holds
-  // CurrentKomis.
-  if (DocumentRecordInUse::OnlyOne() && !ending->ended && !ModuleUninstalled) ending->ConvertDocuments();
+  // The marked documents are converted now, or, when the host ended the
+  // dialog from inside the module's own work on table 44, as soon as that
+  // work is done. The dialog's own object converts also when the
+  // configuration command holds CurrentKomis.
+  conversionOwed = true;
+  ConvertWhenFree(ending);
   DestroyKomis(ending);
   return result;
 }
 
 }  // namespace
+
+void ConvertWhenFree(CSprKomis* komis) {
+  while (conversionOwed && documentRecordUsers == 0) {
+    conversionOwed = false;
+    if (ModuleUninstalled) return;
+    komis->ConvertDocuments();
+  }
+}
 
 void EndDocumentDialogObjects() {
   while (CSprKomis* open = DocumentEventKomis()) DestroyKomis(open);
@@ -113,7 +119,6 @@ void EndDocumentDialogObjects() {
 extern "C" int __stdcall ConversionHook(int code, int phase) {
   using namespace kw;
   const HandlerScope running;
-  const DocumentRecordInUse inHand;
   const uint16_t event = static_cast<uint16_t>(code);
   const int16_t when = static_cast<int16_t>(phase);
   // The previous handler gets the event as the host raised it. Its cell is

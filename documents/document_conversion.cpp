@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "borrowed_record.h"
 #include "contractor_lookup.h"
 #include "document_record_use.h"
 #include "host_records.h"
@@ -103,17 +104,23 @@ void ConvertSelected(HostTable* docTable, uint8_t* docRecord, HostTable* itemTab
     if (!HostReadSelected(nullptr, position, docTable, 0, documents)) continue;
     DocRecord* document = AsDocument(docRecord);
     if (!IsMarked(document)) continue;
-    // The document as read, for the host's record buffer should its items
-    // not be reachable: a record converted only by half must not stay there.
-    uint8_t asRead[kDocRecordLength];
-    std::memcpy(asRead, docRecord, sizeof asRead);
     ConvertRecord(document, terms.word, terms.aux);
-    if (!ReprocessItems(itemTable, docRecord, items)) {
-      std::memcpy(docRecord, asRead, sizeof asRead);
-      return;  // this document and every later one stay marked for the next run
-    }
+    // Items the host cannot select: this document and every later one stay
+    // marked for the next run (the caller puts the host's record back).
+    if (!ReprocessItems(itemTable, docRecord, items)) return;
     HostWriteSelected(nullptr, position, docTable, 0, documents);
   }
+}
+
+// TMO's terms as the lookup leaves them in the contractor's buffer, taken
+// before any other host call; the host's contractor goes back into the
+// buffer. False when TMO is not there.
+bool FindTmoTerms(const uint8_t* contractorRecord, Terms& terms) {
+  KeptContractor hostContractor;
+  if (FindTmo(&hostContractor) != 0) return false;
+  const ContractorRecord* tmo = AsContractor(const_cast<uint8_t*>(contractorRecord));
+  terms = {tmo->ContrTermsWord, tmo->ContrTermsAux};
+  return true;
 }
 
 }  // namespace
@@ -121,23 +128,28 @@ void ConvertSelected(HostTable* docTable, uint8_t* docRecord, HostTable* itemTab
 int CSprKomis::ConvertDocuments() {
   const DocumentRecordInUse reading;
   if (Initial() != 0) return 1;
-  if (FindTmo() != 0) {
+  Terms terms{};
+  if (!FindTmoTerms(contractorRecord, terms)) {
     WarnAndLogWith(MZ("Nie znaleziono kontrahenta: %s"), kTmoSymbol);
     return 1;
   }
-  // TMO's terms as the lookup found them, before any other host call.
-  const ContractorRecord* tmo = AsContractor(contractorRecord);
-  const Terms terms{tmo->ContrTermsWord, tmo->ContrTermsAux};
   HostMessageBox(MZ("Czekaj"), MZ("Trwa zamiana dokumentów - wtyczka Kalwestrowka..."), kWaitBoxStyle);
 
-  alignas(4) char keyBuffer[kKeyBufferSize] = {};
-  HostMakeKey(kDocumentKey, docTable, keyBuffer, 0);
-  int count = 0;
-  HostSelection* documents = HostSelectRecords(kDocumentKey, keyBuffer, docTable, &count);
-  const bool selected = documents != nullptr;
-  if (selected) {
-    ConvertSelected(docTable, docRecord, itemTable, documents, count, terms);
-    HostFreeSelection(&documents);
+  bool selected = false;
+  {
+    // The documents and their items are read through the host's buffers: the
+    // records the host has in them go back when the run is over.
+    const BorrowedRecord<kDocRecordLength> hostDocument(docTable);
+    const BorrowedRecord<kItemRecordLength> hostItem(itemTable);
+    alignas(4) char keyBuffer[kKeyBufferSize] = {};
+    HostMakeKey(kDocumentKey, docTable, keyBuffer, 0);
+    int count = 0;
+    HostSelection* documents = HostSelectRecords(kDocumentKey, keyBuffer, docTable, &count);
+    selected = documents != nullptr;
+    if (selected) {
+      ConvertSelected(docTable, docRecord, itemTable, documents, count, terms);
+      HostFreeSelection(&documents);
+    }
   }
   HostCloseWaitBox();
   return selected ? 0 : 1;

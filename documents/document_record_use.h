@@ -1,15 +1,20 @@
 // Table 44's record buffer may hold a document that a handler of the module
-// is working on: the document in hand while a document event is handled (the
-// host's own handler of a dialog's end may still accept it), or the document
-// a conversion has read and not yet stored. The host may end a document
-// dialog from inside such a handler's host calls; the conversion that end
-// asks for would read other documents into the same buffer, so it waits for
-// a dialog's end that comes while no other handler works on the buffer.
+// is working on: the document in hand while an acceptance counts its lines
+// and marks it, or a document a conversion has read and not yet stored. The
+// host may end a document dialog from inside any of its functions; the
+// conversion that end asks for reads other documents into the same buffer,
+// so an end that comes from inside such work owes its conversion, which runs
+// as soon as the work is done: never under it, and never left waiting for an
+// end that may not come.
 #pragma once
+
+#include "komis.h"
 
 namespace kw {
 
 inline int documentRecordUsers = 0;
+// A dialog's end asked for a conversion that has not run yet.
+inline bool conversionOwed = false;
 
 class DocumentRecordInUse {
  public:
@@ -17,9 +22,11 @@ class DocumentRecordInUse {
   ~DocumentRecordInUse() { --documentRecordUsers; }
   DocumentRecordInUse(const DocumentRecordInUse&) = delete;
   DocumentRecordInUse& operator=(const DocumentRecordInUse&) = delete;
-
-  // No handler but the one asking works on the buffer.
-  static bool OnlyOne() { return documentRecordUsers == 1; }
 };
+
+// Runs the conversion owed, on `komis` (whose memory the caller holds), once
+// no work on the buffer is going on; again while ends come from inside it.
+// After uninstallation nothing is converted.
+void ConvertWhenFree(CSprKomis* komis);
 
 }  // namespace kw

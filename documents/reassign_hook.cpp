@@ -89,8 +89,13 @@ extern "C" int __stdcall ReassignHook(int code, int phase) {
   CSprKomis* komis = DocumentEventKomis();
   if (komis && !komis->ended && IsAcceptance(event, when)) {
     const KomisInUse use(komis);
-    const DocumentRecordInUse inHand;
-    komis->ReassignContractor();
+    {
+      const DocumentRecordInUse inHand;
+      komis->ReassignContractor();
+    }
+    // A dialog's end the host made inside the acceptance's calls converts now,
+    // before the host gets its document back.
+    ConvertWhenFree(komis);
   }
   return previous ? previous(code, phase) : 0;
 }

@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstring>
 
+#include "borrowed_record.h"
 #include "contractor_lookup.h"
 #include "handler_scope.h"
 #include "host_records.h"
@@ -165,7 +166,11 @@ int ShowMessageFmt(const char* title, const char* format, int style, ...) {
 
 int UsunKalwestrowkaZ_JPK(HostSelection* selection, void* view, int* entryCount, int* recordNumbers,
                           HostTable* jpkTableArg, int** recordNumbersRef) {
+  // The pass reads the entries through the register's buffer: the entry the
+  // host had there goes back when it is over.
+  BorrowedRecord<kJpkRecordLength> hostEntry;
   HostTable* jpkTable = HostGetTable(kJpkTable);
+  hostEntry.Keep(jpkTable);
   HostTable* contractorTable = HostGetTable(kContractorTable);
   if (jpkTable && contractorTable) {
     HostPrepareTable(jpkTable, kPrepareForReading);

@@ -23,16 +23,20 @@ bool OnMismatchList(const TableSizeCheck* check) {
 }
 
 // Finds TMO, deletes its register entries under the wait box and tells the
-// host that the list changed.
+// host that the list changed. The contractor the host had in table 35's
+// buffer is back before the wait box closes.
 void RemoveTmoEntries(int* entryCount, HostTable* jpkTableArg, int** recordNumbersRef, HostSelection* selection,
                       void* view, int16_t* handled) {
-  if (FindTmo() != 0) {
+  KeptContractor hostContractor;
+  if (FindTmo(&hostContractor) != 0) {
+    hostContractor.PutBack();
     ShowMessageFmt("Uwaga", MZ("Nie znaleziono kontrahenta: %s"), kWarningBoxStyle, kTmoSymbol);
     return;
   }
   HostMessageBox("Czekaj", MZ("Trwa usuwanie dokumentów TMO - wtyczka Kalwestrowka..."), kWaitBoxStyle);
   UsunKalwestrowkaZ_JPK(selection, view, entryCount, recordNumbersRef ? *recordNumbersRef : nullptr, jpkTableArg,
                         recordNumbersRef);
+  hostContractor.PutBack();
   HostCloseWaitBox();
   HostRefreshDisplay();
   if (handled) *handled = 1;

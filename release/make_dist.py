@@ -2,10 +2,12 @@
 """Makes the release package <output dir>/Kalwestrowka-<version>.zip and, with
 --installer, the installer <output dir>/Kalwestrowka-<version>-setup.exe.
 
-The package holds the given files (the DLL, and the administrator tools when
-they are built), the installer when it is made, INSTALACJA.TXT (the guide,
-converted from UTF-8 to code page 1250 with CR LF line ends, for Notepad on old
-Windows) and SHA256SUMS (sha256sum's format, CR LF) of the files as they ship.
+The package holds the given files (the DLL, the administrator tools when
+they are built, the shop's guide PODRECZNIK.TXT), the installer when it is
+made, INSTALACJA.TXT (the installation guide) and SHA256SUMS (sha256sum's
+format, CR LF) of the files as they ship. The texts (*.TXT) are UTF-8 here and
+ship converted to code page 1250 with CR LF line ends, for Notepad on old
+Windows.
 
 The files are copied into a staging folder (a temporary folder, removed at the
 end); with a certificate (--sign-pfx, its password in the file --sign-pass-file)
@@ -47,7 +49,9 @@ import pefile
 DESCRIPTIONS = {
     "Kalwestrowka.dll": "wtyczka",
     "kalwcfg.exe": "ustawia magazyny komisowe w pliku komis.cfg",
-    "kalwcheck.exe": "sprawdza, czy wtyczka zwiąże się z programem",
+    "kalwcheck.exe": "sprawdza, czy wtyczka zwiąże się z programem, i sumy plików",
+    "kalwraport.exe": "rozliczenie miesiąca z dziennika wtyczki, dla księgowej",
+    "PODRECZNIK.TXT": "podręcznik dla sklepu: praca z wtyczką, jej komunikaty, dziennik, rozliczenie",
     "SHA256SUMS": "sumy kontrolne SHA-256 plików z paczki",
     "INSTALACJA.TXT": "ten opis",
 }
@@ -55,8 +59,9 @@ INSTALLER_DESCRIPTION = "instalator wtyczki (sprawdza program, robi kopię, odin
 GUIDE = "INSTALACJA.TXT"
 SUMS = "SHA256SUMS"
 MODULE = "Kalwestrowka.dll"
-# What the installer carries; it is made only when all of them are built.
-INSTALLER_FILES = (MODULE, "kalwcfg.exe", "kalwcheck.exe")
+# What the installer carries; it is made only when all of them are given.
+INSTALLER_FILES = (MODULE, "kalwcfg.exe", "kalwcheck.exe", "kalwraport.exe", "PODRECZNIK.TXT")
+TEXT_SUFFIX = ".TXT"
 SIGNED_SUFFIXES = (".dll", ".exe")
 SIGNING_ENVIRONMENT = ("KW_SIGN_PFX", "KW_SIGN_PASS_FILE", "KW_SIGN_TIMESTAMP_URL")
 TIME_STAMP = (1980, 1, 1, 0, 0, 0)
@@ -195,9 +200,12 @@ def main(argv):
     members = {}
     sources = {}
     for path in args.files:
+        name = os.path.basename(path)
         with open(path, "rb") as data:
-            members[os.path.basename(path)] = data.read()
-        sources[os.path.basename(path)] = path
+            members[name] = data.read()
+        if name.endswith(TEXT_SUFFIX):
+            members[name] = windows_text(members[name].decode("utf-8"))
+        sources[name] = path
     unknown = sorted(set(members) - set(DESCRIPTIONS))
     if unknown:
         sys.exit(f"make_dist.py: no description of {', '.join(unknown)} for {GUIDE}")

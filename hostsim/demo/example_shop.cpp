@@ -52,6 +52,13 @@ void ExampleShop::OpenDocumentDialog() { commands_.Raise(kDocumentDialogEvent, 0
 
 int ExampleShop::EnterAndAccept(const std::string& number, int kind, const std::vector<SaleLine>& lines,
                                 double total) {
+  Enter(number, kind, lines, total);
+  ReportAcceptance();
+  return StoreInHand();
+}
+
+std::string ExampleShop::Enter(const std::string& number, int kind, const std::vector<SaleLine>& lines,
+                               double total) {
   // The document as the user typed it, current in table 44's buffer.
   kw::DocRecord document{};
   PutMazovia(document.DocNumber, number);
@@ -69,10 +76,16 @@ int ExampleShop::EnterAndAccept(const std::string& number, int kind, const std::
     documents_.AddItemLine(line.warehouse);
     tables_.AddRecord(45, std::string(kw::kItemRecordLength, '\0'), {KeyRef(68, document.DocLinkId)});
   }
+  return std::string(reinterpret_cast<const char*>(&document), sizeof document);
+}
 
-  // OK in the dialog: the host reports the acceptance, then stores the record.
+// OK in the dialog: the host reports the acceptance.
+void ExampleShop::ReportAcceptance() {
   commands_.Raise(kDocumentDialogEvent, kDialogOk, 1);
   commands_.Raise(kAcceptanceEvent, kDialogOk, 1);
+}
+
+int ExampleShop::StoreInHand() {
   const auto* buffer = reinterpret_cast<const char*>(tables_.RecordBuffer(44));
   return tables_.AddRecord(44, std::string(buffer, kw::kDocRecordLength), {24});
 }

@@ -47,6 +47,12 @@ class ExampleShop {
   // the dialog. Answers the table-44 record the host stored.
   void OpenDocumentDialog();
   int EnterAndAccept(const std::string& number, int kind, const std::vector<SaleLine>& lines, double total);
+  // The same in steps, for hosts that store and end otherwise: the document
+  // typed into table 44's buffer (its bytes), the OK reported, the record in
+  // hand stored (its record).
+  std::string Enter(const std::string& number, int kind, const std::vector<SaleLine>& lines, double total);
+  void ReportAcceptance();
+  int StoreInHand();
   void CloseDocumentDialog();
 
   const kw::DocRecord& StoredDocument(int record) const;

@@ -94,6 +94,12 @@ void Host::Interrupt(int nth, std::function<void()> action, bool beforeWork) {
   interruptAt_ = nth;
   interruptBeforeWork_ = beforeWork;
   interrupt_ = std::move(action);
+  interruptWhich_ = nullptr;
+}
+
+void Host::InterruptAt(std::function<bool(const HostCall&)> which, std::function<void()> action, bool beforeWork) {
+  Interrupt(0, std::move(action), beforeWork);
+  interruptWhich_ = std::move(which);
 }
 
 void Host::Omit(uint16_t ordinal) {
@@ -144,7 +150,8 @@ uint32_t Host::Answer(int row, const SimRegisters& registers, const uint32_t* st
   }
 
   // The host's event loop may run before the function does its work.
-  if (interrupt_ && interruptBeforeWork_ && ++calls_ >= interruptAt_) {
+  const bool picked = interruptWhich_ && interruptWhich_(call);
+  if (interrupt_ && interruptBeforeWork_ && (interruptWhich_ ? picked : ++calls_ >= interruptAt_)) {
     const std::function<void()> action = std::exchange(interrupt_, nullptr);
     action();
     call.afterEventLoop = true;
@@ -157,7 +164,7 @@ uint32_t Host::Answer(int row, const SimRegisters& registers, const uint32_t* st
   }
   if (keepJournal_) journal_[index].result = result;
   // The host's own work is done; its event loop runs before the module gets the answer.
-  if (interrupt_ && !interruptBeforeWork_ && ++calls_ >= interruptAt_) {
+  if (interrupt_ && !interruptBeforeWork_ && (interruptWhich_ ? picked : ++calls_ >= interruptAt_)) {
     const std::function<void()> action = std::exchange(interrupt_, nullptr);
     action();
   }

@@ -88,6 +88,8 @@ class Host {
   // `beforeWork` the action runs first and the call's work after it. Once;
   // Interrupt(0, {}) takes it back.
   void Interrupt(int nth, std::function<void()> action, bool beforeWork = false);
+  // The same at the first call from now that `which` picks.
+  void InterruptAt(std::function<bool(const HostCall&)> which, std::function<void()> action, bool beforeWork = false);
   bool Interrupted() const { return !interrupt_; }  // the action has run or none is set
 
   void ReportFault(std::string what) { faults_.push_back(std::move(what)); }
@@ -118,6 +120,7 @@ class Host {
   int interruptAt_ = 0;
   bool interruptBeforeWork_ = false;
   std::function<void()> interrupt_;
+  std::function<bool(const HostCall&)> interruptWhich_;  // instead of the n-th call
   std::vector<std::string> faults_;
   std::vector<std::unique_ptr<HostComponent>> components_;
 };

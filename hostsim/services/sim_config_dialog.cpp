@@ -102,18 +102,36 @@ uint32_t SimConfigDialog::RunDialog(HostCall& call) {
   } else {
     for (const DialogStep& step : steps) deliver(step.code, step.phase);
   }
-  deliver(endCode, 2);
   run.endCode = endCode;
-  run.flagsAtEnd.assign(flags, flags + kWarehouses);
-  runs_.push_back(std::move(run));
-  if (atEnd_) atEnd_(runs_.back());
+  closing_.push_back({call.Ptr<const void>(0), &run, flags, false, 0});
+  deliver(endCode, 2);
+  Closing closing = closing_.back();
+  closing_.pop_back();
+  if (closing.ended) runs_[closing.index].eventAnswers = run.eventAnswers;  // with the closing event's answer
+  else EndRun(closing);
   return endCode;
+}
+
+void SimConfigDialog::EndRun(Closing& closing) {
+  closing.ended = true;
+  closing.run->flagsAtEnd.assign(closing.flags, closing.flags + kWarehouses);
+  runs_.push_back(*closing.run);
+  closing.index = runs_.size() - 1;
+  if (atEnd_) atEnd_(runs_.back());
 }
 
 // HostDispatchDialogEvent on the object: hands the event to its handler,
 // the second entry of its table of virtual operations.
 uint32_t SimConfigDialog::DispatchDialogEvent(HostCall& call) {
   const auto* object = call.Ptr<const void* const*>(0);
+  if (static_cast<int16_t>(call.Arg(2)) == 2) {
+    for (auto it = closing_.rbegin(); it != closing_.rend(); ++it) {
+      if (it->object == object && !it->ended) {
+        EndRun(*it);
+        break;
+      }
+    }
+  }
   return CallModule("OnDialogEvent", (*object)[1], Convention::This, {call.Arg(1), call.Arg(2)}, call.Arg(0));
 }
 

@@ -62,7 +62,9 @@ class SimConfigDialog : public HostComponent {
   void WhileOpen(std::function<void()> action) { whileOpen_ = std::move(action); }
   // The warehouses the user marks (value) or unmarks (0) the next time the list opens.
   void MarkInList(std::map<int, int16_t> changes) { listEdits_.push_back(std::move(changes)); }
-  // Done when a dialog has ended, before the module gets its end code back.
+  // Done when a dialog has ended, before the module gets its end code back:
+  // as its closing event reaches the dialog object (the first moment the
+  // module can know of the end), or, when none does, after it was delivered.
   void AtEnd(std::function<void(const DialogRun&)> action) { atEnd_ = std::move(action); }
   // Dialogs and lists run by a person (null: by the script again).
   void Interactive(DialogUser* user) { user_ = user; }
@@ -83,6 +85,17 @@ class SimConfigDialog : public HostComponent {
   uint32_t DispatchDialogEvent(HostCall& call);
   uint32_t EditWarehouseFlags(HostCall& call);
 
+  // A dialog whose closing event is being delivered.
+  struct Closing {
+    const void* object;
+    DialogRun* run;
+    const int16_t* flags;
+    bool ended;
+    std::size_t index;  // in Runs(), once ended
+  };
+  // The run has ended: its end code and flags are noted and it joins Runs().
+  void EndRun(Closing& closing);
+
   Host& host_;
   uint16_t modeWord_ = 0;
   std::deque<int> access_;
@@ -92,6 +105,7 @@ class SimConfigDialog : public HostComponent {
   std::function<void(const DialogRun&)> atEnd_;
   std::deque<std::map<int, int16_t>> listEdits_;
   std::vector<DialogRun> runs_;
+  std::vector<Closing> closing_;  // innermost last
   std::vector<int> listOpenings_;
   std::set<const void*> thunks_;
   DialogUser* user_ = nullptr;

@@ -85,6 +85,7 @@ uint32_t SimDocuments::LoadSelection(HostCall& call) {
   set_ = static_cast<uint8_t*>(AllocateGuarded(std::max<std::size_t>(loaded * length, 1)));
   for (std::size_t i = 0; i < loaded; ++i) {
     std::memcpy(set_ + i * length, tables.Record(selection->table, pass.loaded[i]).data(), length);
+    if (throughBuffer_) std::memcpy(tables.RecordBuffer(selection->table), set_ + i * length, length);
   }
   setCount_ = static_cast<int32_t>(loaded);
   setAux_ = kAuxMark + static_cast<int32_t>(passes_.size());
@@ -145,6 +146,7 @@ uint32_t SimDocuments::StoreSelection(HostCall& call) {
   const int length = tables.Find(pass.table)->RecordLength;
   for (std::size_t i = 0; i < pass.loaded.size(); ++i) {
     tables.Record(pass.table, pass.loaded[i]).assign(reinterpret_cast<const char*>(set_ + i * length), length);
+    if (throughBuffer_) std::memcpy(tables.RecordBuffer(pass.table), set_ + i * length, length);
   }
   pass.stored = true;
   return 1;

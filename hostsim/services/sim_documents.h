@@ -70,6 +70,10 @@ class SimDocuments : public HostComponent {
     bool stored = false;
   };
   const std::vector<ItemPass>& ItemPasses() const { return passes_; }
+  // The host loads and stores item sets through the items table's record
+  // buffer, leaving the last record of the set there, as a host that reads
+  // its records one at a time does.
+  void ItemsThroughBuffer(bool through) { throughBuffer_ = through; }
 
  private:
   // The handlers of the host functions, in the order they are registered.
@@ -102,6 +106,7 @@ class SimDocuments : public HostComponent {
   int32_t setCount_ = 0;
   int32_t setAux_ = 0;
   const SimSelection* setSelection_ = nullptr;
+  bool throughBuffer_ = false;
 };
 
 }  // namespace hostsim

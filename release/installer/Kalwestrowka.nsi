@@ -50,7 +50,7 @@ ${StrStr}
 !define UNINSTALLER "Odinstaluj.exe"
 !define UNINSTALL_ROOT "Software\Microsoft\Windows\CurrentVersion\Uninstall"
 ; The guide the last page opens, in the module's folder.
-!define GUIDE_FILE "INSTALACJA.TXT"
+!define GUIDE_FILE "PODRECZNIK.TXT"
 
 !define EXIT_INSTALLED 0
 !define EXIT_CANCELLED 1
@@ -65,7 +65,9 @@ ${StrStr}
 !macro MODULE_FOLDER_FILES FOR_EACH
   !insertmacro ${FOR_EACH} "kalwcfg.exe"
   !insertmacro ${FOR_EACH} "kalwcheck.exe"
+  !insertmacro ${FOR_EACH} "kalwraport.exe"
   !insertmacro ${FOR_EACH} "INSTALACJA.TXT"
+  !insertmacro ${FOR_EACH} "PODRECZNIK.TXT"
 !macroend
 
 Name "${PRODUCT} ${VERSION}"
@@ -176,7 +178,7 @@ Section "Kalwestrowka" SECTION_MODULE
   ${If} $FallbacksAccepted == 1
     !insertmacro SAY "${FALLBACKS_ACCEPTED_TEXT}"
   ${EndIf}
-  StrCpy $InstalledSummary "Zainstalowano w folderze „$HostShown”: Kalwestrowka.dll i folder Kalwestrowka z programami kalwcfg i kalwcheck, opisem i dezinstalatorem."
+  StrCpy $InstalledSummary "Zainstalowano w folderze „$HostShown”: Kalwestrowka.dll i folder Kalwestrowka z programami kalwcfg, kalwcheck i kalwraport, opisem instalacji, podręcznikiem i dezinstalatorem."
 
   ; Installed before (the uninstaller is there): an upgrade, the backup of the
   ; first install stays as it is. Otherwise a module already there is kept.
@@ -232,7 +234,7 @@ Section "Kalwestrowka" SECTION_MODULE
   !insertmacro SAY "Nowa wtyczka: $INSTDIR\Kalwestrowka.dll"
   !insertmacro MODULE_FOLDER_FILES PUT_IN_PLACE
   WriteUninstaller "$ModuleDir\${UNINSTALLER}"
-  !insertmacro SAY "Programy kalwcfg i kalwcheck, opis i dezinstalator: $ModuleDir"
+  !insertmacro SAY "Programy kalwcfg, kalwcheck i kalwraport, opis instalacji, podręcznik i dezinstalator: $ModuleDir"
   Call WriteUninstallEntry
   !insertmacro SAY "Wpis na liście zainstalowanych programów: ${PRODUCT} ($HostShown)"
 
@@ -274,7 +276,7 @@ Function un.onInit
   ${If} ${FileExists} "$INSTDIR\${BACKUP}"
     StrCpy $Message "$Message, przywróci tam wtyczkę, która była przed pierwszą instalacją (z kopii ${BACKUP})"
   ${EndIf}
-  StrCpy $Message "$Message, a także folder Kalwestrowka z programami kalwcfg i kalwcheck i opisem.$\r$\n$\r$\nZostaną bez zmian: komis.cfg (wybór magazynów komisowych) i Kalwestrowka.log (dziennik błędów wtyczki)."
+  StrCpy $Message "$Message, a także folder Kalwestrowka z programami kalwcfg, kalwcheck i kalwraport, opisem instalacji i podręcznikiem.$\r$\n$\r$\nZostaną bez zmian: komis.cfg (wybór magazynów komisowych), Kalwestrowka.log (dziennik błędów wtyczki) i Kalwestrowka-dziennik.csv (dziennik zmian, z którego kalwraport robi rozliczenie)."
 FunctionEnd
 
 !macro DELETE_FILE NAME
@@ -286,7 +288,7 @@ Section "Uninstall"
   ; The current folder out of the module's folder, which goes.
   SetOutPath "$TEMP"
   ; The module as it was before the first install goes back; else the
-  ; module is removed. komis.cfg and Kalwestrowka.log stay.
+  ; module is removed. komis.cfg, Kalwestrowka.log and the journal stay.
   ClearErrors
   ${If} ${FileExists} "$HostDir\Kalwestrowka.dll"
     Delete "$HostDir\Kalwestrowka.dll"
@@ -312,9 +314,9 @@ Section "Uninstall"
   !insertmacro MODULE_FOLDER_FILES DELETE_FILE
   Delete "$INSTDIR\${UNINSTALLER}"
   RMDir "$INSTDIR"
-  !insertmacro SAY "Usunięto programy i opis z folderu $INSTDIR"
+  !insertmacro SAY "Usunięto programy, opis i podręcznik z folderu $INSTDIR"
   Call un.DeleteUninstallEntry
-  !insertmacro SAY "Bez zmian zostają: komis.cfg i Kalwestrowka.log."
+  !insertmacro SAY "Bez zmian zostają: komis.cfg, Kalwestrowka.log i Kalwestrowka-dziennik.csv."
   StrCpy $Message "Odinstalowano wtyczkę ${MODULE} ${VERSION} z folderu „$HostShown”."
   !insertmacro SAY "$Message"
   Push ${EXIT_INSTALLED}

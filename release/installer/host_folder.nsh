@@ -120,7 +120,7 @@ Function HostFolderPage
   !insertmacro MUI_HEADER_TEXT "Wskaż folder programu sprzedaży" "Wtyczka trafia do folderu programu, obok jego pliku TALMER.dll."
   nsDialogs::Create 1018
   Pop $0
-  ${NSD_CreateLabel} 0 0 100% 54u "Zanim klikniesz „Zainstaluj”, zamknij program sprzedaży na wszystkich stanowiskach.$\r$\n$\r$\nWskaż folder, w którym jest plik TALMER.dll – także na dysku sieciowym (S:\) albo w udziale sieciowym (\\serwer\udział). Instalator najpierw sprawdzi, czy wtyczka zwiąże się z tym programem, i dopiero wtedy skopiuje pliki. Pliki komis.cfg i Kalwestrowka.log zostaną nietknięte."
+  ${NSD_CreateLabel} 0 0 100% 54u "Zanim klikniesz „Zainstaluj”, zamknij program sprzedaży na wszystkich stanowiskach.$\r$\n$\r$\nWskaż folder, w którym jest plik TALMER.dll – także na dysku sieciowym (S:\) albo w udziale sieciowym (\\serwer\udział). Instalator najpierw sprawdzi, czy wtyczka zwiąże się z tym programem, i dopiero wtedy skopiuje pliki. Pliki komis.cfg, Kalwestrowka.log i Kalwestrowka-dziennik.csv zostaną nietknięte."
   Pop $0
   ${NSD_CreateGroupBox} 0 58u 100% 34u "&Folder programu (z plikiem TALMER.dll)"
   Pop $0

@@ -9,7 +9,7 @@ Function NextStepsPage
   Pop $0
   ${NSD_CreateLabel} 0 0 100% 118u "$CheckSummary$\r$\n$\r$\n$InstalledSummary$\r$\n$\r$\nDalej:$\r$\n1. Uruchom program sprzedaży i zainstaluj w nim wtyczkę, tak jak każdą inną wtyczkę.$\r$\n2. W kartotece kontrahentów załóż kontrahenta o symbolu TMO, jeśli go nie ma: na niego przechodzą dokumenty sprzedaży obcej.$\r$\n3. Wskaż magazyny komisowe poleceniem „Konfiguracja spr.obcej”.$\r$\nPodręcznik: ${MODULE_DIR}\${GUIDE_FILE} w folderze programu."
   Pop $0
-  ${NSD_CreateCheckbox} 0 124u 100% 12u "&Otwórz podręcznik"
+  ${NSD_CreateCheckbox} 0 124u 100% 12u "&Otwórz podręcznik (${GUIDE_FILE})"
   Pop $OpenGuide
   ${NSD_Check} $OpenGuide
   ; Installed: there is nothing to cancel and nothing to go back to.

@@ -32,8 +32,9 @@ bool WalkForSymbol(HostTable* table, int key, const char* symbol, int length) {
 
 }  // namespace
 
-int WyszukajKontrPoSymbolu(const char* symbol, int length) {
+int WyszukajKontrPoSymbolu(const char* symbol, int length, KeptContractor* keep) {
   HostTable* table = HostGetTable(kContractorTable);
+  if (keep) keep->Keep(table);
   if (table) HostPrepareTable(table, kPrepareForReading);
   // A table without its record buffer is as good as missing.
   if (!table || !table->RecordBuffer) {

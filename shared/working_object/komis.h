@@ -37,6 +37,11 @@ struct CSprKomis {
   int32_t users;
   bool ended;             // taken out of every cell, the host's part torn down
   bool releaseWhenUnused;  // ended with release: freed when the last user leaves
+  // The configuration dialog's end as the object learns of it (its closing
+  // event, else the return of the host's dialog): how many saves of
+  // komis.cfg had started then. A save started after it is a later choice.
+  bool dialogEndSeen;
+  uint32_t savesAtDialogEnd;
 
   // 0 when tables 35, 44 and 45 are bound, 1 (after a warning) when one is missing.
   int Initial();

@@ -291,21 +291,37 @@ TEST_F(ConfigSave, TheCommandPickedInsideASaveIsRefusedAndTheChoiceConfirmedStay
     RunCommand(kCancel);  // takes the refused command's edit off the host's list
   }
 
-  // Picked in the call that ends the first dialog's callback, after its OK
-  // and before its save: the choice confirmed there came later and stays.
-  files.Write("komis.cfg", old);
-  const int callbackEnd = NumberOfCall("HostDestroyCallbackThunk");
-  ASSERT_GT(callbackEnd, 0);
-  const std::size_t runs = dialog.Runs().size();
-  const std::size_t warnings = Warnings().size();
-  host.Interrupt(callbackEnd, [&] {
-    dialog.MarkInList({{5, 1}});
-    RunCommand(hostsim::kDialogOk);
-  });
-  SaveWithWarehouse2();
-  EXPECT_EQ(Config(), kwtest::KomisCfg({{1, 1}, {3, -1}, {5, 1}}));
-  EXPECT_EQ(dialog.Runs().size(), runs + 2);
-  EXPECT_EQ(Warnings().size(), warnings);
+  // Picked after the first dialog's OK, as the host's closing event reaches
+  // it, in the rest of the dialog call, or in the call that ends its callback:
+  // the choice confirmed there came later and stays. Picked inside the
+  // closing event's call before the event reaches the dialog, it came before
+  // the module could know of the first dialog's end, whose choice then stays.
+  struct Site {
+    const char* call;
+    int phase;  // of a dialog event the call dispatches; 0: any call of that name
+    bool beforeWork;
+    bool laterChoiceStays;
+  };
+  for (const Site site : {Site{"HostDestroyCallbackThunk", 0, false, true}, Site{"HostRunDialog", 0, false, true},
+                          Site{"HostDispatchDialogEvent", 2, false, true},
+                          Site{"HostDispatchDialogEvent", 2, true, false}}) {
+    SCOPED_TRACE(std::string(site.call) + (site.beforeWork ? " before its work" : " after its work"));
+    files.Write("komis.cfg", old);
+    const std::size_t runs = dialog.Runs().size();
+    const std::size_t warnings = Warnings().size();
+    host.InterruptAt([&](const hostsim::HostCall& call) {
+      return call.info->name == std::string(site.call) && (site.phase == 0 || static_cast<int16_t>(call.Arg(2)) == site.phase);
+    }, [&] {
+      dialog.MarkInList({{5, 1}});
+      RunCommand(hostsim::kDialogOk);
+    }, site.beforeWork);
+    SaveWithWarehouse2();
+    EXPECT_EQ(Config(), site.laterChoiceStays ? kwtest::KomisCfg({{1, 1}, {3, -1}, {5, 1}})
+                                              : kwtest::KomisCfg({{1, 1}, {2, 1}, {3, -1}}));
+    EXPECT_EQ(dialog.Runs().size(), runs + 2);
+    EXPECT_EQ(Warnings().size(), warnings);
+    host.Interrupt(0, {});
+  }
 }
 
 // The old file was there but could not be read before the save: a failed

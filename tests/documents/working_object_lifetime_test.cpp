@@ -59,8 +59,10 @@ class WorkingObjectLifetime : public kwtest::RegisteredModuleTest {
 
   // The host ends the document dialog from inside its n-th host call: while
   // the dialog opens (the first four calls), else while a document is
-  // accepted after an earlier one. Then the dialog's end, or the next
-  // dialog's, converts what was marked. Answers whether the end came inside.
+  // accepted after an earlier one. An end inside the acceptance converts the
+  // earlier document as soon as the acceptance's work is done, before the
+  // host gets its document back; the next dialog's end converts the one
+  // accepted. Answers whether the end came inside.
   bool EndDialogInsideHostCall(int nth) {
     const std::size_t eventsBefore = hostsim::SimCommands::OwnHandlerCalls().size();
     const bool atOpen = nth <= 4;  // the object made, the document kind asked for
@@ -74,6 +76,7 @@ class WorkingObjectLifetime : public kwtest::RegisteredModuleTest {
     if (atOpen) shop.OpenDocumentDialog();
     else accepted = AcceptAndCheckStored("FS " + std::to_string(100 + nth) + "/12/2026", 10.0 * nth);
     const bool interrupted = host.Interrupted();
+    if (interrupted && !atOpen) ExpectNoneLeftMarked({earlier});
     host.Interrupt(0, {});
     if (interrupted) shop.OpenDocumentDialog();  // the next dialog's end converts what waits
     shop.CloseDocumentDialog();
@@ -186,21 +189,30 @@ TEST_F(WorkingObjectLifetime, TheCommandInsideAnOpenDocumentDialogGivesTheDialog
   ExpectEventsFindNoObject();
 }
 
-// A host's "save and new": its own handler of the closing phase opens the
-// next document dialog before the module gets the event back.
+// A host's "save and open the next": its own handler of the closing phase
+// opens the next document dialog and loads a new document before the module
+// gets the event back; the conversion at the end leaves that document in the
+// host's hands, and the host accepts and stores it.
 TEST_F(WorkingObjectLifetime, TheNextDocumentDialogOpenedAtTheCloseGetsAnObjectOfItsOwn) {
   hostsim::ModuleHeapGuard::Install(module.handle());
   shop.OpenDocumentDialog();
   const int first = shop.EnterAndAccept("FS 13/12/2026", hostsim::kSalesDocumentKind, {{3, "obraz"}}, 60.0);
-  commands.OpenNextDialogAtClose(true);
+  std::string loaded;
+  hostsim::SimCommands::AtOwnClose([&] {
+    hostsim::SimCommands::AtOwnClose(nullptr);
+    shop.OpenDocumentDialog();
+    loaded = shop.Enter("FS 14/12/2026", hostsim::kSalesDocumentKind, {{3, "obraz"}}, 70.0);
+  });
   shop.CloseDocumentDialog();
-  commands.OpenNextDialogAtClose(false);
   EXPECT_EQ(shop.StoredDocument(first).ConversionPending, 0) << "the ending dialog's document was not converted";
   EXPECT_EQ(shop.StoredDocument(first).DocFlags & 0x400, 0x400);
   EXPECT_EQ(dialogBase.LiveObjects(), 1) << "the dialog opened at the close has no working object";
   EXPECT_EQ(hostsim::ModuleHeapGuard::LiveBlocks(), 1);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(tables.RecordBuffer(44)), kw::kDocRecordLength), loaded)
+      << "the document the host loaded at the close is not in its hands after the end";
 
-  const int second = shop.EnterAndAccept("FS 14/12/2026", hostsim::kSalesDocumentKind, {{3, "obraz"}}, 70.0);
+  shop.ReportAcceptance();
+  const int second = shop.StoreInHand();
   EXPECT_EQ(shop.StoredDocument(second).ConversionPending, 1) << "the new dialog's document was not marked";
   ASSERT_FALSE(documents.Assignments().empty());
   EXPECT_EQ(documents.Assignments().back().contractorSymbol, "TMO");
@@ -247,6 +259,59 @@ TEST_F(WorkingObjectLifetime, AnAcceptanceAtTheCloseBelongsToTheEndingDialogAndO
   }
   EXPECT_EQ(hostsim::ModuleHeapGuard::LiveBlocks(), 0);
   EXPECT_EQ(hostsim::ModuleHeapGuard::BadReleases(), 0);
+  EXPECT_THAT(host.Faults(), IsEmpty());
+}
+
+// Hosts that store the accepted document only once the dialog's frame has
+// closed (the end raised after the acceptance returns, or by the host's own
+// handler of the acceptance), and one whose own handler of the OK command
+// accepts, stores and ends the dialog. The host stores the document it
+// accepted, marked; what was stored before the end is converted at the end,
+// and a document stored after it at the next.
+TEST_F(WorkingObjectLifetime, TheHostStoresTheDocumentItAcceptedHoweverItStoresAndEndsTheDialog) {
+  enum Habit { kEndAfterAcceptance, kEndInOwnAcceptanceHandler, kOkCommandEnds };
+  const char* const kHabit[] = {"the end after the acceptance, stored after it",
+                                "the end by the host's own handler of the acceptance, stored after it",
+                                "the OK command's own handler accepting, storing and ending"};
+  for (const Habit habit : {kEndAfterAcceptance, kEndInOwnAcceptanceHandler, kOkCommandEnds}) {
+    SCOPED_TRACE(kHabit[habit]);
+    shop.OpenDocumentDialog();
+    const int earlier = shop.EnterAndAccept("FS 20/12/2026", hostsim::kSalesDocumentKind, {{3, "obraz"}}, 30.0);
+    shop.Enter("FS 21/12/2026", hostsim::kSalesDocumentKind, {{3, "obraz"}}, 40.0);
+    int accepted = -1;
+    if (habit == kOkCommandEnds) {
+      hostsim::SimCommands::AtOwnHandler([&](const hostsim::HostEventCall&) {
+        commands.Raise(hostsim::kAcceptanceEvent, hostsim::kDialogOk, 1);
+        accepted = shop.StoreInHand();
+        shop.CloseDocumentDialog();
+      });
+      RaiseDialogEvent(hostsim::kDialogOk, 1);
+    } else {
+      RaiseDialogEvent(hostsim::kDialogOk, 1);
+      if (habit == kEndInOwnAcceptanceHandler) {
+        hostsim::SimCommands::AtOwnHandler([&](const hostsim::HostEventCall&) { shop.CloseDocumentDialog(); });
+      }
+      commands.Raise(hostsim::kAcceptanceEvent, hostsim::kDialogOk, 1);
+      if (habit == kEndAfterAcceptance) shop.CloseDocumentDialog();
+      accepted = shop.StoreInHand();
+    }
+    hostsim::SimCommands::AtOwnHandler(nullptr);
+    ASSERT_GE(accepted, 0);
+    EXPECT_EQ(std::string(shop.StoredDocument(accepted).DocAltNumber), "FS 21/12/2026")
+        << "the host stored another document than the one it accepted";
+    EXPECT_EQ(shop.StoredDocument(accepted).TotalAmount, 40.0);
+    ExpectNoneLeftMarked({earlier});
+    if (habit == kOkCommandEnds) {
+      ExpectNoneLeftMarked({accepted});
+    } else {
+      EXPECT_EQ(shop.StoredDocument(accepted).ConversionPending, 1) << "stored after the end, it waits marked";
+      shop.OpenDocumentDialog();
+      shop.CloseDocumentDialog();
+      ExpectNoneLeftMarked({accepted});
+    }
+    EXPECT_EQ(shop.StoredDocument(accepted).DocFlags & 0x400, 0x400) << "the accepted document was never converted";
+    EXPECT_EQ(dialogBase.LiveObjects(), 0);
+  }
   EXPECT_THAT(host.Faults(), IsEmpty());
 }
 

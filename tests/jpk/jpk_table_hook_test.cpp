@@ -128,6 +128,10 @@ TEST_F(JpkTableHook, Event231RemovesTmoUnderTheWaitBoxSignalsTheHostAndPassesOn)
   const int other1 = AddOtherEntry("FV/1"), tmo = AddTmoEntry("FV/2"), other2 = AddOtherEntry("FV/3");
   jpk.SetList({other1, tmo, other2});
   kw::SetJpkTableHook(1);
+  // The host has a contractor of its own and the last entry on its screen.
+  tables.MakeCurrent(35, tables.AddContractor("KOWALSKI", {})), tables.MakeCurrent(400, other2 - 1);
+  const std::string contractorInHand(reinterpret_cast<char*>(tables.RecordBuffer(35)), sizeof(kw::ContractorRecord));
+  const std::string entryInHand(reinterpret_cast<char*>(tables.RecordBuffer(400)), kw::kJpkRecordLength);
   const auto args = jpk.EventArgs(231);
 
   EXPECT_EQ(jpk.RaiseEvent(args), SimJpkRegister::kPreviousResult);
@@ -155,6 +159,9 @@ TEST_F(JpkTableHook, Event231RemovesTmoUnderTheWaitBoxSignalsTheHostAndPassesOn)
   EXPECT_EQ(previous.journalSize, host.Journal().size());
   EXPECT_EQ(previous.count, 2);
   EXPECT_THAT(previous.entries, ElementsAre(other1, other2));
+  // Its own records are back in the buffers by then, whatever the pass read.
+  EXPECT_EQ(previous.contractorInHand, contractorInHand);
+  EXPECT_EQ(previous.entryInHand, entryInHand);
 }
 
 TEST_F(JpkTableHook, Event231AfterACleanupCutShortStillSignalsTheHost) {

@@ -26,9 +26,8 @@ beside copies of the simulated host's TALMER.dll, in silent mode (/S, /D=,
 The cases share the Wine prefix's list of installed programs, so they run one
 after the other in one process (CTest: RESOURCE_LOCK).
 
-Usage: check_installer.py <make_dist.py> <guide> <installer.nsi> <version>
-                          <TALMER.dll> <Kalwestrowka.dll> <kalwcfg.exe> <kalwcheck.exe> <wine-run>
-                          <hold_file.exe>
+Usage: check_installer.py <make_dist.py> <guide> <installer.nsi> <version> <TALMER.dll> <wine-run>
+                          <hold_file.exe> <file to ship>... (the DLL, the tools, PODRECZNIK.TXT)
 """
 import contextlib
 import os
@@ -45,17 +44,20 @@ sys.path.insert(0, os.path.join(HERE, "..", "tools"))
 from tool_files import library_without  # noqa: E402
 
 if __name__ == "__main__":
-    (MAKE_DIST, GUIDE, SCRIPT, VERSION, TALMER, MODULE, KALWCFG, KALWCHECK,
-     WINE_RUN, HOLD_FILE) = sys.argv[1:11]
-    del sys.argv[1:11]
+    MAKE_DIST, GUIDE, SCRIPT, VERSION, TALMER, WINE_RUN, HOLD_FILE = sys.argv[1:8]
+    SHIPPED = {os.path.basename(path): path for path in sys.argv[8:]}
+    MODULE = SHIPPED["Kalwestrowka.dll"]
+    del sys.argv[1:]
 
 # The shared Wine prefix's folder, as cmake/wine-run finds it.
 WINE_DIR = os.environ.get("KW_BUILD_DIR") or os.path.join(HERE, "..", "..", "build")
 UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
-MODULE_FILES = ["INSTALACJA.TXT", "Kalwestrowka.dll.kopia", "Odinstaluj.exe", "kalwcfg.exe", "kalwcheck.exe"]
-# What a first install puts in the module's folder and its size in the list of
-# installed programs: each file counted in whole kilobytes, rounded up.
-INSTALLED_FILES = ["Kalwestrowka.dll", "kalwcfg.exe", "kalwcheck.exe", "INSTALACJA.TXT"]
+# The module's folder after a first install beside an earlier module.
+MODULE_FILES = ["INSTALACJA.TXT", "Kalwestrowka.dll.kopia", "Odinstaluj.exe", "PODRECZNIK.TXT", "kalwcfg.exe",
+                "kalwcheck.exe", "kalwraport.exe"]
+# The files installed as the package holds them (its size in the list of
+# installed programs counts each in whole kilobytes, rounded up).
+INSTALLED = ["Kalwestrowka.dll", "kalwcfg.exe", "kalwcheck.exe", "kalwraport.exe", "INSTALACJA.TXT", "PODRECZNIK.TXT"]
 OLD_MODULE = b"MZ the module as the shop had it"
 KOMIS_CFG = bytes(range(202))
 LOG = "2026-12-01 wpis dziennika wtyczki\r\n".encode("cp1250")
@@ -127,11 +129,11 @@ class InstallerTest(unittest.TestCase):
         cls.work = tempfile.mkdtemp(prefix="kw-installer-")
         started = time.monotonic()
         subprocess.run([sys.executable, MAKE_DIST, os.path.join(cls.work, "dist"), VERSION, GUIDE,
-                        "--installer", SCRIPT, MODULE, KALWCFG, KALWCHECK], check=True, stdout=subprocess.DEVNULL)
+                        "--installer", SCRIPT, *SHIPPED.values()], check=True, stdout=subprocess.DEVNULL)
         print(f"make_dist.py with the installer: {time.monotonic() - started:.1f} s", file=sys.stderr)
         cls.setup = os.path.join(cls.work, "dist", f"Kalwestrowka-{VERSION}-setup.exe")
         with zipfile.ZipFile(os.path.join(cls.work, "dist", f"Kalwestrowka-{VERSION}.zip")) as archive:
-            cls.guide = archive.read("INSTALACJA.TXT")
+            cls.packaged = {name: archive.read(name) for name in INSTALLED}
             archive.extract("SHA256SUMS", cls.work)
         cls.reports = os.path.join(cls.work, "reports")
         os.mkdir(cls.reports)
@@ -281,23 +283,20 @@ class InstallerTest(unittest.TestCase):
                                                + [os.path.join("Kalwestrowka", name) for name in MODULE_FILES]))
         self.assertEqual(files["Kalwestrowka.dll"], read(MODULE))
         self.assertEqual(files[os.path.join("Kalwestrowka", "Kalwestrowka.dll.kopia")], OLD_MODULE)
-        self.assertEqual(files[os.path.join("Kalwestrowka", "kalwcfg.exe")], read(KALWCFG))
-        self.assertEqual(files[os.path.join("Kalwestrowka", "kalwcheck.exe")], read(KALWCHECK))
-        self.assertEqual(files[os.path.join("Kalwestrowka", "INSTALACJA.TXT")], self.guide)
+        for name in INSTALLED[1:]:
+            self.assertEqual(files[os.path.join("Kalwestrowka", name)], self.packaged[name], name)
         self.assertEqual((files["komis.cfg"], files["Kalwestrowka.log"]), (KOMIS_CFG, LOG))
         self.assertEqual(files[os.path.join("Kalwestrowka", "Odinstaluj.exe")][:2], b"MZ")
         # The guide's check of the installed files against the package's SHA256SUMS, in the program's folder.
         done = subprocess.run([WINE_RUN, os.path.join(module_dir, "kalwcheck.exe"), "--sha256", "--lista",
                                windows(os.path.join(self.work, "SHA256SUMS")), "Kalwestrowka.dll",
-                               "Kalwestrowka\\kalwcfg.exe", "Kalwestrowka\\kalwcheck.exe", "Kalwestrowka\\INSTALACJA.TXT"],
-                              cwd=folder, capture_output=True)
+                               *("Kalwestrowka\\" + name for name in INSTALLED[1:])], cwd=folder, capture_output=True)
         self.assertEqual(done.returncode, 0, done.stdout)
-        self.assertEqual(done.stdout.count(b"ZGODNY"), 4, done.stdout)
+        self.assertEqual(done.stdout.count(b"ZGODNY"), len(INSTALLED), done.stdout)
 
         entry = self.registered(windows(folder))
         uninstaller = windows(os.path.join(module_dir, "Odinstaluj.exe")).replace("\\", "\\\\")
-        kilobytes = sum((len(read(path)) + 1023) // 1024 for path in (MODULE, KALWCFG, KALWCHECK)) \
-            + (len(self.guide) + 1023) // 1024
+        kilobytes = sum((len(data) + 1023) // 1024 for data in self.packaged.values())
         expected = {
             "DisplayName": '"Kalwestrowka – sprzedaż obca (' + windows(folder).replace("\\", "\\\\") + ')"',
             "DisplayVersion": f'"{VERSION}"',

@@ -16,9 +16,8 @@ prints where) for a person to look at. The programs run in a Wine prefix of
 their own (<screens dir>/../wineprefix, made once), whose Wine is started
 with this screen: the shared prefix's may run without one.
 
-Usage: check_installer_pages.py <make_dist.py> <guide> <installer.nsi> <version>
-                                <TALMER.dll> <Kalwestrowka.dll> <kalwcfg.exe> <kalwcheck.exe>
-                                <wine-run> <screens dir>
+Usage: check_installer_pages.py <make_dist.py> <guide> <installer.nsi> <version> <TALMER.dll> <wine-run>
+                                <screens dir> <file to ship>... (the DLL, the tools, PODRECZNIK.TXT)
 """
 import os
 import shutil
@@ -36,9 +35,10 @@ sys.path.insert(0, os.path.join(HERE, "..", "tools"))
 from tool_files import library_without  # noqa: E402
 
 if __name__ == "__main__":
-    (MAKE_DIST, GUIDE, SCRIPT, VERSION, TALMER, MODULE, KALWCFG, KALWCHECK, WINE_RUN,
-     SCREENS) = sys.argv[1:11]
-    del sys.argv[1:11]
+    MAKE_DIST, GUIDE, SCRIPT, VERSION, TALMER, WINE_RUN, SCREENS = sys.argv[1:8]
+    SHIPPED = sys.argv[8:]
+    MODULE = next(path for path in SHIPPED if os.path.basename(path) == "Kalwestrowka.dll")
+    del sys.argv[1:]
 
 ENTRY_KEY = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kalwestrowka "
 
@@ -51,7 +51,7 @@ class InstallerPagesTest(unittest.TestCase):
                 raise RuntimeError(f"{tool} is missing: make deps installs it (Debian's xvfb, xdotool)")
         cls.work = tempfile.mkdtemp(prefix="kw-pages-")
         subprocess.run([sys.executable, MAKE_DIST, os.path.join(cls.work, "dist"), VERSION, GUIDE,
-                        "--installer", SCRIPT, MODULE, KALWCFG, KALWCHECK], check=True, stdout=subprocess.DEVNULL)
+                        "--installer", SCRIPT, *SHIPPED], check=True, stdout=subprocess.DEVNULL)
         cls.setup = os.path.join(cls.work, "dist", f"Kalwestrowka-{VERSION}-setup.exe")
         shutil.rmtree(SCREENS, ignore_errors=True)
         os.makedirs(SCREENS)
@@ -156,7 +156,7 @@ class InstallerPagesTest(unittest.TestCase):
         screen.shot("next-steps-page")
         known = screen.windows("")
         screen.press(window, "Return")  # "Zakończ", with the guide to open
-        guide = screen.new_window("INSTALACJA.TXT", known)
+        guide = screen.new_window("PODRECZNIK.TXT", known)
         screen.shot("guide-opened")
         screen.press(guide, "alt+F4")
         self.assertEqual(installer.wait(60), 0)

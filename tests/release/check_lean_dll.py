@@ -8,7 +8,7 @@
   and data need: no .CRT (the C runtime's initialiser and TLS callback
   tables), no .tls, no .eh_frame (unwind tables for exceptions it never
   throws).
-- It is at most 40 KB, stripped of its symbol table, and its header asks for
+- It is at most 48 KB (SIZE_LIMIT), stripped of its symbol table, and its header asks for
   Windows 5.1 (XP) at most, as subsystem and as operating system.
 
 Usage: check_lean_dll.py <Kalwestrowka.dll>
@@ -40,7 +40,9 @@ ALLOWED_IMPORTS = {
 ALLOWED_SECTIONS = {".text", ".data", ".rdata", ".bss", ".edata", ".idata", ".rsrc", ".reloc"}
 WHY_SHORT = ("the module imports only what it uses; an import outside this list is "
              "new code pulling in a runtime or a post-XP function")
-SIZE_LIMIT = 40 * 1024
+# About 40 KB of the module's code and data, and a margin of 8 KB for its
+# growth: a change that brings in a runtime or doubles a part shows here.
+SIZE_LIMIT = 48 * 1024
 NEWEST_WINDOWS = (5, 1)  # Windows XP
 XP_EXPORTS_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "xp-exports")
 
@@ -117,7 +119,8 @@ def main(dll_path):
     for failure in failures:
         print("FAIL:", failure)
     count = sum(len(names) for names in found.values())
-    print(f"{size} bytes, {count} imports, sections {' '.join(sections)}")
+    print(f"{size} bytes ({SIZE_LIMIT - size} bytes left below the limit of {SIZE_LIMIT}), {count} imports, "
+          f"sections {' '.join(sections)}")
     return 1 if failures else 0
 
 

@@ -29,7 +29,7 @@ import zipfile
 
 from check_dist_package import check_sums
 
-SIGNED = ("Kalwestrowka.dll", "kalwcfg.exe", "kalwcheck.exe")
+SIGNED = ("Kalwestrowka.dll", "kalwcfg.exe", "kalwcheck.exe", "kalwraport.exe")
 UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
 OPENSSL_CONFIG = """\
 [req]

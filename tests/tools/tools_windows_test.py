@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
-"""The Windows builds of kalwcfg and kalwcheck: stripped, without a time
-stamp, every import on Windows XP; and under Wine the file they write, the
+"""The Windows builds of kalwcfg, kalwcheck and kalwraport: stripped, without a
+time stamp, every import on Windows XP; and under Wine the file they write, the
 replacement of an existing file (MoveFileExA), refusals that leave the file as
-it was, and kalwcheck's answers and JSON on the simulated host's TALMER.dll."""
+it was, kalwcheck's answers and JSON on the simulated host's TALMER.dll, and
+kalwraport's report in the Polish console code page, its CSV redirected by
+cmd (Windows-1250, CR LF) and its JSON."""
 import json
 import os
 import subprocess
@@ -17,13 +19,24 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from check_lean_dll import imports_of, xp_exports  # noqa: E402
 
 if __name__ == "__main__":
-    KALWCFG, KALWCHECK, TALMER, WINE_RUN = (os.path.abspath(p) for p in sys.argv[1:5])
-    del sys.argv[1:5]
+    KALWCFG, KALWCHECK, KALWRAPORT, TALMER, WINE_RUN = (os.path.abspath(p) for p in sys.argv[1:6])
+    del sys.argv[1:6]
+
+# Wine takes the code pages from the locale: Polish Windows, ANSI 1250, OEM 852.
+POLISH = dict(os.environ, LC_ALL="pl_PL.UTF-8")
+TMO = "Towary Mazowieckie Obce sp. z o.o. / ul. Łąkowa 5, Kraków"
+JOURNAL = [
+    "2026-11-03;10:16:02;ZAMIENIONO;FS 12/11/2026;1230,00;;;;",
+    "03.11.2026;10:17;ZAMIENIONO;\"FS 13;11/2026\";0,10;;;;",
+    "2026-11-30;18:00:10;USUNIETO_Z_JPK;FS 12/11/2026;;4711;" + TMO + ";;",
+    "2026-11-30;18:00:11;POZOSTAWIONO_W_JPK;\"FS 13;11/2026\";;4711;" + TMO + ";;",
+    "2026-11-30;18:00",
+]
 
 
 class WindowsToolsTest(FolderTest):
-    def run_exe(self, exe, *args):
-        done = subprocess.run([WINE_RUN, exe, *args], capture_output=True, cwd=self.dir)
+    def run_exe(self, exe, *args, env=None):
+        done = subprocess.run([WINE_RUN, exe, *args], capture_output=True, cwd=self.dir, env=env)
         return done.returncode, done.stdout
 
     def contents(self):
@@ -32,7 +45,7 @@ class WindowsToolsTest(FolderTest):
 
     @unittest.skipIf(os.environ.get("KW_HARDENED") == "1", "a hardened build ships nothing")
     def test_fit_to_ship_beside_the_dll(self):
-        for program in (KALWCFG, KALWCHECK):
+        for program in (KALWCFG, KALWCHECK, KALWRAPORT):
             pe = pefile.PE(program)
             # Stripped and without a time stamp: the same commit, the same bytes.
             self.assertEqual((pe.FILE_HEADER.PointerToSymbolTable, pe.FILE_HEADER.TimeDateStamp), (0, 0), program)
@@ -94,6 +107,45 @@ class WindowsToolsTest(FolderTest):
         with open(patched, "wb") as f:
             f.write(data[:1000])
         self.assertEqual(self.run_exe(KALWCHECK, patched)[0], 3)
+
+    def test_kalwraport(self):
+        shop = os.path.join(self.dir, "sklep ó")
+        os.mkdir(shop)
+        with open(os.path.join(shop, "Kalwestrowka-dziennik.csv"), "wb") as f:
+            f.write("\r\n".join(JOURNAL).encode("cp1250"))
+        journal = "sklep ó\\Kalwestrowka-dziennik.csv"
+        rc, out = self.run_exe(KALWRAPORT, journal, "--miesiac", "2026-11", env=POLISH)
+        self.assertEqual(rc, 1, out)
+        text = out.decode("cp852")
+        self.assertIn("1. Sprzedaż komisowa - dokumenty zamienione (2)\n"
+                      "   2026-11-03  FS 12/11/2026  1230,00\n"
+                      "   2026-11-03  FS 13;11/2026     0,10\n"
+                      "   Razem: 2 dokumenty, suma 1230,10 zł\n", text)
+        self.assertIn("   2026-11-30  FS 13;11/2026  kontrahent 4711: " + TMO + "\n", text)
+        self.assertTrue(text.endswith("wpisy pozostawione w JPK: 1.\n"), text)
+
+        rc, out = self.run_exe(KALWRAPORT, "--json", journal)
+        report = json.loads(out.decode("ascii"))
+        self.assertEqual((rc, report["sales"]["sum_grosze"], report["unreadable_lines"]["first"][0]["line"]), (1, 123010, 5))
+        self.assertEqual(report["journal"], "sklep ó\\Kalwestrowka-dziennik.csv")
+        self.assertEqual(report["jpk_exclusions"][0]["contractor_texts"], TMO)
+
+        # As at the shop: in the journal's folder cmd redirects the CSV to a file, which keeps its bytes.
+        windows_exe = "Z:" + KALWRAPORT.replace("/", "\\")
+        done = subprocess.run([WINE_RUN, "cmd", "/c", windows_exe + " --csv > raport.csv"],
+                              capture_output=True, cwd=shop, env=POLISH)
+        self.assertEqual(done.returncode, 1, done.stderr)
+        csv_bytes = read(os.path.join(shop, "raport.csv"))
+        self.assertEqual(csv_bytes.split(b"\r\n")[:4], [
+            b"sekcja;data;czas;dokument;kwota;kontrahent;opis;uwagi",
+            "Sprzedaż komisowa - dokumenty zamienione;2026-11-03;10:16:02;FS 12/11/2026;1230,00;;;".encode("cp1250"),
+            "Sprzedaż komisowa - dokumenty zamienione;2026-11-03;10:17:00;\"FS 13;11/2026\";0,10;;;".encode("cp1250"),
+            "Sprzedaż komisowa - suma;;;2 dokumenty;1230,10;;;".encode("cp1250")])
+        self.assertNotIn(b"\n", csv_bytes.replace(b"\r\n", b""))
+
+        self.assertEqual(self.run_exe(KALWRAPORT, "brak.csv")[0], 3)
+        self.assertEqual(self.run_exe(KALWRAPORT, "--miesiac", "2026-13")[0], 2)
+
 
     def test_kalwcheck_sha256_with_windows_paths(self):
         # The list's folder and the file names as Windows gives them: backslashes, another case.

@@ -20,10 +20,6 @@ namespace kwtest {
 
 namespace {
 
-constexpr uint16_t kCommandId = 0x7939;
-constexpr int kDialogCancel = 0x5002;
-constexpr int kAcceptCode = 0x4009;
-constexpr int kConfigSize = 202;
 constexpr int kTables[] = {35, 44, 45, 400};
 
 int currentStep = -1;
@@ -55,8 +51,8 @@ HostWalk::HostWalk(uint32_t seed)
       jpk_(host_.Use<hostsim::SimJpkRegister>()) {
   currentStep = -1;
   currentAction = "start";
-  host_.KeepJournal(false);
   trace_ = std::getenv("KW_WALK_TRACE") != nullptr;
+  host_.KeepJournal(trace_);
   shop_.AddContractors();
   config_ = KomisCfg({{3, 1}});
   files_.Write("komis.cfg", *config_);
@@ -76,6 +72,7 @@ std::optional<std::string> HostWalk::Run(int steps) {
     return "the module did not install and register";
   }
   AddRegisterEntries();
+  for (const int table : kRecordTables) inHand_[table] = RecordInBuffer(table);
   Check();
   for (currentStep = 0; currentStep < steps && !failure_; ++currentStep) {
     StartStep();
@@ -99,6 +96,7 @@ std::optional<std::string> HostWalk::Run(int steps) {
 }
 
 void HostWalk::StartStep() {
+  host_.ClearJournal();
   boxesBefore_ = messages_.Shown().size();
   choices_.clear();
   reentered_ = false;
@@ -108,6 +106,8 @@ void HostWalk::StartStep() {
   jpkPassed_ = false;
   readsRefused_ = false;
   writesFail_ = false;
+  acceptanceRaised_ = false;
+  HostScreens();
 }
 
 // The user's last dialog ends with every table and komis.cfg back: every
@@ -122,6 +122,7 @@ void HostWalk::Finish() {
   if (!wasOpen) Raise(hostsim::kDocumentDialogEvent, 0x4151, -2);
   Raise(hostsim::kDocumentDialogEvent, hostsim::kDialogOk, 2);
   mustConvert_ = true;
+  convertDue_ = model_.Count();
   Check();
   if (!failure_) {
     if (auto failure = model_.CheckWritten([this](int r) { return tables_.Record(44, r); }, tables_.WrittenRecords(44),
@@ -131,7 +132,33 @@ void HostWalk::Finish() {
   }
 }
 
+// The host's own screens make records current (a contractor, an item line, a
+// register entry) now and then, and it may walk item sets through the items
+// table's buffer.
+void HostWalk::HostScreens() {
+  documents_.ItemsThroughBuffer(Chance(50));
+  if (!Chance(30)) return;
+  for (const int table : {35, 45, 400}) {
+    const int count = tables_.RecordCount(table);
+    if (count == 0 || Chance(50)) continue;
+    tables_.MakeCurrent(table, Pick(count));
+    inHand_[table] = RecordInBuffer(table);
+  }
+}
+
+void HostWalk::HostLoads(int table, const std::string& record) {
+  std::memcpy(tables_.RecordBuffer(table), record.data(), record.size());
+  inHand_[table] = record;
+}
+
+std::string HostWalk::RecordInBuffer(int table) const {
+  return std::string(reinterpret_cast<const char*>(tables_.RecordBuffer(table)), tables_.Find(table)->RecordLength);
+}
+
 void HostWalk::Fail(const std::string& what) {
+  if (trace_ && !failure_) {
+    for (const std::string& call : host_.Trace()) std::fprintf(stderr, "    %s\n", call.c_str());
+  }
   if (!failure_) failure_ = "step " + std::to_string(currentStep) + " (" + currentAction + "): " + what;
 }
 
@@ -200,20 +227,30 @@ void HostWalk::Raise(int event, int code, int phase) {
   raised_.push_back({event, code, phase});
   // The dialog the host has open follows the order in which the events start.
   const bool dialogEvent = event == hostsim::kDocumentDialogEvent && (phase == -2 || phase == 2);
+  bool userEnd = false;
   if (dialogEvent) {
-    if (phase == -2) objectFlags_.assign(kConfigSize, '\0');  // a new object holds no flags yet
-    // The user ends a dialog whose object is known, outside any other event,
-    // with the tables it needs: what was marked must be converted.
-    if (phase == 2 && raiseDepth_ == 0 && dialogOpen_ && !objectsUnsure_ && !reentered_ && !Hidden(35) &&
-        !Hidden(44) && !Hidden(45)) {
-      mustConvert_ = true;
+    if (phase == -2) {
+      objectFlags_.assign(kConfigSize, '\0');  // a new object holds no flags yet
+      habit_ = static_cast<Habit>(Pick(4));
     }
+    // The user ends a dialog whose object is known, outside any other event,
+    // with the tables it needs: what was marked and stored by the time the
+    // end is handled must be converted. A document the host stores later
+    // (after the frame closed, or in the next dialog) waits for the next end.
+    userEnd = phase == 2 && (raiseDepth_ == 0 || endByHost_) && dialogOpen_ && !objectsUnsure_ && !reentered_ && !Hidden(35) &&
+              !Hidden(44) && !Hidden(45);
     dialogOpen_ = phase == -2;
     if (raiseDepth_ == 0) dialogSettled_ = true;
   }
+  if (event == hostsim::kAcceptanceEvent) acceptanceRaised_ = true;
+  if (trace_) std::fprintf(stderr, "%*sevent %d (code 0x%04X, phase %d)\n", 2 * raiseDepth_ + 2, "", event, code, phase);
   ++raiseDepth_;
   commands_.Raise(event, code, phase);
   --raiseDepth_;
+  if (userEnd) {
+    mustConvert_ = true;
+    convertDue_ = model_.Count();
+  }
   // This event and those raised from inside it, each handed on once, as raised.
   const std::vector<hostsim::HostEventCall> expected(raised_.begin() + raisedBefore, raised_.end());
   const std::vector<hostsim::HostEventCall> got(own.begin() + ownBefore, own.end());
@@ -225,119 +262,6 @@ void HostWalk::Raise(int event, int code, int phase) {
     Fail(Describe(raised_[raisedBefore]) + ": the host's own handlers got " + Describe(got) + " for " +
          Describe(expected));
   }
-}
-
-void HostWalk::OpenDocumentDialog() {
-  currentAction = dialogOpen_ ? "a document dialog opened over an open one" : "a document dialog opened";
-  Raise(hostsim::kDocumentDialogEvent, 0x4151, -2);
-}
-
-void HostWalk::CloseDocumentDialog() {
-  currentAction = dialogOpen_ ? "the document dialog closed" : "a document dialog closed that never opened";
-  Raise(hostsim::kDocumentDialogEvent, Chance(80) ? hostsim::kDialogOk : kDialogCancel, 2);
-}
-
-// What the acceptance of a document of this kind with these lines (warehouse,
-// whether the line names goods) must do, from what the walk knows of the
-// dialog's object and of komis.cfg.
-Fate HostWalk::Predict(int kind, const std::vector<std::pair<int, bool>>& lines) {
-  // The dialog's object reads komis.cfg at a kind-24 acceptance when it can
-  // reach its tables: a file too short means no flags, a missing one leaves
-  // the flags it read before.
-  if (kind == hostsim::kSalesDocumentKind && !Hidden(35) && !Hidden(44) && !Hidden(45)) {
-    const std::optional<std::string> now = readsRefused_ ? std::nullopt : files_.Read("komis.cfg");
-    if (now) objectFlags_ = now->size() >= kConfigSize ? now->substr(0, kConfigSize) : std::string(kConfigSize, '\0');
-  }
-  // Events from inside host calls in this step may have ended the dialog, or
-  // opened another, or a save may be running around the acceptance: the
-  // document is then given to TMO and marked, or left as it was.
-  if (objectsUnsure_ || fatesUnsure_) return Fate::Either;
-  if (!dialogOpen_ || kind != hostsim::kSalesDocumentKind || Hidden(35) || Hidden(44) || Hidden(45)) {
-    return Fate::Untouched;
-  }
-  for (const auto& [warehouse, named] : lines) {
-    int16_t flag;
-    std::memcpy(&flag, &objectFlags_[2 * warehouse], sizeof flag);
-    if (named && flag != 0) return Fate::Consigned;
-  }
-  return Fate::Untouched;
-}
-
-// A new document in table 44's buffer as the user types it, with its kind
-// and item lines in the host's document in hand; answers its bytes.
-std::string HostWalk::TypeDocument(int32_t link, int& kind, std::vector<std::pair<int, bool>>& lines) {
-  kw::DocRecord document{};
-  const std::string number = "FS " + std::to_string(link) + "/12/2026";
-  std::strncpy(document.DocNumber, number.c_str(), sizeof document.DocNumber - 1);
-  std::strncpy(document.DocAltNumber, number.c_str(), sizeof document.DocAltNumber - 1);
-  document.TotalAmount = 10.0 + Pick(1000);
-  document.AddAmount = Pick(3) == 0 ? 2.5 : 0.0;
-  document.DeductAmount = Pick(3) == 0 ? 1.25 : 0.0;
-  document.SettledAmount = document.TotalAmount;
-  document.BalanceAmount = document.TotalAmount;
-  document.SplitAmount[0] = Pick(2) * 4.0;
-  document.DocFlags = static_cast<uint16_t>(Pick(2) * 0x0011);
-  document.DocLinkId = link;
-  const std::string entered(reinterpret_cast<const char*>(&document), sizeof document);
-  std::memcpy(tables_.RecordBuffer(44), entered.data(), entered.size());
-  kind = Chance(80) ? hostsim::kSalesDocumentKind : Pick(40);
-  documents_.SetDocKind(kind);
-  documents_.ClearItemLines();
-  for (int i = Pick(5); i > 0; --i) {
-    static constexpr int kWarehouses[] = {1, 3, 5};
-    lines.push_back({kWarehouses[Pick(3)], Chance(90)});
-    documents_.AddItemLine(lines.back().first, lines.back().second ? 1 : 0);
-    tables_.AddRecord(45, std::string(kw::kItemRecordLength, '\0'), {hostsim::KeyRef(68, link)});
-  }
-  return entered;
-}
-
-void HostWalk::EnterDocument(bool accept) {
-  if (raiseDepth_ == 0) currentAction = accept ? "a document accepted" : "a document cancelled";
-  const int32_t link = nextLinkId_++;
-  const std::string number = "FS " + std::to_string(link) + "/12/2026";
-  int kind = 0;
-  std::vector<std::pair<int, bool>> lines;
-  const std::string entered = TypeDocument(link, kind, lines);
-  if (!accept) {
-    Raise(hostsim::kDocumentDialogEvent, kDialogCancel, 1);
-    if (Chance(50)) Raise(hostsim::kAcceptanceEvent, kDialogCancel, 1);
-    return;
-  }
-  Raise(hostsim::kDocumentDialogEvent, hostsim::kDialogOk, 1);
-  const Fate fate = Predict(kind, lines);
-  const std::size_t assignments = documents_.Assignments().size();
-  Raise(hostsim::kAcceptanceEvent, Chance(80) ? hostsim::kDialogOk : kAcceptCode, Chance(80) ? 1 : -1);
-  const std::string inHand(reinterpret_cast<const char*>(tables_.RecordBuffer(44)), kw::kDocRecordLength);
-  const auto& made = documents_.Assignments();
-  const bool tmoAssigned = made.size() > assignments && made.back().contractorSymbol == "TMO";
-  const std::string wrong = DocumentModel::JudgeAcceptance(entered, inHand, fate, tmoAssigned);
-  if (!wrong.empty()) Fail("document " + number + ": " + wrong);
-  model_.Stored(tables_.AddRecord(44, inHand, {24}), number, inHand);
-}
-
-// An acceptance in another dialog that the host runs from inside one of its
-// functions: it keeps the document it had in hand (its record, kind and
-// lines) and puts it back when the inner dialog is done, as it must for its
-// own code after the function.
-void HostWalk::AcceptInnerDocument() {
-  const std::string record(reinterpret_cast<const char*>(tables_.RecordBuffer(44)), kw::kDocRecordLength);
-  const hostsim::SimDocuments::InHand held = documents_.TakeInHand();
-  EnterDocument(true);
-  std::memcpy(tables_.RecordBuffer(44), record.data(), record.size());
-  documents_.PutInHand(held);
-}
-
-void HostWalk::StrayDocumentEvent() {
-  currentAction = "a document event of the host";
-  static constexpr int kCodes[] = {0x4151, 0x5001, 0x5002, 0x3D00, 0x4009};
-  static constexpr int kPhases[] = {-2, -1, 0, 1, 2};
-  const int event = Chance(50) ? hostsim::kDocumentDialogEvent : hostsim::kAcceptanceEvent;
-  const int code = Chance(80) ? kCodes[Pick(5)] : Pick(0x10000);
-  // Only the buffer is touched by a stray acceptance; nothing is stored.
-  const hostsim::SimDocuments::InHand held = documents_.TakeInHand();
-  Raise(event, code, kPhases[Pick(5)]);
-  documents_.PutInHand(held);
 }
 
 void HostWalk::RunCommand(bool ok, bool eventsAllowed) {
@@ -479,31 +403,6 @@ void HostWalk::FailWrites() {
   RunCommand(true, !countedRead);
   failReadBeforeSave_ = false;
   failingAction_ = "the configuration command, " + what;
-  currentAction = failingAction_.c_str();
-}
-
-void HostWalk::SaveAndNew() {
-  // The host's own handler of the close accepts the document in hand ("save
-  // before closing?"), opens the next dialog ("save and new"), or both.
-  const int what = Pick(3);
-  static const char* const kWhat[] = {"the host opening the next one", "the host accepting the document in hand",
-                                      "the host accepting the document in hand and opening the next one"};
-  failingAction_ = std::string(dialogOpen_ ? "the document dialog closed, " : "a dialog closed that never opened, ") +
-                   kWhat[what];
-  currentAction = failingAction_.c_str();
-  const bool hadObject = dialogOpen_ && !objectsUnsure_;
-  hostsim::SimCommands::AtOwnClose([this, what, hadObject] {
-    hostsim::SimCommands::AtOwnClose(nullptr);
-    if (what != 0) {
-      // The ending dialog's object takes the acceptance.
-      dialogOpen_ = hadObject;
-      EnterDocument(true);
-      dialogOpen_ = false;
-    }
-    if (what != 1) Raise(hostsim::kDocumentDialogEvent, 0x4151, -2);
-  });
-  Raise(hostsim::kDocumentDialogEvent, hostsim::kDialogOk, 2);
-  hostsim::SimCommands::AtOwnClose(nullptr);
   currentAction = failingAction_.c_str();
 }
 

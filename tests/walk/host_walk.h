@@ -40,6 +40,13 @@ class SimTables;
 
 namespace kwtest {
 
+inline constexpr uint16_t kCommandId = 0x7939;
+inline constexpr int kDialogCancel = 0x5002;
+inline constexpr int kAcceptCode = 0x4009;
+inline constexpr int kConfigSize = 202;
+// The tables whose record buffers the host and the module share.
+inline constexpr int kRecordTables[] = {35, 44, 45, 400};
+
 class HostWalk {
  public:
   explicit HostWalk(uint32_t seed);
@@ -57,13 +64,28 @@ class HostWalk {
   // Where an inner event comes from in a re-entrant step.
   enum class Site { HostCallAfterWork, HostCallBeforeWork, OwnHandler };
   enum class Inner { Open, Close, Accept, Command, Jpk };
+  // How the host stores the documents of a dialog and ends it, chosen when
+  // the dialog opens (host_walk_documents.cpp).
+  enum class Habit { StoreAtAcceptance, StoreAfterClose, SaveAndOpenNext, OkCommandEnds };
+  // A document as the user typed it into table 44's buffer.
+  struct TypedDocument {
+    std::string number;   // UTF-8, for the reports
+    std::string entered;  // the record's bytes
+    int kind = 0;
+    std::vector<std::pair<int, bool>> lines;  // warehouse, whether the line names goods
+  };
 
   void TakeStep();
   void StartStep();
+  Habit HabitNow() const;
   void OpenDocumentDialog();
   void CloseDocumentDialog();
-  std::string TypeDocument(int32_t link, int& kind, std::vector<std::pair<int, bool>>& lines);
+  TypedDocument TypeDocument();
   void EnterDocument(bool accept);
+  void Accept(const TypedDocument& typed);
+  void AcceptByOkCommand(const TypedDocument& typed);
+  void EndByHost();
+  void StoreInHand(const TypedDocument& typed, Fate fate, std::size_t assignmentsBefore);
   void AcceptInnerDocument();
   void StrayDocumentEvent();
   // Ended with OK, else with Esc; with document events while its dialog is
@@ -86,7 +108,12 @@ class HostWalk {
   // and every event raised from inside it, once, as raised.
   void Raise(int event, int code, int phase);
   void RaiseJpk(int code);
+  // The host's own screens make records of tables 35, 45 and 400 current.
+  void HostScreens();
+  void HostLoads(int table, const std::string& record);
+  std::string RecordInBuffer(int table) const;
   void Check();
+  void CheckRecordsInHand();
   void CheckHostState();
   void CheckObjects();
   void CheckConfig();
@@ -124,9 +151,17 @@ class HostWalk {
   std::string objectFlags_;               // the flags the open dialog's object holds
   std::vector<SavedChoice> choices_;      // the configuration dialogs ended in this step
   bool reentered_ = false;                // an event came from inside a host call in this step
+  bool inner_ = false;                    // an inner event of a re-entrant step is being raised
+  Habit habit_ = Habit::StoreAtAcceptance;  // of the document dialog open now
+  bool endByHost_ = false;                // the host ends the dialog on its own, as the user asked
+  std::map<int, std::string> inHand_;     // per table, the record the host loaded into its buffer
+  bool acceptanceRaised_ = false;         // event 1664 in this step: table 35 may hold TMO
   bool fatesUnsure_ = false;              // in this step an acceptance's object or flags may change under it
   bool objectsUnsure_ = false;            // since then, which dialog has an object is not promised
-  bool mustConvert_ = false;              // a dialog with an object ended in this step, as the user ends it
+  // A dialog with an object ended in this step as the user ends it: the
+  // documents stored before that end (the first convertDue_) must be converted.
+  bool mustConvert_ = false;
+  std::size_t convertDue_ = 0;
   bool jpkPassed_ = false;                // event 231 was handled in this step
   std::vector<hostsim::HostEventCall> raised_;  // document events raised, in order
   int jpkRaised_ = 0;

@@ -17,6 +17,7 @@ namespace kwtest {
 void HostWalk::Check() {
   CheckHostState();
   CheckObjects();
+  CheckRecordsInHand();
   if (tables_.RecordCount(44) != static_cast<int>(model_.Count())) {
     Fail("table 44 holds " + std::to_string(tables_.RecordCount(44)) + " documents, " +
          std::to_string(model_.Count()) + " were stored");
@@ -26,10 +27,23 @@ void HostWalk::Check() {
     Fail(*failure);
   }
   if (mustConvert_) {
-    if (auto waiting = model_.FirstWaiting()) Fail("document " + *waiting + " is still marked after its dialog's end");
+    if (auto waiting = model_.FirstWaiting(convertDue_)) Fail("document " + *waiting + " is still marked after its dialog's end");
   }
   CheckConfig();
   CheckRegister();
+}
+
+// The host's records in hand are in its buffers as it loaded them, apart
+// from the marks of an acceptance; after an acceptance table 35 holds the
+// contractor the host assigned.
+void HostWalk::CheckRecordsInHand() {
+  for (const int table : kRecordTables) {
+    const std::string now = RecordInBuffer(table);
+    if (now != inHand_[table] && !(table == 35 && acceptanceRaised_)) {
+      Fail("the record the host has in hand in table " + std::to_string(table) + " is not the one it loaded");
+    }
+    inHand_[table] = now;
+  }
 }
 
 void HostWalk::CheckHostState() {

@@ -13,11 +13,6 @@
 
 namespace kwtest {
 
-namespace {
-constexpr uint16_t kCommandId = 0x7939;
-constexpr int kDialogCancel = 0x5002;
-}  // namespace
-
 void HostWalk::Reenter() {
   reentered_ = true;
   objectsUnsure_ = true;
@@ -70,6 +65,8 @@ void HostWalk::ArmInner(Site site, bool inRegister, int nth, Inner inner) {
 }
 
 void HostWalk::InnerEvent(Inner which) {
+  const bool outerInner = inner_;
+  inner_ = true;
   switch (which) {
     case Inner::Open: Raise(hostsim::kDocumentDialogEvent, 0x4151, -2); break;
     case Inner::Close: Raise(hostsim::kDocumentDialogEvent, Chance(80) ? hostsim::kDialogOk : kDialogCancel, 2); break;
@@ -77,6 +74,7 @@ void HostWalk::InnerEvent(Inner which) {
     case Inner::Command: InnerCommand(); break;
     case Inner::Jpk: RaiseJpk(hostsim::kJpkCleanupEvent); break;
   }
+  inner_ = outerInner;
 }
 
 // The user picks the command inside the host's event loop, changes a flag and

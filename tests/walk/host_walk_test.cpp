@@ -54,6 +54,12 @@ class RandomWalk : public kwtest::HostTest {
 TEST_F(RandomWalk, Seed1) { Walk(1); }
 TEST_F(RandomWalk, Seed20261207) { Walk(20261207); }
 TEST_F(RandomWalk, Seed3141592653) { Walk(3141592653u); }
+// A document dialog ended, and the next one opened and accepted, while the
+// configuration dialog is open.
+TEST_F(RandomWalk, Seed18) { Walk(18); }
+// The configuration command run again inside the rest of the host's call of
+// the first dialog, after its end: the later choice stays.
+TEST_F(RandomWalk, Seed12) { Walk(12); }
 
 TEST_F(RandomWalk, Replay) {
   const char* seed = std::getenv("KW_WALK_SEED");

@@ -113,8 +113,9 @@ std::optional<std::string> DocumentModel::CheckWritten(const std::function<std::
   return std::nullopt;
 }
 
-std::optional<std::string> DocumentModel::FirstWaiting() const {
-  for (const StoredDocument& document : documents_) {
+std::optional<std::string> DocumentModel::FirstWaiting(std::size_t due) const {
+  for (std::size_t i = 0; i < due && i < documents_.size(); ++i) {
+    const StoredDocument& document = documents_[i];
     if (document.marked && document.converted.empty()) return document.number;
   }
   return std::nullopt;

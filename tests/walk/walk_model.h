@@ -47,8 +47,9 @@ class DocumentModel {
   // Answers the first broken promise, or nothing.
   std::optional<std::string> CheckWritten(const std::function<std::string(int)>& record,
                                           const std::vector<int>& written, bool all);
-  // After a dialog's end that must have converted: a marked document left.
-  std::optional<std::string> FirstWaiting() const;
+  // After a dialog's end that must have converted: a marked document left
+  // among the first `due` stored.
+  std::optional<std::string> FirstWaiting(std::size_t due) const;
   int Converted() const;
 
  private:

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -45,19 +46,36 @@ FileBytes ReadWholeFile(const std::string& path, std::size_t limit) {
     result.reason = ReasonOfError(error);
     return result;
   }
-  uint8_t chunk[65536];
-  for (;;) {
-    const std::size_t got = std::fread(chunk, 1, sizeof chunk, file);
-    if (result.bytes.size() + got > limit) {
-      result.reason = "plik jest dłuższy niż " + ByteCount(limit);
-      result.tooLong = true;
-      std::fclose(file);
-      result.bytes.clear();
-      return result;
-    }
-    result.bytes.insert(result.bytes.end(), chunk, chunk + got);
-    if (got < sizeof chunk) break;
+  // One buffer of the file's size, read in one go; a file that grows
+  // meanwhile is read on to its end, up to the limit.
+  std::size_t expected = 0;
+  if (std::fseek(file, 0, SEEK_END) == 0) {
+    const long size = std::ftell(file);
+    expected = size > 0 ? static_cast<std::size_t>(size) : 0;
   }
+  std::rewind(file);
+  std::size_t used = 0;
+  bool tooLong = expected > limit;
+  if (!tooLong) result.bytes.resize(expected + 1);
+  while (!tooLong) {
+    if (used == result.bytes.size()) {
+      tooLong = used > limit;
+      if (tooLong) break;
+      result.bytes.resize(std::min(std::max<std::size_t>(2 * used, 1 << 16), limit + 1));
+    }
+    const std::size_t wanted = result.bytes.size() - used;
+    const std::size_t got = std::fread(result.bytes.data() + used, 1, wanted, file);
+    used += got;
+    if (got < wanted) break;
+  }
+  if (tooLong || used > limit) {
+    result.reason = "plik jest dłuższy niż " + ByteCount(limit);
+    result.tooLong = true;
+    std::fclose(file);
+    result.bytes.clear();
+    return result;
+  }
+  result.bytes.resize(used);
   const bool failed = std::ferror(file);
   const int error = errno;
   std::fclose(file);

@@ -50,13 +50,16 @@ class InstallerPagesTest(unittest.TestCase):
             if shutil.which(tool) is None:
                 raise RuntimeError(f"{tool} is missing: make deps installs it (Debian's xvfb, xdotool)")
         cls.work = tempfile.mkdtemp(prefix="kw-pages-")
+        cls.addClassCleanup(shutil.rmtree, cls.work, ignore_errors=True)
         subprocess.run([sys.executable, MAKE_DIST, os.path.join(cls.work, "dist"), VERSION, GUIDE,
                         "--installer", SCRIPT, *SHIPPED], check=True, stdout=subprocess.DEVNULL)
         cls.setup = os.path.join(cls.work, "dist", f"Kalwestrowka-{VERSION}-setup.exe")
         shutil.rmtree(SCREENS, ignore_errors=True)
         os.makedirs(SCREENS)
         cls.screen = XScreen(SCREENS)
+        cls.addClassCleanup(cls.screen.close)
         cls.wine_dir = os.path.dirname(os.path.abspath(SCREENS))
+        cls.addClassCleanup(cls.end_wine)
         started = time.monotonic()
         cls.wine(["--prepare"]).wait(300)
         cls.end_wine()  # a Wine left from an earlier run draws on a screen that is gone
@@ -66,9 +69,6 @@ class InstallerPagesTest(unittest.TestCase):
 
     @classmethod
     def tearDownClass(cls):
-        cls.end_wine()
-        cls.screen.close()
-        shutil.rmtree(cls.work, ignore_errors=True)
         print(f"screenshots of the pages: {SCREENS}", file=sys.stderr)
 
     @classmethod

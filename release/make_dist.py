@@ -37,7 +37,6 @@ KW_SIGN_PFX, KW_SIGN_PASS_FILE, KW_SIGN_TIMESTAMP_URL.
 import argparse
 import hashlib
 import os
-import shutil
 import subprocess
 import sys
 import tempfile

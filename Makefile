@@ -1,7 +1,9 @@
 # Kalwestrowka: user-facing targets are `make test`, `make demo`, `make bench`,
 # `make try` (`make try TRY_ARGS="--omit 52308"` passes switches to the
-# terminal host), `make dist` and `make soak` (the random walk over SEEDS fresh
-# seeds of STEPS steps, all cores; START= walks a given range again).
+# terminal host), `make dist`, `make installer-screens` (the installer's pages
+# walked on an Xvfb screen, a screenshot of each) and `make soak` (the random
+# walk over SEEDS fresh seeds of STEPS steps, all cores; START= walks a given
+# range again).
 # For maintainers: `make coverage` builds the module's objects with --coverage
 # in build-coverage/ (its own Wine prefix there), runs the tests under Wine and
 # reports the module's lines and branches with gcovr (summary on the terminal,
@@ -38,7 +40,7 @@ WINE_SESSION = $(call WINE_SESSION_IN,$(BUILD_DIR))
 
 DEB_PACKAGES := g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386 \
                 wine64-tools googletest nlohmann-json3-dev python3 python3-pefile cmake make tmux g++ \
-                osslsigncode nsis openssl
+                osslsigncode nsis openssl xvfb xdotool
 # Only for make coverage: the report tool (gcovr runs the MinGW gcov below).
 COVERAGE_PACKAGES := gcovr
 COVERAGE_GCOV := i686-w64-mingw32-gcov-posix
@@ -46,7 +48,7 @@ JOBS ?= 2
 
 TRY_ARGS ?=
 
-.PHONY: test demo bench try dist soak coverage deps coverage-deps configure build hardened prefix native clean
+.PHONY: test demo bench try dist installer-screens soak coverage deps coverage-deps configure build hardened prefix native clean
 
 test: deps build hardened prefix native
 	@rc=0; \
@@ -100,6 +102,14 @@ dist: deps configure
 	KW_SIGN_PFX="$(if $(SIGN_PFX),$(abspath $(SIGN_PFX)))" KW_SIGN_PASS_FILE="$(if $(SIGN_PASS_FILE),$(abspath $(SIGN_PASS_FILE)))" \
 	KW_SIGN_TIMESTAMP_URL="$(SIGN_TIMESTAMP_URL)" \
 	cmake --build build -j$(JOBS) --target dist -- --no-print-directory
+
+# The graphical installer and uninstaller walked page by page on an Xvfb screen
+# (the test release_installer_pages); a screenshot of every page for a person
+# to look at, in the folder the test names.
+installer-screens: deps build
+	@ctest --test-dir build -R '^release_installer_pages$$' -V > $(BUILD_DIR)/installer-pages.log 2>&1 \
+	  || { cat $(BUILD_DIR)/installer-pages.log; exit 1; }
+	@sed -n 's/^[0-9]*: screenshots of the pages: /Screenshots of the installer'"'"'s pages: /p' $(BUILD_DIR)/installer-pages.log
 
 # The module's lines and branches reached by the tests (see README, Coverage).
 # Counts from an earlier run are removed first; the test programs merge their

@@ -2,17 +2,22 @@
 """Makes the release package <output dir>/Kalwestrowka-<version>.zip and, with
 --installer, the installer <output dir>/Kalwestrowka-<version>-setup.exe.
 
-The package holds the given files (the DLL, and the administrator tools when
-they are built), the installer when it is made, INSTALACJA.TXT (the guide,
-converted from UTF-8 to code page 1250 with CR LF line ends, for Notepad on old
-Windows) and SHA256SUMS (sha256sum's format, CR LF) of the files as they ship.
+The package holds the given files (the DLL, the administrator tools when
+they are built, the shop's guide PODRECZNIK.TXT), the installer when it is
+made, INSTALACJA.TXT (the installation guide) and SHA256SUMS (sha256sum's
+format, CR LF) of the files as they ship. The texts (*.TXT) are UTF-8 here and
+ship converted to code page 1250 with CR LF line ends, for Notepad on old
+Windows.
 
 The files are copied into a staging folder (a temporary folder, removed at the
 end); with a certificate (--sign-pfx, its password in the file --sign-pass-file)
-those copies, then the installer, get an Authenticode signature from
-osslsigncode. The password travels as a file name only and nothing of the key
-is printed or written anywhere but into the signatures. The built files
-themselves are never changed.
+those copies, the uninstaller as makensis writes it (makensis runs
+make_dist.py --sign-uninstaller FILE, the settings in its environment) and then
+the installer get an Authenticode signature from osslsigncode. The password
+travels as a file name only and nothing of the key is printed or written
+anywhere but into the signatures. The built files themselves are never changed.
+
+It prints what it made with the sizes (the README's sizes are these).
 
 The installer is made by makensis from release/installer/Kalwestrowka.nsi with
 the staged files; its version, product name and publisher are read from the
@@ -25,13 +30,13 @@ name, one fixed time stamp, fixed attributes, fixed compression.
 Usage: make_dist.py <output dir> <version> <guide in UTF-8> [--installer <script.nsi>]
                     [--sign-pfx <file.pfx> [--sign-pass-file <file>] [--timestamp-url <url>]]
                     <file>...
+       make_dist.py --sign-uninstaller <file>   (for makensis: signs the file in place)
 The signing options may also come from the environment (make dist SIGN_PFX=...):
 KW_SIGN_PFX, KW_SIGN_PASS_FILE, KW_SIGN_TIMESTAMP_URL.
 """
 import argparse
 import hashlib
 import os
-import shutil
 import subprocess
 import sys
 import tempfile
@@ -43,7 +48,9 @@ import pefile
 DESCRIPTIONS = {
     "Kalwestrowka.dll": "wtyczka",
     "kalwcfg.exe": "ustawia magazyny komisowe w pliku komis.cfg",
-    "kalwcheck.exe": "sprawdza, czy wtyczka zwiąże się z programem",
+    "kalwcheck.exe": "sprawdza, czy wtyczka zwiąże się z programem, i sumy plików",
+    "kalwraport.exe": "rozliczenie miesiąca z dziennika wtyczki, dla księgowej",
+    "PODRECZNIK.TXT": "podręcznik dla sklepu: praca z wtyczką, jej komunikaty, dziennik, rozliczenie",
     "SHA256SUMS": "sumy kontrolne SHA-256 plików z paczki",
     "INSTALACJA.TXT": "ten opis",
 }
@@ -51,9 +58,11 @@ INSTALLER_DESCRIPTION = "instalator wtyczki (sprawdza program, robi kopię, odin
 GUIDE = "INSTALACJA.TXT"
 SUMS = "SHA256SUMS"
 MODULE = "Kalwestrowka.dll"
-# What the installer carries; it is made only when all of them are built.
-INSTALLER_FILES = (MODULE, "kalwcfg.exe", "kalwcheck.exe")
+# What the installer carries; it is made only when all of them are given.
+INSTALLER_FILES = (MODULE, "kalwcfg.exe", "kalwcheck.exe", "kalwraport.exe", "PODRECZNIK.TXT")
+TEXT_SUFFIX = ".TXT"
 SIGNED_SUFFIXES = (".dll", ".exe")
+SIGNING_ENVIRONMENT = ("KW_SIGN_PFX", "KW_SIGN_PASS_FILE", "KW_SIGN_TIMESTAMP_URL")
 TIME_STAMP = (1980, 1, 1, 0, 0, 0)
 MSDOS = 0
 ARCHIVE_ATTRIBUTE = 0x20
@@ -130,11 +139,24 @@ class Signer:
         os.replace(signed, path)
 
 
+    def environment(self):
+        """The settings for make_dist.py --sign-uninstaller, run by makensis."""
+        return dict(zip(SIGNING_ENVIRONMENT, (self.pfx, self.pass_file or "", self.timestamp_url or "")))
+
+
 def nsis_string(text):
     return text.replace("$", "$$").replace('"', '$\\"')
 
 
-def make_installer(script, stage, version, strings, output):
+def sign_uninstaller_command():
+    """What makensis runs on the uninstaller it writes (%1: the file), in an NSIS string in single quotes."""
+    command = f'"{sys.executable}" "{os.path.abspath(__file__)}" --sign-uninstaller "%1"'
+    if "'" in command or "$" in command:
+        sys.exit(f"make_dist.py: the uninstaller cannot be signed from a path with ' or $: {command}")
+    return command
+
+
+def make_installer(script, stage, version, strings, output, signer):
     """makensis over the staged files; the result at output."""
     if strings.get("FileVersion") != version:
         sys.exit(f"make_dist.py: {MODULE} has version {strings.get('FileVersion')!r}, the package {version!r}")
@@ -144,13 +166,24 @@ def make_installer(script, stage, version, strings, output):
                             ("PUBLISHER", strings.get("CompanyName", "")), ("STAGE", stage),
                             ("OUTFILE", output)):
             f.write(f'!define {name} "{nsis_string(value)}"\n')
+        if signer:
+            f.write(f"!define SIGN_UNINSTALLER '{sign_uninstaller_command()}'\n")
+    environment = dict(os.environ, **(signer.environment() if signer else {}))
     done = subprocess.run(["makensis", "-V2", "-WX", "-INPUTCHARSET", "UTF8", f"-X!include \"{defines}\"", script],
-                          stdin=subprocess.DEVNULL, capture_output=True, text=True)
+                          stdin=subprocess.DEVNULL, capture_output=True, text=True, env=environment)
     if done.returncode != 0 or not os.path.isfile(output):
         sys.exit(f"make_dist.py: makensis failed:\n{done.stdout}{done.stderr}")
 
 
+def size_text(size):
+    return f"{size // 1024} KB ({size} bytes)" if size >= 1024 else f"{size} bytes"
+
+
 def main(argv):
+    if argv[:1] == ["--sign-uninstaller"] and len(argv) == 2:
+        pfx, pass_file, timestamp_url = (os.environ.get(name, "") for name in SIGNING_ENVIRONMENT)
+        Signer(pfx, pass_file, timestamp_url).sign(argv[1], "Kalwestrowka - dezinstalator")
+        return
     parser = argparse.ArgumentParser(description="Makes the release package.")
     parser.add_argument("output_dir")
     parser.add_argument("version")
@@ -166,9 +199,12 @@ def main(argv):
     members = {}
     sources = {}
     for path in args.files:
+        name = os.path.basename(path)
         with open(path, "rb") as data:
-            members[os.path.basename(path)] = data.read()
-        sources[os.path.basename(path)] = path
+            members[name] = data.read()
+        if name.endswith(TEXT_SUFFIX):
+            members[name] = windows_text(members[name].decode("utf-8"))
+        sources[name] = path
     unknown = sorted(set(members) - set(DESCRIPTIONS))
     if unknown:
         sys.exit(f"make_dist.py: no description of {', '.join(unknown)} for {GUIDE}")
@@ -197,7 +233,7 @@ def main(argv):
                 f.write(members[GUIDE])
             staged = os.path.join(stage, setup)
             make_installer(os.path.abspath(args.installer), stage, version,
-                           version_strings(sources[MODULE]), staged)
+                           version_strings(sources[MODULE]), staged, signer)
             if signer:
                 signer.sign(staged, "Kalwestrowka - instalator")
             with open(staged, "rb") as f:
@@ -209,15 +245,19 @@ def main(argv):
         for name in sorted(members):
             archive.writestr(entry(name), members[name], compresslevel=9)
     os.replace(package + ".part", package)
-    print(package)
+    print(f"{package}: {size_text(os.path.getsize(package))}")
+    for name in sorted(members):
+        print(f"  {name}: {size_text(len(members[name]))}")
     if with_installer:
         installer = os.path.join(args.output_dir, setup)
         with open(installer + ".part", "wb") as f:
             f.write(members[setup])
         os.replace(installer + ".part", installer)
-        print(installer)
+        print(f"{installer}: {size_text(os.path.getsize(installer))}")
     if signer:
-        print("signed (Authenticode): " + ", ".join(n for n in sorted(members) if n.endswith(SIGNED_SUFFIXES)))
+        signed = sorted(n for n in members if n.endswith(SIGNED_SUFFIXES)) + (["Odinstaluj.exe in the installer"]
+                                                                             if with_installer else [])
+        print("signed (Authenticode): " + ", ".join(signed))
     else:
         print("unsigned: no certificate given (make dist SIGN_PFX=file.pfx SIGN_PASS_FILE=file signs the files)")
 

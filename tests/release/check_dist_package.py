@@ -6,13 +6,15 @@ with other modification times and permissions, and checks it:
 - it is Kalwestrowka-<version>.zip and holds exactly the given files, the
   installer Kalwestrowka-<version>-setup.exe, INSTALACJA.TXT and SHA256SUMS,
   sorted, with one fixed time stamp and fixed attributes; the files are the
-  given files byte for byte (unsigned); the installer beside the zip is the one
+  given files byte for byte (unsigned; a text, *.TXT, in code page 1250 with
+  CR LF); the installer beside the zip is the one
   in it, a 32-bit Windows program, the same bytes from both runs;
 - SHA256SUMS names every other file with its SHA-256;
 - INSTALACJA.TXT is in code page 1250 with CR LF line ends and tells where the
-  DLL goes, what the host shows, how to set the warehouses, how to uninstall
-  how to check the file, how the installer is used, silently too, with its
-  exit codes.
+  DLL goes, what the host shows, how to set the warehouses, how to uninstall,
+  how to check the files (with kalwcheck, also on Windows XP), how the
+  installer is used, silently too, on a drive's root and a share, with its
+  exit codes, and how to run the tools after a manual install.
 
 Usage: check_dist_package.py <make_dist.py> <guide> <installer.nsi> <version> <work dir> <file>...
 """
@@ -43,6 +45,12 @@ KEY_LINES = [
     "/ZASLEPKI",
     "/RAPORT=",
     "Odinstaluj.exe /S _?=",
+    "/S /D=S:\\",
+    "/S /D=\\\\serwer\\udział",
+    "cd /d C:\\PROGRAM",
+    "pushd \\\\serwer\\udział",
+    "Kalwestrowka\\kalwcfg show",
+    "kalwcheck --sha256 --lista SHA256SUMS",
 ]
 EXIT_CODES = ["0 - ", "1 - ", "2 - ", "3 - ", "4 - ", "5 - ", "6 - "]
 
@@ -115,8 +123,11 @@ def main(make_dist, guide, script, version, work_dir, *files):
                      f"attributes {info.external_attr:#x}")
         members = {name: archive.read(name) for name in archive.namelist()}
     for path in files:
-        if members.get(os.path.basename(path)) != open(path, "rb").read():
-            fail(f"{os.path.basename(path)} in the package is not the built file")
+        shipped = open(path, "rb").read()
+        if path.endswith(".TXT"):  # a text: UTF-8 here, for Notepad in the package
+            shipped = ("\r\n".join(shipped.decode("utf-8").splitlines()) + "\r\n").encode("cp1250")
+        if members.get(os.path.basename(path)) != shipped:
+            fail(f"{os.path.basename(path)} in the package is not the given file (a text in code page 1250, CR LF)")
     installer = os.path.join(os.path.dirname(first), setup)
     if not os.path.exists(installer) or members.get(setup) != open(installer, "rb").read():
         fail(f"{setup} beside the zip is not the one in it")

@@ -13,15 +13,23 @@ beside copies of the simulated host's TALMER.dll, in silent mode (/S, /D=,
   first backup; the uninstaller puts the previous module back;
 - an install into a folder without a module, accepted with fallbacks
   (/ZASLEPKI), and its uninstall, which removes the module;
+- a host on a drive's root (a Wine drive letter) and on a network share (a
+  \\server\share name, which Wine finds in dosdevices/unc/server/share),
+  each with its own entry in the list of installed programs, installed and
+  uninstalled;
+- the module in use (held open by hold_file.exe, as the running host holds
+  it): a first install and an upgrade exit with 6 and leave the folder as it
+  was, no empty Kalwestrowka folder; the uninstall refuses and says why;
 - komis.cfg and Kalwestrowka.log stay as they are through all of it;
 - the installer's messages are in Polish with their letters.
 
-The cases share the Wine prefix's registry key of the uninstaller, so they run
-one after the other in one process (CTest: RESOURCE_LOCK).
+The cases share the Wine prefix's list of installed programs, so they run one
+after the other in one process (CTest: RESOURCE_LOCK).
 
-Usage: check_installer.py <make_dist.py> <guide> <installer.nsi> <version>
-                          <TALMER.dll> <Kalwestrowka.dll> <kalwcfg.exe> <kalwcheck.exe> <wine-run>
+Usage: check_installer.py <make_dist.py> <guide> <installer.nsi> <version> <TALMER.dll> <wine-run>
+                          <hold_file.exe> <file to ship>... (the DLL, the tools, PODRECZNIK.TXT)
 """
+import contextlib
 import os
 import shutil
 import subprocess
@@ -36,12 +44,20 @@ sys.path.insert(0, os.path.join(HERE, "..", "tools"))
 from tool_files import library_without  # noqa: E402
 
 if __name__ == "__main__":
-    (MAKE_DIST, GUIDE, SCRIPT, VERSION, TALMER, MODULE, KALWCFG, KALWCHECK,
-     WINE_RUN) = sys.argv[1:10]
-    del sys.argv[1:10]
+    MAKE_DIST, GUIDE, SCRIPT, VERSION, TALMER, WINE_RUN, HOLD_FILE = sys.argv[1:8]
+    SHIPPED = {os.path.basename(path): path for path in sys.argv[8:]}
+    MODULE = SHIPPED["Kalwestrowka.dll"]
+    del sys.argv[1:]
 
-KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kalwestrowka"
-MODULE_FILES = ["INSTALACJA.TXT", "Kalwestrowka.dll.kopia", "Odinstaluj.exe", "kalwcfg.exe", "kalwcheck.exe"]
+# The shared Wine prefix's folder, as cmake/wine-run finds it.
+WINE_DIR = os.environ.get("KW_BUILD_DIR") or os.path.join(HERE, "..", "..", "build")
+UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
+# The module's folder after a first install beside an earlier module.
+MODULE_FILES = ["INSTALACJA.TXT", "Kalwestrowka.dll.kopia", "Odinstaluj.exe", "PODRECZNIK.TXT", "kalwcfg.exe",
+                "kalwcheck.exe", "kalwraport.exe"]
+# The files installed as the package holds them (its size in the list of
+# installed programs counts each in whole kilobytes, rounded up).
+INSTALLED = ["Kalwestrowka.dll", "kalwcfg.exe", "kalwcheck.exe", "kalwraport.exe", "INSTALACJA.TXT", "PODRECZNIK.TXT"]
 OLD_MODULE = b"MZ the module as the shop had it"
 KOMIS_CFG = bytes(range(202))
 LOG = "2026-12-01 wpis dziennika wtyczki\r\n".encode("cp1250")
@@ -49,6 +65,23 @@ LOG = "2026-12-01 wpis dziennika wtyczki\r\n".encode("cp1250")
 
 def windows(path):
     return "Z:" + path.replace("/", "\\")
+
+
+def reg_string(text):
+    """A string value as reg export writes it."""
+    return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+
+def entry_key(shown_folder):
+    """The folder's entry in the list of installed programs."""
+    return UNINSTALL + "\\Kalwestrowka " + shown_folder.replace("\\", "/")
+
+
+def entries():
+    """The module's entries in the list of installed programs, by key."""
+    done = subprocess.run([WINE_RUN, "reg", "query", UNINSTALL], capture_output=True)
+    listed = done.stdout.decode("utf-8", "replace").splitlines()
+    return sorted("HKLM" + line.split("HKEY_LOCAL_MACHINE", 1)[1] for line in listed if "\\Kalwestrowka" in line)
 
 
 def read(path):
@@ -96,11 +129,12 @@ class InstallerTest(unittest.TestCase):
         cls.work = tempfile.mkdtemp(prefix="kw-installer-")
         started = time.monotonic()
         subprocess.run([sys.executable, MAKE_DIST, os.path.join(cls.work, "dist"), VERSION, GUIDE,
-                        "--installer", SCRIPT, MODULE, KALWCFG, KALWCHECK], check=True, stdout=subprocess.DEVNULL)
+                        "--installer", SCRIPT, *SHIPPED.values()], check=True, stdout=subprocess.DEVNULL)
         print(f"make_dist.py with the installer: {time.monotonic() - started:.1f} s", file=sys.stderr)
         cls.setup = os.path.join(cls.work, "dist", f"Kalwestrowka-{VERSION}-setup.exe")
         with zipfile.ZipFile(os.path.join(cls.work, "dist", f"Kalwestrowka-{VERSION}.zip")) as archive:
-            cls.guide = archive.read("INSTALACJA.TXT")
+            cls.packaged = {name: archive.read(name) for name in INSTALLED}
+            archive.extract("SHA256SUMS", cls.work)
         cls.reports = os.path.join(cls.work, "reports")
         os.mkdir(cls.reports)
         cls.runs = 0
@@ -110,12 +144,12 @@ class InstallerTest(unittest.TestCase):
         shutil.rmtree(cls.work, ignore_errors=True)
 
     def setUp(self):
-        self.assertIsNone(self.registered(), "an uninstaller entry left from elsewhere")
+        self.assertEqual(entries(), [], "uninstaller entries left from elsewhere")
 
     def tearDown(self):
-        # A failed case must not leave its entry to the next one.
-        if self.registered() is not None:
-            subprocess.run([WINE_RUN, "reg", "delete", KEY, "/f"], capture_output=True)
+        # A failed case must not leave its entries to the next one.
+        for key in entries():
+            subprocess.run([WINE_RUN, "reg", "delete", key, "/f"], capture_output=True)
 
     def shop(self, name, library=None):
         folder = os.path.join(self.work, name)
@@ -142,14 +176,16 @@ class InstallerTest(unittest.TestCase):
     def install(self, folder, *switches):
         return self.run_wine(self.setup, "/S", *switches, "/D=" + windows(folder))
 
-    def uninstall(self, folder):
+    def uninstall(self, folder, shown_folder=None):
         module_dir = os.path.join(folder, "Kalwestrowka")
         # _?= runs the uninstaller where it is and waits for it (no copy in the temp folder).
-        return self.run_wine(os.path.join(module_dir, "Odinstaluj.exe"), "/S", "_?=" + windows(module_dir))
+        shown_module_dir = (shown_folder or windows(folder)).rstrip("\\") + "\\Kalwestrowka"
+        return self.run_wine(os.path.join(module_dir, "Odinstaluj.exe"), "/S", "_?=" + shown_module_dir)
 
-    def registered(self):
+    def registered(self, shown_folder):
         exported = os.path.join(self.work, "key.reg")
-        done = subprocess.run([WINE_RUN, "reg", "export", KEY, windows(exported), "/y"], capture_output=True)
+        done = subprocess.run([WINE_RUN, "reg", "export", entry_key(shown_folder), windows(exported), "/y"],
+                              capture_output=True)
         if done.returncode != 0:
             return None
         values = {}
@@ -165,7 +201,7 @@ class InstallerTest(unittest.TestCase):
         rc, text = self.install(folder, *switches)
         self.assertEqual(rc, code, text)
         self.assertEqual(snapshot(folder), before, "a refused install changed the folder")
-        self.assertIsNone(self.registered())
+        self.assertEqual(entries(), [])
         self.assertIsNotNone(text, "no report")
         for expected in expected_texts + ["Nic nie zostało zmienione.", f"Kod wyjścia: {code}"]:
             self.assertIn(expected, text)
@@ -191,9 +227,11 @@ class InstallerTest(unittest.TestCase):
         no_function = self.shop("no-function", library_without(TALMER, [52158, 52256]))
         write(os.path.join(no_function, "komis.cfg"), KOMIS_CFG)
         text = self.assert_refused(no_function, [], 3, [
-            f"Wtyczka nie zwiąże się z programem w folderze „{windows(no_function)}”.",
-            "Brakuje: 52158 HostConvertText, 52256 HostGetTable.",
-            "WYNIK 2: moduł się nie załaduje", "brak funkcji 52158,"])
+            f"Wtyczka nie zwiąże się z programem w folderze „{windows(no_function)}”: tej wersji programu brakuje "
+            "danych i funkcji, bez których wtyczka się nie załaduje: 52158 HostConvertText, 52256 HostGetTable.",
+            f"Co zrobić: zaktualizuj program sprzedaży do wersji, z którą pracuje wtyczka Kalwestrowka {VERSION}, "
+            "albo zapytaj dostawcę wtyczki o jej wersję dla tego programu."])
+        self.assertEqual((text.count("52158"), text.count("52256")), (1, 1), "each missing function named once")
         # The same with /ZASLEPKI: fallbacks do not help here.
         self.assertEqual(self.install(no_function, "/ZASLEPKI")[0], 3)
         self.assertEqual(snapshot(no_function)["komis.cfg"], KOMIS_CFG)
@@ -201,12 +239,13 @@ class InstallerTest(unittest.TestCase):
 
         # A data item missing: the system would refuse the module.
         self.assert_refused(self.shop("no-data", library_without(TALMER, [20968])), [], 3, [
-            "WYNIK 2: moduł się nie załaduje: brak danych 20968, więc system odmówi załadowania modułu.",
-            "Brakuje: 20968 HostDialogBaseClassData."])
+            "bez których wtyczka się nie załaduje: 20968 HostDialogBaseClassData."])
 
-        # Not a library at all.
-        self.assert_refused(self.shop("not-a-library", read(TALMER)[:1000]), [], 3, [
-            "WYNIK 3: to nie jest 32-bitowa biblioteka programu TALMER.dll"])
+        # Not a library at all: kalwcheck's reason.
+        not_a_library = self.shop("not-a-library", read(TALMER)[:1000])
+        self.assert_refused(not_a_library, [], 3, [
+            f"Plik „{windows(not_a_library)}\\TALMER.dll” nie jest biblioteką programu sprzedaży, z którą wtyczka "
+            "może pracować: plik jest ucięty", "Co zrobić: wskaż folder, w którym program sprzedaży jest zainstalowany."])
 
         # A folder whose name cmd.exe would expand (%KW_OTHER_SHOP% -> -other) must not be
         # checked through the other folder's good library: could not check, nothing written.
@@ -215,14 +254,17 @@ class InstallerTest(unittest.TestCase):
         self.assert_refused(self.shop("percent%KW_OTHER_SHOP%", library_without(TALMER, [20968])), [], 5, [
             "Nie udało się sprawdzić, czy wtyczka zwiąże się z programem (kalwcheck: 0)."])
 
-        # Fallbacks needed, not accepted in silent mode without /ZASLEPKI.
-        self.assert_refused(self.shop("fallbacks", library_without(TALMER, [52256, 52204])), [], 4, [
-            "tylko z zaślepkami: brakuje funkcji programu 52256 HostGetTable, 52204 HostPrepareDelete.",
-            "Przy pierwszym uruchomieniu program pokaże okno „POWAŻNY BŁĄD WTYCZKI”; po odpowiedzi "
-            "„Ignoruj” działania wtyczki, które ich potrzebują, nie zadziałają.",
-            "WYNIK 1: moduł się załaduje dopiero po odpowiedzi „Ignoruj” w oknie „POWAŻNY BŁĄD WTYCZKI”; "
-            "brakujące funkcje (52256, 52204) zastąpią zaślepki zwracające 0.",
-            "Bez przełącznika /ZASLEPKI instalator nie instaluje wtyczki z zaślepkami."])
+        # Fallbacks needed, not accepted in silent mode without /ZASLEPKI: the module's work that stops, in
+        # plain words, the "Ignoruj" window explained once.
+        text = self.assert_refused(self.shop("fallbacks", library_without(TALMER, [52256, 52204])), [], 4, [
+            "Tej wersji programu sprzedaży brakuje funkcji, których używa wtyczka: 52256 HostGetTable, "
+            "52204 HostPrepareDelete.",
+            "przy każdym uruchomieniu program pokaże okno „POWAŻNY BŁĄD WTYCZKI”. Po odpowiedzi „Ignoruj” wtyczka "
+            "się załaduje",
+            "przenoszenie dokumentów sprzedaży obcej na kontrahenta TMO, usuwanie wpisów TMO z ewidencji JPK albo "
+            "zapis magazynów komisowych – może się wtedy nie wykonać",
+            "Bez przełącznika /ZASLEPKI instalator nie instaluje takiej wtyczki."])
+        self.assertEqual((text.count("Ignoruj"), text.count("zaślepki")), (1, 0), text)
 
     def test_install_upgrade_uninstall_keep_the_previous_module(self):
         folder = self.shop("shop", read(TALMER))
@@ -234,26 +276,34 @@ class InstallerTest(unittest.TestCase):
         rc, text = self.install(folder)
         self.assertEqual(rc, 0, text)
         self.assertEqual(text, f"Zainstalowano wtyczkę Kalwestrowka {VERSION} w folderze „{windows(folder)}”.\r\n"
-                               "Kod wyjścia: 0\r\n")
+                               "Sprawdzenie programu (kalwcheck): WYNIK 0: są wszystkie wpisy, których moduł "
+                               "potrzebuje; moduł się załaduje.\r\nKod wyjścia: 0\r\n")
         files = snapshot(folder)
         self.assertEqual(sorted(files), sorted(["Kalwestrowka.dll", "Kalwestrowka.log", "TALMER.dll", "komis.cfg"]
                                                + [os.path.join("Kalwestrowka", name) for name in MODULE_FILES]))
         self.assertEqual(files["Kalwestrowka.dll"], read(MODULE))
         self.assertEqual(files[os.path.join("Kalwestrowka", "Kalwestrowka.dll.kopia")], OLD_MODULE)
-        self.assertEqual(files[os.path.join("Kalwestrowka", "kalwcfg.exe")], read(KALWCFG))
-        self.assertEqual(files[os.path.join("Kalwestrowka", "kalwcheck.exe")], read(KALWCHECK))
-        self.assertEqual(files[os.path.join("Kalwestrowka", "INSTALACJA.TXT")], self.guide)
+        for name in INSTALLED[1:]:
+            self.assertEqual(files[os.path.join("Kalwestrowka", name)], self.packaged[name], name)
         self.assertEqual((files["komis.cfg"], files["Kalwestrowka.log"]), (KOMIS_CFG, LOG))
         self.assertEqual(files[os.path.join("Kalwestrowka", "Odinstaluj.exe")][:2], b"MZ")
+        # The guide's check of the installed files against the package's SHA256SUMS, in the program's folder.
+        done = subprocess.run([WINE_RUN, os.path.join(module_dir, "kalwcheck.exe"), "--sha256", "--lista",
+                               windows(os.path.join(self.work, "SHA256SUMS")), "Kalwestrowka.dll",
+                               *("Kalwestrowka\\" + name for name in INSTALLED[1:])], cwd=folder, capture_output=True)
+        self.assertEqual(done.returncode, 0, done.stdout)
+        self.assertEqual(done.stdout.count(b"ZGODNY"), len(INSTALLED), done.stdout)
 
-        entry = self.registered()
+        entry = self.registered(windows(folder))
         uninstaller = windows(os.path.join(module_dir, "Odinstaluj.exe")).replace("\\", "\\\\")
+        kilobytes = sum((len(data) + 1023) // 1024 for data in self.packaged.values())
         expected = {
-            "DisplayName": '"Kalwestrowka – sprzedaż obca"',
+            "DisplayName": '"Kalwestrowka – sprzedaż obca (' + windows(folder).replace("\\", "\\\\") + ')"',
             "DisplayVersion": f'"{VERSION}"',
             "InstallLocation": '"' + windows(folder).replace("\\", "\\\\") + '"',
             "UninstallString": f'"\\"{uninstaller}\\""',
             "QuietUninstallString": f'"\\"{uninstaller}\\" /S"',
+            "EstimatedSize": f"dword:{kilobytes:08x}",
             "NoModify": "dword:00000001",
             "NoRepair": "dword:00000001",
         }
@@ -283,7 +333,7 @@ class InstallerTest(unittest.TestCase):
                                  "TALMER.dll": read(TALMER),
                                  os.path.join("Kalwestrowka", "Odinstaluj.exe"):
                                      files.get(os.path.join("Kalwestrowka", "Odinstaluj.exe"))})
-        self.assertIsNone(self.registered())
+        self.assertEqual(entries(), [])
 
     def test_install_with_fallbacks_accepted_and_uninstall_without_previous_module(self):
         library = library_without(TALMER, [52256])
@@ -291,11 +341,12 @@ class InstallerTest(unittest.TestCase):
         write(os.path.join(folder, "komis.cfg"), KOMIS_CFG)
         rc, text = self.install(folder, "/ZASLEPKI")
         self.assertEqual(rc, 0, text)
+        self.assertIn("\r\nZgoda na instalację mimo brakujących funkcji programu: 52256 HostGetTable.\r\n", text)
         files = snapshot(folder)
         self.assertEqual(sorted(files), sorted(["Kalwestrowka.dll", "TALMER.dll", "komis.cfg"] + [
             os.path.join("Kalwestrowka", name) for name in MODULE_FILES if not name.endswith("kopia")]))
         self.assertEqual(files["Kalwestrowka.dll"], read(MODULE))
-        self.assertIsNotNone(self.registered())
+        self.assertEqual(entries(), [entry_key(windows(folder))])
 
         # A second install is an upgrade: the module it put there is no backup.
         self.assertEqual(self.install(folder, "/ZASLEPKI")[0], 0)
@@ -307,7 +358,100 @@ class InstallerTest(unittest.TestCase):
         self.assertEqual(sorted(files), sorted(["TALMER.dll", os.path.join("Kalwestrowka", "Odinstaluj.exe"),
                                                 "komis.cfg"]))
         self.assertEqual((files["komis.cfg"], files["TALMER.dll"]), (KOMIS_CFG, library))
-        self.assertIsNone(self.registered())
+        self.assertEqual(entries(), [])
+
+    def test_drive_root_and_network_share(self):
+        # A drive letter for a folder, as a mapped network drive S:\, and a \\server\share name, which Wine
+        # finds in dosdevices/unc/<server>/<share>; each holds a host.
+        dosdevices = os.path.join(WINE_DIR, "wineprefix", "dosdevices")
+        letter = next(c for c in "klmnopqrstuvwxy" if not os.path.lexists(os.path.join(dosdevices, c + ":")))
+        server = f"kwserwer{os.getpid()}"
+        root = self.shop("drive-root", read(TALMER))
+        share = self.shop("share", read(TALMER))
+        for folder in (root, share):
+            for name, data in (("Kalwestrowka.dll", OLD_MODULE), ("komis.cfg", KOMIS_CFG), ("Kalwestrowka.log", LOG)):
+                write(os.path.join(folder, name), data)
+        os.symlink(root, os.path.join(dosdevices, letter + ":"))
+        self.addCleanup(os.remove, os.path.join(dosdevices, letter + ":"))
+        os.makedirs(os.path.join(dosdevices, "unc", server))
+        self.addCleanup(shutil.rmtree, os.path.join(dosdevices, "unc", server))
+        os.symlink(share, os.path.join(dosdevices, "unc", server, "udzial"))
+        hosts = ((f"{letter.upper()}:\\", root), (f"\\\\{server}\\udzial", share))
+        before = {folder: snapshot(folder) for _, folder in hosts}
+
+        for shown, folder in hosts:
+            rc, text = self.run_wine(self.setup, "/S", "/D=" + shown)
+            self.assertEqual(rc, 0, text)
+            self.assertTrue(text.startswith(f"Zainstalowano wtyczkę Kalwestrowka {VERSION} w folderze „{shown}”."),
+                            text)
+            files = snapshot(folder)
+            self.assertEqual((files["Kalwestrowka.dll"], files[os.path.join("Kalwestrowka", "Kalwestrowka.dll.kopia")]),
+                             (read(MODULE), OLD_MODULE), shown)
+        # One entry for each folder, the second install beside the first.
+        self.assertEqual(entries(), sorted(entry_key(shown) for shown, _ in hosts))
+        for shown, _ in hosts:
+            uninstaller = shown.rstrip("\\") + "\\Kalwestrowka\\Odinstaluj.exe"
+            self.assertEqual({name: self.registered(shown)[name] for name in ("InstallLocation", "UninstallString")},
+                             {"InstallLocation": reg_string(shown), "UninstallString": reg_string(f'"{uninstaller}"')})
+
+        for shown, folder in hosts:
+            rc, text = self.uninstall(folder, shown)
+            self.assertEqual(rc, 0, text)
+            self.assertEqual(text, f"Odinstalowano wtyczkę Kalwestrowka {VERSION} z folderu „{shown}”.\r\n"
+                                   "Kod wyjścia: 0\r\n")
+            files = snapshot(folder)
+            del files[os.path.join("Kalwestrowka", "Odinstaluj.exe")]  # run in place, it cannot remove itself
+            self.assertEqual(files, before[folder], shown)
+        self.assertEqual(entries(), [])
+
+    @contextlib.contextmanager
+    def held(self, path):
+        """The file held open, as the running host holds its module."""
+        marker = os.path.join(self.work, "held")
+        holder = subprocess.Popen([WINE_RUN, HOLD_FILE, windows(path), windows(marker)], stdin=subprocess.PIPE,
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            deadline = time.monotonic() + 30
+            while not os.path.exists(marker):
+                self.assertIsNone(holder.poll(), f"hold_file could not open {path}")
+                self.assertLess(time.monotonic(), deadline, f"hold_file did not open {path}")
+                time.sleep(0.1)
+            yield
+        finally:
+            holder.stdin.close()
+            holder.wait(30)
+            if os.path.exists(marker):
+                os.remove(marker)
+
+    def test_module_in_use_changes_nothing(self):
+        folder = self.shop("in-use", read(TALMER))
+        for name, data in (("Kalwestrowka.dll", OLD_MODULE), ("komis.cfg", KOMIS_CFG), ("Kalwestrowka.log", LOG)):
+            write(os.path.join(folder, name), data)
+        module = os.path.join(folder, "Kalwestrowka.dll")
+        before = snapshot(folder)
+        with self.held(module):
+            rc, text = self.install(folder)
+        self.assertEqual(rc, 6, text)
+        self.assertIn(f"Nie można zastąpić pliku {windows(module)}: program sprzedaży go używa. Zamknij program "
+                      "sprzedaży na wszystkich stanowiskach i uruchom instalator ponownie. Folder programu jest taki, "
+                      "jaki był.", text)
+        # No empty Kalwestrowka folder either.
+        self.assertEqual((snapshot(folder), sorted(os.listdir(folder))), (before, sorted(before)))
+        self.assertEqual(entries(), [])
+
+        # Installed; then an upgrade and the uninstall while the program runs.
+        self.assertEqual(self.install(folder)[0], 0)
+        installed = snapshot(folder)
+        with self.held(module):
+            rc, text = self.install(folder)
+            self.assertEqual(rc, 6, text)
+            self.assertEqual(snapshot(folder), installed, "a refused upgrade changed the folder")
+            rc, text = self.uninstall(folder)
+            self.assertEqual(rc, 6, text)
+            self.assertIn(f"Nie można usunąć pliku {windows(module)}: program sprzedaży go używa. Odinstaluj "
+                          "wtyczkę w programie", text)
+            self.assertEqual(snapshot(folder), installed, "a refused uninstall changed the folder")
+        self.assertEqual(entries(), [entry_key(windows(folder))])
 
 
 if __name__ == "__main__":

@@ -10,7 +10,8 @@ time-stamp server, no network):
 - SHA256SUMS lists the signed files; the DLL without its signature is the
   built DLL byte for byte, and the built files are not changed;
 - the password and the key appear in no output and in no file written;
-- the signed installer installs under Wine (its own check of itself passes);
+- the signed installer installs under Wine (its own check of itself passes),
+  and the uninstaller it leaves in the shop's folder is signed too;
 - a package made without a certificate is unsigned: osslsigncode finds no
   signature in its files.
 
@@ -28,8 +29,8 @@ import zipfile
 
 from check_dist_package import check_sums
 
-SIGNED = ("Kalwestrowka.dll", "kalwcfg.exe", "kalwcheck.exe")
-KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kalwestrowka"
+SIGNED = ("Kalwestrowka.dll", "kalwcfg.exe", "kalwcheck.exe", "kalwraport.exe")
+UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
 OPENSSL_CONFIG = """\
 [req]
 distinguished_name = dn
@@ -182,12 +183,22 @@ def main(make_dist, guide, script, version, talmer, wine_run, *files):
     if rc != 0 or not os.path.exists(installed) or read(installed) != members["Kalwestrowka.dll"]:
         fail(f"the signed installer did not install the signed DLL (exit {rc})")
     module_dir = os.path.join(shop, "Kalwestrowka")
-    if os.path.exists(os.path.join(module_dir, "Odinstaluj.exe")):
+    uninstaller = os.path.join(module_dir, "Odinstaluj.exe")
+    if not os.path.exists(uninstaller):
+        fail("the signed installer left no Odinstaluj.exe")
+    else:
+        rc, text = verify(uninstaller, ca)
+        if rc != 0 or "Signature verification: ok" not in text:
+            fail(f"the installed Odinstaluj.exe does not verify against the test authority: {text}")
+        if verify(uninstaller, other_ca)[0] == 0:
+            fail("the installed Odinstaluj.exe verifies against another authority")
+        print("Odinstaluj.exe, as the signed installer writes it: signed, verifies")
         rc = subprocess.run([wine_run, os.path.join(module_dir, "Odinstaluj.exe"), "/S",
                              "_?=" + windows_shop + "\\Kalwestrowka"], capture_output=True).returncode
         if rc != 0 or os.path.exists(installed):
             fail(f"the uninstaller left the DLL (exit {rc})")
-    subprocess.run([wine_run, "reg", "delete", KEY, "/f"], capture_output=True)
+    subprocess.run([wine_run, "reg", "delete", UNINSTALL + "\\Kalwestrowka " + windows_shop.replace("\\", "/"), "/f"],
+                   capture_output=True)
 
     unsigned_dir = os.path.join(work, "unsigned")
     output = package(unsigned_dir)

@@ -125,10 +125,45 @@ class KalwcheckTest(FolderTest):
         _, report = self.check(os.path.join(self.dir, "none.dll"), 3)
         self.assertEqual(report["problem"], "nie można odczytać pliku: plik lub folder nie istnieje")
 
+    def test_sha256_against_the_list(self):
+        abc = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"
+        empty = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"
+        a, b = self.file(b"abc", "a.txt"), self.file(b"", "b.txt")
+        listed = self.file(f"{abc}  a.txt\r\nnot a sum line\r\n{empty} *b.txt\r\n".encode(), "SHA256SUMS")
+
+        def sums(*args):
+            done = subprocess.run([KALWCHECK, "--sha256", *args], capture_output=True)
+            return done.returncode, done.stdout.decode("utf-8")
+
+        self.assertEqual(sums(a, b), (0, f"{abc}  {a}\n{empty}  {b}\n"))
+        rc, text = sums("--lista", listed)
+        self.assertEqual((rc, text.splitlines()[:2]), (0, [f"ZGODNY         {a}", f"ZGODNY         {b}"]), text)
+        self.assertEqual(text.splitlines()[-1], f"WYNIK 0: wszystkie sprawdzone pliki (2) są takie jak na liście {listed}.")
+        # A file named in another case is found on the list; one not listed is not checked.
+        upper = self.file(b"abc", "A.TXT")
+        self.assertEqual(sums("--lista", listed, upper)[0], 0)
+        rc, text = sums("--lista", listed, self.file(b"x", "other.txt"))
+        self.assertEqual(rc, 3, text)
+        self.assertIn("other.txt: nie ma go na liście sum", text)
+        # One changed byte: the file differs, whatever else could not be checked.
+        self.file(b"abd", "a.txt")
+        os.remove(b)
+        rc, text = sums("--lista", listed)
+        self.assertEqual(rc, 1, text)
+        self.assertIn(f"INNY           {a}: suma a52d159f262b2c6ddb724a61840befc36eb30c88877a4030b65cbe86298449c9, "
+                      f"na liście {abc}", text)
+        self.assertIn(f"NIESPRAWDZONY  {b}: nie można odczytać pliku: plik lub folder nie istnieje", text)
+        # No list to read, a list without sums: nothing checked.
+        self.assertEqual(sums("--lista", os.path.join(self.dir, "none"))[0], 3)
+        rc, text = sums("--lista", a)
+        self.assertEqual((rc, text), (3, f"WYNIK 3: nie sprawdzono plików: lista {a} nie ma żadnej sumy SHA-256.\n"))
+
     def test_usage(self):
-        done = subprocess.run([KALWCHECK], capture_output=True)
-        self.assertEqual(done.returncode, 4)
-        self.assertIn("Użycie: kalwcheck [--json] ŚCIEŻKA", done.stderr.decode("utf-8"))
+        for args in ([], ["--sha256"], ["--sha256", "--json", TALMER], ["--lista", TALMER, TALMER], ["a", "b"]):
+            done = subprocess.run([KALWCHECK, *args], capture_output=True)
+            self.assertEqual(done.returncode, 4, args)
+            self.assertIn("Użycie: kalwcheck [--json] ŚCIEŻKA", done.stderr.decode("utf-8"))
+            self.assertIn("Użycie: kalwcheck --sha256 [--lista SHA256SUMS] [PLIK...]", done.stderr.decode("utf-8"))
 
 
 if __name__ == "__main__":

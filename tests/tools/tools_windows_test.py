@@ -147,43 +147,16 @@ class WindowsToolsTest(FolderTest):
         self.assertEqual(self.run_exe(KALWRAPORT, "--miesiac", "2026-13")[0], 2)
 
 
-    def test_kalwraport(self):
-        shop = os.path.join(self.dir, "sklep ó")
-        os.mkdir(shop)
-        with open(os.path.join(shop, "Kalwestrowka-dziennik.csv"), "wb") as f:
-            f.write("\r\n".join(JOURNAL).encode("cp1250"))
-        journal = "sklep ó\\Kalwestrowka-dziennik.csv"
-        rc, out = self.run_exe(KALWRAPORT, journal, "--miesiac", "2026-11", env=POLISH)
-        self.assertEqual(rc, 1, out)
-        text = out.decode("cp852")
-        self.assertIn("1. Sprzedaż komisowa - dokumenty zamienione (2)\n"
-                      "   2026-11-03  FS 12/11/2026  1230,00\n"
-                      "   2026-11-03  FS 13;11/2026     0,10\n"
-                      "   Razem: 2 dokumenty, suma 1230,10 zł\n", text)
-        self.assertIn("   2026-11-30  FS 13;11/2026  kontrahent 4711: " + TMO + "\n", text)
-        self.assertTrue(text.endswith("wpisy pozostawione w JPK: 1.\n"), text)
-
-        rc, out = self.run_exe(KALWRAPORT, "--json", journal)
-        report = json.loads(out.decode("ascii"))
-        self.assertEqual((rc, report["sales"]["sum_grosze"], report["unreadable_lines"]["first"][0]["line"]), (1, 123010, 5))
-        self.assertEqual(report["journal"], "sklep ó\\Kalwestrowka-dziennik.csv")
-        self.assertEqual(report["jpk_exclusions"][0]["contractor_texts"], TMO)
-
-        # As at the shop: in the journal's folder cmd redirects the CSV to a file, which keeps its bytes.
-        windows_exe = "Z:" + KALWRAPORT.replace("/", "\\")
-        done = subprocess.run([WINE_RUN, "cmd", "/c", windows_exe + " --csv > raport.csv"],
-                              capture_output=True, cwd=shop, env=POLISH)
-        self.assertEqual(done.returncode, 1, done.stderr)
-        csv_bytes = read(os.path.join(shop, "raport.csv"))
-        self.assertEqual(csv_bytes.split(b"\r\n")[:4], [
-            b"sekcja;data;czas;dokument;kwota;kontrahent;opis;uwagi",
-            "Sprzedaż komisowa - dokumenty zamienione;2026-11-03;10:16:02;FS 12/11/2026;1230,00;;;".encode("cp1250"),
-            "Sprzedaż komisowa - dokumenty zamienione;2026-11-03;10:17:00;\"FS 13;11/2026\";0,10;;;".encode("cp1250"),
-            "Sprzedaż komisowa - suma;;;2 dokumenty;1230,10;;;".encode("cp1250")])
-        self.assertNotIn(b"\n", csv_bytes.replace(b"\r\n", b""))
-
-        self.assertEqual(self.run_exe(KALWRAPORT, "brak.csv")[0], 3)
-        self.assertEqual(self.run_exe(KALWRAPORT, "--miesiac", "2026-13")[0], 2)
+    def test_kalwcheck_sha256_with_windows_paths(self):
+        # The list's folder and the file names as Windows gives them: backslashes, another case.
+        with open(os.path.join(self.dir, "Kalwestrowka.dll"), "wb") as f:
+            f.write(b"abc")
+        with open(os.path.join(self.dir, "SHA256SUMS"), "wb") as f:
+            f.write(b"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad  kalwestrowka.DLL\r\n")
+        rc, out = self.run_exe(KALWCHECK, "--sha256", "--lista", "Z:" + self.dir.replace("/", "\\") + "\\SHA256SUMS")
+        self.assertEqual(rc, 0, out)
+        rc, out = self.run_exe(KALWCHECK, "--sha256", "--lista", "SHA256SUMS", ".\\KALWESTROWKA.dll")
+        self.assertEqual((rc, out.splitlines()[0]), (0, b"ZGODNY         .\\KALWESTROWKA.dll"), out)
 
 
 if __name__ == "__main__":

@@ -6,11 +6,20 @@
 //
 // Exit status: 0 everything present, 1 loads only after Ignore with fallbacks,
 // 2 cannot load, 3 not a host library or unreadable; 4 wrong arguments.
+//
+// And the shipped files' SHA-256, alone or against the package's list:
+//
+//   kalwcheck --sha256 FILE...
+//   kalwcheck --sha256 --lista SHA256SUMS [FILE...]
+//
+// Exit status: 0 every file checked matches, 1 a file differs, 3 a file could
+// not be checked and none differs; 4 wrong arguments.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "binding_check.h"
+#include "checksum_list.h"
 #include "console_text.h"
 #include "file_access.h"
 #include "report.h"
@@ -53,28 +62,65 @@ BindingCheck Unreadable(const std::string& reason) {
   return CheckBinding(unread);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+struct Arguments {
   bool json = false;
+  bool sha256 = false;
+  std::string list;  // --lista
   std::vector<std::string> paths;
+  bool valid = true;
+};
+
+Arguments ReadArguments(int argc, char** argv) {
+  Arguments arguments;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--json") {
-      json = true;
+      arguments.json = true;
+    } else if (arg == "--sha256") {
+      arguments.sha256 = true;
+    } else if (arg == "--lista" && i + 1 < argc) {
+      arguments.list = argv[++i];
+    } else if (arg == "--lista") {
+      arguments.valid = false;
     } else {
-      paths.push_back(arg);
+      arguments.paths.push_back(arg);
     }
   }
-  if (paths.size() != 1) {
+  if (arguments.sha256) {
+    arguments.valid &= !arguments.json && (!arguments.list.empty() || !arguments.paths.empty());
+  } else {
+    arguments.valid &= arguments.list.empty() && arguments.paths.size() == 1;
+  }
+  return arguments;
+}
+
+int CheckSums(const Arguments& arguments) {
+  const SumReport report = arguments.list.empty() ? DigestLines(arguments.paths)
+                                                  : CheckAgainstList(arguments.list, arguments.paths);
+  WriteText(stdout, report.text);
+  return static_cast<int>(report.status);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const Arguments arguments = ReadArguments(argc, argv);
+  if (!arguments.valid) {
     WriteText(stderr,
               "Użycie: kalwcheck [--json] ŚCIEŻKA\n"
               "ŚCIEŻKA: plik TALMER.dll programu albo folder, w którym on leży.\n"
               "Wynik: 0 są wszystkie wpisy, 1 moduł się załaduje po „Ignoruj”, 2 moduł się nie załaduje,\n"
-              "3 to nie jest biblioteka programu lub nie da się jej odczytać.\n");
+              "3 to nie jest biblioteka programu lub nie da się jej odczytać.\n"
+              "\n"
+              "Użycie: kalwcheck --sha256 [--lista SHA256SUMS] [PLIK...]\n"
+              "Sumy SHA-256 plików; z listą: czy pliki są takie jak na liście (bez plików: wszystkie\n"
+              "z listy, w jej folderze). Wynik: 0 wszystkie zgodne, 1 któryś plik jest inny,\n"
+              "3 któregoś pliku nie sprawdzono, a żaden nie jest inny.\n");
     return kUsageProblem;
   }
-  std::string path = paths[0];
+  if (arguments.sha256) return CheckSums(arguments);
+  const bool json = arguments.json;
+  std::string path = arguments.paths[0];
   if (IsDirectory(path)) {
     while (path.size() > 1 && (path.back() == '/' || path.back() == '\\')) path.pop_back();
     path = LibraryInFolder(path);

@@ -1,0 +1,242 @@
+; Will the module bind to the host in $INSTDIR? kalwcheck --json answers
+; before anything is copied; this file reads its answer and says it in plain
+; words.
+
+; $R0: text with JSON escapes (\uXXXX, \", \\) -> $R0 decoded.
+Function DecodeJsonText
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  StrCpy $1 ""
+  StrCpy $2 0
+  ${Do}
+    StrCpy $3 $R0 1 $2
+    ${If} $3 == ""
+      ${Break}
+    ${EndIf}
+    ${If} $3 == "\"
+      IntOp $2 $2 + 1
+      StrCpy $3 $R0 1 $2
+      ${If} $3 == "u"
+        IntOp $2 $2 + 1
+        StrCpy $4 $R0 4 $2
+        IntOp $4 0x$4 + 0
+        IntFmt $3 "%c" $4
+        IntOp $2 $2 + 3
+      ${EndIf}
+    ${EndIf}
+    StrCpy $1 "$1$3"
+    IntOp $2 $2 + 1
+  ${Loop}
+  StrCpy $R0 $1
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+FunctionEnd
+
+; $R0: a line of kalwcheck's JSON, $R1: a field name -> $R0 the field's value
+; (a string without its quotes, or a number), "" when the line has no such field.
+Function JsonField
+  Push $1
+  ${StrStr} $1 $R0 '"$R1": '
+  ${If} $1 == ""
+    StrCpy $R0 ""
+  ${Else}
+    StrLen $R0 '"$R1": '
+    StrCpy $1 $1 "" $R0
+    StrCpy $R0 $1 1
+    ${If} $R0 == '"'
+      ; up to the closing quote (escaped quotes skipped)
+      StrCpy $1 $1 "" 1
+      Push $2
+      Push $3
+      StrCpy $2 0
+      ${Do}
+        StrCpy $3 $1 1 $2
+        ${If} $3 == "\"
+          IntOp $2 $2 + 2
+          ${Continue}
+        ${EndIf}
+        ${If} $3 == '"'
+        ${OrIf} $3 == ""
+          ${Break}
+        ${EndIf}
+        IntOp $2 $2 + 1
+      ${Loop}
+      StrCpy $R0 $1 $2
+      Pop $3
+      Pop $2
+    ${Else}
+      ; a number or a word, up to "," or "}"
+      Push $2
+      Push $3
+      StrCpy $2 0
+      ${Do}
+        StrCpy $3 $1 1 $2
+        ${If} $3 == ","
+        ${OrIf} $3 == "}"
+        ${OrIf} $3 == ""
+        ${OrIf} $3 == "$\r"
+        ${OrIf} $3 == "$\n"
+          ${Break}
+        ${EndIf}
+        IntOp $2 $2 + 1
+      ${Loop}
+      StrCpy $R0 $1 $2
+      Pop $3
+      Pop $2
+    ${EndIf}
+  ${EndIf}
+  Pop $1
+FunctionEnd
+
+; $R0: a line of kalwcheck's JSON; its decoded field $R1 into the variable
+; NAME, unless the line has no such field or NAME already has a value.
+!macro TAKE_FIELD LINE FIELD NAME
+  ${If} ${NAME} == ""
+    StrCpy $R0 ${LINE}
+    StrCpy $R1 "${FIELD}"
+    Call JsonField
+    Call DecodeJsonText
+    StrCpy ${NAME} $R0
+  ${EndIf}
+!macroend
+
+; Runs kalwcheck --json on $INSTDIR\TALMER.dll and reads its answer:
+; $2 its exit code (or nsExec's "error" / "timeout"), $3 the status it wrote,
+; $8 the file it read, $Verdict, $Problem (why the file is no host library),
+; $Missing (the missing data items and functions, "ordinal name, ...";
+; the entries looked up at attach are not needed to load and are left out).
+Function RunKalwcheck
+  StrCpy $3 ""
+  StrCpy $8 ""
+  StrCpy $Verdict ""
+  StrCpy $Problem ""
+  StrCpy $Missing ""
+  InitPluginsDir
+  ; kalwcheck and cmd.exe run in the temporary folder, never in a share's.
+  SetOutPath "$PLUGINSDIR"
+  Delete "$PLUGINSDIR\kalwcheck.json"
+  ClearErrors
+  File "/oname=$PLUGINSDIR\kalwcheck.exe" "${STAGE}\kalwcheck.exe"
+  ${If} ${Errors}
+    StrCpy $2 "error"
+    Return
+  ${EndIf}
+  ReadEnvStr $1 COMSPEC
+  ${If} $1 == ""
+    StrCpy $1 "$SYSDIR\cmd.exe"
+  ${EndIf}
+  nsExec::Exec '"$1" /c ""$PLUGINSDIR\kalwcheck.exe" --json "$INSTDIR\TALMER.dll" > "$PLUGINSDIR\kalwcheck.json""'
+  Pop $2
+  ClearErrors
+  FileOpen $4 "$PLUGINSDIR\kalwcheck.json" r
+  ${If} ${Errors}
+    Return
+  ${EndIf}
+  ${Do}
+    ClearErrors
+    FileRead $4 $5
+    ${If} ${Errors}
+      ${Break}
+    ${EndIf}
+    !insertmacro TAKE_FIELD $5 "status" $3
+    !insertmacro TAKE_FIELD $5 "file" $8
+    !insertmacro TAKE_FIELD $5 "verdict" $Verdict
+    !insertmacro TAKE_FIELD $5 "problem" $Problem
+    ${StrStr} $6 $5 '"present": false'
+    ${StrStr} $7 $5 '"without": '
+    ${If} $6 != ""
+    ${AndIf} $7 == ""
+      StrCpy $R0 $5
+      StrCpy $R1 "ordinal"
+      Call JsonField
+      StrCpy $7 $R0
+      StrCpy $R0 $5
+      StrCpy $R1 "name"
+      Call JsonField
+      Call DecodeJsonText
+      ${If} $Missing != ""
+        StrCpy $Missing "$Missing, "
+      ${EndIf}
+      StrCpy $Missing "$Missing$7 $R0"
+    ${EndIf}
+  ${Loop}
+  FileClose $4
+FunctionEnd
+
+; What the check found, in the log, the report and on the last page.
+!define CHECKED_TEXT "Sprawdzenie programu (kalwcheck): $Verdict"
+!define FALLBACKS_ACCEPTED_TEXT "Zgoda na instalację mimo brakujących funkcji programu: $Missing."
+
+; Whether the module may go into $INSTDIR: $0 = EXIT_INSTALLED when it may,
+; else the exit code, with $Message saying why and what to do. Changes
+; nothing in $INSTDIR. $CheckSummary: what the check found, for the log, the
+; report and the last page.
+Function CheckFolder
+  StrCpy $FallbacksAccepted 0
+  StrCpy $CheckSummary ""
+  ${If} $INSTDIR == ""
+    StrCpy $Message "Nie wskazano folderu programu sprzedaży. Nic nie zostało zmienione."
+    StrCpy $0 ${EXIT_NO_HOST}
+    Return
+  ${EndIf}
+  ${IfNot} ${FileExists} "$INSTDIR\TALMER.dll"
+    StrCpy $Message "W folderze „$HostShown” nie ma pliku TALMER.dll. Wtyczkę instaluje się w folderze programu sprzedaży, obok jego biblioteki TALMER.dll. Nic nie zostało zmienione."
+    StrCpy $0 ${EXIT_NO_HOST}
+    Return
+  ${EndIf}
+
+  Call RunKalwcheck
+  ; The answer: the status in the file must be the exit code, and the file it
+  ; read this folder's TALMER.dll (cmd.exe expands %NAME% even between quotes,
+  ; so a folder name with % signs could have sent it to another file).
+  ${If} $3 != $2
+  ${OrIf} $Verdict == ""
+  ${OrIf} $8 != "$INSTDIR\TALMER.dll"
+    StrCpy $Message "Nie udało się sprawdzić, czy wtyczka zwiąże się z programem (kalwcheck: $2). Nic nie zostało zmienione. Uruchom instalator ponownie; jeśli to się powtórzy, zainstaluj wtyczkę ręcznie i sprawdź program programem kalwcheck (INSTALACJA.TXT, punkt 3)."
+    StrCpy $0 ${EXIT_NOT_CHECKED}
+    Return
+  ${EndIf}
+  StrCpy $CheckSummary "${CHECKED_TEXT}"
+  ${If} $2 == 0
+    StrCpy $0 ${EXIT_INSTALLED}
+    Return
+  ${EndIf}
+  ${If} $2 == 3
+    StrCpy $Message "Plik „$INSTDIR\TALMER.dll” nie jest biblioteką programu sprzedaży, z którą wtyczka może pracować: $Problem.$\r$\n$\r$\nCo zrobić: wskaż folder, w którym program sprzedaży jest zainstalowany. Nic nie zostało zmienione."
+    StrCpy $0 ${EXIT_WOULD_NOT_BIND}
+    Return
+  ${EndIf}
+  ${If} $2 == 2
+    StrCpy $Message "Wtyczka nie zwiąże się z programem w folderze „$HostShown”: tej wersji programu brakuje danych i funkcji, bez których wtyczka się nie załaduje: $Missing.$\r$\n$\r$\nCo zrobić: zaktualizuj program sprzedaży do wersji, z którą pracuje wtyczka ${MODULE} ${VERSION}, albo zapytaj dostawcę wtyczki o jej wersję dla tego programu. Nic nie zostało zmienione."
+    StrCpy $0 ${EXIT_WOULD_NOT_BIND}
+    Return
+  ${EndIf}
+  Call AskAboutFallbacks
+FunctionEnd
+
+; kalwcheck's status 1: the module loads only after "Ignoruj", with fallbacks
+; for the missing functions. Asked (silently: accepted only with /ZASLEPKI).
+Function AskAboutFallbacks
+  StrCpy $Message "Tej wersji programu sprzedaży brakuje funkcji, których używa wtyczka: $Missing.$\r$\n$\r$\nWtyczkę można zainstalować, ale przy każdym uruchomieniu program pokaże okno „POWAŻNY BŁĄD WTYCZKI”. Po odpowiedzi „Ignoruj” wtyczka się załaduje, a brakujące funkcje zastąpi puste odpowiedzi: jej praca, która ich potrzebuje – przenoszenie dokumentów sprzedaży obcej na kontrahenta TMO, usuwanie wpisów TMO z ewidencji JPK albo zapis magazynów komisowych – może się wtedy nie wykonać, bez żadnego komunikatu. Lepiej najpierw zaktualizować program sprzedaży."
+  ${If} ${Silent}
+    ${GetParameters} $R0
+    ClearErrors
+    ${GetOptions} $R0 "/ZASLEPKI" $R1
+    ${If} ${Errors}
+      StrCpy $Message "$Message$\r$\n$\r$\nBez przełącznika /ZASLEPKI instalator nie instaluje takiej wtyczki. Nic nie zostało zmienione."
+      StrCpy $0 ${EXIT_FALLBACKS_REFUSED}
+      Return
+    ${EndIf}
+  ${ElseIf} ${Cmd} `MessageBox MB_YESNO|MB_ICONEXCLAMATION|MB_DEFBUTTON2 "$Message$\r$\n$\r$\nZainstalować mimo to?" IDNO`
+    StrCpy $Message "Instalacja przerwana: brakuje funkcji programu $Missing. Nic nie zostało zmienione."
+    StrCpy $0 ${EXIT_FALLBACKS_REFUSED}
+    Return
+  ${EndIf}
+  StrCpy $FallbacksAccepted 1
+  StrCpy $CheckSummary "$CheckSummary$\r$\n${FALLBACKS_ACCEPTED_TEXT}"
+  StrCpy $0 ${EXIT_INSTALLED}
+FunctionEnd

@@ -232,6 +232,7 @@ void HostWalk::Raise(int event, int code, int phase) {
   if (dialogEvent) {
     if (phase == -2) {
       objectFlags_.assign(kConfigSize, '\0');  // a new object holds no flags yet
+      objectFlagsUnsure_ = false;
       habit_ = static_cast<Habit>(Pick(4));
     }
     // The user ends a dialog whose object is known, outside any other event,

@@ -151,6 +151,7 @@ class HostWalk {
   std::optional<std::string> config_;     // komis.cfg as it stands; nothing when absent
   std::optional<std::string> putAside_;   // komis.cfg while taken away
   std::string objectFlags_;               // the flags the open dialog's object holds
+  bool objectFlagsUnsure_ = false;        // an acceptance the walk did not follow may have read komis.cfg
   std::vector<SavedChoice> choices_;      // the configuration dialogs ended in this step
   bool reentered_ = false;                // an event came from inside a host call in this step
   bool inner_ = false;                    // an inner event of a re-entrant step is being raised

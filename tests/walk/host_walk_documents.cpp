@@ -59,12 +59,17 @@ Fate HostWalk::Predict(int kind, const std::vector<std::pair<int, bool>>& lines)
   // the flags it read before.
   if (kind == hostsim::kSalesDocumentKind && !Hidden(35) && !Hidden(44) && !Hidden(45)) {
     const std::optional<std::string> now = readsRefused_ ? std::nullopt : files_.Read("komis.cfg");
-    if (now) objectFlags_ = now->size() >= kConfigSize ? now->substr(0, kConfigSize) : std::string(kConfigSize, '\0');
+    if (now) {
+      objectFlags_ = now->size() >= kConfigSize ? now->substr(0, kConfigSize) : std::string(kConfigSize, '\0');
+      objectFlagsUnsure_ = false;
+    }
   }
   // Events from inside host calls in this step may have ended the dialog, or
   // opened another, or a save may be running around the acceptance: the
-  // document is then given to TMO and marked, or left as it was.
-  if (objectsUnsure_ || fatesUnsure_) return Fate::Either;
+  // document is then given to TMO and marked, or left as it was. So it is
+  // when a stray acceptance may have read komis.cfg into the object's flags
+  // and the file is not there to read again.
+  if (objectsUnsure_ || fatesUnsure_ || objectFlagsUnsure_) return Fate::Either;
   if (!dialogOpen_ || kind != hostsim::kSalesDocumentKind || Hidden(35) || Hidden(44) || Hidden(45)) {
     return Fate::Untouched;
   }
@@ -215,6 +220,7 @@ void HostWalk::StrayDocumentEvent() {
   const std::size_t assignments = documents_.Assignments().size();
   Raise(event, code, kPhases[Pick(5)]);
   documents_.PutInHand(held);
+  if (event == hostsim::kAcceptanceEvent) objectFlagsUnsure_ = true;
   // An acceptance may have given the document in hand to TMO and marked it.
   const std::string inHand = RecordInBuffer(44);
   const auto& made = documents_.Assignments();

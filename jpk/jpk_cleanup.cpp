@@ -7,7 +7,6 @@
 #include "contractor_lookup.h"
 #include "handler_scope.h"
 #include "host_records.h"
-#include "format_text.h"
 #include "journal.h"
 #include "mazovia.h"
 
@@ -96,7 +95,11 @@ void JournalEntry(JournalEvent event, const DocNumber& number, const Contractor&
   char contractor[kNumberTextSize];
   NumberText(tmo.number, contractor);
   char texts[sizeof tmo.text1 + sizeof tmo.text2 + 4];
-  FormatText(texts, "%s / %s", tmo.text1, tmo.text2);
+  char* at = texts;
+  for (const char* c = tmo.text1; *c; ++c) *at++ = *c;
+  for (const char* c = " / "; *c; ++c) *at++ = *c;
+  for (const char* c = tmo.text2; *c; ++c) *at++ = *c;
+  *at = '\0';
   JournalFields fields;
   fields.document = number.text;
   fields.contractor = contractor;

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "format_text.h"
 #include "host_interface.h"
 
 namespace kw {
@@ -50,9 +49,14 @@ class Line {
 void AppendJournal(JournalEvent event, const JournalFields& fields) {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  char date[16], time[16];
-  FormatText(date, "%04d-%02d-%02d", now.wYear, now.wMonth, now.wDay);
-  FormatText(time, "%02d:%02d:%02d", now.wHour, now.wMinute, now.wSecond);
+  char date[] = "RRRR-MM-DD", time[] = "GG:MM:SS";
+  TwoDigits(now.wYear / 100, date);
+  TwoDigits(now.wYear, date + 2);
+  TwoDigits(now.wMonth, date + 5);
+  TwoDigits(now.wDay, date + 8);
+  TwoDigits(now.wHour, time);
+  TwoDigits(now.wMinute, time + 3);
+  TwoDigits(now.wSecond, time + 6);
   const char* const columns[] = {date,           time,          kEventWords[static_cast<int>(event)],
                                  fields.document, fields.amount, fields.contractor,
                                  fields.description, fields.before, fields.after};

@@ -44,5 +44,7 @@ inline constexpr int kWordTextSize = 8;
 void WordText(uint16_t value, char (&text)[kWordTextSize]);  // "0x0400"
 inline constexpr int kNumberTextSize = 12;
 void NumberText(int32_t value, char (&text)[kNumberTextSize]);
+// The two last decimal digits of 0 <= value, at `at` and `at + 1`.
+void TwoDigits(int value, char* at);
 
 }  // namespace kw

@@ -1,8 +1,8 @@
-// The journal's field texts: amounts with a decimal comma, words in hex and
-// numbers, without the C runtime's formatting.
+// The journal's field texts: amounts with a decimal comma, words in hex,
+// numbers and two-digit parts of dates, without the C runtime's formatting
+// and without the system's formatter (one line costs a few of them).
 #include <cstdint>
 
-#include "format_text.h"
 #include "journal.h"
 
 namespace kw {
@@ -63,8 +63,28 @@ void AmountText(double value, char (&text)[kAmountTextSize]) {
   text[at] = '\0';
 }
 
-void WordText(uint16_t value, char (&text)[kWordTextSize]) { FormatText(text, "0x%04X", value); }
+void WordText(uint16_t value, char (&text)[kWordTextSize]) {
+  const char* const kHex = "0123456789ABCDEF";
+  text[0] = '0';
+  text[1] = 'x';
+  for (int i = 0; i < 4; ++i) text[2 + i] = kHex[(value >> (12 - 4 * i)) & 0xF];
+  text[6] = '\0';
+}
 
-void NumberText(int32_t value, char (&text)[kNumberTextSize]) { FormatText(text, "%d", value); }
+void NumberText(int32_t value, char (&text)[kNumberTextSize]) {
+  char digits[kNumberTextSize];
+  char* const end = digits + sizeof digits;
+  const uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+  const char* start = DigitsBefore(end, magnitude, 1);
+  int at = 0;
+  if (value < 0) text[at++] = '-';
+  while (start < end) text[at++] = *start++;
+  text[at] = '\0';
+}
+
+void TwoDigits(int value, char* at) {
+  at[0] = static_cast<char>('0' + value / 10 % 10);
+  at[1] = static_cast<char>('0' + value % 10);
+}
 
 }  // namespace kw

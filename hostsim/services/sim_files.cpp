@@ -38,6 +38,7 @@ uint32_t SimFiles::OpenFile(HostCall& call) {
   const std::string name = call.Text(0);
   const std::string mode = call.Text(1);
   if (refused_.count(name + "|" + mode)) return 0;
+  CloseLog(PathOf(name));
   std::FILE* file = std::fopen(PathOf(name).c_str(), mode.c_str());
   if (!file) return 0;
   void* handle = AllocateGuarded(16);
@@ -98,18 +99,33 @@ uint32_t SimFiles::CloseFile(HostCall& call) {
   return 0;
 }
 
-// HostAppendLog(file name, line): one line, ended by the host.
+// HostAppendLog(file name, line): one line, ended by the host, which keeps
+// the file open for the next.
 uint32_t SimFiles::AppendLog(HostCall& call) {
-  std::FILE* log = std::fopen(PathOf(call.Text(0)).c_str(), "ab");
+  const std::string name = call.Text(0);
+  const std::string path = PathOf(name);
+  std::FILE*& log = logs_[path];
+  if (!log) log = std::fopen(path.c_str(), "ab");
   if (!log) return 0;
-  appended_[call.Text(0)].push_back(call.Text(1));
-  const std::string line = call.Text(1) + "\r\n";
+  const std::string line = call.Text(1);
+  appended_[name].push_back(line);
   std::fwrite(line.data(), 1, line.size(), log);
-  std::fclose(log);
+  std::fwrite("\r\n", 1, 2, log);
+  std::fflush(log);
   return 1;
 }
 
+void SimFiles::CloseLog(const std::string& path) const {
+  auto open = logs_.find(path);
+  if (open == logs_.end()) return;
+  if (open->second) std::fclose(open->second);
+  logs_.erase(open);
+}
+
 SimFiles::~SimFiles() {
+  for (auto& [path, log] : logs_) {
+    if (log) std::fclose(log);
+  }
   for (auto& [handle, open] : open_) {
     std::fclose(open.file);
     ReleaseGuarded(const_cast<void*>(handle));
@@ -127,12 +143,14 @@ void SimFiles::ClearFailures() {
 }
 
 void SimFiles::Write(const std::string& name, const std::string& bytes) const {
+  CloseLog(PathOf(name));
   std::FILE* file = std::fopen(PathOf(name).c_str(), "wb");
   std::fwrite(bytes.data(), 1, bytes.size(), file);
   std::fclose(file);
 }
 
 std::optional<std::string> SimFiles::Read(const std::string& name) const {
+  CloseLog(PathOf(name));
   std::FILE* file = std::fopen(PathOf(name).c_str(), "rb");
   if (!file) return std::nullopt;
   std::string bytes;
@@ -143,7 +161,10 @@ std::optional<std::string> SimFiles::Read(const std::string& name) const {
   return bytes;
 }
 
-void SimFiles::Delete(const std::string& name) const { std::remove(PathOf(name).c_str()); }
+void SimFiles::Delete(const std::string& name) const {
+  CloseLog(PathOf(name));
+  std::remove(PathOf(name).c_str());
+}
 
 std::vector<std::string> SimFiles::LogLines(const std::string& name) const {
   std::vector<std::string> lines;

@@ -79,6 +79,10 @@ class SimFiles : public HostComponent {
     bool writing;
   };
   std::map<std::string, std::vector<std::string>> appended_;
+  // The log files the host keeps open for appending, by path; closed before
+  // the test writes, reads or deletes one of them.
+  mutable std::map<std::string, std::FILE*> logs_;
+  void CloseLog(const std::string& path) const;
   std::map<const void*, OpenedFile> open_;  // by the handle given to the module
   std::set<std::string> refused_;
   bool failWrites_ = false;

@@ -37,19 +37,14 @@ void Changed(const char* document, const char* field, const char* before, const 
   AppendJournal(JournalEvent::FieldChanged, line);
 }
 
-void WordChanged(const char* document, const char* field, uint16_t before, uint16_t after) {
+// A field whose value changed, in the journal's form for its kind.
+template <typename Value, int Size>
+void ValueChanged(const char* document, const char* field, Value before, Value after,
+                  void (*text)(Value, char (&)[Size])) {
   if (before == after) return;
-  char old[kWordTextSize], now[kWordTextSize];
-  WordText(before, old);
-  WordText(after, now);
-  Changed(document, field, old, now);
-}
-
-void AmountChanged(const char* document, const char* field, double before, double after) {
-  if (before == after) return;
-  char old[kAmountTextSize], now[kAmountTextSize];
-  AmountText(before, old);
-  AmountText(after, now);
+  char old[Size], now[Size];
+  text(before, old);
+  text(after, now);
   Changed(document, field, old, now);
 }
 
@@ -65,20 +60,15 @@ void JournalConversion(const ConversionFields& before, const ConversionFields& a
   AppendJournal(JournalEvent::Converted, converted);
 
   if (!SameText(before.number, after.number)) Changed(document, "Numer", before.number, after.number);
-  WordChanged(document, "Flagi", before.flags, after.flags);
-  if (before.pending != after.pending) {
-    char old[kNumberTextSize], now[kNumberTextSize];
-    NumberText(before.pending, old);
-    NumberText(after.pending, now);
-    Changed(document, "Do zamiany", old, now);
-  }
-  WordChanged(document, "Warunki", before.terms, after.terms);
-  WordChanged(document, "Warunki dod.", before.termsAux, after.termsAux);
-  AmountChanged(document, "Rozliczono", before.settled, after.settled);
-  AmountChanged(document, "Saldo", before.balance, after.balance);
+  ValueChanged(document, "Flagi", before.flags, after.flags, WordText);
+  ValueChanged<int32_t>(document, "Do zamiany", before.pending, after.pending, NumberText);
+  ValueChanged(document, "Warunki", before.terms, after.terms, WordText);
+  ValueChanged(document, "Warunki dod.", before.termsAux, after.termsAux, WordText);
+  ValueChanged(document, "Rozliczono", before.settled, after.settled, AmountText);
+  ValueChanged(document, "Saldo", before.balance, after.balance, AmountText);
   const char* const kSplit[] = {MZ("Kwota podziału 1"), MZ("Kwota podziału 2"), MZ("Kwota podziału 3"),
                                 MZ("Kwota podziału 4")};
-  for (int i = 0; i < 4; ++i) AmountChanged(document, kSplit[i], before.split[i], after.split[i]);
+  for (int i = 0; i < 4; ++i) ValueChanged(document, kSplit[i], before.split[i], after.split[i], AmountText);
 }
 
 }  // namespace kw

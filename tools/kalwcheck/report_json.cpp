@@ -1,27 +1,10 @@
-#include <nlohmann/json.hpp>
-
 #include "fallback_rule.h"
+#include "json_lines.h"
 #include "report.h"
 
 namespace kw::tools {
 
 namespace {
-
-using Json = nlohmann::ordered_json;
-
-// A JSON value on one line, in ASCII (\uXXXX escapes); a byte that is not
-// UTF-8 (from the file) becomes U+FFFD.
-std::string Dump(const Json& value) { return value.dump(-1, ' ', true, Json::error_handler_t::replace); }
-
-// An object on one line, its fields in their order: {"a": 1, "b": 2}.
-std::string OneLine(const Json& object) {
-  std::string line = "{";
-  for (auto field = object.begin(); field != object.end(); ++field) {
-    if (field != object.begin()) line += ", ";
-    line += Dump(field.key()) + ": " + Dump(field.value());
-  }
-  return line + "}";
-}
 
 Json Entry(const OrdinalCheck& entry) {
   Json object = {{"ordinal", entry.ordinal}, {"name", entry.name}, {"present", entry.present}};

@@ -19,7 +19,7 @@ struct EntryOf {
   const void* entry;
 };
 const EntryOf kEntries[] = {
-#define HOST_FN(row, ordinal, name, conv, bytes, result, params) {#name, reinterpret_cast<const void*>(&name)},
+#define HOST_FN(ordinal, name, conv, bytes, result, params) {#name, reinterpret_cast<const void*>(&name)},
 #include "host_catalogue.inc"
 #undef HOST_FN
 };

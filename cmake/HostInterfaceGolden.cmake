@@ -42,7 +42,9 @@ function(kw_host_interface_golden_header golden header)
 // by hand; edit the list, not this file.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 
 namespace kwtest::golden {
 
@@ -71,6 +73,11 @@ inline constexpr HostDataItem kHostDataItems[] = {
 // The entries the module takes at attach.
 inline constexpr HostFunction kHostAttachEntries[] = {
 @attach@};
+
+// Every ordinal the module takes from the host library: the functions, the
+// data items and the entries.
+inline constexpr std::size_t kHostOrdinalCount = std::size(kHostFunctions) + std::size(kHostDataItems) +
+                                                 std::size(kHostAttachEntries);
 
 }  // namespace kwtest::golden
 ]=] @ONLY)

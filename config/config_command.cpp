@@ -1,4 +1,6 @@
-#include "config_command.h"
+// The records of the module's menu commands (module_commands.inc), and the
+// handler of "Konfiguracja spr.obcej".
+#include "module_commands.h"
 
 #include "handler_scope.h"
 #include "host_interface.h"
@@ -8,8 +10,12 @@
 
 namespace kw {
 
-constinit const HostCommand CommandRecord = {
-    0, 0x41CB, MZ("Konfiguracja spr.obcej"), kConfigCommandId, 0, &ConfigureForeignSale, {},
+// Here beside the first command's handler rather than in a file of their own,
+// which would move the DLL's data.
+constinit const HostCommand ModuleCommands[kModuleCommandCount] = {
+#define MODULE_COMMAND(name, id, hostCode, menuText, handler) {0, hostCode, MZ(menuText), id, 0, &handler, {}},
+#include "module_commands.inc"
+#undef MODULE_COMMAND
 };
 
 namespace {

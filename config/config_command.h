@@ -1,4 +1,5 @@
-// The menu command "Konfiguracja spr.obcej" and its dialog "Konfiguracja".
+// The dialog "Konfiguracja" of the menu command "Konfiguracja spr.obcej"
+// (its record and handler: module_commands.h).
 #pragma once
 
 #include <cstddef>
@@ -6,27 +7,7 @@
 
 namespace kw {
 
-using CommandHandler = int();
-
-inline constexpr uint16_t kConfigCommandId = 0x7939;
-
 #pragma pack(push, 1)
-
-// A menu command as the host reads it from HostRegisterCommand.
-struct HostCommand {
-  uint16_t zero0;
-  uint16_t hostCode;          // 2: 0x41CB, carried with the command
-  const char* menuText;       // 4: "Konfiguracja spr.obcej"
-  uint16_t commandId;         // 8: 0x7939; the command is unregistered by it
-  uint16_t zero10;
-  CommandHandler* handler;    // 12: called when the user picks the command
-  uint8_t zero16[8];
-};
-static_assert(offsetof(HostCommand, hostCode) == 2);
-static_assert(offsetof(HostCommand, menuText) == 4);
-static_assert(offsetof(HostCommand, commandId) == 8);
-static_assert(offsetof(HostCommand, handler) == 12);
-static_assert(sizeof(HostCommand) == 24);
 
 // Header of a host dialog description.
 struct DialogHeader {
@@ -85,10 +66,6 @@ inline constexpr uint16_t kConfigDialogNumber = 0x4E43;  // 20035
 inline constexpr uint16_t kDialogOk = 0x5001;
 inline constexpr uint16_t kDialogCancel = 0x5002;
 
-extern const HostCommand CommandRecord;
 extern const ConfigDialogDescription ConfigDialogTemplate;
-
-// The command's handler: always 0.
-int ConfigureForeignSale();
 
 }  // namespace kw

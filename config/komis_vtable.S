@@ -1,11 +1,19 @@
 // CSprKomis's table of virtual operations, laid out as the host expects: its
 // own deleting destructor and dialog event handler, then the inherited
-// operations of WDialogBase, the host functions of catalogue rows 35 to 67 in
-// catalogue order, each reached through its entry.
+// operations of WDialogBase, the host functions of the catalogue from
+// HostBaseMethod02 (20958) to HostBaseMethod34 (24004) in catalogue order,
+// each reached through its entry.
 
-    .macro BASE_METHOD row, ordinal
-    .if (\row >= 35) && (\row <= 67)
+    .set KwInDialogBase, 0
+    .macro BASE_METHOD ordinal
+    .if \ordinal == 20958
+    .set KwInDialogBase, 1
+    .endif
+    .if KwInDialogBase
     .long KwHostEntry_\ordinal
+    .endif
+    .if \ordinal == 24004
+    .set KwInDialogBase, 0
     .endif
     .endm
 
@@ -15,6 +23,6 @@
 _KwKomisVirtualTable:
     .long KwKomisDeletingDestructor
     .long KwKomisOnDialogEvent
-#define HOST_FN(row, ordinal, name, conv, bytes, result, params) BASE_METHOD row, ordinal
+#define HOST_FN(ordinal, name, conv, bytes, result, params) BASE_METHOD ordinal
 #include "host_catalogue.inc"
 #undef HOST_FN

@@ -129,6 +129,18 @@ void ResolveHostFunction(const char* entry, HostSlot* slot) {
   }
 }
 
+namespace {
+// A catalogue function with a fallback removes no more bytes than the largest
+// fallback does.
+constexpr bool EveryCatalogueFallbackExists() {
+  for (const CatalogueRow& function : kHostCatalogue) {
+    if (FallbackForCatalogueRow(function.ordinal, function.calleeBytes) >= kReturnZeroStubCount) return false;
+  }
+  return true;
+}
+}  // namespace
+static_assert(EveryCatalogueFallbackExists(), "host_catalogue.inc: a function with a fallback removes too many bytes");
+
 void BindCatalogueRow(int row) {
   const CatalogueRow& function = kHostCatalogue[row];
   HostSlot& slot = KwHostSlots[row];

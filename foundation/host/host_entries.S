@@ -8,25 +8,31 @@
 // aborted the binding, or no fallback fits) answers 0 and removes the
 // function's own argument bytes instead of jumping into nothing.
 
-#define HOST_FN(row, ordinal, name, conv, bytes, result, params) HOST_ENTRY row, ordinal, bytes
+//
+// The catalogue's lines are counted as they come: KwHostRow is the row of the
+// line being laid out, from 0, and indexes its slot.
 
-    .macro HOST_ENTRY row, ordinal, bytes
+#define HOST_FN(ordinal, name, conv, bytes, result, params) HOST_ENTRY ordinal, bytes
+
+    .set KwHostRow, 0
+    .macro HOST_ENTRY ordinal, bytes
     .text
     .p2align 4
     .globl KwHostEntry_\ordinal
 KwHostEntry_\ordinal:
-    cmpl $0, _KwHostSlots + 4 * (\row - 1)
+    cmpl $0, _KwHostSlots + 4 * KwHostRow
     je 1f
-    jmp *_KwHostSlots + 4 * (\row - 1)
+    jmp *_KwHostSlots + 4 * KwHostRow
 1:  xorl %eax, %eax
     ret $\bytes
 KwFirstCall_\ordinal:
     pushal
-    pushl $(\row - 1)
+    pushl $KwHostRow
     call _KwBindOnFirstCall
     addl $4, %esp
     popal
     jmp KwHostEntry_\ordinal
+    .set KwHostRow, KwHostRow + 1
     .endm
 
 #include "host_catalogue.inc"
@@ -37,7 +43,7 @@ KwFirstCall_\ordinal:
     .p2align 2
     .globl _KwHostSlots
 _KwHostSlots:
-#define HOST_FN(row, ordinal, name, conv, bytes, result, params) .long KwFirstCall_##ordinal
+#define HOST_FN(ordinal, name, conv, bytes, result, params) .long KwFirstCall_##ordinal
 #include "host_catalogue.inc"
 #undef HOST_FN
 
@@ -45,7 +51,7 @@ _KwHostSlots:
     .p2align 2
     .globl _KwFirstCallEntries
 _KwFirstCallEntries:
-#define HOST_FN(row, ordinal, name, conv, bytes, result, params) .long KwFirstCall_##ordinal
+#define HOST_FN(ordinal, name, conv, bytes, result, params) .long KwFirstCall_##ordinal
 #include "host_catalogue.inc"
 #undef HOST_FN
 

@@ -66,7 +66,7 @@ inline constexpr int kWaitBoxStyle = 512;
 
 // name##_sig: the plain signature; name##_fn: the function type with its
 // convention. The entry symbols are defined in host_entries.S.
-#define HOST_FN(row, ordinal, name, conv, bytes, result, params)                   \
+#define HOST_FN(ordinal, name, conv, bytes, result, params)                   \
   using name##_sig = result params;                                               \
   using name##_fn = result KW_CONV_##conv params;                                 \
   static_assert(::kw::CalleeBytes<name##_sig>(KW_HOSTCONV_##conv) == (bytes),     \

@@ -24,28 +24,11 @@ struct CatalogueRow {
 };
 
 inline constexpr CatalogueRow kHostCatalogue[] = {
-#define HOST_FN(row, ordinal, name, conv, bytes, result, params) \
-  {ordinal, #name, KW_HOSTCONV_##conv, bytes},
+#define HOST_FN(ordinal, name, conv, bytes, result, params) {ordinal, #name, KW_HOSTCONV_##conv, bytes},
 #include "host_catalogue.inc"
 #undef HOST_FN
 };
 inline constexpr int kHostCatalogueSize = sizeof(kHostCatalogue) / sizeof(kHostCatalogue[0]);
-static_assert(kHostCatalogueSize == 101);
-
-// The assembly indexes slots by the catalogue's row column, which is written
-// by hand: every row must be its position, counted from 1.
-constexpr bool CatalogueRowsArePositions() {
-  constexpr int rows[] = {
-#define HOST_FN(row, ordinal, name, conv, bytes, result, params) row,
-#include "host_catalogue.inc"
-#undef HOST_FN
-  };
-  for (int position = 0; position < kHostCatalogueSize; ++position) {
-    if (rows[position] != position + 1) return false;
-  }
-  return true;
-}
-static_assert(CatalogueRowsArePositions(), "host_catalogue.inc: a row number is not its position");
 
 // Row of a catalogue ordinal, or -1.
 constexpr int CatalogueRowOf(uint16_t ordinal) {

@@ -26,7 +26,7 @@ struct Kinds<R(A..., ...)> {
 };
 
 constexpr HostRow kRows[] = {
-#define HOST_FN(row, ordinal, name, conv, bytes, result, params) \
+#define HOST_FN(ordinal, name, conv, bytes, result, params) \
   {ordinal, #name, KW_HOSTCONV_##conv, bytes, Kinds<name##_sig>::value},
 #include "host_catalogue.inc"
 #undef HOST_FN

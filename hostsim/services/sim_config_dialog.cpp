@@ -66,50 +66,73 @@ uint32_t SimConfigDialog::DestroyCallbackThunk(HostCall& call) {
   return 0;
 }
 
+namespace {
+
+// The thunk whose callable the host was handed, or null.
+const Thunk* ThunkOfCallable(const std::set<const void*>& thunks, const void* callable) {
+  for (const void* t : thunks) {
+    if (&static_cast<const Thunk*>(t)->callableMark == callable) return static_cast<const Thunk*>(t);
+  }
+  return nullptr;
+}
+
+// A run of the dialog as it opens: its description (as long as its header
+// says) and the flags it is shown with.
+DialogRun OpenedRun(const unsigned char* description, int dialogNumber, const int16_t* flags) {
+  uint32_t size;
+  std::memcpy(&size, description, sizeof size);
+  DialogRun run{std::string(reinterpret_cast<const char*>(description), size + 4), dialogNumber, {}, {}, 0, {}};
+  run.flagsBefore.assign(flags, flags + kWarehouses);
+  return run;
+}
+
+// An event of the dialog through the thunk's dispatcher; the module's answer
+// is noted in the run.
+int Deliver(const Thunk& thunk, DialogRun& run, int code, int phase) {
+  run.eventAnswers.push_back(static_cast<int>(
+      CallModule("dialog event dispatcher", thunk.dispatcher, Convention::This,
+                 {static_cast<uint32_t>(code), static_cast<uint32_t>(phase)}, reinterpret_cast<uint32_t>(thunk.object))));
+  return run.eventAnswers.back();
+}
+
+}  // namespace
+
 // HostRunDialog(dialog, description, number, data, callable): opens, plays the
 // user's steps, closes; the end code is the answer.
 uint32_t SimConfigDialog::RunDialog(HostCall& call) {
-  const auto* description = call.Ptr<const unsigned char>(1);
-  const Thunk* thunk = nullptr;
-  for (const void* t : thunks_) {
-    if (&static_cast<const Thunk*>(t)->callableMark == call.Ptr<const void>(4)) thunk = static_cast<const Thunk*>(t);
-  }
+  const Thunk* thunk = ThunkOfCallable(thunks_, call.Ptr<const void>(4));
   if (!thunk || thunk->object != call.Ptr<const void>(0)) {
     host_.ReportFault("HostRunDialog without the callable of a thunk built on the dialog object");
     return 0;
   }
-  uint32_t size;
-  std::memcpy(&size, description, sizeof size);
-  DialogRun run{std::string(reinterpret_cast<const char*>(description), size + 4), call.Int(2), {}, {}, 0, {}};
   const auto* flags = call.Ptr<const int16_t>(3);
-  run.flagsBefore.assign(flags, flags + kWarehouses);
-  auto deliver = [&](int code, int phase) {
-    run.eventAnswers.push_back(static_cast<int>(
-        CallModule("dialog event dispatcher", thunk->dispatcher, Convention::This,
-                   {static_cast<uint32_t>(code), static_cast<uint32_t>(phase)},
-                   reinterpret_cast<uint32_t>(thunk->object))));
-    return run.eventAnswers.back();
-  };
+  DialogRun run = OpenedRun(call.Ptr<const unsigned char>(1), call.Int(2), flags);
+  const Deliverer deliver = [&](int code, int phase) { return Deliver(*thunk, run, code, phase); };
   if (user_) user_->Opened(run.description);
+  run.endCode = Play(deliver);
+  Close(call.Ptr<const void>(0), run, flags, deliver);
+  return run.endCode;
+}
+
+uint16_t SimConfigDialog::Play(const Deliverer& deliver) {
   // The script of this dialog as it was when it opened: the module's events
   // may run another command with a script of its own.
-  uint16_t endCode = endCode_;
+  const uint16_t endCode = endCode_;
   const std::vector<DialogStep> steps = steps_;
   deliver(0, -2);
   if (whileOpen_) std::exchange(whileOpen_, nullptr)();
-  if (user_) {
-    endCode = user_->Act(deliver);
-  } else {
-    for (const DialogStep& step : steps) deliver(step.code, step.phase);
-  }
-  run.endCode = endCode;
-  closing_.push_back({call.Ptr<const void>(0), &run, flags, false, 0});
-  deliver(endCode, 2);
+  if (user_) return user_->Act(deliver);
+  for (const DialogStep& step : steps) deliver(step.code, step.phase);
+  return endCode;
+}
+
+void SimConfigDialog::Close(const void* object, DialogRun& run, const int16_t* flags, const Deliverer& deliver) {
+  closing_.push_back({object, &run, flags, false, 0});
+  deliver(run.endCode, 2);
   Closing closing = closing_.back();
   closing_.pop_back();
   if (closing.ended) runs_[closing.index].eventAnswers = run.eventAnswers;  // with the closing event's answer
   else EndRun(closing);
-  return endCode;
 }
 
 void SimConfigDialog::EndRun(Closing& closing) {

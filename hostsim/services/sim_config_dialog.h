@@ -85,6 +85,15 @@ class SimConfigDialog : public HostComponent {
   uint32_t DispatchDialogEvent(HostCall& call);
   uint32_t EditWarehouseFlags(HostCall& call);
 
+  // Hands an event (code, phase) of the open dialog to the module: its answer.
+  using Deliverer = std::function<int(int code, int phase)>;
+  // The dialog's opening event, what the host does while it is open, and the
+  // user's steps or the script: the end code.
+  uint16_t Play(const Deliverer& deliver);
+  // The closing event with the end code; the run joins Runs() as the event
+  // reaches the dialog object, or else once it was delivered.
+  void Close(const void* object, DialogRun& run, const int16_t* flags, const Deliverer& deliver);
+
   // A dialog whose closing event is being delivered.
   struct Closing {
     const void* object;

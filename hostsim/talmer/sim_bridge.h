@@ -11,7 +11,7 @@ struct SimRegisters {  // as pushal leaves them, lowest address first
   uint32_t edi, esi, ebp, esp, ebx, edx, ecx, eax;
 };
 
-// Rows: the catalogue's (0..100), then the entries taken at attach outside it
+// Rows: the catalogue's, from 0, then the entries taken at attach outside it
 // (host_attach_entries.inc), in the order of their tables.
 inline constexpr int kSimRowCount = kw::kHostCatalogueSize + kw::kHostAttachEntryCount;
 

@@ -15,7 +15,8 @@ _SimEntry_\ordinal:
     .set SimRowsSoFar, (\index) + 1
     .endm
 
-#define HOST_FN(row, ordinal, name, conv, bytes, result, params) SIM_ENTRY (row - 1), ordinal, bytes
+    .set SimRowsSoFar, 0
+#define HOST_FN(ordinal, name, conv, bytes, result, params) SIM_ENTRY SimRowsSoFar, ordinal, bytes
 #include "host_catalogue.inc"
 #undef HOST_FN
 #define HOST_ATTACH_ENTRY(ordinal, name, conv, bytes, result, params) SIM_ENTRY SimRowsSoFar, ordinal, bytes

@@ -1,11 +1,11 @@
 #include "registration.h"
 
-#include "config_command.h"
 #include "conversion_hook.h"
 #include "host_interface.h"
 #include "install_notice.h"
 #include "jpk_table_hook.h"
 #include "mazovia.h"
+#include "module_commands.h"
 #include "module_state.h"
 #include "reassign_hook.h"
 
@@ -23,7 +23,7 @@ int RegisterWithHost() {
     return -1;
   }
   ModuleUninstalled = false;
-  HostRegisterCommand(&CommandRecord);
+  for (const HostCommand& command : ModuleCommands) HostRegisterCommand(&command);
   EventHook1664 = HostRegisterEventHook(kReassignEvent, &ReassignHook);
   EventHook815 = HostRegisterEventHook(kConversionEvent, &ConversionHook);
   ShowInstallNotice();
@@ -33,7 +33,7 @@ int RegisterWithHost() {
 int UninstallFromHost() {
   ModuleUninstalled = true;
   SetJpkTableHook(0);
-  HostUnregisterCommand(CommandRecord.commandId);
+  for (const HostCommand& command : ModuleCommands) HostUnregisterCommand(command.commandId);
   // The host releases the cells it handed over with the hooks.
   if (EventHook1664) HostUnregisterEventHook(kReassignEvent);
   EventHook1664 = nullptr;

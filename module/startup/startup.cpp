@@ -22,8 +22,14 @@ int Step(int (*step)()) {
 template <int Row>
 int BindRow() { return BindAtStartup(Row); }
 
-#define HOST_FN(row, ordinal, name, conv, bytes, result, params) \
-  [[maybe_unused]] const int bound##row = ordinal == kRegisterClassOrdinal ? 0 : Step(BindRow<row - 1>);
+// Bound last, after the registrations that reach it: so it is the
+// catalogue's last line, and the catalogue's order stays the binding order.
+static_assert(CatalogueRowOf(kRegisterClassOrdinal) == kHostCatalogueSize - 1,
+              "host_catalogue.inc: HostRegisterClass is not the last line");
+
+#define HOST_FN(ordinal, name, conv, bytes, result, params) \
+  [[maybe_unused]] const int bound##ordinal =               \
+      ordinal == kRegisterClassOrdinal ? 0 : Step(BindRow<CatalogueRowOf(ordinal)>);
 #include "host_catalogue.inc"
 #undef HOST_FN
 

@@ -5,6 +5,7 @@
 #include "call_checked.h"
 #include "config_command.h"
 #include "komis.h"
+#include "module_commands.h"
 #include "sim_config_dialog.h"
 #include "sim_dialog_base.h"
 #include "sim_files.h"
@@ -37,11 +38,12 @@ class Bytes {
 };
 
 TEST(CommandRecord, CarriesTheHostCodeMenuTextIdAndHandler) {
+  const kw::HostCommand& record = kw::ModuleCommands[kw::kConfigCommand];
   Bytes expected;
-  expected.U16(0).U16(0x41CB).U32(reinterpret_cast<uint32_t>(kw::CommandRecord.menuText)).U16(0x7939).U16(0);
+  expected.U16(0).U16(0x41CB).U32(reinterpret_cast<uint32_t>(record.menuText)).U16(0x7939).U16(0);
   expected.U32(reinterpret_cast<uint32_t>(&kw::ConfigureForeignSale)).U32(0).U32(0);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&kw::CommandRecord), sizeof kw::CommandRecord), expected.str());
-  EXPECT_EQ(std::string(kw::CommandRecord.menuText), kwtest::Mazovia("Konfiguracja spr.obcej"));
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&record), sizeof record), expected.str());
+  EXPECT_EQ(std::string(record.menuText), kwtest::Mazovia("Konfiguracja spr.obcej"));
 }
 
 TEST(ConfigDialogTemplate, IsTheHostsDescriptionByteForByte) {

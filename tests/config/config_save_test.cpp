@@ -282,7 +282,7 @@ TEST_F(ConfigSave, TheCommandPickedInsideASaveIsRefusedAndTheChoiceConfirmedStay
     });
     dialog.MarkInList({{2, 1}});
     dialog.Script({}, hostsim::kDialogOk);
-    commands.Pick(kCommandId);
+    commands.Pick(kwtest::kConfigCommandId);
     EXPECT_EQ(Config(), kwtest::KomisCfg({{1, 1}, {2, 1}, {3, -1}}));
     EXPECT_EQ(dialog.Runs().size(), runs + 1) << "the command's dialog opened inside the save";
     ASSERT_EQ(Warnings().size(), warnings + 1);
@@ -343,7 +343,7 @@ TEST_F(ConfigSave, AClosingTheHostCallsOffIsNotTheEnd) {
       });
   dialog.MarkInList({{2, 1}});
   dialog.Script({{kCancel, 2}, {0x430E, 1}}, hostsim::kDialogOk);
-  commands.Pick(kCommandId);
+  commands.Pick(kwtest::kConfigCommandId);
   host.Interrupt(0, {});
   ASSERT_EQ(dialog.Runs().size(), 2u) << "the command did not run inside the first dialog";
   EXPECT_EQ(Config(), kwtest::KomisCfg({{1, 1}, {2, 1}, {3, -1}})) << "the choice confirmed last was dropped";

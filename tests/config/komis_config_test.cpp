@@ -23,7 +23,7 @@ class KomisConfig : public kwtest::ModuleCodeTest {
     EXPECT_EQ(files.OpenFiles(), 0) << "a file was left open";
     ModuleCodeTest::TearDown();
   }
-  std::vector<int16_t> Flags() const { return {komis->warehouseFlags, komis->warehouseFlags + 101}; }
+  std::vector<int16_t> Flags() const { return {komis->warehouseFlags, komis->warehouseFlags + kw::kWarehouseCount}; }
   std::vector<std::string> Warnings() const { return kwtest::BoxTexts(messages); }
   void FlagAll(int16_t value) {
     for (int16_t& flag : komis->warehouseFlags) flag = value;

@@ -25,7 +25,7 @@ class Komis : public kwtest::ModuleCodeTest {
     if (komis) kw::DestroyKomis(komis);
     ModuleCodeTest::TearDown();
   }
-  std::vector<int16_t> Flags() const { return {komis->warehouseFlags, komis->warehouseFlags + 101}; }
+  std::vector<int16_t> Flags() const { return {komis->warehouseFlags, komis->warehouseFlags + kw::kWarehouseCount}; }
   std::vector<std::string> Warnings() const { return kwtest::BoxTexts(messages); }
 
   hostsim::SimDialogBase& dialogBase = host.Use<hostsim::SimDialogBase>();

@@ -43,7 +43,7 @@ TEST_F(HostContract, TheCommandAsksForAccessOneFiveOneBeforeTheObjectAndBeforeTh
 
 TEST_F(HostContract, TheWarehouseListGetsItsItemTheFlagsOfTheDialogAndWhetherF2OpenedIt) {
   dialog.Script({{0x430E, 1}, {0x430F, 1}, {0x430E, 2}}, kCancel);
-  commands.Pick(kCommandId);
+  commands.Pick(kwtest::kConfigCommandId);
   const auto runs = host.CallsTo("HostRunDialog");
   ASSERT_EQ(runs.size(), 1u);
   const uint32_t flags = runs[0].args[3];

@@ -35,16 +35,18 @@ def c_string(body):
 
 
 def module_texts(root):
-    """Every MZ("...") text (adjacent literals joined) and every plain title of a box."""
+    """Every MZ("...") text (adjacent literals joined), every plain title of a
+    box, and the menu texts of the module's commands (module_commands.inc)."""
     texts = []
     for folder in MODULE_FOLDERS:
         for base, _, names in os.walk(os.path.join(root, folder)):
-            for name in sorted(n for n in names if n.endswith((".cpp", ".h"))):
+            for name in sorted(n for n in names if n.endswith((".cpp", ".h", ".inc"))):
                 with open(os.path.join(base, name), encoding="utf-8") as f:
                     source = f.read()
                 for call in re.finditer(r'\bMZ\(((?:\s*"(?:[^"\\]|\\.)*")+)\s*\)', source):
                     texts.append(c_string("".join(re.findall(r'"((?:[^"\\]|\\.)*)"', call.group(1)))))
                 texts += re.findall(r'(?:HostMessageBox\w*|ShowMessageFmt|MessageBoxA)\((?:kStopCode,\s*)?"([^"]+)"', source)
+                texts += [c_string(text) for text in re.findall(r'^MODULE_COMMAND\([^"\n]*"((?:[^"\\]|\\.)*)"', source, re.M)]
     return list(dict.fromkeys(texts))
 
 

@@ -28,6 +28,18 @@ class ForeignSaleStory : public kwtest::InstalledModuleTest {
     return names;
   }
 
+  // The ids the module unregistered, in order; the ids of the module's table.
+  std::vector<uint32_t> UnregisteredCommands() const {
+    std::vector<uint32_t> ids;
+    for (const auto& call : host.CallsTo("HostUnregisterCommand")) ids.push_back(call.args[0]);
+    return ids;
+  }
+  static std::vector<uint32_t> RegisteredIds() {
+    std::vector<uint32_t> ids;
+    for (const kwtest::ModuleCommand& command : kwtest::kModuleCommands) ids.push_back(command.id);
+    return ids;
+  }
+
   hostsim::SimSettings& settings = host.Use<hostsim::SimSettings>();
 };
 
@@ -36,10 +48,14 @@ TEST_F(ForeignSaleStory, RegistrationPlantsTheHandlerCommandAndHooksThenShowsThe
   EXPECT_EQ(module.Register(0), 0);
 
   EXPECT_TRUE(InModule(reinterpret_cast<const void*>(tables.Find(400)->EventHandler)));
-  ASSERT_EQ(commands.Commands().size(), 1u);
-  EXPECT_EQ(commands.Commands()[0].id, 0x7939);
-  EXPECT_EQ(commands.Commands()[0].menuText, kwtest::Mazovia("Konfiguracja spr.obcej"));
-  EXPECT_TRUE(InModule(commands.Commands()[0].handler));
+  // Every command of the module's table, in its order.
+  ASSERT_EQ(commands.Commands().size(), std::size(kwtest::kModuleCommands));
+  for (std::size_t i = 0; i < commands.Commands().size(); ++i) {
+    SCOPED_TRACE("command " + std::to_string(i));
+    EXPECT_EQ(commands.Commands()[i].id, kwtest::kModuleCommands[i].id);
+    EXPECT_EQ(commands.Commands()[i].menuText, kwtest::Mazovia(kwtest::kModuleCommands[i].menuText));
+    EXPECT_TRUE(InModule(commands.Commands()[i].handler));
+  }
   ASSERT_EQ(commands.Hooks(1664).size(), 1u);
   ASSERT_EQ(commands.Hooks(815).size(), 1u);
   EXPECT_TRUE(InModule(commands.Hooks(1664)[0]));
@@ -84,8 +100,10 @@ TEST_F(ForeignSaleStory, UninstallationRemovesEverythingInOrderAndLeavesTheBuffe
   EXPECT_THAT(commands.Commands(), IsEmpty());
   EXPECT_THAT(commands.Hooks(1664), IsEmpty());
   EXPECT_THAT(commands.Hooks(815), IsEmpty());
-  EXPECT_THAT(CallNames(), ElementsAre("HostUnregisterCommand", "HostUnregisterEventHook", "HostUnregisterEventHook"));
-  EXPECT_EQ(host.CallsTo("HostUnregisterCommand")[0].args[0], 0x7939u);
+  std::vector<std::string> expected(std::size(kwtest::kModuleCommands), "HostUnregisterCommand");
+  expected.insert(expected.end(), {"HostUnregisterEventHook", "HostUnregisterEventHook"});
+  EXPECT_EQ(CallNames(), expected);
+  EXPECT_EQ(UnregisteredCommands(), RegisteredIds());
   EXPECT_EQ(host.CallsTo("HostUnregisterEventHook")[0].args[0], 1664u);
   EXPECT_EQ(host.CallsTo("HostUnregisterEventHook")[1].args[0], 815u);
 }
@@ -93,7 +111,8 @@ TEST_F(ForeignSaleStory, UninstallationRemovesEverythingInOrderAndLeavesTheBuffe
 TEST_F(ForeignSaleStory, UninstallationWithoutRegistrationOnlyAsksToRemoveTheCommand) {
   host.ClearJournal();
   EXPECT_EQ(module.Install(nullptr, nullptr), 0);
-  EXPECT_THAT(CallNames(), ElementsAre("HostUnregisterCommand"));
+  EXPECT_EQ(CallNames(), std::vector<std::string>(std::size(kwtest::kModuleCommands), "HostUnregisterCommand"));
+  EXPECT_EQ(UnregisteredCommands(), RegisteredIds());
 }
 
 TEST_F(ForeignSaleStory, FromTheConfigurationToTheStoredDocumentAndTheCleanRegister) {
@@ -103,7 +122,7 @@ TEST_F(ForeignSaleStory, FromTheConfigurationToTheStoredDocumentAndTheCleanRegis
   auto& dialog = host.Use<hostsim::SimConfigDialog>();
   dialog.MarkInList({{3, 1}});
   dialog.Script({}, hostsim::kDialogOk);
-  commands.Pick(0x7939);
+  commands.Pick(kwtest::kConfigCommandId);
   const std::string config = host.Use<hostsim::SimFiles>().Read("komis.cfg").value_or("");
   ASSERT_EQ(config.size(), 202u);
   EXPECT_EQ(config[6], 1);

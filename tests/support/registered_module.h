@@ -4,6 +4,7 @@
 #pragma once
 
 #include "example_shop.h"
+#include "command_table.h"
 #include "plugin_module.h"
 #include "sim_commands.h"
 #include "sim_config_dialog.h"
@@ -46,7 +47,6 @@ class InstalledModuleTest : public LoadedModuleTest {
 
 class RegisteredModuleTest : public InstalledModuleTest {
  protected:
-  static constexpr uint16_t kCommandId = 0x7939;
   static constexpr int kCancel = 0x5002;
 
   void SetUp() override {
@@ -61,7 +61,7 @@ class RegisteredModuleTest : public InstalledModuleTest {
   // The user picks "Konfiguracja spr.obcej" and leaves its dialog with endCode.
   void RunCommand(int endCode) {
     dialog.Script({}, static_cast<uint16_t>(endCode));
-    commands.Pick(kCommandId);
+    commands.Pick(kConfigCommandId);
   }
   // Warehouse 3 holds consigned goods, and the document dialog sells.
   void SellConsignedGoodsFromWarehouse3() {

@@ -1,6 +1,10 @@
 #!/usr/bin/env python3
 """The terminal host as a person uses it: started in tmux (80x25, UTF-8),
-driven with keys, its screen read with capture-pane after every step.
+driven with keys, its screen read with capture-pane after every step. Menu
+entries, list lines and buttons are picked by what they read, moving to them
+and checking that they are in hand before Enter; windows are waited for by
+their titles and screens by the title in the top line. The module's commands
+come from its table (config/module_commands.inc).
 
 usage: terminal_session.py <kalwestrowka_terminal.exe> <wine-run> <build dir> <case>
 cases: story (start, configuration, documents, JPK register, end),
@@ -16,10 +20,88 @@ import time
 
 STEP_TIMEOUT = 60  # seconds for one expected screen (Wine may be slow on a busy machine)
 OVERALL_TIMEOUT = 240  # the whole case; the tmux server is killed either way
+MODULE_COMMANDS = os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, os.pardir, "config",
+                               "module_commands.inc")
+SELECTED_BACKGROUND = "46"  # the host's colour of the entry or button in hand (cyan)
+
+
+def module_commands(path=MODULE_COMMANDS):
+    """The module's menu commands as its table lists them: {name: menu text}, in order."""
+    with open(path, encoding="utf-8") as table:
+        found = re.findall(r'^MODULE_COMMAND\((\w+), *0x[0-9A-Fa-f]+, *0x[0-9A-Fa-f]+, *"([^"]*)", *\w+\)',
+                           table.read(), re.M)
+    if not found:
+        raise Failure("no command in " + path)
+    return dict(found)
 
 
 class Failure(Exception):
     pass
+
+
+def backgrounds(line):
+    """The background colour (an SGR code, or None for the default) of each
+    column of a line captured with its escape sequences."""
+    columns, background = [], None
+    for part in re.split(r"(\x1b\[[0-9;]*m)", line):
+        if part.startswith("\x1b["):
+            for code in part[2:-1].split(";"):
+                if code in ("", "0", "49"):
+                    background = None
+                elif code.isdigit() and (40 <= int(code) <= 47 or 100 <= int(code) <= 107):
+                    background = code
+        else:
+            columns.extend([background] * len(part))
+    return columns
+
+
+class Window:
+    """A framed window on the screen, found by the title in its top line: its
+    lines inside the frame, and which columns of them are in hand."""
+
+    def __init__(self, screen, coloured, title):
+        lines = screen.split("\n")
+        top = re.compile(r"╔═* %s ═*╗" % re.escape(title))
+        found = [(number, match) for number, line in enumerate(lines) for match in [top.search(line)] if match]
+        self.title, self.shown = title, len(found) == 1
+        self.rows = []  # (screen row, text inside the frame, columns in hand, from the frame's left)
+        if not self.shown:
+            return
+        number, match = found[0]
+        left, right = match.start(), match.end() - 1
+        colours = coloured.split("\n")
+        for row in range(number + 1, len(lines)):
+            line = lines[row].ljust(right + 1)
+            if line[left] == "╚":
+                break
+            inside = backgrounds(colours[row])[left + 1:right] if row < len(colours) else []
+            chosen = [column for column, colour in enumerate(inside) if colour == SELECTED_BACKGROUND]
+            self.rows.append((row, line[left + 1:right], chosen))
+
+    def entries(self):
+        """The window's lines that say something, as they read."""
+        return [text.strip() for _, text, _ in self.rows if text.strip()]
+
+    def find(self, entry):
+        """The screen row of the one line that is the entry (its text, or a regex it matches)."""
+        matches = [row for row, text, _ in self.rows
+                   if (entry.search(text) if isinstance(entry, re.Pattern) else text.strip() == entry)]
+        return matches[0] if len(matches) == 1 else None
+
+    def in_hand(self):
+        """The screen rows of the lines with an entry in hand."""
+        return [row for row, _, chosen in self.rows if chosen]
+
+    def buttons(self):
+        """The buttons ("[ label ]") on the window's last line that has any:
+        their labels in order and the index of the one in hand, or None."""
+        for _, text, chosen in reversed(self.rows):
+            found = list(re.finditer(r"\[ (.+?) \]", text))
+            if found:
+                labels = [button.group(1) for button in found]
+                in_hand = [i for i, button in enumerate(found) if button.start() in chosen]
+                return labels, in_hand[0] if len(in_hand) == 1 else None
+        return [], None
 
 
 class Terminal:
@@ -59,6 +141,55 @@ class Terminal:
                 raise Failure("%s %r on the screen:\n%s" % ("still" if gone else "never", what, screen))
             time.sleep(0.1)
 
+    def wait_screen(self, title):
+        """Waits until the host shows the screen of that title (top right of its top line)."""
+        return self.wait(re.compile(r"\A Program sprzedaży \(symulacja\) +%s *\n" % re.escape(title)))
+
+    def window(self, title, *, until=lambda window: True, what="shown", timeout=STEP_TIMEOUT):
+        """Waits until the window of that title is on the screen (and `until`
+        holds for it): the Window."""
+        deadline = time.time() + timeout
+        while True:
+            screen = self.screen()
+            window = Window(screen, self.screen(colours=True), title)
+            if window.shown and until(window):
+                return window
+            if time.time() > deadline:
+                raise Failure("the window %r is never %s:\n%s" % (title, what, screen))
+            time.sleep(0.1)
+
+    def wait_window_gone(self, title):
+        return self.wait(re.compile(r"╔═* %s ═*╗" % re.escape(title)), gone=True)
+
+    def select(self, title, entry):
+        """Moves the window's entry in hand to the one entry that reads so
+        (text, or a regex), with Up and Down, and waits until it is in hand."""
+        window = self.window(title, until=lambda w: len(w.in_hand()) == 1, what="with one entry in hand")
+        target = window.find(entry)
+        if target is None:
+            raise Failure("not one entry %r in the window %r: %r" % (entry, title, window.entries()))
+        steps = target - window.in_hand()[0]
+        self.keys(*(["Down"] * steps + ["Up"] * -steps))
+        self.window(title, until=lambda w: w.in_hand() == [target], what="with %r in hand" % (entry,))
+
+    def choose(self, title, entry):
+        """Opens the entry of a menu or list: selects it, then Enter."""
+        self.select(title, entry)
+        self.keys("Enter")
+
+    def press(self, title, label):
+        """Presses the window's button of that label: moves to it with Left and
+        Right, waits until it is in hand, then Enter."""
+        window = self.window(title, until=lambda w: w.buttons()[1] is not None, what="with a button in hand")
+        labels, in_hand = window.buttons()
+        if labels.count(label) != 1:
+            raise Failure("not one button %r in the window %r: %r" % (label, title, labels))
+        steps = labels.index(label) - in_hand
+        self.keys(*(["Right"] * steps + ["Left"] * -steps))
+        self.window(title, until=lambda w: w.buttons() == (labels, labels.index(label)),
+                    what="with the button %r in hand" % label)
+        self.keys("Enter")
+
 
 def check(condition, message, screen):
     if not condition:
@@ -79,30 +210,44 @@ def unix_path(build_dir, windows_path):
     return os.path.join(build_dir, "wineprefix", "drive_c", *rest.strip("\\").split("\\"))
 
 
+COMMANDS = module_commands()
+CONFIGURATION = COMMANDS["Config"]
+HOST_MENU = ["Dokumenty sprzedaży", "Rejestr JPK", "Koniec"]  # the host's own entries, around the module's
+
+
+MENU = HOST_MENU[:2] + list(COMMANDS.values()) + HOST_MENU[2:]  # once the module has registered
+
+
+def wait_for_menu(term, entries):
+    """Waits until the main menu lists exactly these entries."""
+    return term.window("Menu", until=lambda w: w.entries() == entries, what="listing %r" % entries)
+
+
 def start_and_register(term):
     screen = term.wait("Zainstalowano wtyczkę: Obsłuż sprzedaż obcą.")
-    check("Konfiguracja spr.obcej" not in screen, "a command in the menu before registration", screen)
-    term.keys("Enter")
-    screen = term.wait(re.compile(r"║ Konfiguracja spr\.obcej +║"))
-    menu = [line.strip("║ ") for line in screen.split("\n")[3:7]]
-    check(menu == ["Dokumenty sprzedaży", "Rejestr JPK", "Konfiguracja spr.obcej", "Koniec"],
-          "the main menu is %r" % menu, screen)
-    return screen
+    check(not any(command in screen for command in COMMANDS.values()), "a command in the menu before registration",
+          screen)
+    term.press("Komunikat programu (1668)", "OK")
+    wait_for_menu(term, MENU)
+    return term.wait_screen("Menu główne")
 
 
 def configure_warehouse_3(term, screen):
     files = re.search(r"Pliki programu: (\S+)", screen).group(1)
     komis = os.path.join(unix_path(term.build_dir, files), "komis.cfg")
-    term.keys("Down", "Down", "Enter")
+    term.choose("Menu", CONFIGURATION)
     # No komis.cfg yet: the module warns twice, then the dialog opens with its list.
     term.wait("Nie można otworzyć pliku konfiguracynego do odczytu!")
-    term.keys("Enter", "Enter")
-    screen = term.wait("Magazyny")
+    term.press("Uwaga", "OK")
+    term.press("Uwaga", "OK")
+    term.window("Magazyny")
+    screen = term.screen()
     check("[ ] Magazyn 3" in screen, "warehouse 3 marked before the person marked it", screen)
-    term.keys("Down", "Down", "Down", "Space")
+    term.select("Magazyny", re.compile(r"\[ \] Magazyn 3 *$"))
+    term.keys("Space")
     term.wait("[x] Magazyn 3")
     term.keys("Enter")
-    screen = term.wait("Magazyny", gone=True)
+    screen = term.wait_window_gone("Magazyny")
     # The dialog as its description has it: 54x8 in the middle (column 13,
     # row 8), the hint at column 3 row 2, the field at 17/3, the buttons at 9/5 and 28/5.
     check(row_of(screen, "═ Konfiguracja ═")[0] == 8, "the dialog is not at row 8", screen)
@@ -114,45 +259,55 @@ def configure_warehouse_3(term, screen):
     coloured = [line for line in term.screen(colours=True).split("\n") if "Ustal MAGAZYNY" in line][0]
     check(re.search(r"F2\x1b\[[0-9;]*m Ustal", coloured), "the key name F2 is not highlighted", coloured)
     term.keys("F2")  # the list again, as often as wanted
-    screen = term.wait("Magazyny")
-    check("[x] Magazyn 3" in screen, "the list forgot warehouse 3", screen)
+    term.window("Magazyny")
+    screen = term.wait("[x] Magazyn 3")
     check(not os.path.exists(komis), "komis.cfg written before OK", screen)
-    term.keys("Enter", "F12")
-    screen = term.wait("═ Konfiguracja ═", gone=True)
+    term.keys("Enter")
+    term.wait_window_gone("Magazyny")
+    term.keys("F12")
+    screen = term.wait_window_gone("Konfiguracja")
     with open(komis, "rb") as file:
         flags = file.read()
     check(flags == b"\0" * 6 + b"\1\0" + b"\0" * 194, "komis.cfg holds %r" % flags, screen)
 
 
+INVOICE = "Faktura sprzedaży (rodzaj 24)"
+
+
 def sell(term):
-    term.keys("Up", "Up", "Enter")
+    term.choose("Menu", "Dokumenty sprzedaży")
+    term.wait_screen("Dokumenty sprzedaży")
     term.wait("Brak dokumentów")
     term.keys("F2")
-    screen = term.wait("Faktura sprzedaży (rodzaj 24)")
+    term.window(INVOICE)
+    screen = term.screen()
     check("Numer: FS 5/12/2026" in screen and "Kontrahent: KOWALSKI" in screen, "not a new document for KOWALSKI", screen)
-    term.keys("Down", "Down", "Enter")  # the painting from warehouse 3
+    term.choose(INVOICE, re.compile(r"^ +obraz olejny  mag\. 3 "))  # the painting from warehouse 3
     term.wait(re.compile(r"1\.  obraz olejny +3 +1184\.50"))
     term.keys("F12")
     screen = term.wait("Zatwierdzono FS 5/12/2026 (TMO)")
     check("Numer: FS 6/12/2026" in screen, "no new document after the acceptance", screen)
-    term.keys("Up", "Up", "Enter")  # coffee from warehouse 1
+    term.choose(INVOICE, re.compile(r"^ +kawa  mag\. 1 "))  # coffee from warehouse 1
     term.wait(re.compile(r"1\.  kawa +1 +45\.50"))
     term.keys("F12")
     term.wait("Zatwierdzono FS 6/12/2026 (KOWALSKI)")
     term.keys("Escape")
+    term.window("Czekaj")
     term.wait("Trwa zamiana dokumentów - wtyczka Kalwestrowka...")
-    term.wait("Czekaj", gone=True)
+    term.wait_window_gone("Czekaj")
+    term.wait_screen("Dokumenty sprzedaży")
     screen = term.wait("Numer         Kontrahent")
     check(re.search(r"FS 5/12/2026 +TMO +0x0400 +0x0200/0x0007 +1184\.50 +0\.00 +zamieniony", screen),
           "FS 5/12/2026 is not TMO's converted document", screen)
     check(re.search(r"FS 6/12/2026 +KOWALSKI +0x0000 +0x0000/0x0000 +45\.50 +45\.50 *\n", screen),
           "FS 6/12/2026 is not left as it was", screen)
     term.keys("Escape")
-    term.wait("Menu główne")
+    term.wait_screen("Menu główne")
 
 
 def clean_register(term):
-    term.keys("Down", "Enter")
+    term.choose("Menu", "Rejestr JPK")
+    term.wait_screen("Rejestr JPK")
     screen = term.wait("Lp  Dokument")
     check(screen.count("Towary Mazowieckie Obce") == 2 and "FS 2/12/2026" in screen and "FS 3/12/2026" in screen,
           "the register does not list TMO's two entries", screen)
@@ -163,7 +318,12 @@ def clean_register(term):
     check(entries == [("FS 1/12/2026", "Jan Kowalski", "17"), ("FS 4/12/2026", "Jan Kowalski", "17")],
           "the register after the cleanup holds %r" % entries, screen)
     term.keys("Escape")
-    term.wait("Menu główne")
+    term.wait_screen("Menu główne")
+
+
+def end(term):
+    term.choose("Menu", "Koniec")
+    term.wait("[exit 0]")
 
 
 def story(term):
@@ -174,52 +334,54 @@ def story(term):
     term.tmux("send-keys", "-R")  # the terminal loses what it showed; Ctrl+L draws it all again
     term.wait("Menu główne", gone=True)
     term.keys("C-l")
-    screen = term.wait("Menu główne")
-    check("║ Konfiguracja spr.obcej" in screen and "Pliki programu:" in screen, "the repaint is not whole", screen)
-    term.keys("Down", "Down", "Enter")
-    term.wait("[exit 0]")
+    screen = term.wait_screen("Menu główne")
+    check("║ " + CONFIGURATION in screen and "Pliki programu:" in screen, "the repaint is not whole", screen)
+    end(term)
+
+
+BINDING_FAILURE = "POWAŻNY BŁĄD WTYCZKI"
 
 
 def binding(term):
-    screen = term.wait("POWAŻNY BŁĄD WTYCZKI")
+    term.window(BINDING_FAILURE)
+    screen = term.screen()
     check("52308" in screen and "[ Przerwij ]  [ Ponów próbę ]  [ Ignoruj ]" in screen, "not the binding dialog", screen)
-    term.keys("Right", "Enter")  # Retry: the same dialog again
+    term.press(BINDING_FAILURE, "Ponów próbę")  # the same dialog again
     time.sleep(1)
-    screen = term.wait("POWAŻNY BŁĄD WTYCZKI")
+    term.window(BINDING_FAILURE)
+    screen = term.screen()
     check("Instalacja" not in screen, "the module went on after Retry", screen)
-    term.keys("Right", "Right", "Enter")  # Ignore
+    term.press(BINDING_FAILURE, "Ignoruj")
     term.wait("Zainstalowano wtyczkę: Obsłuż sprzedaż obcą.")
-    term.keys("Enter")
-    screen = term.wait("Konfiguracja spr.obcej")
+    term.press("Komunikat programu (1668)", "OK")
+    wait_for_menu(term, MENU)
+    screen = term.screen()
     answers = re.findall(r'okno "POWAŻNY BŁĄD WTYCZKI": (.+?) *\n', screen)
     check(answers == ["Ponów próbę", "Ignoruj"], "the binding dialog was answered %r" % answers, screen)
-    term.keys("Up", "Enter")
-    term.wait("[exit 0]")
+    end(term)
 
 
 def abort(term):
-    term.wait("POWAŻNY BŁĄD WTYCZKI")
-    term.keys("Enter")  # Abort, the first button
+    term.press(BINDING_FAILURE, "Przerwij")
     screen = term.wait("Moduł nie został załadowany.")
     check('okno "POWAŻNY BŁĄD WTYCZKI": Przerwij' in screen, "Abort is not in the start-up report", screen)
-    check("Konfiguracja spr.obcej" not in screen and "║ Koniec" in screen, "the menu is not the host's own", screen)
-    term.keys("Up", "Enter")
-    term.wait("[exit 0]")
+    wait_for_menu(term, HOST_MENU)  # the host's own
+    end(term)
 
 
 def report(term):
-    screen = term.wait("STOP!!!")
+    term.window("STOP!!!")
+    screen = term.screen()
     row, start = row_of(screen, "TABELA")
     lines = screen.split("\n")
     check(lines[row].find("WE WTYCZCE") == start + 18 and lines[row].find("W PROGRAMIE") == start + 33,
           "the header's tab stops l18 l33 are not kept", screen)
     check(lines[row + 1][start:start + 4] == "Tspr" and lines[row + 1][start + 21:start + 25] == "1268"
           and lines[row + 1][start + 36:start + 40] == "1270", "the report line's stops p25 p40 are not kept", screen)
-    term.keys("Enter")
-    screen = term.wait("Menu główne")
-    check("Konfiguracja spr.obcej" not in screen, "a refused module registered its command", screen)
-    term.keys("Up", "Enter")
-    term.wait("[exit 0]")
+    term.press("STOP!!!", "OK")
+    term.wait_screen("Menu główne")
+    wait_for_menu(term, HOST_MENU)  # a refused module registers no command
+    end(term)
 
 
 CASES = {

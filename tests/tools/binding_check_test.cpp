@@ -3,33 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <initializer_list>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 
 #include "binding_check.h"
+#include "host_interface_golden.h"
 #include "pe_image_builder.h"
 
 namespace kw::tools::test {
 namespace {
 
-// The host's interface written out (tests/support/host_interface_golden.txt):
-// the ordinals and names of one kind of line ("function" in binding order,
-// "data", "attach").
-std::vector<std::pair<uint32_t, std::string>> Golden(const std::string& kind) {
-  std::ifstream golden(KW_HOST_INTERFACE_GOLDEN);
-  if (!golden) throw std::runtime_error("cannot read " KW_HOST_INTERFACE_GOLDEN);
-  std::vector<std::pair<uint32_t, std::string>> items;
-  for (std::string line; std::getline(golden, line);) {
-    std::istringstream fields(line);
-    std::string lineKind, name;
-    uint32_t ordinal = 0;
-    if (fields >> lineKind >> ordinal >> name && lineKind == kind) items.emplace_back(ordinal, name);
-  }
-  return items;
-}
+namespace golden = kwtest::golden;
 
 // A library exporting every ordinal of the host library but the left-out ones.
 BindingCheck HostLibraryWithout(std::initializer_list<uint32_t> leftOut) {
@@ -37,9 +22,9 @@ BindingCheck HostLibraryWithout(std::initializer_list<uint32_t> leftOut) {
   plan.ordinalBase = 20000;
   plan.ordinalCount = 33000;
   std::vector<uint32_t> all;
-  for (const char* kind : {"data", "attach", "function"}) {
-    for (const auto& [ordinal, name] : Golden(kind)) all.push_back(ordinal);
-  }
+  for (const auto& item : golden::kHostDataItems) all.push_back(item.ordinal);
+  for (const auto& entry : golden::kHostAttachEntries) all.push_back(entry.ordinal);
+  for (const auto& function : golden::kHostFunctions) all.push_back(function.ordinal);
   for (const uint32_t ordinal : all) {
     if (std::find(leftOut.begin(), leftOut.end(), ordinal) == leftOut.end()) plan.exported.push_back(ordinal);
   }
@@ -56,19 +41,18 @@ const FunctionCheck& Function(const BindingCheck& check, uint16_t ordinal) {
 TEST(BindingCheck, EverythingPresent) {
   const BindingCheck check = HostLibraryWithout({});
   EXPECT_EQ(check.status, CheckStatus::AllPresent);
-  ASSERT_EQ(check.functions.size(), 101u);
   for (const FunctionCheck& function : check.functions) {
     EXPECT_EQ(function.atLoad, AtLoad::Bound) << "ordinal " << function.entry.ordinal;
   }
   // Every function in binding order, with its name.
-  const auto functions = Golden("function");
-  ASSERT_EQ(check.functions.size(), functions.size());
-  for (std::size_t i = 0; i < functions.size(); ++i) {
+  const auto& functions = golden::kHostFunctions;
+  ASSERT_EQ(check.functions.size(), std::size(functions));
+  for (std::size_t i = 0; i < std::size(functions); ++i) {
     SCOPED_TRACE("binding step " + std::to_string(i));
-    EXPECT_EQ(check.functions[i].entry.ordinal, functions[i].first);
-    EXPECT_EQ(check.functions[i].entry.name, functions[i].second);
+    EXPECT_EQ(check.functions[i].entry.ordinal, functions[i].ordinal);
+    EXPECT_STREQ(check.functions[i].entry.name, functions[i].name);
   }
-  EXPECT_EQ(check.exportCount, 105);
+  EXPECT_EQ(check.exportCount, static_cast<int>(golden::kHostOrdinalCount));
   EXPECT_EQ(check.verdict, "WYNIK 0: są wszystkie wpisy, których moduł potrzebuje; moduł się załaduje.");
 }
 

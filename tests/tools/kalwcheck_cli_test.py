@@ -11,7 +11,7 @@ import unittest
 
 import pefile
 
-from tool_files import FolderTest, library_without, read
+from tool_files import HOST_INTERFACE, FolderTest, library_without, read
 
 if __name__ == "__main__":
     KALWCHECK, TALMER, MODULE = (os.path.abspath(p) for p in sys.argv[1:4])
@@ -49,9 +49,11 @@ class KalwcheckTest(FolderTest):
         text, report = self.check(TALMER, 0)
         self.assertTrue(report["host_library"])
         self.assertEqual(report["library_name"], "TALMER.dll")
-        self.assertEqual([(d["ordinal"], d["present"]) for d in report["data_items"]], [(20968, True), (20978, True)])
-        self.assertEqual([(e["ordinal"], e["present"]) for e in report["entries"]], [(30006, True), (30007, True)])
-        self.assertEqual(len(report["functions"]), 101)
+        self.assertEqual([(d["ordinal"], d["present"]) for d in report["data_items"]],
+                         [(d.ordinal, True) for d in HOST_INTERFACE.data])
+        self.assertEqual([(e["ordinal"], e["present"]) for e in report["entries"]],
+                         [(e.ordinal, True) for e in HOST_INTERFACE.attach])
+        self.assertEqual([f["ordinal"] for f in report["functions"]], [f.ordinal for f in HOST_INTERFACE.functions])
         self.assertTrue(all(f["present"] and f["at_load"] == "bound" for f in report["functions"]))
         self.assertIn("  52256  HostGetTable                jest\n", text)
         self.assertNotIn("BRAK", text)

@@ -1,11 +1,18 @@
 """Files for the tools' command-line tests: komis.cfg images and copies of
 TALMER.dll with ordinals taken out of the export table (by pefile, which reads
-the table independently of kalwcheck)."""
+the table independently of kalwcheck), and the host's interface as the
+tests write it out (tests/support/host_interface_golden.txt)."""
 import os
+import sys
 import tempfile
 import unittest
 
 import pefile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "support"))
+import host_interface_golden  # noqa: E402  (tests/support)
+
+HOST_INTERFACE = host_interface_golden.read()
 
 
 class FolderTest(unittest.TestCase):

@@ -286,7 +286,7 @@ void HostWalk::RunCommand(bool ok, bool eventsAllowed) {
       if (failReadBeforeSave_) files_.FailRead(1);  // the next read is the one before the save
     });
   }
-  commands_.Pick(kCommandId);
+  commands_.Pick(kConfigCommandId);
 }
 
 void HostWalk::EventsInsideCommand() {

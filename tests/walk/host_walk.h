@@ -23,6 +23,7 @@
 
 #include "example_shop.h"
 #include "host.h"
+#include "command_table.h"
 #include "plugin_module.h"
 #include "sim_commands.h"
 #include "sim_config_dialog.h"
@@ -40,7 +41,6 @@ class SimTables;
 
 namespace kwtest {
 
-inline constexpr uint16_t kCommandId = 0x7939;
 inline constexpr int kDialogCancel = 0x5002;
 inline constexpr int kAcceptCode = 0x4009;
 inline constexpr int kConfigSize = 202;

@@ -82,7 +82,7 @@ void HostWalk::InnerEvent(Inner which) {
 void HostWalk::InnerCommand() {
   dialog_.MarkInList({{Pick(6), static_cast<int16_t>(Pick(2))}});
   dialog_.Script({}, Chance(80) ? hostsim::kDialogOk : kDialogCancel);
-  commands_.Pick(kCommandId);
+  commands_.Pick(kConfigCommandId);
 }
 
 }  // namespace kwtest

@@ -278,7 +278,7 @@ void HostWalk::RunCommand(bool ok, bool eventsAllowed) {
   dialog_.MarkInList(edits);
   std::vector<hostsim::DialogStep> steps;
   if (Chance(20)) steps.push_back({0x430E, 1});  // F2: the list again, left as it is
-  dialog_.Script(steps, ok ? hostsim::kDialogOk : kDialogCancel);
+  dialog_.Script(steps, ok ? hostsim::kDialogOk : hostsim::kDialogCancel);
   const bool eventsInside = Chance(40) && eventsAllowed;
   if (eventsInside || failReadBeforeSave_) {
     dialog_.WhileOpen([this, eventsInside] {

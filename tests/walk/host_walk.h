@@ -41,7 +41,6 @@ class SimTables;
 
 namespace kwtest {
 
-inline constexpr int kDialogCancel = 0x5002;
 inline constexpr int kAcceptCode = 0x4009;
 inline constexpr int kConfigSize = 202;
 inline constexpr char kJournalFile[] = "Kalwestrowka-dziennik.csv";

@@ -29,7 +29,7 @@ void HostWalk::OpenDocumentDialog() {
 
 void HostWalk::CloseDocumentDialog() {
   Doing(dialogOpen_ ? "the document dialog closed" : "a document dialog closed that never opened");
-  const int code = Chance(80) ? hostsim::kDialogOk : kDialogCancel;
+  const int code = Chance(80) ? hostsim::kDialogOk : hostsim::kDialogCancel;
   if (!dialogOpen_ || HabitNow() != Habit::SaveAndOpenNext) return Raise(hostsim::kDocumentDialogEvent, code, 2);
   // Save and open the next: the host's own handler of the end opens the next
   // dialog and loads a new document into table 44's buffer, then goes on with it.
@@ -119,8 +119,8 @@ void HostWalk::EnterDocument(bool accept) {
   if (raiseDepth_ == 0) Doing(accept ? "a document accepted" : "a document cancelled");
   const TypedDocument typed = TypeDocument();
   if (!accept) {
-    Raise(hostsim::kDocumentDialogEvent, kDialogCancel, 1);
-    if (Chance(50)) Raise(hostsim::kAcceptanceEvent, kDialogCancel, 1);
+    Raise(hostsim::kDocumentDialogEvent, hostsim::kDialogCancel, 1);
+    if (Chance(50)) Raise(hostsim::kAcceptanceEvent, hostsim::kDialogCancel, 1);
     return;
   }
   Accept(typed);

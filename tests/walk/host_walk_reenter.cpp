@@ -69,7 +69,7 @@ void HostWalk::InnerEvent(Inner which) {
   inner_ = true;
   switch (which) {
     case Inner::Open: Raise(hostsim::kDocumentDialogEvent, 0x4151, -2); break;
-    case Inner::Close: Raise(hostsim::kDocumentDialogEvent, Chance(80) ? hostsim::kDialogOk : kDialogCancel, 2); break;
+    case Inner::Close: Raise(hostsim::kDocumentDialogEvent, Chance(80) ? hostsim::kDialogOk : hostsim::kDialogCancel, 2); break;
     case Inner::Accept: AcceptInnerDocument(); break;
     case Inner::Command: InnerCommand(); break;
     case Inner::Jpk: RaiseJpk(hostsim::kJpkCleanupEvent); break;
@@ -81,7 +81,7 @@ void HostWalk::InnerEvent(Inner which) {
 // ends the dialog, mostly with OK.
 void HostWalk::InnerCommand() {
   dialog_.MarkInList({{Pick(6), static_cast<int16_t>(Pick(2))}});
-  dialog_.Script({}, Chance(80) ? hostsim::kDialogOk : kDialogCancel);
+  dialog_.Script({}, Chance(80) ? hostsim::kDialogOk : hostsim::kDialogCancel);
   commands_.Pick(kConfigCommandId);
 }
 

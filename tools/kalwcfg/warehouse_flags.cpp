@@ -34,7 +34,7 @@ std::optional<int> ParseWarehouse(std::string_view text) {
 }
 
 void MarkWarehouse(WarehouseFlags& flags, int warehouse) {
-  if (flags[warehouse] == 0) flags[warehouse] = 1;
+  if (!IsMarkedWarehouse(flags[warehouse])) flags[warehouse] = 1;
 }
 
 void UnmarkWarehouse(WarehouseFlags& flags, int warehouse) { flags[warehouse] = 0; }
@@ -42,7 +42,7 @@ void UnmarkWarehouse(WarehouseFlags& flags, int warehouse) { flags[warehouse] = 
 std::string MarkedList(const WarehouseFlags& flags) {
   std::string list;
   for (int i = 0; i < kWarehouseCount; ++i) {
-    if (flags[i] == 0) continue;
+    if (!IsMarkedWarehouse(flags[i])) continue;
     if (!list.empty()) list += ", ";
     list += std::to_string(i);
     if (flags[i] != 1) {
@@ -56,7 +56,7 @@ std::string MarkedList(const WarehouseFlags& flags) {
 
 int MarkedCount(const WarehouseFlags& flags) {
   int count = 0;
-  for (const WarehouseFlag flag : flags) count += flag != 0;
+  for (const WarehouseFlag flag : flags) count += IsMarkedWarehouse(flag);
   return count;
 }
 

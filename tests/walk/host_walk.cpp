@@ -100,6 +100,7 @@ void HostWalk::StartStep() {
   boxesBefore_ = messages_.Shown().size();
   choices_.clear();
   reentered_ = false;
+  innerEndConverts_ = false;
   fatesUnsure_ = false;
   dialogSettled_ = false;
   mustConvert_ = false;

@@ -80,8 +80,8 @@ class HostWalk {
   Habit HabitNow() const;
   void OpenDocumentDialog();
   void CloseDocumentDialog();
-  TypedDocument TypeDocument();
-  void EnterDocument(bool accept);
+  TypedDocument TypeDocument(bool consigned = false);
+  void EnterDocument(bool accept, bool consigned = false);
   void Accept(const TypedDocument& typed);
   void AcceptByOkCommand(const TypedDocument& typed);
   void EndByHost();
@@ -154,6 +154,7 @@ class HostWalk {
   std::vector<SavedChoice> choices_;      // the configuration dialogs ended in this step
   bool reentered_ = false;                // an event came from inside a host call in this step
   bool inner_ = false;                    // an inner event of a re-entrant step is being raised
+  bool innerEndConverts_ = false;         // an inner end of this step must convert, the dialog's object known
   Habit habit_ = Habit::StoreAtAcceptance;  // of the document dialog open now
   bool endByHost_ = false;                // the host ends the dialog on its own, as the user asked
   std::map<int, std::string> inHand_;     // per table, the record the host loaded into its buffer

@@ -82,8 +82,9 @@ Fate HostWalk::Predict(int kind, const std::vector<std::pair<int, bool>>& lines)
 }
 
 // A new document in table 44's buffer as the user types it, with its kind
-// and item lines in the host's document in hand.
-HostWalk::TypedDocument HostWalk::TypeDocument() {
+// and item lines in the host's document in hand; a consigned sale when the
+// walk wants one and komis.cfg marks a warehouse of the shop's goods.
+HostWalk::TypedDocument HostWalk::TypeDocument(bool consigned) {
   const int32_t link = nextLinkId_++;
   TypedDocument typed;
   typed.number = "FS " + std::to_string(link) + "/12/2026";
@@ -100,12 +101,19 @@ HostWalk::TypedDocument HostWalk::TypeDocument() {
   document.DocLinkId = link;
   typed.entered.assign(reinterpret_cast<const char*>(&document), sizeof document);
   HostLoads(44, typed.entered);
-  typed.kind = Chance(80) ? hostsim::kSalesDocumentKind : Pick(40);
+  static constexpr int kWarehouses[] = {1, 3, 5};
+  std::vector<int> marked;
+  for (const int warehouse : kWarehouses) {
+    if (consigned && config_ && config_->size() >= kConfigSize && ((*config_)[2 * warehouse] || (*config_)[2 * warehouse + 1])) {
+      marked.push_back(warehouse);
+    }
+  }
+  typed.kind = Chance(80) || !marked.empty() ? hostsim::kSalesDocumentKind : Pick(40);
   documents_.SetDocKind(typed.kind);
   documents_.ClearItemLines();
-  for (int i = Pick(5); i > 0; --i) {
-    static constexpr int kWarehouses[] = {1, 3, 5};
-    typed.lines.push_back({kWarehouses[Pick(3)], Chance(90)});
+  for (int i = marked.empty() ? Pick(5) : 1 + Pick(4); i > 0; --i) {
+    if (marked.empty()) typed.lines.push_back({kWarehouses[Pick(3)], Chance(90)});
+    else typed.lines.push_back({marked[static_cast<std::size_t>(Pick(static_cast<int>(marked.size())))], true});
     documents_.AddItemLine(typed.lines.back().first, typed.lines.back().second ? 1 : 0);
     // Each item record its own bytes, so that one left in the buffer shows.
     std::string item(kw::kItemRecordLength, static_cast<char>('a' + i));
@@ -115,9 +123,9 @@ HostWalk::TypedDocument HostWalk::TypeDocument() {
   return typed;
 }
 
-void HostWalk::EnterDocument(bool accept) {
+void HostWalk::EnterDocument(bool accept, bool consigned) {
   if (raiseDepth_ == 0) Doing(accept ? "a document accepted" : "a document cancelled");
-  const TypedDocument typed = TypeDocument();
+  const TypedDocument typed = TypeDocument(consigned);
   if (!accept) {
     Raise(hostsim::kDocumentDialogEvent, hostsim::kDialogCancel, 1);
     if (Chance(50)) Raise(hostsim::kAcceptanceEvent, hostsim::kDialogCancel, 1);

@@ -3,6 +3,7 @@
 // command, from inside one of the module's host calls (before the call's work
 // or after it) or from inside its own handler that the module hands the event
 // on to.
+#include <algorithm>
 #include <cstring>
 
 #include "host_walk.h"
@@ -14,8 +15,6 @@
 namespace kwtest {
 
 void HostWalk::Reenter() {
-  reentered_ = true;
-  objectsUnsure_ = true;
   static const char* const kInner[] = {"a document dialog opening", "the document dialog closing",
                                        "a document accepted", "the configuration command", "event 231"};
   static const char* const kOuter[] = {"a document dialog opened", "a document accepted",
@@ -25,12 +24,24 @@ void HostWalk::Reenter() {
                                       "inside the host's own handler"};
   const Inner inner = static_cast<Inner>(Pick(5));
   const int outer = Pick(5);
+  // An end inside an acceptance: a consigned sale accepted before it in the
+  // same dialog, stored and marked, waits for that end.
+  if (outer == 1 && inner == Inner::Close && dialogOpen_ && HabitNow() == Habit::StoreAtAcceptance) {
+    EnterDocument(true, true);
+  }
+  reentered_ = true;
+  const bool objectKnown = !objectsUnsure_;
+  objectsUnsure_ = true;
   // The command has no handler of the host's own to run inside.
   const Site site = static_cast<Site>(Pick(outer == 3 ? 2 : 3));
-  const int nth = 1 + Pick(60);
+  // An end inside an acceptance comes among the acceptance's own calls.
+  const int nth = 1 + Pick(outer == 1 && inner == Inner::Close ? 20 : 60);
   // Inner events that end or open a dialog, or a command whose save may be
   // running, change the object or the flags under an acceptance.
   fatesUnsure_ = inner != Inner::Jpk || outer == 3;
+  // An end inside an acceptance, wherever it comes from, converts by the
+  // time the acceptance is done what was stored before it.
+  innerEndConverts_ = outer == 1 && objectKnown;
   ArmInner(site, outer == 4, nth, inner);
   switch (outer) {
     case 0: OpenDocumentDialog(); break;
@@ -69,7 +80,15 @@ void HostWalk::InnerEvent(Inner which) {
   inner_ = true;
   switch (which) {
     case Inner::Open: Raise(hostsim::kDocumentDialogEvent, 0x4151, -2); break;
-    case Inner::Close: Raise(hostsim::kDocumentDialogEvent, Chance(80) ? hostsim::kDialogOk : hostsim::kDialogCancel, 2); break;
+    case Inner::Close: {
+      const bool converts = innerEndConverts_ && dialogOpen_ && !Hidden(35) && !Hidden(44) && !Hidden(45);
+      Raise(hostsim::kDocumentDialogEvent, Chance(80) ? hostsim::kDialogOk : hostsim::kDialogCancel, 2);
+      if (converts) {
+        mustConvert_ = true;
+        convertDue_ = std::max(convertDue_, model_.Count());
+      }
+      break;
+    }
     case Inner::Accept: AcceptInnerDocument(); break;
     case Inner::Command: InnerCommand(); break;
     case Inner::Jpk: RaiseJpk(hostsim::kJpkCleanupEvent); break;

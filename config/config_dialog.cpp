@@ -1,6 +1,9 @@
 // The dialog "Konfiguracja": its description in the host's dialog format, and
 // running it on the working object with the host's warehouse list.
 #include "config_command.h"
+
+#include <cstring>
+
 #include "host_interface.h"
 #include "komis.h"
 #include "mazovia.h"
@@ -74,7 +77,9 @@ class DialogCallback {
 constinit const ConfigDialogDescription ConfigDialogTemplate = MakeConfigDialog();
 
 int CSprKomis::RunDialog() {
-  ReadConfig();
+  WarehouseFlag openedWith[kWarehouseCount];
+  const bool opened = ReadConfig() != 0;
+  std::memcpy(openedWith, warehouseFlags, sizeof openedWith);
   uint16_t endCode = 0;
   dialogEndSeen = false;
   {
@@ -93,7 +98,7 @@ int CSprKomis::RunDialog() {
   // user confirm another choice there: that choice came later and stays on
   // the disk.
   if (KomisCfgSavesStarted() != savesAtDialogEnd) return 0;
-  WriteConfig();
+  WriteConfig(opened ? openedWith : nullptr);
   return 0;
 }
 

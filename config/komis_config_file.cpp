@@ -107,16 +107,31 @@ class SaveInProgress {
   const WarehouseFlag* outer_;
 };
 
+// What the module knows of the choice a save replaces: komis.cfg read just
+// before the save, and the choice the command's dialog opened with (null
+// when that read failed).
+struct Replaced {
+  ConfigOnDisk disk;
+  const WarehouseFlag* openedWith;
+
+  // The flags replaced: the file's when it was read whole, else those the
+  // dialog opened with; null when the module knows neither.
+  const WarehouseFlag* Known() const {
+    return disk.Whole() ? reinterpret_cast<const WarehouseFlag*>(disk.bytes) : openedWith;
+  }
+};
+
 // A save in the journal, after its work and its warning (none: it went
-// through): the warehouses marked before it (the old file, when it was read
-// whole) and those chosen.
-void JournalSave(const ConfigOnDisk& old, const uint8_t* meant, const char* warning) {
+// through): the warehouses marked before it, "nieznane" when the module does
+// not know them, and those chosen.
+void JournalSave(const Replaced& old, const uint8_t* meant, const char* warning) {
   WarehouseFlag oldFlags[kWarehouseCount], chosen[kWarehouseCount];
-  std::memcpy(oldFlags, old.bytes, sizeof oldFlags);
+  char before[kWarehouseListSize] = "nieznane", after[kWarehouseListSize];
+  if (const WarehouseFlag* known = old.Known()) {
+    std::memcpy(oldFlags, known, sizeof oldFlags);
+    WarehouseListText(oldFlags, before);
+  }
   std::memcpy(chosen, meant, sizeof chosen);
-  char before[kWarehouseListSize], after[kWarehouseListSize];
-  before[0] = '\0';
-  if (old.Whole()) WarehouseListText(oldFlags, before);
   WarehouseListText(chosen, after);
   JournalFields save;
   save.description = warning;
@@ -126,19 +141,19 @@ void JournalSave(const ConfigOnDisk& old, const uint8_t* meant, const char* warn
 }
 
 // Shows a save's warning and writes it in the journal.
-void SaveFailed(const ConfigOnDisk& old, const uint8_t* meant, const char* warning) {
+void SaveFailed(const Replaced& old, const uint8_t* meant, const char* warning) {
   WarnAndLog(warning);
   JournalSave(old, meant, warning);
 }
 
 // A failed save: the old configuration goes back when all of it was read
 // before the save; the warning says what the file holds then.
-void UndoFailedSave(const ConfigOnDisk& old, const uint8_t* meant) {
-  if (old.Whole()) {
+void UndoFailedSave(const Replaced& old, const uint8_t* meant) {
+  if (old.disk.Whole()) {
     // While they go back, a document accepted inside is judged by them.
-    const SaveInProgress restoring(reinterpret_cast<const WarehouseFlag*>(old.bytes));
-    const bool reopened = WriteOver(old.bytes, kConfigSize);
-    const ReadBack back = reopened ? ReadBackAgainst(old.bytes) : ReadBack::Differs;
+    const SaveInProgress restoring(reinterpret_cast<const WarehouseFlag*>(old.disk.bytes));
+    const bool reopened = WriteOver(old.disk.bytes, kConfigSize);
+    const ReadBack back = reopened ? ReadBackAgainst(old.disk.bytes) : ReadBack::Differs;
     SaveFailed(old, meant,
                back == ReadBack::Holds ? MZ("Błąd zapisu konfiguracji!\nPoprzednia konfiguracja została zachowana.")
                : back == ReadBack::Differs
@@ -148,12 +163,15 @@ void UndoFailedSave(const ConfigOnDisk& old, const uint8_t* meant) {
     return;
   }
   // No whole configuration to put back: the file is emptied, so that no part
-  // of the failed write is read as flags.
-  WriteOver(old.bytes, 0);
+  // of the failed write is read as flags. A file that opened, or a choice the
+  // dialog opened with, was a configuration; an open refused twice does not
+  // tell that there was none.
+  WriteOver(old.disk.bytes, 0);
   SaveFailed(old, meant,
-             old.found
+             old.disk.found || old.openedWith
                  ? MZ("Błąd zapisu konfiguracji!\nPoprzedniej konfiguracji nie udało się odczytać, nie została zachowana!")
-                 : MZ("Błąd zapisu konfiguracji!\nNie było wcześniejszej konfiguracji do zachowania."));
+                 : MZ("Błąd zapisu konfiguracji!\nNie można odczytać wcześniejszej konfiguracji: jeśli była, "
+                      "nie została zachowana!"));
 }
 
 }  // namespace
@@ -181,11 +199,11 @@ int CSprKomis::ReadConfig() {
   return 1;
 }
 
-int CSprKomis::WriteConfig() {
+int CSprKomis::WriteConfig(const WarehouseFlag* openedWith) {
   const SaveInProgress saving(warehouseFlags);
   // The open for writing empties the file: what it held is kept until the new
   // flags are on the disk, so that a failed save can put it back.
-  const ConfigOnDisk old = ReadOnDisk();
+  const Replaced old{ReadOnDisk(), openedWith};
   const uint8_t* const meant = reinterpret_cast<const uint8_t*>(warehouseFlags);
   if (!WriteOver(meant, kConfigSize)) {
     SaveFailed(old, meant, MZ("Nie można otworzyć pliku konfiguracji do zapisu!"));

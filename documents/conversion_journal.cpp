@@ -18,6 +18,7 @@ ConversionFields FieldsOf(const DocRecord* document) {
   fields.balance = document->BalanceAmount;
   for (int i = 0; i < 4; ++i) fields.split[i] = document->SplitAmount[i];
   fields.total = document->TotalAmount;
+  fields.link = document->DocLinkId;
   return fields;
 }
 
@@ -28,9 +29,16 @@ bool SameText(const char* a, const char* b) {
   return *a == *b;
 }
 
-void Changed(const char* document, const char* field, const char* before, const char* after) {
+// The document converted, as its lines name it.
+struct Converted {
+  const char* number;
+  int32_t link;
+};
+
+void Changed(const Converted& document, const char* field, const char* before, const char* after) {
   JournalFields line;
-  line.document = document;
+  line.document = document.number;
+  line.identity = document.link;
   line.description = field;
   line.before = before;
   line.after = after;
@@ -39,7 +47,7 @@ void Changed(const char* document, const char* field, const char* before, const 
 
 // A field whose value changed, in the journal's form for its kind.
 template <typename Value, int Size>
-void ValueChanged(const char* document, const char* field, Value before, Value after,
+void ValueChanged(const Converted& document, const char* field, Value before, Value after,
                   void (*text)(Value, char (&)[Size])) {
   if (before == after) return;
   char old[Size], now[Size];
@@ -51,12 +59,13 @@ void ValueChanged(const char* document, const char* field, Value before, Value a
 }  // namespace
 
 void JournalConversion(const ConversionFields& before, const ConversionFields& after) {
-  const char* const document = after.number;
+  const Converted document{after.number, after.link};
   char total[kAmountTextSize];
   AmountText(after.total, total);
   JournalFields converted;
-  converted.document = document;
+  converted.document = document.number;
   converted.amount = total;
+  converted.identity = document.link;
   AppendJournal(JournalEvent::Converted, converted);
 
   if (!SameText(before.number, after.number)) Changed(document, "Numer", before.number, after.number);

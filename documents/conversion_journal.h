@@ -11,6 +11,7 @@ struct ConversionFields {
   char number[sizeof DocRecord::DocNumber + 1];
   uint16_t flags, pending, terms, termsAux;
   double settled, balance, split[4], total;
+  int32_t link;  // the document's link id, its identity in the journal
 };
 
 ConversionFields FieldsOf(const DocRecord* document);

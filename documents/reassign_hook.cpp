@@ -121,6 +121,7 @@ int CSprKomis::ReassignContractor() {
   marked.document = accepted.number;
   marked.amount = total;
   marked.description = warehouses;
+  marked.identity = accepted.link;  // 0 while the host has not given the new document its link id
   AppendJournal(JournalEvent::Marked, marked);
   return 0;
 }

@@ -12,24 +12,21 @@ namespace {
 // every character a quote, and two full lists of warehouses.
 constexpr int kJournalLineSize = 2048;
 
-constexpr const char* kEventWords[] = {"OZNACZONO",          "ZAMIENIONO",   "ZMIANA",           "USUNIETO_Z_JPK",
-                                       "POZOSTAWIONO_W_JPK", "KONFIGURACJA", "BLAD_KONFIGURACJI"};
-
 class Line {
  public:
   // Appends a field, quoted when it holds the separator or a quote; line
   // breaks become blanks. Nothing is written past the buffer.
   void Field(const char* text) {
-    if (length_ > 0) Put(';');
+    if (length_ > 0) Put(kJournalSeparator);
     if (!text) return;
     bool quoted = false;
-    for (const char* c = text; *c; ++c) quoted = quoted || *c == ';' || *c == '"';
-    if (quoted) Put('"');
+    for (const char* c = text; *c; ++c) quoted = quoted || *c == kJournalSeparator || *c == kJournalQuote;
+    if (quoted) Put(kJournalQuote);
     for (const char* c = text; *c; ++c) {
-      if (*c == '"') Put('"');
+      if (*c == kJournalQuote) Put(kJournalQuote);
       Put(*c == '\r' || *c == '\n' ? ' ' : *c);
     }
-    if (quoted) Put('"');
+    if (quoted) Put(kJournalQuote);
   }
   char* Text() {
     text_[length_ < kJournalLineSize ? length_ : kJournalLineSize - 1] = '\0';
@@ -57,9 +54,12 @@ void AppendJournal(JournalEvent event, const JournalFields& fields) {
   TwoDigits(now.wHour, time);
   TwoDigits(now.wMinute, time + 3);
   TwoDigits(now.wSecond, time + 6);
-  const char* const columns[] = {date,           time,          kEventWords[static_cast<int>(event)],
+  char identity[kNumberTextSize] = "";
+  if (fields.identity != 0) NumberText(fields.identity, identity);
+  const char* const columns[] = {date,           time,          JournalEventWord(event),
                                  fields.document, fields.amount, fields.contractor,
-                                 fields.description, fields.before, fields.after};
+                                 fields.description, fields.before, fields.after, identity};
+  static_assert(sizeof columns / sizeof columns[0] == kJournalColumns, "a text for every column");
   Line line;
   for (const char* column : columns) line.Field(column);
   char* text = line.Text();

@@ -1,26 +1,15 @@
 // The journal of every change the module makes to the shop's books,
 // Kalwestrowka-dziennik.csv: one line a change, appended through the host's
 // log service like Kalwestrowka.log, after the work it records. Its format is
-// a contract with the shop's spreadsheets and the report kalwraport; the
-// README gives it: date;time;event;document;amount;contractor;description;
-// before;after, fields with ";" or "\"" quoted, texts in the Windows code page.
+// a contract with the shop's spreadsheets and the report kalwraport, written
+// once in journal_format.h: its file name, columns and event words.
 #pragma once
 
 #include <cstdint>
 
+#include "journal_format.h"
+
 namespace kw {
-
-inline constexpr char kJournalFile[] = "Kalwestrowka-dziennik.csv";
-
-enum class JournalEvent {
-  Marked,          // OZNACZONO: a sales document given to TMO and marked at its acceptance
-  Converted,       // ZAMIENIONO: a marked document converted and stored
-  FieldChanged,    // ZMIANA: one field that conversion changed
-  EntryRemoved,    // USUNIETO_Z_JPK: a register entry of TMO deleted
-  EntryLeft,       // POZOSTAWIONO_W_JPK: one that could not be deleted
-  ChoiceSaved,     // KONFIGURACJA: the warehouse choice saved and read back
-  ChoiceNotSaved,  // BLAD_KONFIGURACJI: a save that failed or could not be checked
-};
 
 // The fields after the event: Mazovia texts, null for an empty field.
 struct JournalFields {
@@ -30,6 +19,7 @@ struct JournalFields {
   const char* description = nullptr;
   const char* before = nullptr;
   const char* after = nullptr;
+  int32_t identity = 0;  // the document's link id in the host; 0: none known, the field stays empty
 };
 
 // Appends one line dated by the computer's clock. The host may run the

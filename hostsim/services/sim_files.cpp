@@ -37,7 +37,7 @@ SimFiles::SimFiles(Host& host) : host_(host), folder_(NewFolder()) {
 uint32_t SimFiles::OpenFile(HostCall& call) {
   const std::string name = call.Text(0);
   const std::string mode = call.Text(1);
-  if (refused_.count(name + "|" + mode)) return 0;
+  if (failingOpens_.erase(++opens_) || refused_.count(name + "|" + mode)) return 0;
   CloseLog(PathOf(name));
   std::FILE* file = std::fopen(PathOf(name).c_str(), mode.c_str());
   if (!file) return 0;
@@ -140,6 +140,7 @@ void SimFiles::ClearFailures() {
   failingWrites_.clear();
   failCloses_ = 0;
   failingReads_.clear();
+  failingOpens_.clear();
 }
 
 void SimFiles::Write(const std::string& name, const std::string& bytes) const {

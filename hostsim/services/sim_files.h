@@ -29,6 +29,9 @@ class SimFiles : public HostComponent {
   // HostOpenFile answers null for this name and mode, as for a locked file
   // (until ClearFailures).
   void RefuseOpen(const std::string& name, const std::string& mode) { refused_.insert(name + "|" + mode); }
+  // The n-th HostOpenFile from now (1: the next one) answers null, as for a
+  // file another program holds for a moment.
+  void FailOpen(int nth) { failingOpens_.insert(opens_ + nth); }
   // HostWriteFile writes nothing and answers 0, as on a full disk.
   void FailWrites(bool fail) { failWrites_ = fail; }
   // The n-th HostWriteFile from now (1: the next one) writes only its first
@@ -92,6 +95,8 @@ class SimFiles : public HostComponent {
   int failCloses_ = 0;  // closes of written files still to fail; -1: every one
   ReadAnswer readAnswer_ = ReadAnswer::Items;
   int reads_ = 0;
+  int opens_ = 0;
+  std::set<int> failingOpens_;  // by the number of the open
   std::set<int> failingReads_;
 };
 

@@ -51,8 +51,10 @@ struct CSprKomis {
   // warehouseFlags into komis.cfg, judged by the file read back: 1 done; 0
   // not done or not known to be done, after a warning that says what the
   // file holds, or that it could not be read back (it is then left as the
-  // write left it).
-  int WriteConfig();
+  // write left it). `openedWith`: the flags the dialog opened with, null when
+  // they could not be read; what the journal and the warning say was there
+  // before when the file cannot be read just before the save.
+  int WriteConfig(const WarehouseFlag* openedWith);
   // The dialog's event handler: -2 after showing the warehouse list, else 0.
   int OnDialogEvent(int code, int phase);
   // Runs the dialog "Konfiguracja"; 0 after OK (the flags are then written), 1 otherwise.

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <functional>
 #include <optional>
+#include <regex>
 
+#include "journal_format.h"
 #include "registered_module.h"
 
 using ::testing::ElementsAre;
@@ -14,7 +16,8 @@ namespace {
 
 const char* const kKept = "Błąd zapisu konfiguracji!\nPoprzednia konfiguracja została zachowana.";
 const char* const kNotRestored = "Błąd zapisu konfiguracji!\nNie udało się przywrócić poprzedniej konfiguracji!";
-const char* const kNothingToKeep = "Błąd zapisu konfiguracji!\nNie było wcześniejszej konfiguracji do zachowania.";
+const char* const kNoneKnown =
+    "Błąd zapisu konfiguracji!\nNie można odczytać wcześniejszej konfiguracji: jeśli była, nie została zachowana!";
 const char* const kUnreadable =
     "Błąd zapisu konfiguracji!\nPoprzedniej konfiguracji nie udało się odczytać, nie została zachowana!";
 const char* const kUnchecked =
@@ -394,12 +397,55 @@ TEST_F(ConfigSave, WhenTheOldContentCannotBeWrittenBackEitherTheWarningSaysSo) {
   EXPECT_EQ(Warnings().back(), kwtest::Mazovia("Nie można otworzyć pliku konfiguracji do zapisu!"));
 }
 
-TEST_F(ConfigSave, WithoutAnEarlierFileAFailedWriteLeavesNoFlagsAndSaysThereWasNothingToKeep) {
+// A save's line in the journal names the warehouses marked before it as the
+// module knew them, from the read before the save or from the dialog's
+// start; its warning is the one shown. Without either read it says that it
+// does not know, and no warning claims there was nothing to keep.
+TEST_F(ConfigSave, TheJournalSaysWhatWasMarkedBeforeAsFarAsTheModuleKnew) {
+  const auto lastSave = [&](const char* trace, std::size_t shown, const std::string& before) {
+    const std::vector<std::string> lines = files.LogLines(kw::kJournalFile);
+    const std::regex save(R"(^[-0-9]{10};[:0-9]{8};(KONFIGURACJA|BLAD_KONFIGURACJI);;;;([^;]*);([^;]*);[^;]*;$)");
+    std::smatch found;
+    ASSERT_TRUE(!lines.empty() && std::regex_match(lines.back(), found, save)) << trace;
+    const char* const saveWarnings[] = {kKept, kNotRestored, kNoneKnown, kUnreadable, kUnchecked, kRestoreUnchecked,
+                                        "Nie można otworzyć pliku konfiguracji do zapisu!"};
+    const bool warned = Warnings().size() > shown && std::any_of(std::begin(saveWarnings), std::end(saveWarnings),
+                                                                 [&](const char* text) {
+                                                                   return Warnings().back() == kwtest::Mazovia(text);
+                                                                 });
+    std::string warning = warned ? hostsim::MazoviaToWindows1250(Warnings().back()) : "";
+    std::replace(warning.begin(), warning.end(), '\n', ' ');
+    EXPECT_EQ(found[1].str(), warned ? "BLAD_KONFIGURACJI" : "KONFIGURACJA") << trace;
+    EXPECT_EQ(found[2].str(), warning) << trace;
+    EXPECT_EQ(found[3].str(), before) << trace;
+    EXPECT_NE(Warnings().empty() ? "" : Warnings().back(), kwtest::Mazovia(kNoneKnown)) << trace;
+  };
+  const std::pair<const char*, std::function<void(int)>> failures[] = {
+      {"open", [&](int n) { files.FailOpen(n); }},
+      {"read", [&](int n) { files.FailRead(n); }},
+      {"write", [&](int n) { files.FailWrite(n, 70); }},
+      {"close", [&](int n) { if (n == 1) files.FailNextClose(); }},
+  };
+  for (const auto& [call, fail] : failures) {
+    for (int n = 1; n <= 6; ++n) {
+      const std::string trace = std::string(call) + " " + std::to_string(n) + " of the command's failing";
+      files.Write("komis.cfg", old);
+      const std::size_t shown = Warnings().size();
+      fail(n);
+      SaveWithWarehouse2();
+      files.ClearFailures();
+      lastSave(trace.c_str(), shown, "1, 3");
+    }
+  }
+
+  // No komis.cfg at the start nor before the save, and the write fails.
+  files.Delete("komis.cfg");
   files.FailWrite(1, 120);
   SaveWithWarehouse2();
-  EXPECT_EQ(Warnings().back(), kwtest::Mazovia(kNothingToKeep));
+  EXPECT_EQ(Warnings().back(), kwtest::Mazovia(kNoneKnown));
   EXPECT_EQ(Config(), "");
   EXPECT_THAT(FlagsTheNextDialogShows(), Each(0));
+  EXPECT_THAT(files.LogLines(kw::kJournalFile).back(), ::testing::HasSubstr(";nieznane;2;"));
 }
 
 TEST_F(ConfigSave, ASuccessfulSaveWritesTheNewFlagsAndWarnsOfNothing) {

@@ -86,7 +86,7 @@ TEST_F(KomisConfig, AWrittenFileIsExactlyTheFlagsWhateverItHeldBefore) {
   files.Write("komis.cfg", std::string(500, 'z'));
   komis->warehouseFlags[4] = 1;
   komis->warehouseFlags[99] = -1;  // 0xFFFF
-  EXPECT_EQ(komis->WriteConfig(), 1);
+  EXPECT_EQ(komis->WriteConfig(nullptr), 1);
   EXPECT_EQ(files.Read("komis.cfg"), kwtest::KomisCfg({{4, 1}, {99, 0xFFFF}}));
 
   FlagAll(0);
@@ -100,7 +100,7 @@ TEST_F(KomisConfig, AFileThatCannotBeOpenedForWritingIsLeftUntouched) {
   files.Write("komis.cfg", kwtest::KomisCfg({{1, 1}}));
   files.RefuseOpen("komis.cfg", "wb");
   komis->warehouseFlags[2] = 1;
-  EXPECT_EQ(komis->WriteConfig(), 0);
+  EXPECT_EQ(komis->WriteConfig(nullptr), 0);
   EXPECT_EQ(files.Read("komis.cfg"), kwtest::KomisCfg({{1, 1}}));
   EXPECT_THAT(Warnings(), ElementsAre(kwtest::Mazovia("Nie można otworzyć pliku konfiguracji do zapisu!")));
 }
@@ -110,7 +110,7 @@ TEST_F(KomisConfig, AFailedWriteIsReportedNotPassedOffAsDone) {
   files.Write("komis.cfg", kwtest::KomisCfg({{1, 1}}));
   for (int write = 1; write <= 4; ++write) files.FailWrite(write, 30);
   komis->warehouseFlags[2] = 1;
-  EXPECT_EQ(komis->WriteConfig(), 0);
+  EXPECT_EQ(komis->WriteConfig(nullptr), 0);
   EXPECT_THAT(Warnings(), ElementsAre(kwtest::Mazovia(
                               "Błąd zapisu konfiguracji!\nNie udało się przywrócić poprzedniej konfiguracji!")));
   EXPECT_EQ(files.LogLines("Kalwestrowka.log").size(), 1u);
@@ -119,7 +119,7 @@ TEST_F(KomisConfig, AFailedWriteIsReportedNotPassedOffAsDone) {
   // read, so the save is not known to be done, and the warning says so.
   files.Write("komis.cfg", kwtest::KomisCfg({{1, 1}}));
   files.FailWrites(true);
-  EXPECT_EQ(komis->WriteConfig(), 0);
+  EXPECT_EQ(komis->WriteConfig(nullptr), 0);
   EXPECT_EQ(Warnings().back(), kwtest::Mazovia("Nie można sprawdzić zapisu konfiguracji!\nPlik mógł nie zostać "
                                                "zapisany: otwórz konfigurację ponownie, aby zobaczyć, co zawiera."));
   EXPECT_EQ(files.LogLines("Kalwestrowka.log").size(), 2u);

@@ -89,10 +89,11 @@ TEST_F(Warnings, JournalFieldsTakeTheJournalsForms) {
   EXPECT_STREQ(number, "-2147483648");
 }
 
-// A line: the computer's date and time, the event, then the six fields,
-// always nine; a field with ";" or a quote in quotes with its quotes doubled,
-// line breaks as blanks; the Polish letters in the Windows code page.
-TEST_F(Warnings, AJournalLineHasNineFieldsQuotedWhereNeeded) {
+// A line: the computer's date and time, the event, then the seven fields,
+// always ten, the identity empty for none; a field with ";" or a quote in
+// quotes with its quotes doubled, line breaks as blanks; the Polish letters
+// in the Windows code page.
+TEST_F(Warnings, AJournalLineHasTenFieldsQuotedWhereNeeded) {
   const std::string number = kwtest::Mazovia("FS \"12\";ż\n1");
   kw::JournalFields fields;
   fields.document = number.c_str();
@@ -100,17 +101,19 @@ TEST_F(Warnings, AJournalLineHasNineFieldsQuotedWhereNeeded) {
   const std::string texts = kwtest::Mazovia("Łąka; \"Zbyszko\"");
   fields.description = texts.c_str();
   kw::AppendJournal(kw::JournalEvent::EntryLeft, fields);
-  kw::AppendJournal(kw::JournalEvent::ChoiceSaved, {});
+  kw::JournalFields identified;
+  identified.identity = -2147483647 - 1;
+  kw::AppendJournal(kw::JournalEvent::ChoiceSaved, identified);
 
-  const std::vector<std::string> lines = files.LogLines("Kalwestrowka-dziennik.csv");
+  const std::vector<std::string> lines = files.LogLines(kw::kJournalFile);
   ASSERT_EQ(lines.size(), 2u);
   const std::regex dated(R"(^\d{4}-\d{2}-\d{2};\d{2}:\d{2}:\d{2};(.*)$)");
   std::smatch first, second;
   ASSERT_TRUE(std::regex_match(lines[0], first, dated)) << lines[0];
   EXPECT_EQ(first[1].str(),
-            kwtest::Windows1250("POZOSTAWIONO_W_JPK;\"FS \"\"12\"\";ż 1\";12,50;;\"Łąka; \"\"Zbyszko\"\"\";;"));
+            kwtest::Windows1250("POZOSTAWIONO_W_JPK;\"FS \"\"12\"\";ż 1\";12,50;;\"Łąka; \"\"Zbyszko\"\"\";;;"));
   ASSERT_TRUE(std::regex_match(lines[1], second, dated)) << lines[1];
-  EXPECT_EQ(second[1].str(), "KONFIGURACJA;;;;;;");
+  EXPECT_EQ(second[1].str(), "KONFIGURACJA;;;;;;;-2147483648");
   EXPECT_TRUE(Log().empty()) << "the journal's lines went into the module log";
 }
 

@@ -2,6 +2,7 @@
 // retry of a position after each deletion, the closing refresh, the failures.
 #include "jpk_cleanup.h"
 #include "jpk_fixture.h"
+#include "journal_format.h"
 #include "sim_files.h"
 
 using ::testing::ElementsAre;
@@ -107,10 +108,10 @@ TEST_F(JpkCleanup, AFailedDeletionIsReportedWithTheDocumentNumberAndThePassGoesO
   // Not in the module log; the journal says which entry was left, and for whom.
   auto& files = host.Use<hostsim::SimFiles>();
   EXPECT_THAT(files.LogLines("Kalwestrowka.log"), IsEmpty());
-  const std::vector<std::string> journal = files.LogLines("Kalwestrowka-dziennik.csv");
+  const std::vector<std::string> journal = files.LogLines(kw::kJournalFile);
   ASSERT_EQ(journal.size(), 1u);
   EXPECT_EQ(journal[0].substr(20), kwtest::Windows1250("POZOSTAWIONO_W_JPK;FV/12/2024;;4711;"
-                                                        "Towary Mazowieckie Obce sp. z o.o. / ul. Łąkowa 5, Kraków;;"));
+                                                        "Towary Mazowieckie Obce sp. z o.o. / ul. Łąkowa 5, Kraków;;;"));
   EXPECT_THAT(ReadPositions(), ElementsAre(0, 1, 2));
   EXPECT_THAT(jpk.List(), ElementsAre(other1, stuck, other2));
   ASSERT_EQ(jpk.Refreshes().size(), 1u);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "demo_story.h"
+#include "journal_format.h"
 #include "registered_module.h"
 #include "sim_settings.h"
 #include "system_clock.h"
@@ -171,10 +172,11 @@ TEST_F(ForeignSaleStory, EventsBeforeRegistrationAndAfterUninstallationNeverReac
   EXPECT_THAT(shop.RegisterList(), ElementsAre("FS 1/12/2026", "FS 2/12/2026", "FS 3/12/2026", "FS 4/12/2026"));
 }
 
-// The demo's story in the module's journal: the choice saved, the invoice
-// with consigned goods marked and converted (each field it changed), TMO's
-// two register entries removed; dated by the computer's clock, texts in the
-// Windows code page.
+// The demo's story in the module's journal: the choice saved (komis.cfg
+// could not be read before, so what was marked is not known), the invoice
+// with consigned goods marked and converted (each field it changed), each
+// line with its link id 100, TMO's two register entries removed; dated by
+// the computer's clock, texts in the Windows code page.
 class ForeignSaleStoryJournal : public kwtest::HostTest {};
 
 TEST_F(ForeignSaleStoryJournal, RecordsEveryChangeTheModuleMadeLineForLine) {
@@ -183,17 +185,17 @@ TEST_F(ForeignSaleStoryJournal, RecordsEveryChangeTheModuleMadeLineForLine) {
   const hostsim::StoryOutcome outcome = hostsim::RunForeignSaleStory(host, {});
 
   ASSERT_TRUE(outcome.ranToEnd);
-  const std::string tmo = kwtest::Windows1250("4711;Towary Mazowieckie Obce sp. z o.o. / ul. Łąkowa 5, Kraków;;");
-  EXPECT_THAT(host.Use<hostsim::SimFiles>().LogLines("Kalwestrowka-dziennik.csv"),
-              ElementsAre("2026-11-30;18:05:09;KONFIGURACJA;;;;;;3",
-                          "2026-11-30;18:05:09;OZNACZONO;FS 5/12/2026;1230,00;;3;;",
-                          "2026-11-30;18:05:09;ZAMIENIONO;FS 5/12/2026;1230,00;;;;",
-                          "2026-11-30;18:05:09;ZMIANA;FS 5/12/2026;;;Numer;.;FS 5/12/2026",
-                          "2026-11-30;18:05:09;ZMIANA;FS 5/12/2026;;;Flagi;0x0000;0x0400",
-                          "2026-11-30;18:05:09;ZMIANA;FS 5/12/2026;;;Do zamiany;1;0",
-                          "2026-11-30;18:05:09;ZMIANA;FS 5/12/2026;;;Warunki;0x0000;0x0200",
-                          "2026-11-30;18:05:09;ZMIANA;FS 5/12/2026;;;Warunki dod.;0x0000;0x0007",
-                          "2026-11-30;18:05:09;ZMIANA;FS 5/12/2026;;;Rozliczono;1230,00;0,00",
+  const std::string tmo = kwtest::Windows1250("4711;Towary Mazowieckie Obce sp. z o.o. / ul. Łąkowa 5, Kraków;;;");
+  EXPECT_THAT(host.Use<hostsim::SimFiles>().LogLines(kw::kJournalFile),
+              ElementsAre("2026-11-30;18:05:09;KONFIGURACJA;;;;;nieznane;3;",
+                          "2026-11-30;18:05:09;OZNACZONO;FS 5/12/2026;1230,00;;3;;;100",
+                          "2026-11-30;18:05:09;ZAMIENIONO;FS 5/12/2026;1230,00;;;;;100",
+                          "2026-11-30;18:05:09;ZMIANA;FS 5/12/2026;;;Numer;.;FS 5/12/2026;100",
+                          "2026-11-30;18:05:09;ZMIANA;FS 5/12/2026;;;Flagi;0x0000;0x0400;100",
+                          "2026-11-30;18:05:09;ZMIANA;FS 5/12/2026;;;Do zamiany;1;0;100",
+                          "2026-11-30;18:05:09;ZMIANA;FS 5/12/2026;;;Warunki;0x0000;0x0200;100",
+                          "2026-11-30;18:05:09;ZMIANA;FS 5/12/2026;;;Warunki dod.;0x0000;0x0007;100",
+                          "2026-11-30;18:05:09;ZMIANA;FS 5/12/2026;;;Rozliczono;1230,00;0,00;100",
                           "2026-11-30;18:05:09;USUNIETO_Z_JPK;FS 2/12/2026;;" + tmo,
                           "2026-11-30;18:05:09;USUNIETO_Z_JPK;FS 3/12/2026;;" + tmo));
 }

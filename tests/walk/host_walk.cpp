@@ -1,6 +1,7 @@
 #include "host_walk.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -61,7 +62,7 @@ HostWalk::HostWalk(uint32_t seed)
   // komis.cfg held before the module saves it.
   dialog_.AtEnd([this](const hostsim::DialogRun& run) {
     choices_.push_back({run.endCode == hostsim::kDialogOk, FlagBytes(run.flagsAtEnd), files_.Read("komis.cfg"),
-                        messages_.Shown().size()});
+                        FlagBytes(run.flagsBefore), messages_.Shown().size()});
   });
 }
 
@@ -108,6 +109,7 @@ void HostWalk::StartStep() {
   readsRefused_ = false;
   writesFail_ = false;
   acceptanceRaised_ = false;
+  strayAcceptance_ = false;
   HostScreens();
 }
 
@@ -131,6 +133,10 @@ void HostWalk::Finish() {
       Fail(*failure);
     }
     CheckJournal();
+  }
+  if (!failure_) FinalRegisterPass();
+  if (!failure_) {
+    if (auto disagreement = CompareReport()) Fail(*disagreement);
   }
 }
 
@@ -335,8 +341,15 @@ void HostWalk::AddRegisterEntries() {
   currentAction = "register entries added";
   std::vector<int> list = jpk_.List();
   for (int i = 1 + Pick(5); i > 0; --i) {
-    const std::string number = "FS " + std::to_string(100000 + Pick(900000)) + "/12/2026";
+    std::string number = "FS " + std::to_string(100000 + ++entriesAdded_) + "/12/2026";
     if (Chance(40)) {
+      // The register built after a conversion holds the document converted.
+      for (const StoredDocument& document : model_.Documents()) {
+        const char* const at = document.converted.c_str() + offsetof(kw::DocRecord, DocNumber);
+        const std::string converted(at, strnlen(at, sizeof kw::DocRecord::DocNumber));
+        if (!document.converted.empty() && !tmoEntries_.count(converted) && Chance(50)) number = converted;
+      }
+      tmoEntries_.insert(number);
       list.push_back(jpk_.AddEntry(number, hostsim::kTmoNumber, "Towary Mazowieckie Obce sp. z o.o.",
                                    "ul. Łąkowa 5, Kraków"));
     } else {

@@ -18,12 +18,14 @@
 #include <map>
 #include <optional>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "example_shop.h"
 #include "host.h"
 #include "command_table.h"
+#include "journal_format.h"
 #include "plugin_module.h"
 #include "sim_commands.h"
 #include "sim_config_dialog.h"
@@ -43,7 +45,6 @@ namespace kwtest {
 
 inline constexpr int kAcceptCode = 0x4009;
 inline constexpr int kConfigSize = 202;
-inline constexpr char kJournalFile[] = "Kalwestrowka-dziennik.csv";
 // The tables whose record buffers the host and the module share.
 inline constexpr int kRecordTables[] = {35, 44, 45, 400};
 
@@ -73,6 +74,14 @@ class HostWalk {
     std::string entered;  // the record's bytes
     int kind = 0;
     std::vector<std::pair<int, bool>> lines;  // warehouse, whether the line names goods
+    int32_t link = 0;          // the link id the host gives the document
+    bool linkAtStore = false;  // given only when the host stores it: 0 in the record until then
+  };
+  // The OZNACZONO line a document stored marked must have (JournalLine);
+  // its warehouses are not checked where the step may have changed the flags.
+  struct ExpectedMark {
+    std::string line, withoutWarehouses;
+    bool anyWarehouses;
   };
 
   void TakeStep();
@@ -115,6 +124,10 @@ class HostWalk {
   void Check();
   void CheckRecordsInHand();
   void CheckJournal();
+  std::string JudgeMark(std::vector<std::string> fields);
+  std::string JudgeSaveLine(const std::vector<std::string>& fields, std::vector<const SavedChoice*>& unsaved) const;
+  void FinalRegisterPass();
+  std::optional<std::string> CompareReport() const;
   void CheckHostState();
   void CheckObjects();
   void CheckConfig();
@@ -176,6 +189,10 @@ class HostWalk {
   std::string failingAction_;             // the text currentAction points to for composed actions
   std::size_t boxesBefore_ = 0;
   std::vector<int> otherEntries_;         // register entries of other contractors, in list order
+  int entriesAdded_ = 0;                  // register entries added, each with a number of its own
+  std::set<std::string> tmoEntries_;      // the document numbers of TMO's register entries
+  std::vector<ExpectedMark> marks_;       // the marked documents stored in this step
+  bool strayAcceptance_ = false;          // an acceptance in this step whose document is not stored
   std::size_t journalSeen_ = 0;           // lines of the module's journal checked
   std::size_t deletedSeen_ = 0;           // register entries deleted, checked
   std::size_t faultsSeen_ = 0;

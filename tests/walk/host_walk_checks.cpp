@@ -13,6 +13,7 @@
 #include "sim_messages.h"
 #include "sim_tables.h"
 #include "test_support.h"
+#include "text_codec.h"
 
 namespace kwtest {
 
@@ -49,22 +50,41 @@ void HostWalk::CheckRecordsInHand() {
   }
 }
 
-// Every document converted and every register entry deleted since the last
-// check has its line in the journal (the number and, for a document, its
-// amount), and no other conversion or deletion has one.
+// Every line of the journal since the last check against what the step did:
+// each conversion and each register entry deleted line for line, as the
+// model writes them; the marks of each document stored marked; entries left
+// only of TMO's; a save's line for a choice confirmed, saying what was marked
+// before no more than the file or the dialog's start showed.
 void HostWalk::CheckJournal() {
   std::multiset<std::string> written, expected;
-  const auto& lines = files_.Appended(kJournalFile);
-  for (; journalSeen_ < lines.size(); ++journalSeen_) {
-    const std::vector<std::string> fields = JournalFieldsOf(lines[journalSeen_]);
-    if (fields.size() != 9) return Fail("a line of the journal without its nine fields: " + lines[journalSeen_]);
-    if (fields[2] == "ZAMIENIONO") written.insert("converted " + fields[3] + "|" + fields[4]);
-    if (fields[2] == "USUNIETO_Z_JPK") written.insert("removed " + fields[3]);
+  std::vector<const SavedChoice*> unsaved;
+  for (const SavedChoice& choice : choices_) {
+    if (choice.ok) unsaved.push_back(&choice);
   }
-  for (const std::string& converted : model_.TakeNewlyConverted()) expected.insert("converted " + converted);
+  const std::size_t confirmed = unsaved.size();
+  const std::string tmo = std::to_string(hostsim::kTmoNumber) + "|Towary Mazowieckie Obce sp. z o.o. / ul. Łąkowa 5, Kraków|||";
+  const auto& lines = files_.Appended(kw::kJournalFile);
+  for (; journalSeen_ < lines.size() && !failure_; ++journalSeen_) {
+    const std::vector<std::string> fields = JournalFieldsOf(hostsim::Windows1250ToUtf8(lines[journalSeen_]));
+    if (fields.size() != kw::kJournalColumns) return Fail("a line of the journal without its ten fields: " + lines[journalSeen_]);
+    const std::string event = fields[kw::kColumnEvent], line = JournalLine(fields);
+    std::string wrong;
+    if (event == kw::JournalEventWord(kw::JournalEvent::Marked)) wrong = JudgeMark(fields);
+    else if (event == kw::JournalEventWord(kw::JournalEvent::EntryLeft)) {
+      const std::string& number = fields[kw::kColumnDocument];
+      if (!tmoEntries_.count(number) || line != "POZOSTAWIONO_W_JPK|" + number + "||" + tmo) wrong = "not an entry of TMO";
+    }
+    else if (event == kw::JournalEventWord(kw::JournalEvent::ChoiceSaved) ||
+             event == kw::JournalEventWord(kw::JournalEvent::ChoiceNotSaved)) wrong = JudgeSaveLine(fields, unsaved);
+    else written.insert(line);
+    if (!wrong.empty()) Fail("the journal's line " + line + ": " + wrong);
+  }
+  if (confirmed > 0 && unsaved.size() == confirmed) Fail("a choice confirmed, and no line of its save in the journal");
+  for (const ExpectedMark& mark : std::exchange(marks_, {})) Fail("document stored marked without its line " + mark.line);
+  for (const std::string& line : model_.TakeNewlyConverted()) expected.insert(line);
   for (; deletedSeen_ < jpk_.Deleted().size(); ++deletedSeen_) {
     const auto* entry = reinterpret_cast<const kw::JpkRecord*>(tables_.Record(400, jpk_.Deleted()[deletedSeen_] - 1).data());
-    expected.insert("removed " + std::string(entry->JpkDocNumber));
+    expected.insert("USUNIETO_Z_JPK|" + std::string(entry->JpkDocNumber) + "||" + tmo);
   }
   if (written == expected) return;
   std::string what;
@@ -77,6 +97,41 @@ void HostWalk::CheckJournal() {
   Fail("the journal does not agree with the changes made:" + (what.empty() ? std::string(" (repeated lines)") : what));
 }
 
+// An OZNACZONO line: that of a document stored marked in this step, or of
+// the document in hand at an acceptance of the host's that stores nothing.
+std::string HostWalk::JudgeMark(std::vector<std::string> fields) {
+  const std::string line = JournalLine(fields);
+  fields[kw::kColumnDescription].clear();
+  const std::string withoutWarehouses = JournalLine(fields);
+  for (auto mark = marks_.begin(); mark != marks_.end(); ++mark) {
+    if (mark->line == line || (mark->anyWarehouses && mark->withoutWarehouses == withoutWarehouses)) {
+      marks_.erase(mark);
+      return "";
+    }
+  }
+  return strayAcceptance_ ? "" : "no document was stored marked so";
+}
+
+// A KONFIGURACJA or BLAD_KONFIGURACJI line: a choice confirmed in this step
+// (po), what komis.cfg held at its end, what the dialog started with or
+// "nieznane" (przed), and the warning of the save or none.
+std::string HostWalk::JudgeSaveLine(const std::vector<std::string>& fields,
+                                    std::vector<const SavedChoice*>& unsaved) const {
+  const bool warned = fields[kw::kColumnEvent] == kw::JournalEventWord(kw::JournalEvent::ChoiceNotSaved);
+  if (warned != IsSaveWarningInJournal(fields[kw::kColumnDescription])) return "not the warning of the save";
+  const std::string& before = fields[kw::kColumnBefore];
+  for (auto choice = unsaved.begin(); choice != unsaved.end(); ++choice) {
+    const SavedChoice& c = **choice;
+    const bool oldWhole = c.old && c.old->size() >= kConfigSize;
+    if (WarehouseList(c.chosen) != fields[kw::kColumnAfter]) continue;
+    if (before != "nieznane" && before != WarehouseList(c.opened) && !(oldWhole && before == WarehouseList(*c.old))) {
+      return "przed is neither what komis.cfg held nor what the dialog showed at its start";
+    }
+    unsaved.erase(choice);
+    return "";
+  }
+  return "no choice confirmed in this step was so";
+}
 void HostWalk::CheckHostState() {
   const auto& faults = host_.Faults();
   if (faults.size() > faultsSeen_) {

@@ -6,6 +6,7 @@
 // and open the next"), or an OK command whose own handler accepts, stores and
 // ends. Wherever the host uses its record in hand, it must be the one it
 // loaded, apart from the module's marks.
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -96,9 +97,11 @@ HostWalk::TypedDocument HostWalk::TypeDocument(bool consigned) {
   document.DeductAmount = Pick(3) == 0 ? 1.25 : 0.0;
   document.SettledAmount = document.TotalAmount;
   document.BalanceAmount = document.TotalAmount;
-  document.SplitAmount[0] = Pick(2) * 4.0;
+  for (double& split : document.SplitAmount) split = Pick(2) * 4.0;
   document.DocFlags = static_cast<uint16_t>(Pick(2) * 0x0011);
-  document.DocLinkId = link;
+  typed.link = link;
+  typed.linkAtStore = Chance(30);
+  document.DocLinkId = typed.linkAtStore ? 0 : link;
   typed.entered.assign(reinterpret_cast<const char*>(&document), sizeof document);
   HostLoads(44, typed.entered);
   static constexpr int kWarehouses[] = {1, 3, 5};
@@ -190,11 +193,29 @@ void HostWalk::EndByHost() {
 // The host stores the document it has in hand: the one accepted, as entered
 // or only marked.
 void HostWalk::StoreInHand(const TypedDocument& typed, Fate fate, std::size_t assignmentsBefore) {
-  const std::string inHand = RecordInBuffer(44);
+  std::string inHand = RecordInBuffer(44);
   const auto& made = documents_.Assignments();
   const bool tmoAssigned = made.size() > assignmentsBefore && made.back().contractorSymbol == "TMO";
   const std::string wrong = DocumentModel::JudgeAcceptance(typed.entered, inHand, fate, tmoAssigned);
   if (!wrong.empty()) Fail("document " + typed.number + ": " + wrong);
+  if (DocumentModel::IsMarked(inHand)) {
+    std::string warehouses;
+    for (int warehouse = 0; warehouse < kConfigSize / 2; ++warehouse) {
+      for (const auto& [at, named] : typed.lines) {
+        if (at != warehouse || !named || !(objectFlags_[2 * at] || objectFlags_[2 * at + 1])) continue;
+        warehouses += (warehouses.empty() ? "" : ", ") + std::to_string(warehouse);
+        break;
+      }
+    }
+    const kw::DocRecord& entered = *reinterpret_cast<const kw::DocRecord*>(typed.entered.data());
+    const std::string number(entered.DocNumber, strnlen(entered.DocNumber, sizeof entered.DocNumber));
+    const std::string amount = JournalAmount(entered.TotalAmount), id = IdentityText(entered.DocLinkId);
+    marks_.push_back({JournalLine({"", "", "OZNACZONO", number, amount, "", warehouses, "", "", id}),
+                      JournalLine({"", "", "OZNACZONO", number, amount, "", "", "", "", id}), fate != Fate::Consigned});
+  }
+  // The host gives the document its link id as it stores it, if not before.
+  std::memcpy(tables_.RecordBuffer(44) + offsetof(kw::DocRecord, DocLinkId), &typed.link, sizeof typed.link);
+  inHand = RecordInBuffer(44);
   inHand_[44] = inHand;
   model_.Stored(tables_.AddRecord(44, inHand, {24}), typed.number, inHand);
   if (trace_) {
@@ -226,6 +247,7 @@ void HostWalk::StrayDocumentEvent() {
   // Only the buffer is touched by a stray acceptance; nothing is stored.
   const hostsim::SimDocuments::InHand held = documents_.TakeInHand();
   const std::size_t assignments = documents_.Assignments().size();
+  strayAcceptance_ = strayAcceptance_ || event == hostsim::kAcceptanceEvent;
   Raise(event, code, kPhases[Pick(5)]);
   documents_.PutInHand(held);
   if (event == hostsim::kAcceptanceEvent) objectFlagsUnsure_ = true;

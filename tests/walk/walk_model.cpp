@@ -1,10 +1,12 @@
 #include "walk_model.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
 
 #include "host_records.h"
+#include "journal_format.h"
 #include "test_support.h"
 
 namespace kwtest {
@@ -78,6 +80,39 @@ void DocumentModel::Stored(int record, const std::string& number, const std::str
   documents_.push_back({record, number, bytes, IsMarked(bytes), {}});
 }
 
+namespace {
+
+std::string Hex(uint16_t word) {
+  char text[8];
+  std::snprintf(text, sizeof text, "0x%04X", word);
+  return text;
+}
+
+}  // namespace
+
+// The journal's lines of a conversion, from the two records: the document as
+// converted with its amount and identity, then each field that differs.
+void DocumentModel::AddConversionLines(const std::string& stored, const std::string& now) {
+  const kw::DocRecord& a = AsDocument(stored);
+  const kw::DocRecord& b = AsDocument(now);
+  const std::string number = Text(b.DocNumber, sizeof b.DocNumber), id = IdentityText(b.DocLinkId);
+  newlyConverted_.push_back(JournalLine({"", "", "ZAMIENIONO", number, JournalAmount(b.TotalAmount), "", "", "", "", id}));
+  const auto change = [&](const std::string& field, const std::string& before, const std::string& after) {
+    if (before != after) newlyConverted_.push_back(JournalLine({"", "", "ZMIANA", number, "", "", field, before, after, id}));
+  };
+  const auto amount = [&](const std::string& field, double before, double after) {
+    if (before != after) change(field, JournalAmount(before), JournalAmount(after));
+  };
+  change("Numer", Text(a.DocNumber, sizeof a.DocNumber), number);
+  change("Flagi", Hex(a.DocFlags), Hex(b.DocFlags));
+  change("Do zamiany", std::to_string(a.ConversionPending), std::to_string(b.ConversionPending));
+  change("Warunki", Hex(a.TermsWord), Hex(b.TermsWord));
+  change("Warunki dod.", Hex(a.TermsAux), Hex(b.TermsAux));
+  amount("Rozliczono", a.SettledAmount, b.SettledAmount);
+  amount("Saldo", a.BalanceAmount, b.BalanceAmount);
+  for (int i = 0; i < 4; ++i) amount("Kwota podziału " + std::to_string(i + 1), a.SplitAmount[i], b.SplitAmount[i]);
+}
+
 std::optional<std::string> DocumentModel::CheckOne(StoredDocument& document, const std::string& now) {
   const std::string which = "document " + document.number;
   const int writes = writes_[document.record];
@@ -87,9 +122,7 @@ std::optional<std::string> DocumentModel::CheckOne(StoredDocument& document, con
     if (!document.marked) return which + ", which was not marked, changed";
     if (!ConvertedFrom(document.stored, now)) return which + " changed, and not as a conversion would";
     document.converted = now;
-    const kw::DocRecord& converted = AsDocument(now);
-    newlyConverted_.push_back(Text(converted.DocNumber, sizeof converted.DocNumber) + "|" +
-                              JournalAmount(converted.TotalAmount));
+    AddConversionLines(document.stored, now);
   }
   if (writes > 1) return which + " was written " + std::to_string(writes) + " times";
   if (writes == 1 && document.converted.empty()) return which + " was written back without being converted";
@@ -140,7 +173,7 @@ const char* const kSaveBoxes[] = {
     "Nie można sprawdzić zapisu konfiguracji!\n"
     "Plik mógł nie zostać zapisany: otwórz konfigurację ponownie, aby zobaczyć, co zawiera.",
     "Błąd zapisu konfiguracji!\nPoprzedniej konfiguracji nie udało się odczytać, nie została zachowana!",
-    "Błąd zapisu konfiguracji!\nNie było wcześniejszej konfiguracji do zachowania.",
+    "Błąd zapisu konfiguracji!\nNie można odczytać wcześniejszej konfiguracji: jeśli była, nie została zachowana!",
     "Nie można otworzyć pliku konfiguracji do zapisu!",
 };
 
@@ -170,6 +203,30 @@ std::string JudgeSave(const SavedChoice& save, const std::optional<std::string>&
   if (box == Mazovia(kSaveBoxes[4]) || box == Mazovia(kSaveBoxes[5])) agrees = file.empty();
   return agrees ? "" : "the warning after a save says what komis.cfg does not hold" + held;
 }
+
+bool IsSaveWarningInJournal(const std::string& utf8) {
+  for (std::string box : kSaveBoxes) {
+    std::replace(box.begin(), box.end(), '\n', ' ');
+    if (utf8 == box) return true;
+  }
+  return false;
+}
+
+std::string JournalLine(const std::vector<std::string>& fields) {
+  std::string line;
+  for (std::size_t i = kw::kColumnEvent; i < fields.size(); ++i) line += (line.empty() ? "" : "|") + fields[i];
+  return line;
+}
+
+std::string WarehouseList(const std::string& flags) {
+  std::string list;
+  for (std::size_t warehouse = 0; 2 * warehouse + 1 < flags.size(); ++warehouse) {
+    if (flags[2 * warehouse] || flags[2 * warehouse + 1]) list += (list.empty() ? "" : ", ") + std::to_string(warehouse);
+  }
+  return list;
+}
+
+std::string IdentityText(int32_t link) { return link ? std::to_string(link) : ""; }
 
 std::vector<std::string> JournalFieldsOf(const std::string& line) {
   std::vector<std::string> fields(1);

@@ -52,12 +52,13 @@ class DocumentModel {
   // among the first `due` stored.
   std::optional<std::string> FirstWaiting(std::size_t due) const;
   int Converted() const;
-  // The documents found converted since the last call: number and total
-  // amount, "FS 1/12/2026|123,00", as the journal must give them.
+  // The journal's lines (JournalLine) of the documents found converted since
+  // the last call: ZAMIENIONO, then a ZMIANA for each field changed.
   std::vector<std::string> TakeNewlyConverted() { return std::exchange(newlyConverted_, {}); }
 
  private:
   std::optional<std::string> CheckOne(StoredDocument& document, const std::string& now);
+  void AddConversionLines(const std::string& stored, const std::string& now);
 
   std::vector<StoredDocument> documents_;
   std::vector<std::string> newlyConverted_;
@@ -72,6 +73,7 @@ struct SavedChoice {
   bool ok;
   std::string chosen;              // the 202 bytes of the flags on the dialog at its end
   std::optional<std::string> old;  // komis.cfg then
+  std::string opened;              // the 202 bytes of the flags the dialog showed at its start
   std::size_t boxesBefore;
 };
 
@@ -82,8 +84,18 @@ std::string JudgeSave(const SavedChoice& save, const std::optional<std::string>&
                       const std::optional<std::string>& lastSaveBox);
 bool IsSaveBox(const std::string& text);
 
+// A save's warning as a journal line gives it (line breaks as blanks).
+bool IsSaveWarningInJournal(const std::string& utf8);
+
 // A line of the module's journal split into its fields, quotes undone.
 std::vector<std::string> JournalFieldsOf(const std::string& line);
+// The fields of a journal line from the event on, joined by '|': what the
+// walk expects a line to say, whatever its date and time.
+std::string JournalLine(const std::vector<std::string>& fields);
+// The warehouses 202 bytes of flags mark, as the journal writes them: "1, 3".
+std::string WarehouseList(const std::string& flags);
+// A document's identity as the journal writes it: its link id, empty for 0.
+std::string IdentityText(int32_t link);
 // An amount as the journal writes it: "1230,00".
 std::string JournalAmount(double amount);
 

@@ -1,0 +1,128 @@
+// The end of the walk as the accountant sees it: the register built once more,
+// and kalwraport (the program beside this one) over the journal the walk's
+// host wrote, its findings against the walk's own account of the shop.
+#include <windows.h>
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "host_walk.h"
+#include "sim_files.h"
+#include "sim_jpk_register.h"
+#include "sim_tables.h"
+
+namespace kwtest {
+
+namespace {
+
+// Runs kalwraport over `journal` with --json into `output`: its exit code, or
+// -1 when it could not be started.
+int RunReport(const std::string& journal, const std::string& output) {
+  char self[MAX_PATH];
+  const std::string program(self, GetModuleFileNameA(nullptr, self, MAX_PATH));
+  std::string command = "\"" + program.substr(0, program.find_last_of("\\/") + 1) + "kalwraport.exe\" \"" + journal +
+                        "\" --json";
+  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+  HANDLE out = CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS, 0, nullptr);
+  STARTUPINFOA start{};
+  start.cb = sizeof start;
+  start.dwFlags = STARTF_USESTDHANDLES;
+  start.hStdOutput = out;
+  start.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION process{};
+  const BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start, &process);
+  CloseHandle(out);
+  if (!started) return -1;
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return static_cast<int>(code);
+}
+
+std::string Number(const char* field, std::size_t size) { return std::string(field, strnlen(field, size)); }
+
+}  // namespace
+
+// The register built once more at the end, with new entries, some of TMO's
+// refused: what stays in it is what the report must find left.
+void HostWalk::FinalRegisterPass() {
+  StartStep();
+  AddRegisterEntries();
+  Doing("the end: the JPK register built again, some deletions refused");
+  for (const int entry : jpk_.List()) {
+    const auto* record = reinterpret_cast<const kw::JpkRecord*>(tables_.Record(400, entry - 1).data());
+    if (record->JpkContrNumber == hostsim::kTmoNumber && Chance(50)) jpk_.FailDeletionOf(entry);
+  }
+  RaiseJpk(hostsim::kJpkCleanupEvent);
+  jpk_.ClearDeletionFailures();
+  Check();
+}
+
+// kalwraport's --json over the whole journal against the walk's account. It
+// reads: the exit code, "status", sales.documents[] (document, amount_grosze,
+// conversions), and the document of each of converted_not_removed[],
+// removed_not_converted[] and left_in_jpk[].
+std::optional<std::string> HostWalk::CompareReport() const {
+  std::map<std::string, int64_t> sold;  // each document converted, once, with its amount
+  for (const StoredDocument& document : model_.Documents()) {
+    if (document.converted.empty()) continue;
+    const auto& record = *reinterpret_cast<const kw::DocRecord*>(document.converted.data());
+    sold[Number(record.DocNumber, sizeof record.DocNumber)] = std::llround(record.TotalAmount * 100);
+  }
+  std::map<std::string, int64_t> notRemoved = sold;
+  std::set<std::string> removedNotSold, left;
+  for (const int entry : jpk_.Deleted()) {
+    const auto* record = reinterpret_cast<const kw::JpkRecord*>(tables_.Record(400, entry - 1).data());
+    notRemoved.erase(record->JpkDocNumber);
+    if (!sold.count(record->JpkDocNumber)) removedNotSold.insert(record->JpkDocNumber);
+  }
+  for (const int entry : jpk_.List()) {
+    const auto* record = reinterpret_cast<const kw::JpkRecord*>(tables_.Record(400, entry - 1).data());
+    if (record->JpkContrNumber != hostsim::kTmoNumber) continue;
+    notRemoved.erase(record->JpkDocNumber);
+    left.insert(record->JpkDocNumber);
+  }
+  const int status = notRemoved.empty() && removedNotSold.empty() && left.empty() ? 0 : 1;
+
+  // TODO(integrator): the journal as written once kalwraport reads its tenth
+  // column (the document's identity); today's reader takes a line with an
+  // identity for one with too many fields, so it gets the first nine.
+  std::ofstream journal(files_.PathOf("walk-journal.csv"), std::ios::binary);
+  for (const std::string& line : files_.Appended(kw::kJournalFile)) journal << line.substr(0, line.rfind(';')) << "\r\n";
+  journal.close();
+  const int exit = RunReport(files_.PathOf("walk-journal.csv"), files_.PathOf("walk-report.json"));
+  std::stringstream text;
+  text << std::ifstream(files_.PathOf("walk-report.json")).rdbuf();
+  const nlohmann::json report = nlohmann::json::parse(text.str(), nullptr, false);
+  if (report.is_discarded()) return "kalwraport exited " + std::to_string(exit) + " without its JSON: " + text.str();
+
+  std::map<std::string, int64_t> reportedSold;
+  for (const auto& sale : report["sales"]["documents"]) {
+    if (sale["conversions"] != 1) return "kalwraport counts document " + sale["document"].dump() + " converted more than once";
+    reportedSold[sale["document"]] = sale["amount_grosze"].is_number() ? sale["amount_grosze"].get<int64_t>() : -1;
+  }
+  const auto documents = [&](const char* key) {
+    std::set<std::string> found;
+    for (const auto& item : report[key]) found.insert(item["document"].get<std::string>());
+    return found;
+  };
+  std::set<std::string> expectedNotRemoved;
+  for (const auto& [number, amount] : notRemoved) expectedNotRemoved.insert(number);
+  std::string wrong;
+  if (exit != status || report["status"] != status) wrong += " status " + std::to_string(exit) + ", expected " + std::to_string(status) + ";";
+  if (reportedSold != sold) wrong += " the documents converted or their amounts differ;";
+  if (documents("converted_not_removed") != expectedNotRemoved) wrong += " converted_not_removed differs;";
+  if (documents("removed_not_converted") != removedNotSold) wrong += " removed_not_converted differs;";
+  if (documents("left_in_jpk") != left) wrong += " left_in_jpk differs;";
+  if (wrong.empty()) return std::nullopt;
+  return "kalwraport disagrees with the walk's account:" + wrong + " (" + std::to_string(sold.size()) + " converted, " +
+         std::to_string(left.size()) + " left; report in " + files_.PathOf("walk-report.json") + ")";
+}
+
+}  // namespace kwtest

@@ -124,9 +124,19 @@ class HostWalk {
   void Check();
   void CheckRecordsInHand();
   void CheckJournal();
+  std::string JudgeLine(const std::vector<std::string>& fields, std::multiset<std::string>& written,
+                        std::vector<const SavedChoice*>& unsaved);
   std::string JudgeMark(std::vector<std::string> fields);
   std::string JudgeSaveLine(const std::vector<std::string>& fields, std::vector<const SavedChoice*>& unsaved) const;
   void FinalRegisterPass();
+  // The shop at the walk's end as an accountant's report must find it.
+  struct ShopAccount {
+    std::map<std::string, int64_t> sold;               // each document converted: its amount in grosze
+    std::set<std::string> notRemoved, removedNotSold;  // converted, never removed nor left; removed, never converted
+    std::set<std::string> left;                        // TMO's entries the register still holds
+    int status = 0;                                    // 1: something of the above to look at
+  };
+  ShopAccount AccountOfShop() const;
   std::optional<std::string> CompareReport() const;
   void CheckHostState();
   void CheckObjects();

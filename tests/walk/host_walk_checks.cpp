@@ -50,6 +50,16 @@ void HostWalk::CheckRecordsInHand() {
   }
 }
 
+namespace {
+
+// The line of a register entry of TMO as the journal must give it.
+std::string TmoEntryLine(const char* event, const std::string& number) {
+  return std::string(event) + "|" + number + "||" + std::to_string(hostsim::kTmoNumber) +
+         "|Towary Mazowieckie Obce sp. z o.o. / ul. Łąkowa 5, Kraków|||";
+}
+
+}  // namespace
+
 // Every line of the journal since the last check against what the step did:
 // each conversion and each register entry deleted line for line, as the
 // model writes them; the marks of each document stored marked; entries left
@@ -62,29 +72,19 @@ void HostWalk::CheckJournal() {
     if (choice.ok) unsaved.push_back(&choice);
   }
   const std::size_t confirmed = unsaved.size();
-  const std::string tmo = std::to_string(hostsim::kTmoNumber) + "|Towary Mazowieckie Obce sp. z o.o. / ul. Łąkowa 5, Kraków|||";
   const auto& lines = files_.Appended(kw::kJournalFile);
   for (; journalSeen_ < lines.size() && !failure_; ++journalSeen_) {
     const std::vector<std::string> fields = JournalFieldsOf(hostsim::Windows1250ToUtf8(lines[journalSeen_]));
     if (fields.size() != kw::kJournalColumns) return Fail("a line of the journal without its ten fields: " + lines[journalSeen_]);
-    const std::string event = fields[kw::kColumnEvent], line = JournalLine(fields);
-    std::string wrong;
-    if (event == kw::JournalEventWord(kw::JournalEvent::Marked)) wrong = JudgeMark(fields);
-    else if (event == kw::JournalEventWord(kw::JournalEvent::EntryLeft)) {
-      const std::string& number = fields[kw::kColumnDocument];
-      if (!tmoEntries_.count(number) || line != "POZOSTAWIONO_W_JPK|" + number + "||" + tmo) wrong = "not an entry of TMO";
-    }
-    else if (event == kw::JournalEventWord(kw::JournalEvent::ChoiceSaved) ||
-             event == kw::JournalEventWord(kw::JournalEvent::ChoiceNotSaved)) wrong = JudgeSaveLine(fields, unsaved);
-    else written.insert(line);
-    if (!wrong.empty()) Fail("the journal's line " + line + ": " + wrong);
+    const std::string wrong = JudgeLine(fields, written, unsaved);
+    if (!wrong.empty()) Fail("the journal's line " + JournalLine(fields) + ": " + wrong);
   }
   if (confirmed > 0 && unsaved.size() == confirmed) Fail("a choice confirmed, and no line of its save in the journal");
   for (const ExpectedMark& mark : std::exchange(marks_, {})) Fail("document stored marked without its line " + mark.line);
   for (const std::string& line : model_.TakeNewlyConverted()) expected.insert(line);
   for (; deletedSeen_ < jpk_.Deleted().size(); ++deletedSeen_) {
     const auto* entry = reinterpret_cast<const kw::JpkRecord*>(tables_.Record(400, jpk_.Deleted()[deletedSeen_] - 1).data());
-    expected.insert("USUNIETO_Z_JPK|" + std::string(entry->JpkDocNumber) + "||" + tmo);
+    expected.insert(TmoEntryLine("USUNIETO_Z_JPK", entry->JpkDocNumber));
   }
   if (written == expected) return;
   std::string what;
@@ -95,6 +95,23 @@ void HostWalk::CheckJournal() {
     if (!expected.count(line)) what += " [" + line + ": a line, but no such change]";
   }
   Fail("the journal does not agree with the changes made:" + (what.empty() ? std::string(" (repeated lines)") : what));
+}
+
+// A line the walk judges on its own (marks, entries left, saves): what is
+// wrong with it, or nothing; the others go into `written`, to be compared
+// with the changes made.
+std::string HostWalk::JudgeLine(const std::vector<std::string>& fields, std::multiset<std::string>& written,
+                                std::vector<const SavedChoice*>& unsaved) {
+  const auto is = [&](kw::JournalEvent event) { return fields[kw::kColumnEvent] == kw::JournalEventWord(event); };
+  const std::string& number = fields[kw::kColumnDocument];
+  if (is(kw::JournalEvent::Marked)) return JudgeMark(fields);
+  if (is(kw::JournalEvent::EntryLeft)) {
+    const bool tmo = tmoEntries_.count(number) && JournalLine(fields) == TmoEntryLine("POZOSTAWIONO_W_JPK", number);
+    return tmo ? "" : "not an entry of TMO";
+  }
+  if (is(kw::JournalEvent::ChoiceSaved) || is(kw::JournalEvent::ChoiceNotSaved)) return JudgeSaveLine(fields, unsaved);
+  written.insert(JournalLine(fields));
+  return "";
 }
 
 // An OZNACZONO line: that of a document stored marked in this step, or of

@@ -132,6 +132,25 @@ std::vector<std::string> Host::Trace() const {
   return lines;
 }
 
+void Host::RecordCall(const HostCall& call) {
+  if (!keepJournal_) return;
+  const HostRow& info = *call.info;
+  JournalEntry entry{call.row, info.ordinal, info.name, call.args, {}, 0};
+  entry.texts.resize(call.args.size());
+  for (std::size_t i = 0; i < call.args.size(); ++i) {
+    if (info.argumentKinds[i] == 't') entry.texts[i] = call.Text(static_cast<int>(i));
+  }
+  journal_.push_back(std::move(entry));
+}
+
+bool Host::RunInterruptAt(bool beforeWork, bool picked) {
+  if (!interrupt_ || interruptBeforeWork_ != beforeWork) return false;
+  if (!(interruptWhich_ ? picked : ++calls_ >= interruptAt_)) return false;
+  const std::function<void()> action = std::exchange(interrupt_, nullptr);
+  action();
+  return true;
+}
+
 uint32_t Host::Answer(int row, const SimRegisters& registers, const uint32_t* stack) {
   const HostRow& info = RowAt(row);
   HostCall call{row, &info, registers, stack, {}, false};
@@ -141,24 +160,12 @@ uint32_t Host::Answer(int row, const SimRegisters& registers, const uint32_t* st
     const bool inEcx = i == 0 && info.convention == kw::HostConvention::This;
     call.args.push_back(inEcx ? registers.ecx : stack[onStack++]);
   }
-
   const std::size_t index = journal_.size();
-  if (keepJournal_) {
-    JournalEntry entry{row, info.ordinal, info.name, call.args, {}, 0};
-    entry.texts.resize(call.args.size());
-    for (std::size_t i = 0; i < kinds.size(); ++i) {
-      if (kinds[i] == 't') entry.texts[i] = call.Text(static_cast<int>(i));
-    }
-    journal_.push_back(std::move(entry));
-  }
+  RecordCall(call);
 
   // The host's event loop may run before the function does its work.
   const bool picked = interruptWhich_ && interruptWhich_(call);
-  if (interrupt_ && interruptBeforeWork_ && (interruptWhich_ ? picked : ++calls_ >= interruptAt_)) {
-    const std::function<void()> action = std::exchange(interrupt_, nullptr);
-    action();
-    call.afterEventLoop = true;
-  }
+  if (RunInterruptAt(true, picked)) call.afterEventLoop = true;
   uint32_t result = 0;
   try {
     if (handlers_[row]) result = handlers_[row](call);
@@ -167,10 +174,7 @@ uint32_t Host::Answer(int row, const SimRegisters& registers, const uint32_t* st
   }
   if (keepJournal_) journal_[index].result = result;
   // The host's own work is done; its event loop runs before the module gets the answer.
-  if (interrupt_ && !interruptBeforeWork_ && (interruptWhich_ ? picked : ++calls_ >= interruptAt_)) {
-    const std::function<void()> action = std::exchange(interrupt_, nullptr);
-    action();
-  }
+  RunInterruptAt(false, picked);
   return result;
 }
 

@@ -111,6 +111,11 @@ class Host {
 
  private:
   Host();
+  // The call in the journal, with its texts as they are before the host's work.
+  void RecordCall(const HostCall& call);
+  // Runs the action of Interrupt when this moment of the call, before the
+  // host's work or after it, is the one set and the call is the one picked.
+  bool RunInterruptAt(bool beforeWork, bool picked);
 
   std::vector<Handler> handlers_;
   std::vector<uint16_t> omitted_;

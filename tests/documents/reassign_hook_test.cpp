@@ -136,7 +136,7 @@ TEST_F(ContractorReassignment, WithoutAWorkingObjectTheEventIsOnlyHandedOn) {
   documents.AddItemLine(3);
   kw::CurrentKomis = nullptr;
   previousAnswer = -5;
-  host.ClearJournal();
+  host.ClearCalls();
 
   EXPECT_EQ(Hook(kOk, 1), -5);
   *cell = nullptr;
@@ -145,7 +145,7 @@ TEST_F(ContractorReassignment, WithoutAWorkingObjectTheEventIsOnlyHandedOn) {
   EXPECT_EQ(Hook(kOk, 1), 0);
 
   EXPECT_EQ(previousCalls.size(), 1u);
-  EXPECT_EQ(host.Journal().size(), 0u);
+  EXPECT_EQ(host.Calls().size(), 0u);
   EXPECT_EQ(Bytes(), before);
 }
 

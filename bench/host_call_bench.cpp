@@ -58,7 +58,7 @@ void LookupCost() {
     const double start = Seconds();
     for (int run = 0; run < kRuns; ++run) {
       kw::WyszukajKontrPoSymbolu("TMO", 3);
-      host.ClearJournal();
+      host.ClearCalls();
     }
     std::printf("lookup of TMO as the last of %5d contractors: %8.3f ms (simulated host included)\n", contractors,
                 (Seconds() - start) * 1e3 / kRuns);

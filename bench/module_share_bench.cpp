@@ -3,7 +3,7 @@
 // documents when a document dialog ends (event 815), and the cleanup of TMO's
 // entries from the JPK register (event 231 on table 400). The simulated host
 // counts the time spent inside its own functions, so that one run gives
-// total/host; it keeps no journal here, so that it answers as fast as it can.
+// total/host; it keeps no call log here, so that it answers as fast as it can.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -48,7 +48,7 @@ Figures Measure(const Step& step) {
   Host& host = Host::Get();
   host.Reset();
   InstallDefaultHandlers(host);
-  host.KeepJournal(false);
+  host.KeepCalls(false);
   ExampleShop(host).AddContractors();
   std::string config(202, '\0');
   config[6] = 1;  // warehouse 3 holds goods of others

@@ -21,8 +21,12 @@ constinit const HostCommand ModuleCommands[kModuleCommandCount] = {
 namespace {
 
 constexpr uint16_t kModeBit = 0x8000;
-// The host's access check before the configuration is touched.
-int AccessGranted() { return HostCheckAccess(1, 5, 1); }
+// The host's access check before the configuration is touched, with the
+// arguments the host's own configuration commands give it.
+constexpr int kAccessFirst = 1;
+constexpr int kAccessSecond = 5;
+constexpr int kAccessThird = 1;
+int AccessGranted() { return HostCheckAccess(kAccessFirst, kAccessSecond, kAccessThird); }
 
 }  // namespace
 
@@ -42,17 +46,13 @@ int ConfigureForeignSale() {
       // The host may end the object inside its own calls (it is a host
       // dialog): its memory stays until the command is done with it.
       const KomisInUse use(komis);
-      CurrentKomis = komis;
       if (AccessGranted()) {
         komis->Initial();
         komis->RunDialog();
       }
+      // The command's object is in no cell: document events never reach it,
+      // and a document dialog's object stays that dialog's.
       DestroyKomis(komis);
-      // Picked inside a document dialog, the command gives the dialog's
-      // object back, so that the documents accepted after it are still
-      // marked. The host may have ended that dialog, or opened one, while the
-      // command's own dialog was open: the one open now is current.
-      CurrentKomis = DialogKomis;
     }
   }
   if (raisedModeBit) HostSetModeFlags(kModeBit, 0);

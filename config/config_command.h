@@ -63,8 +63,6 @@ static_assert(sizeof(ConfigDialogDescription) == 196);
 #pragma pack(pop)
 
 inline constexpr uint16_t kConfigDialogNumber = 0x4E43;  // 20035
-inline constexpr uint16_t kDialogOk = 0x5001;
-inline constexpr uint16_t kDialogCancel = 0x5002;
 
 extern const ConfigDialogDescription ConfigDialogTemplate;
 

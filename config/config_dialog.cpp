@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "host_dialog_codes.h"
 #include "host_interface.h"
 #include "komis.h"
 #include "mazovia.h"
@@ -30,11 +31,11 @@ constexpr ConfigDialogDescription MakeConfigDialog() {
   Put(d.header.title, MZ_ARRAY("Konfiguracja"));
   d.hint = {kKindText, kKeyF2, 0, 0, 3, 2, 48, 1, 0};
   Put(d.hintText, MZ_ARRAY("\x05" "F2\x01 Ustal MAGAZYNY z towarami dla sprzedaży obcej"));
-  d.warehouseList = {kKindButton, 0x430E, 0x0180, kKeyF2, 17, 3, 27, 1, 0};
+  d.warehouseList = {kKindButton, kWarehouseListItem, kItemActivatable | kItemOpensList, kKeyF2, 17, 3, 27, 1, 0};
   Put(d.warehouseListText, MZ_ARRAY(" "));
-  d.ok = {kKindButton, kDialogOk, 0x0104, kKeyF12, 9, 5, 15, 1, 0};
+  d.ok = {kKindButton, kDialogOk, kItemActivatable | kItemConfirms, kKeyF12, 9, 5, 15, 1, 0};
   Put(d.okText, MZ_ARRAY("\x05" "F12\x01 OK"));
-  d.cancel = {kKindButton, kDialogCancel, 0x0100, kKeyEsc, 28, 5, 15, 1, 0};
+  d.cancel = {kKindButton, kDialogCancel, kItemActivatable, kKeyEsc, 28, 5, 15, 1, 0};
   Put(d.cancelText, MZ_ARRAY("\x05" "Esc\x01 Anuluj"));
   return d;
 }

@@ -8,10 +8,6 @@
 
 namespace kw {
 
-CSprKomis* CurrentKomis = nullptr;
-CSprKomis* DialogKomis = nullptr;
-CSprKomis* EndingKomis = nullptr;
-
 namespace {
 
 using DeletingDestructorFn = CSprKomis* __attribute__((thiscall))(CSprKomis* self, int flags);
@@ -82,7 +78,6 @@ extern "C" kw::CSprKomis* __attribute__((thiscall)) KwKomisDeletingDestructor(kw
   if (!self->ended) {
     self->ended = true;
     if (kw::CurrentKomis == self) kw::CurrentKomis = nullptr;
-    if (kw::DialogKomis == self) kw::DialogKomis = nullptr;
     if (kw::EndingKomis == self) kw::EndingKomis = nullptr;
     if (uint32_t* stateLong = HostGetStateLongPtr()) *stateLong = self->savedHostLong;
     if (uint16_t* stateWord = HostGetStateWordPtr()) *stateWord = self->savedHostWord;

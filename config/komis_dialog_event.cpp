@@ -2,15 +2,12 @@
 // CSprKomis: the host's warehouse list opens when the dialog opens and on the
 // F2 item.
 #include "handler_scope.h"
+#include "host_dialog_codes.h"
 #include "komis.h"
 
 namespace kw {
 
 namespace {
-constexpr int kWarehouseListItem = 0x430E;
-constexpr int kWarehouseListAgain = 0x430F;
-constexpr int kPhaseOpen = -2;
-constexpr int kPhaseClose = 2;
 constexpr int kListShown = -2;
 }  // namespace
 
@@ -28,7 +25,7 @@ int CSprKomis::OnDialogEvent(int code, int phase) {
   }
   if (item != kWarehouseListItem && item != kWarehouseListAgain && when != kPhaseOpen) return 0;
   HostEditWarehouseFlags(kWarehouseListItem, 0, warehouseFlags, item == kWarehouseListItem ? 1 : 0, 0, 0, 0, 0);
-  HostSetDialogFlags(0, 0x8000, 1);
+  HostSetDialogFlags(kDialogFlagsWhich, kDialogFlagsAfterList, 1);
   return kListShown;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "document_record_use.h"
+#include "host_dialog_codes.h"
 #include "handler_scope.h"
 #include "host_records.h"
 #include "komis.h"
@@ -11,19 +12,20 @@
 namespace kw {
 
 DocumentEventHandler** EventHook815 = nullptr;
+CSprKomis* CurrentKomis = nullptr;
+CSprKomis* EndingKomis = nullptr;
+int DocumentRecordUsers = 0;
+bool ConversionOwed = false;
 
 namespace {
-
-constexpr int16_t kPhaseOpen = -2;
-constexpr int16_t kPhaseClose = 2;
 
 // Dialog commands on which the host has the kind of the document in hand.
 bool CarriesDocumentKind(uint16_t code) {
   switch (code) {
-    case 0x4151:  // 16721
-    case 0x5001:  // 20481, OK
-    case 0x5002:  // 20482, cancel
-    case 0x3D00:  // 15616
+    case kDocumentDialogOpen:
+    case kDialogOk:
+    case kDialogCancel:
+    case kDocumentDialogF3:
       return true;
   }
   return false;
@@ -34,9 +36,8 @@ DocumentEventHandler* PreviousHandler() { return EventHook815 ? *EventHook815 : 
 // Takes the document dialog's object out of the cells, so that no event the
 // host raises from now on reaches it.
 CSprKomis* TakeDialogKomis() {
-  CSprKomis* const komis = DialogKomis;
-  DialogKomis = nullptr;
-  if (CurrentKomis == komis) CurrentKomis = nullptr;
+  CSprKomis* const komis = CurrentKomis;
+  CurrentKomis = nullptr;
   return komis;
 }
 
@@ -48,7 +49,7 @@ void OpenDialogKomis() {
   if (CSprKomis* stale = TakeDialogKomis()) DestroyKomis(stale);
   if (ModuleUninstalled) return;
   CSprKomis* const made = CreateKomis();
-  while (DialogKomis) {
+  while (CurrentKomis) {
     if (CSprKomis* stale = TakeDialogKomis()) DestroyKomis(stale);
   }
   // Uninstalled from inside the host calls that made it: it ends at once.
@@ -58,7 +59,6 @@ void OpenDialogKomis() {
   }
   // An object that the configuration command made belongs to the command,
   // which ends it when its own dialog returns.
-  DialogKomis = made;
   CurrentKomis = made;
 }
 
@@ -76,7 +76,7 @@ void RecordDocumentKind() {
 // A document dialog ends: the host's own handler gets the event first, then
 // the dialog's object converts what was accepted in it and ends.
 int EndDialog(DocumentEventHandler* previous, int code, int phase) {
-  // The ending dialog's object leaves DialogKomis before the event is handed
+  // The ending dialog's object leaves CurrentKomis before the event is handed
   // on: the host may open its next document dialog in its own handler of
   // this phase, and the object made then belongs to that dialog. Until the
   // handler returns, an acceptance raised in it without a newer dialog's
@@ -92,9 +92,9 @@ int EndDialog(DocumentEventHandler* previous, int code, int phase) {
   if (EndingKomis == ending) EndingKomis = outerEnding && !outerEnding->ended ? outerEnding : nullptr;
   // The marked documents are converted now, or, when the host ended the
   // dialog from inside the module's own work on table 44, as soon as that
-  // work is done. The dialog's own object converts also when the
-  // configuration command holds CurrentKomis.
-  conversionOwed = true;
+  // work is done. The dialog's own object converts also while the
+  // configuration command runs.
+  ConversionOwed = true;
   ConvertWhenFree(ending);
   DestroyKomis(ending);
   return result;
@@ -103,8 +103,8 @@ int EndDialog(DocumentEventHandler* previous, int code, int phase) {
 }  // namespace
 
 void ConvertWhenFree(CSprKomis* komis) {
-  while (conversionOwed && documentRecordUsers == 0) {
-    conversionOwed = false;
+  while (ConversionOwed && DocumentRecordUsers == 0) {
+    ConversionOwed = false;
     if (ModuleUninstalled) return;
     komis->ConvertDocuments();
   }

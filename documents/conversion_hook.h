@@ -4,12 +4,9 @@
 #pragma once
 
 #include "host_interface.h"
+#include "module_globals.h"  // EventHook815
 
 namespace kw {
-
-// The host's cell holding the handler of event 815 that was installed before
-// the module's; null until registration, and null when the host gave none.
-extern DocumentEventHandler** EventHook815;
 
 // The module goes while a document dialog is open: the dialog's object ends
 // as at the dialog's end (the host's state cells back, its base part torn

@@ -10,6 +10,7 @@
 #include "kept_record.h"
 #include "contractor_lookup.h"
 #include "conversion_journal.h"
+#include "document_marks.h"
 #include "document_record_use.h"
 #include "host_records.h"
 #include "komis.h"
@@ -39,7 +40,6 @@ constexpr int kMostItemRecords = 5000;
 constexpr int kItemPassFlags = 0x4100;
 constexpr uint16_t kConvertedFlag = 0x400;
 constexpr uint16_t kTermsClearSettlement = 0x7E00;  // bits 9..14
-constexpr int kDocNumberSize = 16;
 
 // The host's in-memory item set, handed from document to document as the
 // host leaves it.
@@ -47,13 +47,6 @@ struct ItemSet {
   void* records = nullptr;
   int aux = 0;
 };
-
-// A document as the reassignment hook leaves it: the note, the number "."
-// and a pending conversion.
-bool IsMarked(DocRecord* document) {
-  return HostCompareText(document->DocNote, MZ("Wtyczka Kalwestrowka")) == 0 &&
-         HostCompareText(document->DocNumber, ".") == 0 && document->ConversionPending != 0;
-}
 
 void ConvertRecord(DocRecord* document, uint16_t termsWord, uint16_t termsAux) {
   document->DocFlags = static_cast<uint16_t>(document->DocFlags | kConvertedFlag);
@@ -69,7 +62,7 @@ void ConvertRecord(DocRecord* document, uint16_t termsWord, uint16_t termsAux) {
     const double gross = document->TotalAmount + document->AddAmount;
     document->BalanceAmount = gross - document->DeductAmount;
   }
-  HostCopyText(document->DocNumber, document->DocAltNumber, kDocNumberSize);
+  HostCopyText(document->DocNumber, document->DocAltNumber, sizeof document->DocNumber);
 }
 
 // Lets the host re-process the items of the document in docRecord; false when
@@ -118,14 +111,17 @@ void ConvertSelected(HostTable* docTable, uint8_t* docRecord, HostTable* itemTab
 
 // TMO's terms as the lookup leaves them in the contractor's buffer, taken
 // before any other host call; the host's contractor goes back into the
-// buffer. False when TMO is not there.
-bool FindTmoTerms(const uint8_t* contractorRecord, Terms& terms) {
+// buffer. What the lookup answers: 0 when the terms are taken.
+int FindTmoTerms(const uint8_t* contractorRecord, Terms& terms) {
   KeptRecord hostContractor;
-  if (FindTmo(&hostContractor) != 0) return false;
+  const int found = FindTmo(&hostContractor);
+  if (found != 0) return found;
   const ContractorRecord* tmo = AsContractor(const_cast<uint8_t*>(contractorRecord));
   terms = {tmo->ContrTermsWord, tmo->ContrTermsAux};
-  return true;
+  return 0;
 }
+
+constexpr const char* kConversionName = "ConvertDocuments";  // in its disk-error box
 
 }  // namespace
 
@@ -133,8 +129,9 @@ int CSprKomis::ConvertDocuments() {
   const DocumentRecordInUse reading;
   if (Initial() != 0) return 1;
   Terms terms{};
-  if (!FindTmoTerms(contractorRecord, terms)) {
-    WarnAndLogWith(MZ("Nie znaleziono kontrahenta: %s"), kTmoSymbol);
+  const int found = FindTmoTerms(contractorRecord, terms);
+  if (found != 0) {
+    if (found != kLookupNotKept) WarnAndLogWith(MZ("Nie znaleziono kontrahenta: %s"), kTmoSymbol);
     return 1;
   }
   HostMessageBox(MZ("Czekaj"), MZ("Trwa zamiana dokumentów - wtyczka Kalwestrowka..."), kWaitBoxStyle);
@@ -147,6 +144,7 @@ int CSprKomis::ConvertDocuments() {
     KeptRecord hostDocument, hostItem;
     if (!hostDocument.Keep(docTable) || !hostItem.Keep(itemTable)) {
       HostCloseWaitBox();
+      ShowDiskError(kConversionName);
       return 1;
     }
     alignas(4) char keyBuffer[kKeyBufferSize] = {};

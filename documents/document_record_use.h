@@ -9,17 +9,15 @@
 #pragma once
 
 #include "komis.h"
+#include "module_globals.h"  // DocumentRecordUsers, ConversionOwed
 
 namespace kw {
 
-inline int documentRecordUsers = 0;
-// A dialog's end asked for a conversion that has not run yet.
-inline bool conversionOwed = false;
-
+// Counts its holder in DocumentRecordUsers while the holder works on the document.
 class DocumentRecordInUse {
  public:
-  DocumentRecordInUse() { ++documentRecordUsers; }
-  ~DocumentRecordInUse() { --documentRecordUsers; }
+  DocumentRecordInUse() { ++DocumentRecordUsers; }
+  ~DocumentRecordInUse() { --DocumentRecordUsers; }
   DocumentRecordInUse(const DocumentRecordInUse&) = delete;
   DocumentRecordInUse& operator=(const DocumentRecordInUse&) = delete;
 };

@@ -4,13 +4,16 @@
 #include <cstring>
 
 #include "contractor_lookup.h"
+#include "document_marks.h"
 #include "document_record_use.h"
 #include "handler_scope.h"
+#include "host_dialog_codes.h"
 #include "host_records.h"
 #include "journal.h"
 #include "warehouse_list.h"
 #include "komis.h"
 #include "mazovia.h"
+#include "same_text.h"
 #include "warnings.h"
 
 namespace kw {
@@ -20,10 +23,6 @@ DocumentEventHandler** EventHook1664 = nullptr;
 namespace {
 
 constexpr int kForeignSaleKind = 24;
-constexpr uint16_t kCodeOk = 0x5001;      // 20481
-constexpr uint16_t kCodeAccept = 0x4009;  // 16393
-constexpr int kDocNumberSize = 16;
-constexpr int kDocNoteSize = 100;
 
 // The document being accepted, as the count found it in hand: the host may
 // end the dialog inside the acceptance's later host calls, store the
@@ -40,18 +39,18 @@ struct DocumentInHand {
   bool StillIn(const DocRecord* document) const {
     char now[sizeof number];
     lstrcpynA(now, document->DocNumber, sizeof now);
-    return document->DocLinkId == link && (Same(now, number) || Same(now, "."));
-  }
-
- private:
-  static bool Same(const char* a, const char* b) {
-    while (*a && *a == *b) ++a, ++b;
-    return *a == *b;
+    return document->DocLinkId == link && (SameText(now, number) || SameText(now, kMarkedNumber));
   }
 };
 
+// The warning of an assignment of TMO that did not go through; 1.
+int WarnAssignmentFailed() {
+  WarnAndLogWith(MZ("Błąd przepisania kontr: %s"), kTmoSymbol);
+  return 1;
+}
+
 bool IsAcceptance(uint16_t code, int16_t phase) {
-  return (code == kCodeOk || code == kCodeAccept) && (phase == 1 || phase == -1);
+  return (code == kDialogOk || code == kDialogAccept) && (phase == 1 || phase == -1);
 }
 
 }  // namespace
@@ -102,19 +101,15 @@ int CSprKomis::ReassignContractor() {
   // one in hand after a host call, the acceptance stops with the warning of
   // an assignment that did not go through.
   if (HostAssignContractor(docTable, kind, docRecord, 0) == 0 || !accepted.StillIn(document)) {
-    WarnAndLogWith(MZ("Błąd przepisania kontr: %s"), kTmoSymbol);
-    return 1;
+    return WarnAssignmentFailed();
   }
   // The total, for the journal.
   char total[kAmountTextSize];
   AmountText(document->TotalAmount, total);
-  HostCopyText(document->DocNumber, ".", kDocNumberSize);
-  if (accepted.StillIn(document)) HostCopyText(document->DocNote, MZ("Wtyczka Kalwestrowka"), kDocNoteSize);
-  if (!accepted.StillIn(document)) {
-    WarnAndLogWith(MZ("Błąd przepisania kontr: %s"), kTmoSymbol);
-    return 1;
-  }
-  document->ConversionPending = 1;
+  MarkNumber(document);
+  if (accepted.StillIn(document)) MarkNote(document);
+  if (!accepted.StillIn(document)) return WarnAssignmentFailed();
+  MarkPending(document);
   char warehouses[kWarehouseListSize];
   WarehouseListText(consigned, warehouses);
   JournalFields marked;

@@ -5,14 +5,7 @@
 #pragma once
 
 #include "host_interface.h"
-
-namespace kw {
-
-// The host's cell holding the handler of event 1664 that was installed before
-// the module's; null until registration, and null when the host gave none.
-extern DocumentEventHandler** EventHook1664;
-
-}  // namespace kw
+#include "module_globals.h"  // EventHook1664
 
 // code and phase: 16-bit values in 32-bit arguments. Answers what the previous
 // handler answers, 0 without one.

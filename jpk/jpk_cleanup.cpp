@@ -1,6 +1,5 @@
 #include "jpk_cleanup.h"
 
-#include <cstdarg>
 #include <cstring>
 
 #include "kept_record.h"
@@ -9,6 +8,7 @@
 #include "host_records.h"
 #include "journal.h"
 #include "mazovia.h"
+#include "warnings.h"
 
 namespace kw {
 
@@ -195,6 +195,9 @@ bool DeleteTmoEntries(const Pass& pass) {
   return true;
 }
 
+// The box of a cleanup that could not read what it needs.
+void WarnCleanupIncomplete() { ShowDiskError("UsunKalwestrowkaZ_JPK"); }
+
 // `tmo`, a copy of the contractor's buffer, holds TMO as the lookup left it
 // unless the host changed it meanwhile (a handler of the module it ran, or its
 // own screens): it is checked, and taken again after TMO is looked up again
@@ -205,41 +208,40 @@ bool CopyTmo(const ContractorRecord* buffer, Contractor& tmo) {
     if (FindTmo() != 0) return false;
     tmo = Contractor(buffer);
   }
-  HostMessageBox("Uwaga", MZ("Błąd operacji dyskowej-UsunKalwestrowkaZ_JPK!\nOperacja niekompletna!"),
-                 kWarningBoxStyle);
+  WarnCleanupIncomplete();
   return false;
 }
 
-}  // namespace
-
-int ShowMessageFmt(const char* title, const char* format, int style, ...) {
-  va_list args;
-  va_start(args, style);
-  const int answer = HostMessageBoxFmtV(0, title, format, style, args);
-  va_end(args);
-  return answer;
-}
-
-int UsunKalwestrowkaZ_JPK(HostSelection* selection, void* view, int* entryCount, int* recordNumbers,
-                          HostTable* jpkTableArg, int** recordNumbersRef, KeptRecord* contractorKept) {
-  // The pass reads the entries through the register's buffer: the entry the
-  // host had there goes back when the pass is over, before the host refreshes
-  // its list (which may make another entry current).
-  KeptRecord hostEntry;
-  HostTable* jpkTable = HostGetTable(kJpkTable);
+// The register's table and the contractor's, prepared for reading, the
+// register's entry in hand kept in `hostEntry`: the pass reads the entries
+// through the register's buffer, and the entry the host had there goes back
+// when the pass is over, before the host refreshes its list (which may make
+// another entry current). False, after the box, when they cannot be had.
+bool TakeTables(KeptRecord& hostEntry, HostTable*& jpkTable, HostTable*& contractorTable) {
+  jpkTable = HostGetTable(kJpkTable);
   const bool kept = hostEntry.Keep(jpkTable);
-  HostTable* contractorTable = HostGetTable(kContractorTable);
+  contractorTable = HostGetTable(kContractorTable);
   if (jpkTable && contractorTable) {
     HostPrepareTable(jpkTable, kPrepareForReading);
     HostPrepareTable(contractorTable, kPrepareForReading);
   }
-  // A table without its record buffer is as good as missing; so is a
-  // register whose entry in hand could not be kept to put back.
+  // A table without its record buffer is as good as missing; a register
+  // whose entry in hand could not be kept to put back is not read over.
   if (!jpkTable || !contractorTable || !jpkTable->RecordBuffer || !contractorTable->RecordBuffer || !kept) {
-    HostMessageBox("Uwaga", MZ("Błąd operacji dyskowej-UsunKalwestrowkaZ_JPK!\nOperacja niekompletna!"),
-                   kWarningBoxStyle);
-    return 1;
+    WarnCleanupIncomplete();
+    return false;
   }
+  return true;
+}
+
+}  // namespace
+
+int UsunKalwestrowkaZ_JPK(HostSelection* selection, void* view, int* entryCount, int* recordNumbers,
+                          HostTable* jpkTableArg, int** recordNumbersRef, KeptRecord* contractorKept) {
+  KeptRecord hostEntry;
+  HostTable* jpkTable = nullptr;
+  HostTable* contractorTable = nullptr;
+  if (!TakeTables(hostEntry, jpkTable, contractorTable)) return 1;
   const ContractorRecord* buffer = AsContractor(contractorTable->RecordBuffer);
   Contractor tmo(buffer);  // checked, and taken again while it is not TMO's
   if (!CopyTmo(buffer, tmo)) return 1;

@@ -1,5 +1,5 @@
 // Deleting the register entries of the contractor TMO from the list that the
-// host hands to the Ewid_JPK table handler, and the module's formatted box.
+// host hands to the Ewid_JPK table handler.
 #pragma once
 
 #include "kept_record.h"
@@ -19,9 +19,5 @@ namespace kw {
 int UsunKalwestrowkaZ_JPK(HostSelection* selection, void* view, int* entryCount, int* recordNumbers,
                           HostTable* jpkTableArg, int** recordNumbersRef = nullptr,
                           KeptRecord* contractorKept = nullptr);
-
-// A host message box with a formatted text; not written to the module log.
-// Answers what the host answers.
-int ShowMessageFmt(const char* title, const char* format, int style, ...);
 
 }  // namespace kw

@@ -4,6 +4,7 @@
 #include "handler_scope.h"
 #include "jpk_cleanup.h"
 #include "mazovia.h"
+#include "warnings.h"
 
 namespace kw {
 
@@ -28,9 +29,12 @@ bool OnMismatchList(const TableSizeCheck* check) {
 void RemoveTmoEntries(int* entryCount, HostTable* jpkTableArg, int** recordNumbersRef, HostSelection* selection,
                       void* view, int16_t* handled) {
   KeptRecord hostContractor;
-  if (FindTmo(&hostContractor) != 0) {
+  const int found = FindTmo(&hostContractor);
+  if (found != 0) {
     hostContractor.PutBack();
-    ShowMessageFmt("Uwaga", MZ("Nie znaleziono kontrahenta: %s"), kWarningBoxStyle, kTmoSymbol);
+    if (found != kLookupNotKept) {
+      ShowMessageFmt("Uwaga", MZ("Nie znaleziono kontrahenta: %s"), kWarningBoxStyle, kTmoSymbol);
+    }
     return;
   }
   HostMessageBox("Czekaj", MZ("Trwa usuwanie dokumentów TMO - wtyczka Kalwestrowka..."), kWaitBoxStyle);
@@ -64,7 +68,7 @@ int SetJpkTableHook(int install) {
   }
   JpkSizeCheck.ExpectedSize = kJpkRecordLength;
   JpkSizeCheck.HostSize = table ? table->RecordLength : 0;
-  JpkSizeCheck.TableName = "Ewid_JPK";
+  JpkSizeCheck.TableName = kJpkTableName;
   // Already on the list after an earlier failure: its link holds the records
   // appended since, which must stay on the list.
   if (!OnMismatchList(&JpkSizeCheck)) JpkSizeCheck.NextCheck = nullptr;

@@ -6,20 +6,11 @@
 #include <cstdint>
 
 #include "host_records.h"
-#include "table_size_checks.h"
+#include "module_globals.h"  // JpkTable, PrevJpkHandler, JpkSizeCheck
 
 namespace kw {
 
 inline constexpr int kJpkCleanupEvent = 231;
-
-// The register table whose handler slot holds OnJpkTableEvent; null while the
-// handler is not installed.
-extern HostTable* JpkTable;
-// What the slot held when the handler was installed.
-extern TableEventHandler* PrevJpkHandler;
-// The register's length mismatch, entered on SizeMismatchList when the
-// handler cannot be installed.
-extern TableSizeCheck JpkSizeCheck;
 
 // Nonzero: installs the handler; 0 when it is in place (also when it already
 // was), -1 when table 400 is missing or its records are not 1170 bytes long.

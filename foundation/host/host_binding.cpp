@@ -3,6 +3,7 @@
 #include "fallback_rule.h"
 #include "format_text.h"
 #include "frame_block.h"
+#include "host_code_pages.h"
 #include "mazovia.h"
 #include "module_state.h"
 #include "windows_text.h"
@@ -46,12 +47,12 @@ bool HostConverterAvailable() {
 }
 
 // A Mazovia text for Windows, converted in place with the host's
-// HostConvertText(text, text, 1, 3); where the host cannot give that function
+// HostConvertText from Mazovia to Windows-1250; where the host cannot give that function
 // without another bind-failure dialog, the module's own table of the Polish
 // letters does the same.
 void ConvertForWindows(char* text) {
   if (HostConverterAvailable()) {
-    HostConvertText(text, text, 1, 3);
+    HostConvertText(text, text, kHostCodeMazovia, kHostCodeWindows1250);
   } else {
     MazoviaToWindows1250(text);
   }

@@ -3,11 +3,9 @@
 #pragma once
 
 #include "host_catalogue.h"
+#include "module_globals.h"
 
 namespace kw {
-
-// Set when the user answers Ignore; never cleared.
-extern int IgnoreBindFailures;
 
 // entry: an ordinal (below 0x10000) or a zero-terminated name.
 void ResolveHostFunction(const char* entry, HostSlot* slot);

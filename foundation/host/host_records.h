@@ -28,12 +28,16 @@ static_assert(sizeof(HostTable) == 108);
 
 namespace kw {
 
-// Host table numbers.
+// Host table numbers, and the names the module's reports give them.
 inline constexpr int kContractorTable = 35;
-inline constexpr int kDocTable = 44;       // "Tspr"
-inline constexpr int kItemTable = 45;      // "Tspr_dok"
-inline constexpr int kK9Table = 49;        // "k9"
-inline constexpr int kJpkTable = 400;      // "Ewid_JPK"
+inline constexpr int kDocTable = 44;
+inline constexpr const char* kDocTableName = "Tspr";
+inline constexpr int kItemTable = 45;
+inline constexpr const char* kItemTableName = "Tspr_dok";
+inline constexpr int kK9Table = 49;
+inline constexpr const char* kK9TableName = "k9";
+inline constexpr int kJpkTable = 400;
+inline constexpr const char* kJpkTableName = "Ewid_JPK";
 
 // Record lengths the module is built for.
 inline constexpr int kDocRecordLength = 1268;

@@ -19,13 +19,18 @@ int roomUsed = 0;
 }  // namespace
 
 bool KeptRecord::Keep(HostTable* table) {
-  if (table_ || !table || !table->RecordBuffer || table->RecordLength <= 0) return true;
-  if (table->RecordLength > kRoom - roomUsed) return false;
+  if (length_ > 0 || !table || !table->RecordBuffer || table->RecordLength <= 0) return true;
+  // Kept and put back before: its place is the room's end unless a keeper
+  // made after it still holds the room beyond.
+  if (table_ && roomUsed != at_ + reserved_) return false;
+  const int at = table_ ? at_ : roomUsed;
+  if (table->RecordLength > kRoom - at) return false;
   table_ = table;
   buffer_ = table->RecordBuffer;
   length_ = table->RecordLength;
-  at_ = roomUsed;
-  roomUsed += length_;
+  at_ = at;
+  reserved_ = length_;
+  roomUsed = at_ + length_;
   std::memcpy(room + at_, buffer_, length_);
   return true;
 }

@@ -1,6 +1,7 @@
 #include "table_size_checks.h"
 
 #include "host_records.h"
+#include "module_globals.h"
 
 namespace kw {
 
@@ -14,12 +15,13 @@ struct DeclaredTable {
   int32_t expectedSize;
 };
 constexpr DeclaredTable kDeclaredTables[] = {
-    {kDocTable, "Tspr", kDocRecordLength},
-    {kItemTable, "Tspr_dok", kItemRecordLength},
-    {kK9Table, "k9", kK9RecordLength},
-    {kJpkTable, "Ewid_JPK", kJpkRecordLength},
+    {kDocTable, kDocTableName, kDocRecordLength},
+    {kItemTable, kItemTableName, kItemRecordLength},
+    {kK9Table, kK9TableName, kK9RecordLength},
+    {kJpkTable, kJpkTableName, kJpkRecordLength},
 };
-TableSizeCheck declaredChecks[4] = {};
+constexpr int kDeclaredTableCount = sizeof kDeclaredTables / sizeof kDeclaredTables[0];
+TableSizeCheck declaredChecks[kDeclaredTableCount] = {};
 
 int ListLength() {
   int count = 0;
@@ -45,7 +47,7 @@ int AppendSizeMismatch(TableSizeCheck* check) {
 }
 
 int DeclareTableSizes() {
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < kDeclaredTableCount; ++i) {
     TableSizeCheck& check = declaredChecks[i];
     HostTable* table = HostGetTable(kDeclaredTables[i].number);
     check.HostSize = table ? table->RecordLength : 0;

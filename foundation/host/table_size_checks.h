@@ -14,8 +14,7 @@ struct TableSizeCheck {
   TableSizeCheck* NextCheck;  // next on the mismatch list
 };
 
-extern TableSizeCheck* SizeMismatchList;
-
+// The list itself is SizeMismatchList (module_globals.h).
 int DeclareTableSizes();       // records on the mismatch list
 int AppendSizeMismatch(TableSizeCheck* check);  // always -1
 

@@ -2,7 +2,6 @@
 
 namespace kw {
 
-int HandlersRunning = 0;
 uint32_t HandlersStarted = 0;
 
 }  // namespace kw

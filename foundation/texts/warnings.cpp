@@ -1,7 +1,11 @@
 #include "warnings.h"
 
+#include <cstdarg>
+
 #include "format_text.h"
+#include "host_code_pages.h"
 #include "host_interface.h"
+#include "mazovia.h"
 
 namespace kw {
 
@@ -9,6 +13,20 @@ void WarnAndLogWith(const char* format, const char* argument) {
   char text[256];
   FormatText(text, format, argument);
   WarnAndLog(text);
+}
+
+int ShowMessageFmt(const char* title, const char* format, int style, ...) {
+  va_list args;
+  va_start(args, style);
+  const int answer = HostMessageBoxFmtV(0, title, format, style, args);
+  va_end(args);
+  return answer;
+}
+
+void ShowDiskError(const char* operation) {
+  char text[128];
+  FormatText(text, MZ("Błąd operacji dyskowej-%s!\nOperacja niekompletna!"), operation);
+  HostMessageBox("Uwaga", text, kWarningBoxStyle);
 }
 
 void WarnAndLog(const char* text) {
@@ -22,7 +40,7 @@ void WarnAndLog(const char* text) {
   time[sizeof time - 1] = '\0';
   date[sizeof date - 1] = '\0';
   FormatText(line, "%s-%s %s", date, time, text);
-  HostConvertText(line, line, 1, 3);
+  HostConvertText(line, line, kHostCodeMazovia, kHostCodeWindows1250);
   HostAppendLog("Kalwestrowka.log", line);
 }
 

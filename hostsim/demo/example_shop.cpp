@@ -48,7 +48,7 @@ void ExampleShop::AddRegisterEntries() {
   jpk_.SetList({a, b, c, d});
 }
 
-void ExampleShop::OpenDocumentDialog() { commands_.Raise(kDocumentDialogEvent, 0x4151, -2); }
+void ExampleShop::OpenDocumentDialog() { commands_.Raise(kDocumentDialogEvent, kw::kDocumentDialogOpen, kw::kPhaseOpen); }
 
 int ExampleShop::EnterAndAccept(const std::string& number, int kind, const std::vector<SaleLine>& lines,
                                 double total) {
@@ -90,7 +90,7 @@ int ExampleShop::StoreInHand() {
   return tables_.AddRecord(44, std::string(buffer, kw::kDocRecordLength), {24});
 }
 
-void ExampleShop::CloseDocumentDialog() { commands_.Raise(kDocumentDialogEvent, kDialogOk, 2); }
+void ExampleShop::CloseDocumentDialog() { commands_.Raise(kDocumentDialogEvent, kDialogOk, kw::kPhaseClose); }
 
 const kw::DocRecord& ExampleShop::StoredDocument(int record) const {
   return *reinterpret_cast<const kw::DocRecord*>(tables_.Record(44, record).data());

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host.h"
+#include "host_dialog_codes.h"
 #include "host_records.h"
 #include "plugin_module.h"
 
@@ -24,8 +25,8 @@ inline constexpr int kSalesDocumentKind = 24;
 inline constexpr int kDocumentDialogEvent = 815;
 inline constexpr int kAcceptanceEvent = 1664;
 inline constexpr int kJpkCleanupEvent = 231;
-inline constexpr int kDialogOk = 0x5001;
-inline constexpr int kDialogCancel = 0x5002;
+using kw::kDialogCancel;
+using kw::kDialogOk;
 inline constexpr int32_t kTmoNumber = 4711;
 inline constexpr uint16_t kTmoTerms = 0x0200;  // settled in parts: the amounts are recomputed
 

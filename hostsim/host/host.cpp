@@ -46,7 +46,7 @@ va_list HostCall::VarArgs() const {
   return reinterpret_cast<va_list>(const_cast<uint32_t*>(stack + onStack));
 }
 
-std::string JournalEntry::Describe() const {
+std::string CallRecord::Describe() const {
   const char* kinds = RowAt(row).argumentKinds;
   std::string out = name + "(";
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -70,8 +70,8 @@ Host::Host() : handlers_(RowCount()) { SimAttachHost(&Dispatch); }
 void Host::Reset() {
   for (const uint16_t ordinal : omitted_) SimSetExported(ordinal, 1);
   omitted_.clear();
-  journal_.clear();
-  keepJournal_ = true;
+  callLog_.clear();
+  keepCalls_ = true;
   faults_.clear();
   interrupt_ = nullptr;
   interruptWhich_ = nullptr;
@@ -118,9 +118,9 @@ bool Host::Lacks(std::string_view function) const {
   return false;
 }
 
-std::vector<JournalEntry> Host::CallsTo(std::string_view function) const {
-  std::vector<JournalEntry> calls;
-  for (const JournalEntry& entry : journal_) {
+std::vector<CallRecord> Host::CallsTo(std::string_view function) const {
+  std::vector<CallRecord> calls;
+  for (const CallRecord& entry : callLog_) {
     if (entry.name == function) calls.push_back(entry);
   }
   return calls;
@@ -128,8 +128,27 @@ std::vector<JournalEntry> Host::CallsTo(std::string_view function) const {
 
 std::vector<std::string> Host::Trace() const {
   std::vector<std::string> lines;
-  for (const JournalEntry& entry : journal_) lines.push_back(entry.Describe());
+  for (const CallRecord& entry : callLog_) lines.push_back(entry.Describe());
   return lines;
+}
+
+void Host::RecordCall(const HostCall& call) {
+  if (!keepCalls_) return;
+  const HostRow& info = *call.info;
+  CallRecord entry{call.row, info.ordinal, info.name, call.args, {}, 0};
+  entry.texts.resize(call.args.size());
+  for (std::size_t i = 0; i < call.args.size(); ++i) {
+    if (info.argumentKinds[i] == 't') entry.texts[i] = call.Text(static_cast<int>(i));
+  }
+  callLog_.push_back(std::move(entry));
+}
+
+bool Host::RunInterruptAt(bool beforeWork, bool picked) {
+  if (!interrupt_ || interruptBeforeWork_ != beforeWork) return false;
+  if (!(interruptWhich_ ? picked : ++calls_ >= interruptAt_)) return false;
+  const std::function<void()> action = std::exchange(interrupt_, nullptr);
+  action();
+  return true;
 }
 
 uint32_t Host::Answer(int row, const SimRegisters& registers, const uint32_t* stack) {
@@ -141,36 +160,21 @@ uint32_t Host::Answer(int row, const SimRegisters& registers, const uint32_t* st
     const bool inEcx = i == 0 && info.convention == kw::HostConvention::This;
     call.args.push_back(inEcx ? registers.ecx : stack[onStack++]);
   }
-
-  const std::size_t index = journal_.size();
-  if (keepJournal_) {
-    JournalEntry entry{row, info.ordinal, info.name, call.args, {}, 0};
-    entry.texts.resize(call.args.size());
-    for (std::size_t i = 0; i < kinds.size(); ++i) {
-      if (kinds[i] == 't') entry.texts[i] = call.Text(static_cast<int>(i));
-    }
-    journal_.push_back(std::move(entry));
-  }
+  const std::size_t index = callLog_.size();
+  RecordCall(call);
 
   // The host's event loop may run before the function does its work.
   const bool picked = interruptWhich_ && interruptWhich_(call);
-  if (interrupt_ && interruptBeforeWork_ && (interruptWhich_ ? picked : ++calls_ >= interruptAt_)) {
-    const std::function<void()> action = std::exchange(interrupt_, nullptr);
-    action();
-    call.afterEventLoop = true;
-  }
+  if (RunInterruptAt(true, picked)) call.afterEventLoop = true;
   uint32_t result = 0;
   try {
     if (handlers_[row]) result = handlers_[row](call);
   } catch (const std::exception& e) {
     ReportFault(std::string(info.name) + ": the host's handler failed: " + e.what());
   }
-  if (keepJournal_) journal_[index].result = result;
+  if (keepCalls_) callLog_[index].result = result;
   // The host's own work is done; its event loop runs before the module gets the answer.
-  if (interrupt_ && !interruptBeforeWork_ && (interruptWhich_ ? picked : ++calls_ >= interruptAt_)) {
-    const std::function<void()> action = std::exchange(interrupt_, nullptr);
-    action();
-  }
+  RunInterruptAt(false, picked);
   return result;
 }
 

@@ -1,5 +1,5 @@
 // The simulated host program: it receives every call of a TALMER entry, keeps
-// a journal of them, answers through handlers that its components install and
+// a log of them (the call log), answers through handlers that its components install and
 // tests replace, and collects the faults it sees in the module's behaviour.
 // It knows none of its services: whoever assembles a host installs them.
 #pragma once
@@ -37,7 +37,7 @@ struct HostCall {
   va_list VarArgs() const;
 };
 
-struct JournalEntry {
+struct CallRecord {
   int row;
   uint16_t ordinal;
   std::string name;
@@ -61,7 +61,7 @@ class Host {
  public:
   static Host& Get();
 
-  // Forgets the journal, the faults, every component and every handler: each
+  // Forgets the call log, the faults, every component and every handler: each
   // entry then records its call and answers 0, until whoever assembles the
   // host installs its services again (services/host_defaults.h).
   void Reset();
@@ -74,13 +74,13 @@ class Host {
   // host checks about its use has then nothing to go by.
   bool Lacks(std::string_view function) const;
 
-  const std::vector<JournalEntry>& Journal() const { return journal_; }
-  std::vector<JournalEntry> CallsTo(std::string_view function) const;
+  const std::vector<CallRecord>& Calls() const { return callLog_; }
+  std::vector<CallRecord> CallsTo(std::string_view function) const;
   int CountCalls(std::string_view function) const { return static_cast<int>(CallsTo(function).size()); }
-  std::vector<std::string> Trace() const;  // the journal described
-  void ClearJournal() { journal_.clear(); }
-  // Without a journal (long benchmark runs) the host answers without noting the calls.
-  void KeepJournal(bool keep) { keepJournal_ = keep; }
+  std::vector<std::string> Trace() const;  // the call log described
+  void ClearCalls() { callLog_.clear(); }
+  // Without a call log (long benchmark runs) the host answers without noting the calls.
+  void KeepCalls(bool keep) { keepCalls_ = keep; }
 
   // The host runs its own event loop inside its functions: the n-th call of
   // a host function from now (1: the next one) does its work, then `action`
@@ -111,11 +111,16 @@ class Host {
 
  private:
   Host();
+  // The call in the call log, with its texts as they are before the host's work.
+  void RecordCall(const HostCall& call);
+  // Runs the action of Interrupt when this moment of the call, before the
+  // host's work or after it, is the one set and the call is the one picked.
+  bool RunInterruptAt(bool beforeWork, bool picked);
 
   std::vector<Handler> handlers_;
   std::vector<uint16_t> omitted_;
-  std::vector<JournalEntry> journal_;
-  bool keepJournal_ = true;
+  std::vector<CallRecord> callLog_;
+  bool keepCalls_ = true;
   int calls_ = 0;
   int interruptAt_ = 0;
   bool interruptBeforeWork_ = false;

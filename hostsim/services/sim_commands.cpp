@@ -6,6 +6,7 @@
 
 #include "call_checked.h"
 #include "guarded_memory.h"
+#include "host_dialog_codes.h"
 #include "host_time.h"
 
 namespace hostsim {
@@ -18,13 +19,12 @@ std::function<void()> ownCloseAction;
 std::function<void(const HostEventCall&)> ownAction;
 
 constexpr int kDialogEvent = 815;
-constexpr int kDialogClose = 2;
 
 template <int Event>
 int __stdcall OwnHandler(int code, int phase) {
   const HostTimeScope inHost(true);
   ownCalls.push_back({Event, code, phase});
-  if (Event == kDialogEvent && static_cast<int16_t>(phase) == kDialogClose && ownCloseAction) {
+  if (Event == kDialogEvent && static_cast<int16_t>(phase) == kw::kPhaseClose && ownCloseAction) {
     const std::function<void()> action = ownCloseAction;  // the action may set another
     action();
   }
@@ -42,7 +42,7 @@ void SimCommands::AtOwnClose(std::function<void()> action) { ownCloseAction = st
 void SimCommands::AtOwnHandler(std::function<void(const HostEventCall&)> action) { ownAction = std::move(action); }
 
 void SimCommands::OpenNextDialogAtClose(bool open) {
-  AtOwnClose(open ? std::function<void()>([this] { Raise(kDialogEvent, 0x4151, -2); }) : nullptr);
+  AtOwnClose(open ? std::function<void()>([this] { Raise(kDialogEvent, kw::kDocumentDialogOpen, kw::kPhaseOpen); }) : nullptr);
 }
 
 SimCommands::SimCommands(Host& host) : host_(host) {

@@ -119,7 +119,7 @@ uint16_t SimConfigDialog::Play(const Deliverer& deliver) {
   // may run another command with a script of its own.
   const uint16_t endCode = endCode_;
   const std::vector<DialogStep> steps = steps_;
-  deliver(0, -2);
+  deliver(0, kw::kPhaseOpen);
   if (whileOpen_) std::exchange(whileOpen_, nullptr)();
   if (user_) return user_->Act(deliver);
   for (const DialogStep& step : steps) deliver(step.code, step.phase);
@@ -128,7 +128,7 @@ uint16_t SimConfigDialog::Play(const Deliverer& deliver) {
 
 void SimConfigDialog::Close(const void* object, DialogRun& run, const int16_t* flags, const Deliverer& deliver) {
   closing_.push_back({object, &run, flags, false, 0});
-  deliver(run.endCode, 2);
+  deliver(run.endCode, kw::kPhaseClose);
   Closing closing = closing_.back();
   closing_.pop_back();
   if (closing.ended) runs_[closing.index].eventAnswers = run.eventAnswers;  // with the closing event's answer

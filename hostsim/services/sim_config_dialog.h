@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "host.h"
+#include "host_dialog_codes.h"
 
 namespace hostsim {
 
@@ -109,7 +110,7 @@ class SimConfigDialog : public HostComponent {
   uint16_t modeWord_ = 0;
   std::deque<int> access_;
   std::vector<DialogStep> steps_;
-  uint16_t endCode_ = 0x5002;
+  uint16_t endCode_ = kw::kDialogCancel;
   std::function<void()> whileOpen_;
   std::function<void(const DialogRun&)> atEnd_;
   std::deque<std::map<int, int16_t>> listEdits_;

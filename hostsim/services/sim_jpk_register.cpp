@@ -226,7 +226,7 @@ uint32_t SimJpkRegister::RaiseEvent(const TableEventArgs& args) {
 }
 
 void SimJpkRegister::RecordPreviousCall(const TableEventArgs& args) {
-  PreviousHandlerCall call{args, -1, {}, host_.Journal().size(), {}, {}};
+  PreviousHandlerCall call{args, -1, {}, host_.Calls().size(), {}, {}};
   for (const auto& [table, inHand] : {std::pair{35, &call.contractorInHand}, std::pair{400, &call.entryInHand}}) {
     if (const uint8_t* buffer = tables_.RecordBuffer(table)) {
       inHand->assign(reinterpret_cast<const char*>(buffer), tables_.Find(table)->RecordLength);

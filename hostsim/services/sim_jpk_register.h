@@ -27,7 +27,7 @@ struct PreviousHandlerCall {
   TableEventArgs args;
   int count;                 // the register's count, -1 when argument 3 was not the register's cell
   std::vector<int> entries;  // the register's entry numbers, when arguments 3 and 7 were the register's
-  std::size_t journalSize;   // host calls made before this one
+  std::size_t callsBefore;   // host calls made before this one
   std::string contractorInHand, entryInHand;  // the record buffers of tables 35 and 400 then
 };
 

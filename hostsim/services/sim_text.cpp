@@ -2,14 +2,10 @@
 
 #include <cstring>
 
+#include "host_code_pages.h"
 #include "text_codec.h"
 
 namespace hostsim {
-
-namespace {
-constexpr int kMazoviaCode = 1;
-constexpr int kWindowsCode = 3;
-}  // namespace
 
 SimText::SimText(Host& host) {
   host.On("HostConvertText", &SimText::ConvertText);
@@ -24,7 +20,7 @@ uint32_t SimText::ConvertText(HostCall& call) {
   char* destination = call.Ptr<char>(1);
   if (!source || !destination) return 0;
   std::string text = call.Text(0);
-  if (call.Int(2) == kMazoviaCode && call.Int(3) == kWindowsCode) text = MazoviaToWindows1250(text);
+  if (call.Int(2) == kw::kHostCodeMazovia && call.Int(3) == kw::kHostCodeWindows1250) text = MazoviaToWindows1250(text);
   std::memcpy(destination, text.c_str(), text.size() + 1);
   return 1;
 }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "host_dialog_codes.h"
 #include "host_markup.h"
 #include "text_codec.h"
 #include "warehouse_list.h"
@@ -15,8 +16,6 @@ constexpr std::size_t kWidthAt = 20;
 constexpr std::size_t kHeightAt = 22;
 constexpr std::size_t kTitleAt = 28;
 constexpr std::size_t kItemFieldsSize = 8 * 2 + 4;
-constexpr uint16_t kOpensList = 0x0080;  // the item opens a list: its key goes to the handler
-constexpr uint16_t kActivatable = 0x0100;
 constexpr int kActivationPhase = 1;
 constexpr uint16_t kTextItem = 3;
 
@@ -63,7 +62,7 @@ void ConfigDialogView::Draw() {
   for (const DialogItem& item : dialog_.items) {
     const int left = box.left + item.column;
     const int top = box.top + item.row;
-    const bool field = (item.flags & kOpensList) != 0;
+    const bool field = (item.flags & kw::kItemOpensList) != 0;
     const bool button = item.kind != kTextItem && !field;
     WORD colour = field ? kField : kWindow;
     if (button) colour = kBarKey;
@@ -91,8 +90,8 @@ uint16_t ConfigDialogView::Act(const std::function<int(int code, int phase)>& de
     Draw();
     const uint16_t code = session_.keyboard.Read().HostCode();
     for (const DialogItem& item : dialog_.items) {
-      if (!code || item.keyCode != code || !(item.flags & kActivatable)) continue;
-      if (item.flags & kOpensList) deliver(item.id, kActivationPhase);
+      if (!code || item.keyCode != code || !(item.flags & kw::kItemActivatable)) continue;
+      if (item.flags & kw::kItemOpensList) deliver(item.id, kActivationPhase);
       else endCode = item.id;
       break;
     }

@@ -2,6 +2,7 @@
 
 #include "host_records.h"
 #include "mazovia.h"
+#include "warnings.h"
 
 namespace kw {
 
@@ -36,16 +37,15 @@ int WyszukajKontrPoSymbolu(const char* symbol, int length, KeptRecord* keep) {
   HostTable* table = HostGetTable(kContractorTable);
   const bool kept = !keep || keep->Keep(table);
   if (table) HostPrepareTable(table, kPrepareForReading);
-  // A table without its record buffer is as good as missing; so is one whose
-  // record the module could not keep to put back.
+  // A table without its record buffer is as good as missing. One whose
+  // record the module could not keep to put back is not read over.
   if (!table || !table->RecordBuffer || !kept) {
-    HostMessageBox("Uwaga", MZ("Błąd operacji dyskowej-WyszukajKontrPoSymbolu!\nOperacja niekompletna!"),
-                   kWarningBoxStyle);
-    return 1;
+    ShowDiskError("WyszukajKontrPoSymbolu");
+    return kept ? kLookupNotFound : kLookupNotKept;
   }
   if (WalkForSymbol(table, kFirstWalkKey, symbol, length)) return 0;
   if (WalkForSymbol(table, kSecondWalkKey, symbol, length)) return 0;
-  return 1;
+  return kLookupNotFound;
 }
 
 }  // namespace kw

@@ -2,6 +2,13 @@
 // 64 bytes are the host's WDialogBase part) holding the sales tables, a
 // snapshot of the current sales document, the kind of document in hand and the
 // warehouse flags of komis.cfg.
+//
+// Who owns what: config/ owns the object's life (construction on the host's
+// dialog base, its virtual table and deleting destructor, the users that keep
+// its memory), its tables (Initial), komis.cfg and the dialog "Konfiguracja";
+// documents/ owns the members the document events run and the cells of the
+// document dialogs' objects. Neither subject includes the other: this one
+// declaration is what they share.
 #pragma once
 
 #include <cstddef>
@@ -72,16 +79,17 @@ struct CSprKomis {
 static_assert(offsetof(CSprKomis, docRecord) == kDialogBaseSize);
 static_assert(sizeof(CSprKomis::warehouseFlags) == kKomisCfgSize);
 
-// The instance that exists now, or null: the configuration command's while
-// it runs, otherwise that of the document dialog open now.
-extern CSprKomis* CurrentKomis;
+// The cells of the document dialogs' objects: defined and driven by the
+// document event 815 (documents/conversion_hook.cpp); an object's end
+// (config/komis.cpp) takes it out of them. They are listed with the module's
+// other variables in foundation/state/module_globals.h.
 // The object of the document dialog open now, or null: made when the host
 // opens a document dialog, ended when it closes it. Document events work on
 // this one only, never on the configuration command's object, whose flags are
 // the user's unsaved choice: a document accepted while the command's dialog
 // is open would read komis.cfg into them and so undo the choice. An object
 // that ends is taken out of every cell, so that none names it afterwards.
-extern CSprKomis* DialogKomis;
+extern CSprKomis* CurrentKomis;
 // The object of the document dialog whose end the module is handing on to
 // the host's own handler, or null. That handler may still accept the
 // document in hand (a "save before closing?" question): the acceptance
@@ -90,7 +98,7 @@ extern CSprKomis* EndingKomis;
 // The object the document events work on: the open dialog's, or, while the
 // host's own handler of a dialog's end runs and no dialog opened there, the
 // ending one's.
-inline CSprKomis* DocumentEventKomis() { return DialogKomis ? DialogKomis : EndingKomis; }
+inline CSprKomis* DocumentEventKomis() { return CurrentKomis ? CurrentKomis : EndingKomis; }
 
 // A save of komis.cfg is running: the host called the module from inside it.
 bool KomisCfgBeingSaved();

@@ -58,11 +58,11 @@ TEST_F(ConfigChoiceDuringDocumentEvents, ADocumentAcceptedInsideTheSaveIsJudgedB
   shop.OpenDocumentDialog();
   int record = -1;
   // The command's calls before the save's write: found by a save run for it.
-  host.ClearJournal();
+  host.ClearCalls();
   dialog.MarkInList({});
   RunCommand(hostsim::kDialogOk);
   int write = 0;
-  for (const auto& call : host.Journal()) {
+  for (const auto& call : host.Calls()) {
     ++write;
     if (call.name == "HostWriteFile") break;
   }

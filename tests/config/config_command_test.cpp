@@ -136,7 +136,7 @@ TEST_F(ConfigureCommand, RaisesTheModeBitForTheCommandOnlyWhenItWasClear) {
   for (const auto& call : host.CallsTo("HostSetModeFlags")) setCalls.push_back(call.args);
   EXPECT_THAT(setCalls, ElementsAre(ElementsAre(0x8000u, 1u), ElementsAre(0x8000u, 0u)));
 
-  host.ClearJournal();
+  host.ClearCalls();
   dialog.ModeWord() = 0x8011;
   EXPECT_EQ(Run(), 0);
   EXPECT_EQ(dialog.ModeWord(), 0x8011);
@@ -162,13 +162,13 @@ TEST_F(ConfigureCommand, RefusedAccessAtTheSecondCheckDestroysTheObjectUnused) {
 
 TEST_F(ConfigureCommand, PickedInsideADocumentDialogItGivesTheDialogsObjectBack) {
   kw::CSprKomis* documentDialog = kw::CreateKomis();
-  kw::CurrentKomis = kw::DialogKomis = documentDialog;
+  kw::CurrentKomis = documentDialog;
   dialog.Script({}, 0x5001);
   EXPECT_EQ(Run(), 0);
   EXPECT_EQ(kw::CurrentKomis, documentDialog);
   EXPECT_EQ(dialogBase.LiveObjects(), 1);
   kw::DestroyKomis(documentDialog);
-  kw::CurrentKomis = nullptr;
+  EXPECT_EQ(kw::CurrentKomis, nullptr);
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ class ConfigSave : public kwtest::RegisteredModuleTest {
  protected:
   void SetUp() override {
     RegisteredModuleTest::SetUp();
-    host.ClearJournal();
+    host.ClearCalls();
   }
   void TearDown() override {
     EXPECT_EQ(files.OpenFiles(), 0);
@@ -52,23 +52,23 @@ class ConfigSave : public kwtest::RegisteredModuleTest {
   // the call named (1: the first of them), found by a save run for it.
   int NumberOfCall(const std::string& function) {
     const std::string before = Config();
-    host.ClearJournal();
+    host.ClearCalls();
     SaveWithWarehouse2();
-    const auto& journal = host.Journal();
-    const auto found = std::find_if(journal.begin(), journal.end(),
-                                    [&](const hostsim::JournalEntry& call) { return call.name == function; });
+    const auto& calls = host.Calls();
+    const auto found = std::find_if(calls.begin(), calls.end(),
+                                    [&](const hostsim::CallRecord& call) { return call.name == function; });
     files.Write("komis.cfg", before);
-    return found == journal.end() ? 0 : static_cast<int>(found - journal.begin()) + 1;
+    return found == calls.end() ? 0 : static_cast<int>(found - calls.begin()) + 1;
   }
   std::string Config() const { return files.Read("komis.cfg").value_or("<none>"); }
   // A save with warehouse 2 during which the host does `action` right after
-  // the close of its write; the journal then holds the save's calls.
+  // the close of its write; the call log then holds the save's calls.
   void SaveDoingAtTheClose(const std::function<void()>& action) {
     const std::optional<std::string> before = files.Read("komis.cfg");
     const int close = NumberOfCall("HostWriteFile") + 1;
     if (!before) files.Delete("komis.cfg");
     ASSERT_GT(close, 1);
-    host.ClearJournal();
+    host.ClearCalls();
     host.Interrupt(close, action);
     SaveWithWarehouse2();
     files.ClearFailures();
@@ -111,7 +111,7 @@ TEST_F(ConfigSave, TheOldBytesAreReadBeforeTheOpenForWritingAndWrittenBackThroug
   files.FailWrite(1, 50);
   SaveWithWarehouse2();
   std::vector<std::string> fileCalls;
-  for (const hostsim::JournalEntry& call : host.Journal()) {
+  for (const hostsim::CallRecord& call : host.Calls()) {
     if (call.name == "HostOpenFile") fileCalls.push_back("open " + call.Text(1));
     if (call.name == "HostReadFile") fileCalls.push_back("read " + std::to_string(call.args[2]));
     if (call.name == "HostWriteFile") fileCalls.push_back("write " + std::to_string(call.args[1]));
@@ -264,13 +264,13 @@ TEST_F(ConfigSave, TheCommandPickedInsideASaveIsRefusedAndTheChoiceConfirmedStay
     files.Write("komis.cfg", old);
     // The save's own calls come after the three reads of the command's start.
     const std::string before = Config();
-    host.ClearJournal();
+    host.ClearCalls();
     SaveWithWarehouse2();
-    const auto& journal = host.Journal();
+    const auto& calls = host.Calls();
     int nth = 0, seen = 0;
-    for (std::size_t i = 0; i < journal.size(); ++i) {
-      if (journal[i].name == "HostOpenFile" && journal[i].Text(1) == "wb") seen = 1;
-      if (seen && journal[i].name == call) {
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+      if (calls[i].name == "HostOpenFile" && calls[i].Text(1) == "wb") seen = 1;
+      if (seen && calls[i].name == call) {
         nth = static_cast<int>(i) + 1;
         break;
       }

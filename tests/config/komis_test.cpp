@@ -75,9 +75,9 @@ TEST_F(Komis, TheVirtualTableLeadsToTheDestructorTheHandlerAndTheHostsOperations
     SCOPED_TRACE("virtual operation " + std::to_string(2 + i) + ", host function " + std::to_string(inherited[i]));
     const auto result = CallChecked(KwKomisVirtualTable[2 + i], Convention::This, {}, self);
     EXPECT_EQ(result.check.espDelta, 0);
-    ASSERT_FALSE(host.Journal().empty());
-    EXPECT_EQ(host.Journal().back().ordinal, inherited[i]);
-    EXPECT_EQ(host.Journal().back().args[0], self);
+    ASSERT_FALSE(host.Calls().empty());
+    EXPECT_EQ(host.Calls().back().ordinal, inherited[i]);
+    EXPECT_EQ(host.Calls().back().args[0], self);
   }
 
   // OnDialogEvent: the closing phase is left alone.
@@ -168,7 +168,7 @@ class KomisDialogEvent : public Komis {
   void SetUp() override {
     Komis::SetUp();
     komis = kw::CreateKomis();
-    host.ClearJournal();
+    host.ClearCalls();
   }
   // The fourth argument of each HostEditWarehouseFlags call.
   std::vector<uint32_t> ListOpenings() const {

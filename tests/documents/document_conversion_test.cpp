@@ -374,7 +374,9 @@ TEST_F(DocumentConversion, ItemsThatCannotBeSelectedStopTheRunAndLeaveTheRestMar
 // byte of the host's records in hand). When the room for kept records is
 // taken up (handlers nested deeper than any host goes), the run reads
 // nothing over the host's records: the documents stay marked, the buffers
-// as they were.
+// as they were, and the one box of the keep that failed is all the user is
+// told, whether the contractor's or the conversion's own keep fails. A
+// keeper put back keeps again while it is the room's last.
 TEST_F(DocumentConversion, TheHostsRecordsComeBackWholeOrAreNotReadOver) {
   for (const int length : {1536, 4097, 32767}) {
     SCOPED_TRACE("contractor records of " + std::to_string(length) + " bytes");
@@ -386,13 +388,41 @@ TEST_F(DocumentConversion, TheHostsRecordsComeBackWholeOrAreNotReadOver) {
     EXPECT_EQ(Stored(document).ConversionPending, 0);
   }
 
-  tables.Define(49, 32767);  // a table of the longest records, kept twice: the room is full
-  kw::KeptRecord first(tables.Find(49));
-  kw::KeptRecord second(tables.Find(49));
+  tables.Define(35, 1536);
+  AddTmo(0x0200, 0x0042);
   const int document = AddDocument(MarkedDocument("FV/9/2026"));
-  EXPECT_EQ(Convert(), 1);
-  EXPECT_EQ(Stored(document).ConversionPending, 1);
-  EXPECT_EQ(messages.OpenWaitBoxes(), 0);
+  // Room left: none for the contractor; for it but not for a document and an
+  // item line (1268 + 515 bytes).
+  const struct {
+    int left;
+    const char* box;
+  } fullRooms[] = {{1000, "Błąd operacji dyskowej-WyszukajKontrPoSymbolu!\nOperacja niekompletna!"},
+                   {1600, "Błąd operacji dyskowej-ConvertDocuments!\nOperacja niekompletna!"}};
+  for (const auto& room : fullRooms) {
+    SCOPED_TRACE("room left: " + std::to_string(room.left));
+    const std::size_t shownBefore = messages.Shown().size();
+    tables.Define(49, 32767);
+    tables.Define(400, 65536 - 32767 - room.left);
+    kw::KeptRecord first(tables.Find(49));
+    kw::KeptRecord second(tables.Find(400));
+    EXPECT_EQ(Convert(), 1);
+    EXPECT_EQ(Stored(document).ConversionPending, 1);
+    EXPECT_EQ(messages.OpenWaitBoxes(), 0);
+    std::vector<std::string> boxes = kwtest::BoxTexts(messages);
+    boxes.erase(boxes.begin(), boxes.begin() + static_cast<std::ptrdiff_t>(shownBefore));
+    std::erase(boxes, kwtest::Mazovia("Trwa zamiana dokumentów - wtyczka Kalwestrowka..."));
+    EXPECT_THAT(boxes, ElementsAre(kwtest::Mazovia(room.box)));
+    // Put back, the last keeper keeps again; one with a keeper after it cannot.
+    uint8_t* buffer = tables.RecordBuffer(400);
+    second.PutBack();
+    buffer[0] = 'x';
+    EXPECT_TRUE(second.Keep(tables.Find(400)));
+    buffer[0] = 'y';
+    second.PutBack();
+    EXPECT_EQ(buffer[0], 'x');
+    first.PutBack();
+    EXPECT_FALSE(first.Keep(tables.Find(49)));
+  }
 }
 
 TEST_F(DocumentConversion, ADocumentThatCannotBeReadIsSkipped) {
@@ -602,7 +632,6 @@ TEST_F(DocumentConversion, ASecondOpeningEndsTheObjectTheFirstLeftBehind) {
 
 TEST_F(DocumentConversion, TheConfigurationCommandsObjectIsLeftToTheCommand) {
   kw::CSprKomis* command = kw::CreateKomis();
-  kw::CurrentKomis = command;
 
   // A document dialog inside the command's: the handler makes and ends its own object.
   Hook(0, kOpen);
@@ -612,13 +641,10 @@ TEST_F(DocumentConversion, TheConfigurationCommandsObjectIsLeftToTheCommand) {
   EXPECT_EQ(dialogBase.LiveObjects(), 1);
 
   // A dialog end without an opening of this handler's: the command's object stays.
-  kw::CurrentKomis = command;
   Hook(0, kClose);
-  EXPECT_EQ(kw::CurrentKomis, command);
   EXPECT_EQ(dialogBase.LiveObjects(), 1);
 
   kw::DestroyKomis(command);
-  kw::CurrentKomis = nullptr;
   EXPECT_EQ(dialogBase.LiveObjects(), 0);
 }
 

@@ -40,7 +40,7 @@ class ContractorReassignment : public kwtest::ModuleCodeTest {
     *cell = &Previous1664;
     kw::EventHook1664 = cell;
     kw::EventHook815 = nullptr;
-    kw::CurrentKomis = kw::DialogKomis = komis = kw::CreateKomis();
+    kw::CurrentKomis = komis = kw::CreateKomis();
     komis->docKind = 24;
     tables.AddContractor("TMO");
     // The document in hand, as the host shows it in the sales table's record buffer.
@@ -52,7 +52,6 @@ class ContractorReassignment : public kwtest::ModuleCodeTest {
     before = Bytes();
   }
   void TearDown() override {
-    if (kw::CurrentKomis == komis) kw::CurrentKomis = nullptr;
     if (komis) kw::DestroyKomis(komis);
     kw::EventHook1664 = nullptr;
     hostsim::ReleaseGuarded(cell);
@@ -135,9 +134,9 @@ TEST_F(ContractorReassignment, OnlyOkOrAcceptanceInPhaseOneOrMinusOneActsOnTheLo
 TEST_F(ContractorReassignment, WithoutAWorkingObjectTheEventIsOnlyHandedOn) {
   files.Write("komis.cfg", kwtest::KomisCfg({{3, 1}}));
   documents.AddItemLine(3);
-  kw::CurrentKomis = kw::DialogKomis = nullptr;
+  kw::CurrentKomis = nullptr;
   previousAnswer = -5;
-  host.ClearJournal();
+  host.ClearCalls();
 
   EXPECT_EQ(Hook(kOk, 1), -5);
   *cell = nullptr;
@@ -146,7 +145,7 @@ TEST_F(ContractorReassignment, WithoutAWorkingObjectTheEventIsOnlyHandedOn) {
   EXPECT_EQ(Hook(kOk, 1), 0);
 
   EXPECT_EQ(previousCalls.size(), 1u);
-  EXPECT_EQ(host.Journal().size(), 0u);
+  EXPECT_EQ(host.Calls().size(), 0u);
   EXPECT_EQ(Bytes(), before);
 }
 
@@ -291,7 +290,7 @@ TEST_F(ContractorReassignment, AnAssignmentTheHostRefusesIsWarnedAboutAndSetsNoM
 // The whole road: the dialog opens, the host accepts the document and stores
 // it, and the dialog's end converts it.
 TEST_F(ContractorReassignment, AnAcceptedDocumentIsConvertedAtTheDialogsEnd) {
-  kw::CurrentKomis = kw::DialogKomis = nullptr;
+  kw::CurrentKomis = nullptr;
   files.Write("komis.cfg", kwtest::KomisCfg({{3, 1}}));
   documents.AddItemLine(3);
   documents.SetDocKind(24);

@@ -115,7 +115,7 @@ class WorkingObjectLifetime : public kwtest::RegisteredModuleTest {
   // Events that find no working object make no call into the host; all of
   // them still reach the host's own handlers.
   void ExpectEventsFindNoObject() {
-    host.ClearJournal();
+    host.ClearCalls();
     const std::size_t before = hostsim::SimCommands::OwnHandlerCalls().size();
     commands.Raise(hostsim::kAcceptanceEvent, hostsim::kDialogOk, 1);
     RaiseDialogEvent(hostsim::kDialogOk, 1);
@@ -369,7 +369,7 @@ TEST_F(WorkingObjectLifetime, UninstallingWhileADocumentDialogIsOpenEndsItsObjec
   EXPECT_EQ(shop.StoredDocument(record).ConversionPending, 1) << "converted with the dialog still open";
   // The dialog's end now reaches only the host's own handler.
   const std::size_t before = hostsim::SimCommands::OwnHandlerCalls().size();
-  host.ClearJournal();
+  host.ClearCalls();
   shop.CloseDocumentDialog();
   EXPECT_THAT(host.Trace(), IsEmpty());
   EXPECT_EQ(hostsim::SimCommands::OwnHandlerCalls().size(), before + 1);

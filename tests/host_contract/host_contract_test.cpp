@@ -18,7 +18,7 @@ using Args = std::vector<uint32_t>;
 
 std::vector<Args> ArgsOfCalls(const hostsim::Host& host, const char* function) {
   std::vector<Args> calls;
-  for (const hostsim::JournalEntry& call : host.CallsTo(function)) calls.push_back(call.args);
+  for (const hostsim::CallRecord& call : host.CallsTo(function)) calls.push_back(call.args);
   return calls;
 }
 
@@ -26,7 +26,7 @@ class HostContract : public kwtest::RegisteredModuleTest {
  protected:
   void SetUp() override {
     RegisteredModuleTest::SetUp();
-    host.ClearJournal();
+    host.ClearCalls();
   }
 };
 
@@ -35,7 +35,7 @@ TEST_F(HostContract, TheCommandAsksForAccessOneFiveOneBeforeTheObjectAndBeforeTh
   EXPECT_THAT(ArgsOfCalls(host, "HostCheckAccess"), ElementsAre(Args{1, 5, 1}, Args{1, 5, 1}));
 
   dialog.AnswerAccess({1, 0});
-  host.ClearJournal();
+  host.ClearCalls();
   RunCommand(kCancel);
   EXPECT_THAT(ArgsOfCalls(host, "HostCheckAccess"), ElementsAre(Args{1, 5, 1}, Args{1, 5, 1}));
   EXPECT_EQ(host.CountCalls("HostRunDialog"), 0);
@@ -106,7 +106,7 @@ TEST_F(Installation, TheCallbackGivenToModuleInstallReplacesTheOneFoundAtAttach)
   ASSERT_TRUE(module.Load());
   callbackCalls.clear();
   ASSERT_EQ(module.Install(reinterpret_cast<const void*>(&OtherCallback), nullptr), 0);
-  host.ClearJournal();
+  host.ClearCalls();
   EXPECT_EQ(module.Register(1), 0);
 
   EXPECT_THAT(callbackCalls, ElementsAre(std::pair{1, -1}));

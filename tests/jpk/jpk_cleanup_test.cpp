@@ -146,7 +146,7 @@ TEST_F(JpkCleanup, AFailedReadEndsThePassWithoutRefreshButWithTheEndCall) {
   EXPECT_THAT(jpk.Refreshes(), IsEmpty());
   EXPECT_EQ(host.CountCalls("HostGetRefreshArg"), 0);
   EXPECT_EQ(jpk.UpdatesEnded(), 1);
-  EXPECT_EQ(host.Journal().back().name, "HostEndSelectionUpdate");
+  EXPECT_EQ(host.Calls().back().name, "HostEndSelectionUpdate");
 }
 
 TEST_F(JpkCleanup, WithoutTheRegisterOrTheContractorTableOnlyTheDiskErrorIsShown) {
@@ -156,13 +156,13 @@ TEST_F(JpkCleanup, WithoutTheRegisterOrTheContractorTableOnlyTheDiskErrorIsShown
     jpk.SetList({tmo});
     HostTable* registerTable = tables.Find(400);
     tables.Remove(missing);
-    host.ClearJournal();
+    host.ClearCalls();
 
     EXPECT_EQ(kw::UsunKalwestrowkaZ_JPK(jpk.Selection(), jpk.View(), jpk.CountCell(), jpk.Array(), registerTable),
               1);
 
     std::vector<std::string> names;
-    for (const auto& entry : host.Journal()) names.push_back(entry.name);
+    for (const auto& entry : host.Calls()) names.push_back(entry.name);
     EXPECT_THAT(names, ElementsAre("HostGetTable", "HostGetTable", "HostMessageBox"));
     ASSERT_FALSE(messages.Shown().empty());
     EXPECT_EQ(messages.Shown().back().title, "Uwaga");
@@ -216,7 +216,7 @@ TEST_F(JpkCleanup, ADeletionIsJudgedByTheListNotByTheHostsAnswer) {
   jpk.SetList({tmoA, tmoB, other2});
   jpk.DeleteAnsweringRefusalOf(tmoA);
   jpk.DeleteAnsweringRefusalOf(tmoB);
-  host.ClearJournal();
+  host.ClearCalls();
   const std::size_t boxes = messages.Shown().size();
   EXPECT_EQ(Run(), 1);
   EXPECT_THAT(jpk.List(), ElementsAre(other2));

@@ -108,7 +108,7 @@ TEST_F(JpkTableHook, OtherEventsGoStraightOnWithAllElevenArguments) {
   const int tmo = AddTmoEntry("FV/1");
   jpk.SetList({tmo});
   kw::SetJpkTableHook(1);
-  host.ClearJournal();
+  host.ClearCalls();
 
   for (const int event : {230, 232, 0}) {
     SCOPED_TRACE(event);
@@ -118,7 +118,7 @@ TEST_F(JpkTableHook, OtherEventsGoStraightOnWithAllElevenArguments) {
     EXPECT_EQ(jpk.PreviousCalls().back().args, args);
   }
   EXPECT_EQ(jpk.PreviousCalls().size(), 3u);
-  EXPECT_THAT(host.Journal(), IsEmpty());
+  EXPECT_THAT(host.Calls(), IsEmpty());
   EXPECT_THAT(jpk.List(), ElementsAre(tmo));
   EXPECT_EQ(jpk.Handled(), SimJpkRegister::kHandledAtStart);
 }
@@ -156,7 +156,7 @@ TEST_F(JpkTableHook, Event231RemovesTmoUnderTheWaitBoxSignalsTheHostAndPassesOn)
   ASSERT_EQ(jpk.PreviousCalls().size(), 1u);
   const auto& previous = jpk.PreviousCalls()[0];
   EXPECT_EQ(previous.args, args);
-  EXPECT_EQ(previous.journalSize, host.Journal().size());
+  EXPECT_EQ(previous.callsBefore, host.Calls().size());
   EXPECT_EQ(previous.count, 2);
   EXPECT_THAT(previous.entries, ElementsAre(other1, other2));
   // Its own records are back in the buffers by then, whatever the pass read.

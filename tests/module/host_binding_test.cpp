@@ -118,7 +118,7 @@ TEST_F(Binding, FirstCallEntryHandsRegistersArgumentsAndReturnAddressOnUntouched
   EXPECT_EQ(result.check.espDelta, 0);
   EXPECT_EQ(result.check.brokenRegisters, 0u);
   ASSERT_EQ(host.CountCalls("HostAppendLog"), 1);
-  const auto& call = host.Journal().back();
+  const auto& call = host.Calls().back();
   EXPECT_EQ(call.args, args);
   EXPECT_EQ(call.Text(1), "line");
   EXPECT_NE(KwHostSlots[kw::CatalogueRowOf(52407)], KwFirstCallEntries[kw::CatalogueRowOf(52407)]);

@@ -17,7 +17,7 @@ class ModuleInstall : public kwtest::HostTest {
   void SetUp() override {
     HostTest::SetUp();
     ASSERT_TRUE(module.Load());
-    host.ClearJournal();
+    host.ClearCalls();
   }
   void TearDown() override {
     module.Unload();

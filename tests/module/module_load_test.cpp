@@ -91,7 +91,7 @@ TEST_F(ModuleLoad, BindsEveryHostFunctionOnceInCatalogueOrderThenRegistersTheCla
   // Unloading asks nothing more of the host.
   module.Unload();
   EXPECT_EQ(HostSequence(lookups), expected);
-  EXPECT_EQ(host.Journal().size(), 2u);
+  EXPECT_EQ(host.Calls().size(), 2u);
 }
 
 TEST_F(ModuleLoad, ExtraEntriesAnswerWithoutHandlers) {

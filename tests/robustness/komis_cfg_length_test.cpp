@@ -39,7 +39,7 @@ TEST_F(KomisCfgLength, EveryLengthFrom0To512FollowsTheRuleOf202Bytes) {
       EXPECT_EQ(warnings, std::vector<std::string>(2, shortRead)) << length << " bytes";
     }
     EXPECT_EQ(files.Read("komis.cfg"), bytes) << "Esc changed the file of " << length << " bytes";
-    host.ClearJournal();
+    host.ClearCalls();
   }
 }
 

@@ -34,7 +34,7 @@ TEST_P(MissingHostFunction, FailsTheLoadCleanlyOrLivesThroughTheWholeStory) {
   if (!LoadsWithout(ordinal)) {
     EXPECT_FALSE(outcome.loaded);
     // Only the dialog's texts were converted; nothing else reached the host.
-    for (const hostsim::JournalEntry& call : host.Journal()) {
+    for (const hostsim::CallRecord& call : host.Calls()) {
       EXPECT_EQ(call.name, "HostConvertText") << "ordinal " << ordinal;
     }
     EXPECT_EQ(host.CountCalls("HostRegisterClass"), 0);

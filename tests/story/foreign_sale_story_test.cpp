@@ -25,7 +25,7 @@ class ForeignSaleStory : public kwtest::InstalledModuleTest {
   }
   std::vector<std::string> CallNames() const {
     std::vector<std::string> names;
-    for (const auto& entry : host.Journal()) names.push_back(entry.name);
+    for (const auto& entry : host.Calls()) names.push_back(entry.name);
     return names;
   }
 
@@ -45,7 +45,7 @@ class ForeignSaleStory : public kwtest::InstalledModuleTest {
 };
 
 TEST_F(ForeignSaleStory, RegistrationPlantsTheHandlerCommandAndHooksThenShowsTheNotice) {
-  host.ClearJournal();
+  host.ClearCalls();
   EXPECT_EQ(module.Register(0), 0);
 
   EXPECT_TRUE(InModule(reinterpret_cast<const void*>(tables.Find(400)->EventHandler)));
@@ -91,7 +91,7 @@ TEST_F(ForeignSaleStory, ARegisterWithOtherRecordLengthsRefusesRegistrationAndTh
 TEST_F(ForeignSaleStory, UninstallationRemovesEverythingInOrderAndLeavesTheBuffer) {
   const auto hostHandler = tables.Find(400)->EventHandler;
   ASSERT_EQ(module.Register(0), 0);
-  host.ClearJournal();
+  host.ClearCalls();
   char buffer[8] = "abcdefg";
 
   EXPECT_EQ(module.Install(nullptr, buffer), 0);
@@ -110,7 +110,7 @@ TEST_F(ForeignSaleStory, UninstallationRemovesEverythingInOrderAndLeavesTheBuffe
 }
 
 TEST_F(ForeignSaleStory, UninstallationWithoutRegistrationOnlyAsksToRemoveTheCommand) {
-  host.ClearJournal();
+  host.ClearCalls();
   EXPECT_EQ(module.Install(nullptr, nullptr), 0);
   EXPECT_EQ(CallNames(), std::vector<std::string>(std::size(kwtest::kModuleCommands), "HostUnregisterCommand"));
   EXPECT_EQ(UnregisteredCommands(), RegisteredIds());
@@ -163,7 +163,7 @@ TEST_F(ForeignSaleStory, EventsBeforeRegistrationAndAfterUninstallationNeverReac
   shop.CloseDocumentDialog();
   ASSERT_EQ(module.Register(0), 0);
   ASSERT_EQ(module.Install(nullptr, nullptr), 0);
-  host.ClearJournal();
+  host.ClearCalls();
   shop.OpenDocumentDialog();
   shop.EnterAndAccept("FS 7/12/2026", hostsim::kSalesDocumentKind, {{3, "obraz"}}, 10.0);
   shop.CloseDocumentDialog();

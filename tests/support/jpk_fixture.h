@@ -60,7 +60,7 @@ class JpkRegisterTest : public ModuleCodeTest {
   // The host functions called, in order, from the first call of `from` on.
   std::vector<std::string> CallsFrom(const std::string& from) const {
     std::vector<std::string> names;
-    for (const auto& entry : host.Journal()) {
+    for (const auto& entry : host.Calls()) {
       if (names.empty() && entry.name != from) continue;
       names.push_back(entry.name);
     }

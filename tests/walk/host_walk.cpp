@@ -53,7 +53,7 @@ HostWalk::HostWalk(uint32_t seed)
   currentStep = -1;
   currentAction = "start";
   trace_ = std::getenv("KW_WALK_TRACE") != nullptr;
-  host_.KeepJournal(trace_);
+  host_.KeepCalls(trace_);
   shop_.AddContractors();
   config_ = KomisCfg({{3, 1}});
   files_.Write("komis.cfg", *config_);
@@ -97,7 +97,7 @@ std::optional<std::string> HostWalk::Run(int steps) {
 }
 
 void HostWalk::StartStep() {
-  host_.ClearJournal();
+  host_.ClearCalls();
   boxesBefore_ = messages_.Shown().size();
   choices_.clear();
   reentered_ = false;

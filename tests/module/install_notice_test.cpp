@@ -38,7 +38,7 @@ TEST_F(InstallNotice, TheValueTheDialogLeavesIsWrittenBack) {
 TEST_F(InstallNotice, ANonzeroSettingSilencesItAndIsNotWrittenAgain) {
   for (const char* value : {"1", "-1", "65537"}) {
     SCOPED_TRACE(std::string("Pytaj = ") + value);
-    host.ClearJournal();
+    host.ClearCalls();
     settings.Set("Kalwestrowka", "Pytaj", value);
     kw::ShowInstallNotice();
     EXPECT_EQ(host.CountCalls("HostAccessSettingV"), 1) << value;

@@ -32,7 +32,7 @@ TEST_F(Warnings, TheBoxComesFirstThenOneTimeStampedLineInWindowsLetters) {
   EXPECT_THAT(Log(), ElementsAre(kwtest::Windows1250("07.12.2026-10:15:00 Zażółć gęślą jaźń!\nOperacja niekompletna!")));
 
   std::vector<std::string> order;
-  for (const auto& call : host.Journal()) order.push_back(call.name);
+  for (const auto& call : host.Calls()) order.push_back(call.name);
   EXPECT_THAT(order, ElementsAre("HostMessageBox", "HostGetTimeText", "HostGetDateText", "HostConvertText",
                                  "HostAppendLog"));
 }

@@ -3,6 +3,7 @@
 // F2 item.
 #include "handler_scope.h"
 #include "komis.h"
+#include "trace.h"
 
 namespace kw {
 
@@ -38,5 +39,6 @@ extern "C" int __attribute__((thiscall)) KwKomisOnDialogEvent(kw::CSprKomis* sel
     __asm__("KwKomisOnDialogEvent");
 extern "C" int __attribute__((thiscall)) KwKomisOnDialogEvent(kw::CSprKomis* self, int code, int phase) {
   const kw::HandlerScope running;
+  const kw::TraceEntry traced("CSprKomis::OnDialogEvent", code, phase);
   return self->OnDialogEvent(code, phase);
 }

@@ -11,6 +11,7 @@
 #include "warehouse_list.h"
 #include "komis.h"
 #include "mazovia.h"
+#include "trace.h"
 #include "warnings.h"
 
 namespace kw {
@@ -132,6 +133,7 @@ extern "C" int __stdcall ReassignHook(int code, int phase) {
   const uint16_t event = static_cast<uint16_t>(code);
   const int16_t when = static_cast<int16_t>(phase);
   const HandlerScope running;
+  const TraceEntry traced("ReassignHook", event, when);
   // Read before any host call, inside which the host may release the cell.
   DocumentEventHandler* const previous = EventHook1664 ? *EventHook1664 : nullptr;
   CSprKomis* komis = DocumentEventKomis();

@@ -2,6 +2,7 @@
 
 #include "format_text.h"
 #include "host_interface.h"
+#include "trace.h"
 
 namespace kw {
 
@@ -12,6 +13,7 @@ void WarnAndLogWith(const char* format, const char* argument) {
 }
 
 void WarnAndLog(const char* text) {
+  TraceDecision("UWAGA", text);
   HostMessageBox("Uwaga", text, kWarningBoxStyle);
   char time[256] = {};
   char date[256] = {};

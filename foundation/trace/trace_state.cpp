@@ -22,7 +22,8 @@ uint32_t TraceBytes = 0;
 //                 append) wait in the queue for that drain.
 int TraceWriting = 0;
 // TraceQueue/TraceQueued  the lines waiting, each ended by a zero, and their
-//                 bytes; TraceDropped counts lines that found no room.
+//                 bytes; TraceDropped counts lines that found no room even
+//                 after the queue was written (only a trace gone off).
 char TraceQueue[kTraceQueueSize];
 int TraceQueued = 0;
 int TraceDropped = 0;

@@ -2,7 +2,9 @@
 // log service by one drain at a time, through the host's own function of
 // HostAppendLog so that the trace never passes through its own relay. A
 // handler the host runs inside the append only queues its lines; the drain
-// that is on the stack writes them after the line it was writing.
+// that is on the stack writes them after the line it was writing. Only when
+// they fill the queue does the handler write them itself, oldest first, so
+// that no line is lost and the order stays.
 #include <windows.h>
 
 #include "format_text.h"
@@ -28,14 +30,16 @@ HostAppendLog_fn* HostAppend() {
   return reinterpret_cast<HostAppendLog_fn*>(slot);
 }
 
-bool Enqueue(const char* line, int length) {
+void Drain(bool full);
+
+void Enqueue(const char* line, int length) {
+  if (TraceQueued + length + 1 > kTraceQueueSize) Drain(true);
   if (TraceQueued + length + 1 > kTraceQueueSize) {
     ++TraceDropped;
-    return false;
+    return;
   }
   CopyMemory(TraceQueue + TraceQueued, line, length + 1);
   TraceQueued += length + 1;
-  return true;
 }
 
 // Takes the first line off the queue into `line`.
@@ -47,8 +51,10 @@ void Dequeue(char (&line)[kTraceLineSize + 32]) {
 }
 
 // The host's append, answered 0 or missing: the trace goes off, silently.
-void Drain() {
-  if (TraceWriting) return;
+// `full`: the queue has no room, and is written even inside another drain.
+void Drain(bool full) {
+  if (TraceWriting && !full) return;
+  const int writingAround = TraceWriting;
   TraceWriting = 1;
   while (TraceQueued > 0) {
     char line[kTraceLineSize + 32];
@@ -59,7 +65,7 @@ void Drain() {
       TraceQueued = 0;
     }
   }
-  TraceWriting = 0;
+  TraceWriting = writingAround;
 }
 
 void Queue(char kind, const char* text, int depth) {
@@ -90,7 +96,7 @@ void TraceWrite(char kind, const char* text) {
   Queue(kind, text, TraceDepth);
   const bool last = TraceBytes >= kTraceLimit;
   if (last) Queue(kTraceOwn, "slad zatrzymany: osiagnieto 8 MB", 0);
-  Drain();
+  Drain(false);
   if (last) SwitchTrace(false);
 }
 

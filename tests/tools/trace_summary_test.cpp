@@ -61,6 +61,14 @@ const SummaryCase kCases[] = {
       "ReassignHook\n  wiersz 9: OnJpkTableEvent 231 3 depth=2 w zapisie sladu\n",
       "Pierwsze ostrzeżenie modułu: wiersz 6: UWAGA", "Zdarzenia programu w kolejności (1)"},
      {"second"}},
+    {"a warning shown as a box only comes first",
+     "10:15:00.000 > OnJpkTableEvent 231 4 depth=1\n"
+     "10:15:00.000   - 52029(\"Uwaga\", \"Nie mog\xEA usun\xB9\xE6 rekordu - nr dok: %s!\", 1, 0)\n"
+     "10:15:00.000   = 52029 = 1\n"
+     "10:15:00.000   ! UWAGA \"later\"\n"
+     "10:15:00.000 < OnJpkTableEvent\n",
+     {"Pierwsze ostrzeżenie modułu: wiersz 2: 52029 HostMessageBoxFmt(\"Uwaga\", \"Nie mog"},
+     {"later"}},
     {"stopped at the bound, a line of another form",
      "10:15:00.000 > ModuleInstall 1 0 depth=1\n"
      "garbage\n"

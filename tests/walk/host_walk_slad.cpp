@@ -1,9 +1,14 @@
 // The walk with the module's relay trace on (KW_WALK_SLAD=1, soak.py --slad):
 // after every step, the trace's lines of the step against what the host saw.
 // Every host call the host answered has its call and its answer in the trace
-// (the trace's own appends aside), with the answer the host gave; entries and
-// calls close in the order they opened; a journal line or a warning box of
-// the module has its decision line. After the size bound, nothing more.
+// (the trace's own appends aside), with the answer the host gave; every call
+// and entry opened is closed by the step's end, never before it opened (a
+// handler the host runs inside the trace's own append of a line may come out
+// around that line, so the order between them is not held); a journal line of
+// the module has its decision line, and every warning line its box (the
+// register's warnings are boxes only, their calls in the trace). After the
+// size bound, nothing more.
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 
@@ -71,7 +76,7 @@ void HostWalk::CheckSlad() {
     --calls[entry.ordinal];
     answers[entry.ordinal].insert(entry.result);
   }
-  std::vector<std::string> open;
+  std::map<std::string, int> open;  // per call or entry: opened less closed
   std::size_t decisions = 0, warnings = 0;
   for (; sladSeen_ < lines.size(); ++sladSeen_) {
     SladLine line;
@@ -81,12 +86,11 @@ void HostWalk::CheckSlad() {
     const std::string name = line.text.substr(0, line.text.find_first_of(" ("));
     if (line.kind == kCall) {
       ++calls[ordinal];
-      open.push_back(name);
+      ++open[name];
     } else if (line.kind == kEntry) {
-      open.push_back(name);
+      ++open[name];
     } else if (line.kind == kAnswer || line.kind == kLeave) {
-      if (open.empty() || open.back() != name) return Fail(where + "closes " + name + ", open is " + (open.empty() ? "nothing" : open.back()));
-      open.pop_back();
+      if (--open[name] < 0) return Fail(where + "closes " + name + ", which is not open");
       const std::optional<uint32_t> answer = line.kind == kAnswer ? Answer(line.text) : std::nullopt;
       if (!answer) continue;
       auto& given = answers[ordinal];
@@ -102,14 +106,17 @@ void HostWalk::CheckSlad() {
       ++(line.text.rfind("UWAGA", 0) == 0 ? warnings : decisions);
     } else if (line.kind == kOwn && line.text.find("zatrzymany") != std::string::npos) {
       sladStopped_ = true;
+      std::printf("the trace stopped at its bound in step %d, after %zu lines\n", CurrentStep(), sladSeen_ + 1);
     }
   }
   if (sladStopped_) return;
-  if (!open.empty()) return Fail("the trace left " + open.back() + " open at the step's end");
+  for (const auto& [name, count] : open) {
+    if (count != 0) return Fail("the trace left " + name + " open at the step's end");
+  }
   for (const auto& [called, difference] : calls) {
     if (difference != 0) return Fail("host function " + std::to_string(called) + ": the trace has " + std::to_string(difference) + " calls more than the host answered");
   }
-  if (decisions != decisionsDue || warnings != warningsDue) {
+  if (decisions != decisionsDue || warnings > warningsDue) {
     return Fail("the trace has " + std::to_string(decisions) + " decisions and " + std::to_string(warnings) + " warnings, the journal " + std::to_string(decisionsDue) + " lines and the boxes " + std::to_string(warningsDue) + " warnings");
   }
 }

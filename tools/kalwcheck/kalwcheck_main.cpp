@@ -30,6 +30,7 @@
 #include "file_access.h"
 #include "report.h"
 #include "trace_summary.h"
+#include "windows1250.h"
 
 #ifndef _WIN32
 #include <dirent.h>
@@ -121,7 +122,8 @@ int SummariseTrace(const std::string& path) {
     WriteText(stderr, "kalwcheck: " + DisplayPath(path) + ": nie można odczytać pliku: " + file.reason + "\n");
     return 3;
   }
-  WriteText(stdout, TraceSummary(std::string(file.bytes.begin(), file.bytes.end())));
+  // The module writes its trace in the Windows code page, as its log.
+  WriteText(stdout, TraceSummary(Cp1250ToUtf8(std::string(file.bytes.begin(), file.bytes.end()))));
   return 0;
 }
 

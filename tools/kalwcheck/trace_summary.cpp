@@ -59,6 +59,14 @@ bool FailedAnswer(const std::string& text) {
   }
 }
 
+// A message box of the host titled "Uwaga": the warnings the module shows
+// without a line of its own.
+bool IsWarningBox(const std::string& text) {
+  const int ordinal = std::atoi(text.c_str());
+  const bool box = ordinal == 52028 || ordinal == 52029 || ordinal == 35802 || ordinal == 35804;
+  return box && text.find("\"Uwaga\"") != std::string::npos;
+}
+
 struct Summary {
   std::vector<std::string> events, failures, reentries;
   std::string firstWarning, stopped;
@@ -84,6 +92,7 @@ void Take(Summary& summary, const TraceLine& line) {
       break;
     case kTraceCall:
       summary.openCalls.push_back(FunctionName(line.text));
+      if (summary.firstWarning.empty() && IsWarningBox(line.text)) summary.firstWarning = where + FunctionName(line.text) + line.text.substr(line.text.find('('));
       break;
     case kTraceAnswer:
       if (!summary.openCalls.empty()) summary.openCalls.pop_back();

@@ -14,7 +14,8 @@ namespace kw {
 namespace {
 
 // One letter a parameter: s text, o text the host writes, v va_list,
-// t table, n count by address, p other address, i number; . more arguments.
+// t table, n count by address (an int* named a count, or an answer), p other
+// address, i number; . more arguments.
 template <typename T> struct Kind { static constexpr char letter = 'i'; };
 template <typename T> struct Kind<T*> { static constexpr char letter = 'p'; };
 template <> struct Kind<const char*> { static constexpr char letter = 's'; };
@@ -57,15 +58,29 @@ constexpr uint32_t KindNumber(char letter) {
   return 0;
 }
 
+// Whether the parameter `index` (from 0) of a catalogue line's parameter text
+// is named a count: an int* read as its number only then, as another int*
+// may be a list of the host's, which can be empty.
+constexpr bool NamedCount(const char* parameters, int index) {
+  const char* p = parameters;
+  for (int comma = 0; *p && comma < index; ++p) comma += *p == ',';
+  for (; *p && *p != ',' && *p != ')'; ++p) {
+    if ((p[0] == 'c' || p[0] == 'C') && p[1] == 'o' && p[2] == 'u' && p[3] == 'n' && p[4] == 't') return true;
+  }
+  return false;
+}
+
 // A name ending in V takes a va_list as its last parameter (a char* to the
 // compiler).
 template <typename Signature, int N>
-constexpr RelayRow RelayRowOf(uint16_t ordinal, const char (&name)[N], HostConvention convention, int calleeBytes) {
+constexpr RelayRow RelayRowOf(uint16_t ordinal, const char (&name)[N], const char* parameters,
+                              HostConvention convention, int calleeBytes) {
   RelayRow row{{0, 0}, ordinal, 0, convention};
   const char* letters = Parameters<Signature>::letters;
   int count = 0;
   for (; letters[count]; ++count) {
-    const char letter = name[N - 2] == 'V' && !letters[count + 1] ? 'v' : letters[count];
+    char letter = name[N - 2] == 'V' && !letters[count + 1] ? 'v' : letters[count];
+    if (letter == 'n' && count > 0 && !NamedCount(parameters, count - 1)) letter = 'p';
     row.kinds[count / 8] |= KindNumber(letter) << (4 * (count % 8));
   }
   const int all = StackBytes<Signature>::all;
@@ -77,7 +92,7 @@ constexpr RelayRow RelayRowOf(uint16_t ordinal, const char (&name)[N], HostConve
 
 constexpr RelayRow kRelayRows[] = {
 #define HOST_FN(ordinal, name, conv, bytes, result, params) \
-  RelayRowOf<name##_sig>(ordinal, #name, KW_HOSTCONV_##conv, bytes),
+  RelayRowOf<name##_sig>(ordinal, #name, #params, KW_HOSTCONV_##conv, bytes),
 #include "host_catalogue.inc"
 #undef HOST_FN
 };

@@ -3,7 +3,7 @@
 # terminal host), `make dist`, `make installer-screens` (the installer's pages
 # walked on an Xvfb screen, a screenshot of each) and `make soak` (the random
 # walk over SEEDS fresh seeds of STEPS steps, all cores; START= walks a given
-# range again).
+# range again; SLAD=1 walks with the module's relay trace on and checks it).
 # For maintainers: `make coverage` builds the module's objects with --coverage
 # in build-coverage/ (its own Wine prefix there), runs the tests under Wine and
 # reports the module's lines and branches with gcovr (summary on the terminal,
@@ -79,10 +79,11 @@ SEEDS ?= 200
 STEPS ?= 10000
 START ?=
 SOAK_JOBS ?= $(shell nproc)
+SLAD ?=
 soak: deps build prefix
 	@$(WINE_SESSION); \
 	/usr/bin/python3 -B tests/walk/soak.py $(BUILD_DIR)/host_walk_test.exe $(WINE_RUN) \
-	  --seeds $(SEEDS) --steps $(STEPS) --jobs $(SOAK_JOBS) $(if $(START),--start $(START))
+	  --seeds $(SEEDS) --steps $(STEPS) --jobs $(SOAK_JOBS) $(if $(START),--start $(START)) $(if $(SLAD),--slad)
 
 # The terminal host on this terminal, driven from the keyboard.
 try: deps configure

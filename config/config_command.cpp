@@ -6,6 +6,7 @@
 #include "host_interface.h"
 #include "komis.h"
 #include "mazovia.h"
+#include "trace.h"
 #include "warnings.h"
 
 namespace kw {
@@ -32,6 +33,8 @@ int AccessGranted() { return HostCheckAccess(kAccessFirst, kAccessSecond, kAcces
 
 int ConfigureForeignSale() {
   const HandlerScope running;
+  const TraceEntry traced("KonfiguracjaSprObcej", 0, 0);
+  ReadTraceSwitch();
   // Picked from inside a host call of a save of komis.cfg: a second save
   // there would leave the file to whichever of the two read it back last.
   if (KomisCfgBeingSaved()) {

@@ -4,6 +4,7 @@
 #include "handler_scope.h"
 #include "host_dialog_codes.h"
 #include "komis.h"
+#include "trace.h"
 
 namespace kw {
 
@@ -35,5 +36,6 @@ extern "C" int __attribute__((thiscall)) KwKomisOnDialogEvent(kw::CSprKomis* sel
     __asm__("KwKomisOnDialogEvent");
 extern "C" int __attribute__((thiscall)) KwKomisOnDialogEvent(kw::CSprKomis* self, int code, int phase) {
   const kw::HandlerScope running;
+  const kw::TraceEntry traced("CSprKomis::OnDialogEvent", code, phase);
   return self->OnDialogEvent(code, phase);
 }

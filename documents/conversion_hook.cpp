@@ -8,6 +8,7 @@
 #include "host_records.h"
 #include "komis.h"
 #include "module_state.h"
+#include "trace.h"
 
 namespace kw {
 
@@ -119,6 +120,7 @@ void EndDocumentDialogObjects() {
 extern "C" int __stdcall ConversionHook(int code, int phase) {
   using namespace kw;
   const HandlerScope running;
+  const TraceEntry traced("ConversionHook", code, phase);
   const uint16_t event = static_cast<uint16_t>(code);
   const int16_t when = static_cast<int16_t>(phase);
   // The previous handler gets the event as the host raised it. Its cell is

@@ -14,6 +14,7 @@
 #include "komis.h"
 #include "mazovia.h"
 #include "same_text.h"
+#include "trace.h"
 #include "warnings.h"
 
 namespace kw {
@@ -128,6 +129,7 @@ extern "C" int __stdcall ReassignHook(int code, int phase) {
   const uint16_t event = static_cast<uint16_t>(code);
   const int16_t when = static_cast<int16_t>(phase);
   const HandlerScope running;
+  const TraceEntry traced("ReassignHook", event, when);
   // Read before any host call, inside which the host may release the cell.
   DocumentEventHandler* const previous = EventHook1664 ? *EventHook1664 : nullptr;
   CSprKomis* komis = DocumentEventKomis();

@@ -5,6 +5,7 @@
 #include "jpk_cleanup.h"
 #include "mazovia.h"
 #include "warnings.h"
+#include "trace.h"
 
 namespace kw {
 
@@ -81,6 +82,7 @@ extern "C" int __stdcall OnJpkTableEvent(int eventCode, int a2, int* entryCount,
                                          HostTable* jpkTableArg, int** recordNumbersRef, HostSelection* selection,
                                          void* view, int a10, int16_t* handled) {
   const kw::HandlerScope running;
+  const kw::TraceEntry traced("OnJpkTableEvent", eventCode, entryCount ? *entryCount : -1);
   if (eventCode == kw::kJpkCleanupEvent) {
     kw::RemoveTmoEntries(entryCount, jpkTableArg, recordNumbersRef, selection, view, handled);
   }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "host_interface.h"
+#include "trace.h"
 
 namespace kw {
 
@@ -64,6 +65,7 @@ void AppendJournal(JournalEvent event, const JournalFields& fields) {
   for (const char* column : columns) line.Field(column);
   char* text = line.Text();
   HostConvertText(text, text, 1, 3);
+  TraceDecision(kEventWords[static_cast<int>(event)], fields.document);
   HostAppendLog(kJournalFile, text);
 }
 

@@ -6,6 +6,7 @@
 #include "host_code_pages.h"
 #include "host_interface.h"
 #include "mazovia.h"
+#include "trace.h"
 
 namespace kw {
 
@@ -30,6 +31,7 @@ void ShowDiskError(const char* operation) {
 }
 
 void WarnAndLog(const char* text) {
+  TraceDecision("UWAGA", text);
   HostMessageBox("Uwaga", text, kWarningBoxStyle);
   char time[256] = {};
   char date[256] = {};

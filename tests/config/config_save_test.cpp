@@ -112,7 +112,7 @@ TEST_F(ConfigSave, TheOldBytesAreReadBeforeTheOpenForWritingAndWrittenBackThroug
   SaveWithWarehouse2();
   std::vector<std::string> fileCalls;
   for (const hostsim::CallRecord& call : host.Calls()) {
-    if (call.name == "HostOpenFile") fileCalls.push_back("open " + call.Text(1));
+    if (call.name == "HostOpenFile" && call.Text(0) == "komis.cfg") fileCalls.push_back("open " + call.Text(1));
     if (call.name == "HostReadFile") fileCalls.push_back("read " + std::to_string(call.args[2]));
     if (call.name == "HostWriteFile") fileCalls.push_back("write " + std::to_string(call.args[1]));
   }
@@ -165,7 +165,9 @@ TEST_F(ConfigSave, WhatTheFileHoldsDecidesWhateverTheWriteAndTheCloseAnswer) {
   SaveWithWarehouse2();
   EXPECT_EQ(Config(), kwtest::KomisCfg({{1, 1}, {2, 1}, {3, -1}}));
   EXPECT_THAT(Warnings(), ::testing::IsEmpty());
-  EXPECT_EQ(host.CallsTo("HostCloseFile").size(), 0u + host.CallsTo("HostOpenFile").size());
+  const std::vector<hostsim::CallRecord> opens = host.CallsTo("HostOpenFile");
+  EXPECT_EQ(host.CallsTo("HostCloseFile").size(),
+            0u + std::count_if(opens.begin(), opens.end(), [](const auto& open) { return open.result != 0; }));
 
   // Every close loses its data: nothing can be read back, nothing else is
   // written over the file, and the warning claims nothing it cannot know.
@@ -204,7 +206,10 @@ TEST_F(ConfigSave, ASaveThatCannotBeReadBackIsLeftAsWrittenAndSaidSo) {
     // Only the flags chosen were written, the second time after the first
     // could not be read back.
     EXPECT_EQ(host.CountCalls("HostWriteFile"), 2);
-    EXPECT_EQ(host.CountCalls("HostOpenFile"), 3 + 4) << "three reads at the start, two writes, two reads back";
+    const std::vector<hostsim::CallRecord> opens = host.CallsTo("HostOpenFile");
+    EXPECT_EQ(std::count_if(opens.begin(), opens.end(), [](const auto& open) { return open.Text(0) == "komis.cfg"; }),
+              3 + 4)
+        << "three reads at the start, two writes, two reads back";
   }
 
   // From the close on, the host's reads answer 0 although they read: the

@@ -162,5 +162,17 @@ class KalwcfgTest(FolderTest):
             self.assertIn("Użycie:", err)
 
 
+    def test_trace_switch_on_off_and_wrong_choice(self):
+        cases = [(("slad", self.dir), 0, "ślad wyłączony", []),
+                 (("slad", self.dir, "tak"), 0, "ślad włączony: ", ["Kalwestrowka-slad.cfg"]),
+                 (("slad", self.dir), 0, "ślad włączony (", ["Kalwestrowka-slad.cfg"]),
+                 (("slad", self.dir, "moze"), 2, "", ["Kalwestrowka-slad.cfg"]),
+                 (("slad", self.dir, "nie"), 0, "ślad wyłączony od startu", []),
+                 (("slad", self.dir, "nie"), 0, "ślad wyłączony od startu", [])]
+        for args, status, said, files in cases:
+            rc, out, _ = self.run_tool(*args)
+            self.assertEqual((rc, said in out), (status, True), "%s: %d %r" % (args, rc, out))
+            self.assert_only(*files)
+
 if __name__ == "__main__":
     unittest.main()

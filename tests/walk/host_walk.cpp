@@ -53,7 +53,7 @@ HostWalk::HostWalk(uint32_t seed)
   currentStep = -1;
   currentAction = "start";
   trace_ = std::getenv("KW_WALK_TRACE") != nullptr;
-  host_.KeepCalls(trace_);
+  StartSlad();
   shop_.AddContractors();
   config_ = KomisCfg({{3, 1}});
   files_.Write("komis.cfg", *config_);

@@ -166,6 +166,14 @@ class HostWalk {
 
   std::optional<std::string> failure_;
   bool trace_ = false;  // KW_WALK_TRACE: every step's action on stderr
+  // KW_WALK_SLAD: the module's relay trace on (host_walk_slad.cpp).
+  void StartSlad();
+  void CheckSlad();
+  bool slad_ = false;
+  bool sladStopped_ = false;          // the trace wrote its last line at the size bound
+  std::size_t sladSeen_ = 0;          // trace lines checked
+  std::size_t sladJournalSeen_ = 0;   // journal lines and boxes whose decisions were checked
+  std::size_t sladBoxesSeen_ = 0;
   bool dialogOpen_ = false;
   std::map<int, int> hiddenUntil_;        // table, the step that brings it back
   int configBackAt_ = 0;

@@ -35,6 +35,7 @@ void HostWalk::Check() {
   CheckJournal();
   CheckConfig();
   CheckRegister();
+  CheckSlad();
 }
 
 // The host's records in hand are in its buffers as it loaded them, apart

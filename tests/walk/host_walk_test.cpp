@@ -60,6 +60,11 @@ TEST_F(RandomWalk, Seed18) { Walk(18); }
 // The configuration command run again inside the rest of the host's call of
 // the first dialog, after its end: the later choice stays.
 TEST_F(RandomWalk, Seed12) { Walk(12); }
+// With the module's relay trace on, checked against the host at every step.
+TEST_F(RandomWalk, Seed20261207WithTrace) {
+  _putenv("KW_WALK_SLAD=1");
+  Walk(20261207);
+}
 
 TEST_F(RandomWalk, Replay) {
   const char* seed = std::getenv("KW_WALK_SEED");

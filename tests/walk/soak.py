@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The random walk over many seeds it has not walked before (make soak).
 
-    soak.py WALK_EXE WINE_RUN [--seeds N] [--steps N] [--jobs N] [--start SEED]
+    soak.py WALK_EXE WINE_RUN [--seeds N] [--steps N] [--jobs N] [--start SEED] [--slad]
     soak.py WALK_EXE WINE_RUN --commit COMMIT_ID [--steps N]
 
 Each seed is walked by the walk's Replay test in a process of its own, JOBS at
@@ -9,6 +9,9 @@ a time. The seeds are consecutive from START, which is random unless given, so
 that every run walks new ground; the run prints its range and, for every seed
 that fails, its first failure and the command that replays it. Exit status 0
 when every seed passed, 1 otherwise, 2 for wrong arguments.
+
+--slad walks with the module's relay trace on (KW_WALK_SLAD=1): every step
+checks the trace against what the host saw.
 
 --commit takes three seeds from a commit id (its first 24 hex digits, 8 at a
 time), so that every commit walks seeds of its own and a failure replays
@@ -26,8 +29,11 @@ import time
 FAILURE = re.compile(r"^seed \d+, (.*)$", re.MULTILINE)
 
 
+SLAD = {}
+
+
 def walk(exe, wine_run, seed, steps):
-    env = dict(os.environ, KW_WALK_SEED=str(seed), KW_WALK_STEPS=str(steps))
+    env = dict(os.environ, KW_WALK_SEED=str(seed), KW_WALK_STEPS=str(steps), **SLAD)
     run = subprocess.run([wine_run, exe, "--gtest_filter=*Replay"], env=env, capture_output=True, text=True,
                          errors="replace")
     if run.returncode == 0 and "[  PASSED  ] 1 test" in run.stdout:
@@ -40,7 +46,8 @@ def walk(exe, wine_run, seed, steps):
 
 
 def replay_command(exe, wine_run, seed, steps):
-    return "KW_WALK_SEED=%d KW_WALK_STEPS=%d %s %s --gtest_filter=*Replay" % (seed, steps, wine_run, exe)
+    slad = "".join("%s=%s " % item for item in SLAD.items())
+    return "%sKW_WALK_SEED=%d KW_WALK_STEPS=%d %s %s --gtest_filter=*Replay" % (slad, seed, steps, wine_run, exe)
 
 
 def main():
@@ -52,7 +59,10 @@ def main():
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 1)
     parser.add_argument("--start", type=int)
     parser.add_argument("--commit")
+    parser.add_argument("--slad", action="store_true")
     args = parser.parse_args()
+    if args.slad:
+        SLAD["KW_WALK_SLAD"] = "1"
     if args.seeds <= 0 or args.steps <= 0 or args.jobs <= 0:
         parser.error("--seeds, --steps and --jobs must be positive")
 

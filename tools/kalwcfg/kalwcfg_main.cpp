@@ -5,6 +5,8 @@
 //   kalwcfg set FILE N...      marks warehouses N (creates the file when missing)
 //   kalwcfg clear FILE N...    unmarks them
 //   kalwcfg check FILE         whether the module reads the file as it stands
+//   kalwcfg slad FOLDER [tak|nie]  the module's relay trace on or off for the
+//                              host folder FOLDER (without tak|nie: which it is)
 //
 // Exit status: 0 done (check: the module reads the file), 1 the file cannot be
 // used, read or written (nothing was changed), 2 wrong arguments.
@@ -15,6 +17,7 @@
 #include "console_text.h"
 #include "file_access.h"
 #include "replace_file.h"
+#include "trace_switch.h"
 #include "warehouse_flags.h"
 
 namespace {
@@ -34,6 +37,9 @@ const char* const kUsage =
     "  kalwcfg set PLIK NR...    oznacza magazyny (tworzy plik, gdy go nie ma)\n"
     "  kalwcfg clear PLIK NR...  zdejmuje oznaczenie magazynów\n"
     "  kalwcfg check PLIK        czy moduł przeczyta plik i co w nim jest\n"
+    "  kalwcfg slad FOLDER [tak|nie]  ślad wywołań modułu w folderze danych programu: włącza, wyłącza\n"
+    "                            (bez tak|nie: czy jest włączony); moduł sprawdza to przy starcie\n"
+    "                            programu i przy poleceniu „Konfiguracja spr.obcej”\n"
     "Numery magazynów: 0..100. Plik konfiguracji ma dokładnie 202 bajty.\n";
 
 void Say(const std::string& text) { WriteText(stdout, text + "\n"); }
@@ -144,6 +150,22 @@ int Change(const std::string& path, const std::vector<std::string>& numbers, boo
   return kDone;
 }
 
+int Trace(const std::string& folder, const std::string& choice) {
+  const std::string shown = DisplayPath(TraceSwitchPath(folder));
+  if (choice.empty()) {
+    Say(TraceSwitchedOn(folder) ? "ślad włączony (" + shown + " istnieje)" : "ślad wyłączony");
+    return kDone;
+  }
+  if (choice != "tak" && choice != "nie") return Fail(kUsageProblem, "„" + choice + "”: tylko tak albo nie\n" + kUsage);
+  const bool on = choice == "tak";
+  const std::string failure = SwitchTraceFile(folder, on);
+  if (!failure.empty()) return Fail(kFileProblem, shown + ": " + failure);
+  Say(on ? "ślad włączony: " + shown + "; moduł pisze Kalwestrowka-slad.txt od startu programu lub od polecenia "
+             "„Konfiguracja spr.obcej”"
+         : "ślad wyłączony od startu programu lub od polecenia „Konfiguracja spr.obcej”");
+  return kDone;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -152,6 +174,7 @@ int main(int argc, char** argv) {
   const std::string& command = args[0];
   if (command == "show" && args.size() <= 2) return Show(args.size() == 2 ? args[1] : kw::kKomisCfgFile);
   if (command == "check" && args.size() == 2) return Check(args[1]);
+  if (command == "slad" && (args.size() == 2 || args.size() == 3)) return Trace(args[1], args.size() == 3 ? args[2] : "");
   if ((command == "set" || command == "clear") && args.size() >= 2) {
     return Change(args[1], std::vector<std::string>(args.begin() + 2, args.end()), command == "set");
   }

@@ -14,6 +14,12 @@
 //
 // Exit status: 0 every file checked matches, 1 a file differs, 3 a file could
 // not be checked and none differs; 4 wrong arguments.
+//
+// And the summary of a shop's relay trace (Kalwestrowka-slad.txt):
+//
+//   kalwcheck --slad FILE
+//
+// Exit status: 0 summarised, 3 the file could not be read; 4 wrong arguments.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -23,6 +29,8 @@
 #include "console_text.h"
 #include "file_access.h"
 #include "report.h"
+#include "trace_summary.h"
+#include "windows1250.h"
 
 #ifndef _WIN32
 #include <dirent.h>
@@ -65,6 +73,7 @@ BindingCheck Unreadable(const std::string& reason) {
 struct Arguments {
   bool json = false;
   bool sha256 = false;
+  std::string trace;  // --slad
   std::string list;  // --lista
   std::vector<std::string> paths;
   bool valid = true;
@@ -82,11 +91,17 @@ Arguments ReadArguments(int argc, char** argv) {
       arguments.list = argv[++i];
     } else if (arg == "--lista") {
       arguments.valid = false;
+    } else if (arg == "--slad" && i + 1 < argc) {
+      arguments.trace = argv[++i];
+    } else if (arg == "--slad") {
+      arguments.valid = false;
     } else {
       arguments.paths.push_back(arg);
     }
   }
-  if (arguments.sha256) {
+  if (!arguments.trace.empty()) {
+    arguments.valid &= !arguments.json && !arguments.sha256 && arguments.list.empty() && arguments.paths.empty();
+  } else if (arguments.sha256) {
     arguments.valid &= !arguments.json && (!arguments.list.empty() || !arguments.paths.empty());
   } else {
     arguments.valid &= arguments.list.empty() && arguments.paths.size() == 1;
@@ -99,6 +114,17 @@ int CheckSums(const Arguments& arguments) {
                                                   : CheckAgainstList(arguments.list, arguments.paths);
   WriteText(stdout, report.text);
   return static_cast<int>(report.status);
+}
+
+int SummariseTrace(const std::string& path) {
+  const FileBytes file = ReadWholeFile(path, kReadLimit);
+  if (!file.ok) {
+    WriteText(stderr, "kalwcheck: " + DisplayPath(path) + ": nie można odczytać pliku: " + file.reason + "\n");
+    return 3;
+  }
+  // The module writes its trace in the Windows code page, as its log.
+  WriteText(stdout, TraceSummary(Cp1250ToUtf8(std::string(file.bytes.begin(), file.bytes.end()))));
+  return 0;
 }
 
 }  // namespace
@@ -115,9 +141,14 @@ int main(int argc, char** argv) {
               "Użycie: kalwcheck --sha256 [--lista SHA256SUMS] [PLIK...]\n"
               "Sumy SHA-256 plików; z listą: czy pliki są takie jak na liście (bez plików: wszystkie\n"
               "z listy, w jej folderze). Wynik: 0 wszystkie zgodne, 1 któryś plik jest inny,\n"
-              "3 któregoś pliku nie sprawdzono, a żaden nie jest inny.\n");
+              "3 któregoś pliku nie sprawdzono, a żaden nie jest inny.\n"
+              "\n"
+              "Użycie: kalwcheck --slad Kalwestrowka-slad.txt\n"
+              "Streszczenie śladu modułu: zdarzenia, nieudane wywołania programu, wywołania\n"
+              "modułu w trakcie jego wywołań, pierwsze ostrzeżenie. Wynik: 0 gotowe, 3 nie da się odczytać.\n");
     return kUsageProblem;
   }
+  if (!arguments.trace.empty()) return SummariseTrace(arguments.trace);
   if (arguments.sha256) return CheckSums(arguments);
   const bool json = arguments.json;
   std::string path = arguments.paths[0];

@@ -1,0 +1,27 @@
+// The relay trace's files, in the host's data folder, and its bound; plain
+// data, read by the module and by the tools (kalwcfg slad, kalwcheck --slad).
+#pragma once
+
+#include <cstdint>
+
+namespace kw {
+
+// The trace, appended through the host's log service beside Kalwestrowka.log.
+inline constexpr char kTraceFile[] = "Kalwestrowka-slad.txt";
+// The switch: the trace is on while this file is beside komis.cfg.
+inline constexpr char kTraceSwitchFile[] = "Kalwestrowka-slad.cfg";
+// The size after which the trace writes its last line and goes off.
+inline constexpr uint32_t kTraceLimit = 8u << 20;
+
+// A line: "<GG:MM:SS.mmm> <two blanks a level><kind> <text>", the kinds:
+inline constexpr char kTraceEntry = '>';     // into the module: name, code, phase, depth=
+inline constexpr char kTraceLeave = '<';     // out of it: name
+inline constexpr char kTraceCall = '-';      // a host call: ordinal(arguments)
+inline constexpr char kTraceAnswer = '=';    // its answer: ordinal = answer [texts the host wrote]
+inline constexpr char kTraceDecision = '!';  // the module's decision or warning: word "text"
+inline constexpr char kTraceOwn = '#';       // the trace's own: on, off, stopped
+// Ends an entry the host made inside the trace's own append of a line (its
+// lines come after that line).
+inline constexpr char kTraceInOwnAppend[] = " w zapisie sladu";
+
+}  // namespace kw

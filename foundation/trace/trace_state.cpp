@@ -1,0 +1,42 @@
+#include "trace_state.h"
+
+namespace kw {
+
+// ---- The relay trace's state, all of it ------------------------------------
+// Owner: the trace (foundation/trace/). Nothing else writes these. The host
+// may run the module's handlers from inside any host call, including the
+// trace's own appends: every handler on the stack may then change them, so
+// none of them is held in a register or a local across a host call.
+//
+// TraceOn         1 while the trace writes. Set by SwitchTrace (the switch
+//                 file read at installation and by the command); cleared by
+//                 it, at the size bound and at a failing append.
+int TraceOn = 0;
+// TraceDepth      the module's entries on the stack while the trace is on
+//                 (each TraceEntry that counted itself); the indentation.
+int TraceDepth = 0;
+// TraceBytes      bytes handed to the host since the module was loaded.
+uint32_t TraceBytes = 0;
+// TraceWriting    1 while a drain of the queue is inside the host's append:
+//                 lines made meanwhile (by handlers the host runs inside the
+//                 append) wait in the queue for that drain.
+int TraceWriting = 0;
+// TraceQueue/TraceQueued  the lines waiting, each ended by a zero, and their
+//                 bytes; TraceDropped counts lines that found no room even
+//                 after the queue was written (only a trace gone off).
+char TraceQueue[kTraceQueueSize];
+int TraceQueued = 0;
+int TraceDropped = 0;
+// TraceTables/TraceTableCount  the tables HostGetTable handed out, so that a
+//                 table is written by its number (the oldest is reused).
+TracedTable TraceTables[kTracedTables];
+int TraceTableCount = 0;
+// -----------------------------------------------------------------------------
+
+}  // namespace kw
+
+// KwRelayTargets  the host's own function of each row while the row's slot
+//                 holds its relay entry; written by SwitchRelay only, and kept
+//                 when the relay goes off, as a relay on the stack calls
+//                 through it.
+kw::HostSlot KwRelayTargets[kw::kHostCatalogueSize];

@@ -1,0 +1,164 @@
+// The trace's lines: composed on the stack, queued, and handed to the host's
+// log service by one drain at a time, through the host's own function of
+// HostAppendLog so that the trace never passes through its own relay. A
+// handler the host runs inside the append only queues its lines; the drain
+// that is on the stack writes them after the line it was writing. Only when
+// they fill the queue does the handler write them itself, oldest first, so
+// that no line is lost and the order stays.
+#include <windows.h>
+
+#include "format_text.h"
+#include "host_catalogue.h"
+#include "trace.h"
+#include "trace_state.h"
+#include "windows_text.h"
+
+namespace kw {
+
+namespace {
+
+constexpr int kQuotedLength = 60;
+
+// The host's own HostAppendLog, whichever way its slot stands; null when the
+// row is not bound.
+HostAppendLog_fn* HostAppend() {
+  constexpr int row = CatalogueRowOf(52407);
+  static_assert(row >= 0);
+  HostSlot slot = KwHostSlots[row];
+  if (slot == RelayEntry(row)) slot = KwRelayTargets[row];
+  if (slot == KwFirstCallEntries[row]) return nullptr;
+  return reinterpret_cast<HostAppendLog_fn*>(slot);
+}
+
+void Drain(bool full);
+
+void Enqueue(const char* line, int length) {
+  if (TraceQueued + length + 1 > kTraceQueueSize) Drain(true);
+  if (TraceQueued + length + 1 > kTraceQueueSize) {
+    ++TraceDropped;
+    return;
+  }
+  CopyMemory(TraceQueue + TraceQueued, line, length + 1);
+  TraceQueued += length + 1;
+}
+
+// Takes the first line off the queue into `line`.
+void Dequeue(char (&line)[kTraceLineSize + 32]) {
+  const int length = lstrlenA(TraceQueue);
+  CopyMemory(line, TraceQueue, length + 1);
+  TraceQueued -= length + 1;
+  MoveMemory(TraceQueue, TraceQueue + length + 1, TraceQueued);
+}
+
+// The host's append, answered 0 or missing: the trace goes off, silently.
+// `full`: the queue has no room, and is written even inside another drain.
+void Drain(bool full) {
+  if (TraceWriting && !full) return;
+  const int writingAround = TraceWriting;
+  TraceWriting = 1;
+  while (TraceQueued > 0) {
+    char line[kTraceLineSize + 32];
+    Dequeue(line);
+    HostAppendLog_fn* append = HostAppend();
+    if (!append || append(kTraceFile, line) == 0) {
+      SwitchTrace(false);
+      TraceQueued = 0;
+    }
+  }
+  TraceWriting = writingAround;
+}
+
+void Queue(char kind, const char* text, int depth) {
+  char line[kTraceLineSize + 32];
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char time[24];
+  FormatText(time, "%02u:%02u:%02u.%03u ", now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
+  lstrcpyA(line, time);
+  int length = lstrlenA(line);
+  for (int i = 0; i < depth && i < 12; ++i) {
+    line[length++] = ' ';
+    line[length++] = ' ';
+  }
+  line[length++] = kind;
+  line[length++] = ' ';
+  lstrcpynA(line + length, text, kTraceLineSize);
+  length += lstrlenA(line + length);
+  TraceBytes += length + 2;
+  Enqueue(line, length);
+}
+
+}  // namespace
+
+void TraceWrite(char kind, const char* text) {
+  if (!TraceOn) return;
+  if (TraceBytes >= kTraceLimit) return;
+  Queue(kind, text, TraceDepth);
+  const bool last = TraceBytes >= kTraceLimit;
+  if (last) Queue(kTraceOwn, "slad zatrzymany: osiagnieto 8 MB", 0);
+  Drain(false);
+  if (last) SwitchTrace(false);
+}
+
+void TraceEntry::Enter(int code, int phase) {
+  TraceText text;
+  text.Put(name_).Put(" ").Number(code).Put(" ").Number(phase).Put(" depth=").Number(TraceDepth + 1);
+  if (TraceWriting) text.Put(kTraceInOwnAppend);
+  TraceWrite(kTraceEntry, text.Text());
+  ++TraceDepth;
+}
+
+void TraceEntry::Leave() {
+  if (TraceDepth > 0) --TraceDepth;
+  TraceWrite(kTraceLeave, name_);
+}
+
+void TraceDecision(const char* word, const char* text) {
+  if (!TraceOn) return;
+  TraceText line;
+  line.Put(word).Put(" ").Quoted(text);
+  TraceWrite(kTraceDecision, line.Text());
+}
+
+TraceText& TraceText::Put(const char* text) {
+  for (const char* c = text; *c; ++c) Char(*c);
+  return *this;
+}
+
+TraceText& TraceText::Number(int32_t value) {
+  char digits[16];
+  FormatText(digits, "%ld", static_cast<long>(value));
+  return Put(digits);
+}
+
+TraceText& TraceText::Hex(uint32_t value) {
+  char digits[16];
+  FormatText(digits, "0x%08lX", static_cast<unsigned long>(value));
+  return Put(digits);
+}
+
+TraceText& TraceText::Quoted(const char* text) {
+  if (!text) return Put("null");
+  char shown[kQuotedLength + 1];
+  lstrcpynA(shown, text, sizeof shown);
+  MazoviaToWindows1250(shown);
+  Char('"');
+  for (const char* c = shown; *c; ++c) {
+    const unsigned char byte = static_cast<unsigned char>(*c);
+    if (byte == '\n') {
+      Put("\\n");
+    } else if (byte < 0x20 || byte == '"' || byte == '\\') {
+      char escaped[8];
+      FormatText(escaped, "\\x%02X", byte);
+      Put(escaped);
+    } else {
+      Char(*c);
+    }
+  }
+  Char('"');
+  // Not read further than shown: the text may end at a guard page.
+  if (lstrlenA(shown) == kQuotedLength) Put("...");
+  return *this;
+}
+
+}  // namespace kw

@@ -111,8 +111,42 @@ int32_t ParseJournalTime(std::string_view text) {
   return g.value[0] * 3600 + g.value[1] * 60 + seconds;
 }
 
+namespace {
+
+// The blanks a spreadsheet writes between digits and a currency: a blank, a
+// no-break space (0xA0, C2 A0) or a narrow one (E2 80 AF); 0 when none.
+std::size_t SpaceWidth(std::string_view text, std::size_t at) {
+  const std::string_view rest = text.substr(at);
+  if (!rest.empty() && (rest[0] == ' ' || rest[0] == '\xA0')) return 1;
+  if (rest.substr(0, 2) == "\xC2\xA0") return 2;
+  if (rest.substr(0, 3) == "\xE2\x80\xAF") return 3;
+  return 0;
+}
+
+std::string_view WithoutCurrency(std::string_view text) {
+  for (const std::string_view currency : {std::string_view("z\xB3"), std::string_view("z\xC5\x82"), std::string_view("PLN")}) {
+    if (text.size() > currency.size() && text.substr(text.size() - currency.size()) == currency) {
+      text.remove_suffix(currency.size());
+      for (bool trimmed = true; trimmed;) {
+        trimmed = false;
+        for (std::size_t width = 3; width > 0; --width) {
+          if (text.size() >= width && SpaceWidth(text, text.size() - width) == width) {
+            text.remove_suffix(width);
+            trimmed = true;
+            break;
+          }
+        }
+      }
+      return text;
+    }
+  }
+  return text;
+}
+
+}  // namespace
+
 bool ParseAmount(std::string_view text, int64_t& grosze) {
-  text = Trimmed(text);
+  text = WithoutCurrency(Trimmed(text));
   const bool negative = !text.empty() && text.front() == '-';
   if (negative) text.remove_prefix(1);
   int64_t whole = 0;
@@ -128,8 +162,7 @@ bool ParseAmount(std::string_view text, int64_t& grosze) {
       ++groupDigits;
       continue;
     }
-    // A group separator: a blank, or a no-break space (0xA0 in Windows-1250, C2 A0 in UTF-8).
-    std::size_t width = c == ' ' || c == '\xA0' ? 1 : c == '\xC2' && at + 1 < text.size() && text[at + 1] == '\xA0' ? 2 : 0;
+    const std::size_t width = SpaceWidth(text, at);  // a group separator
     if (width == 0) break;
     if (digits == 0 || (grouped ? groupDigits != 3 : groupDigits > 3)) return false;
     grouped = true;
@@ -157,6 +190,38 @@ std::string DayText(JournalDay day) {
 
 std::string TimeText(int32_t seconds) {
   return TwoDigits(seconds / 3600) + ":" + TwoDigits(seconds / 60 % 60) + ":" + TwoDigits(seconds % 60);
+}
+
+bool ParseIdentity(std::string_view text, uint32_t& identity) {
+  text = Trimmed(text);
+  const bool negative = !text.empty() && text.front() == '-';
+  if (negative || (!text.empty() && text.front() == '+')) text.remove_prefix(1);
+  if (text.empty() || text.size() > 10) return false;
+  int64_t value = 0;
+  for (const char c : text) {
+    if (!IsDigit(c)) return false;
+    value = value * 10 + (c - '0');
+  }
+  if (negative ? value > 2147483648LL : value > 4294967295LL) return false;
+  identity = static_cast<uint32_t>(negative ? -value : value);
+  return true;
+}
+
+std::string GroupedNumber(int64_t value) {
+  const std::string digits = std::to_string(value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value));
+  std::string text = value < 0 ? "-" : "";
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) text += ' ';
+    text += digits[i];
+  }
+  return text;
+}
+
+std::string GroupedAmountText(int64_t grosze) {
+  const uint64_t magnitude = grosze < 0 ? 0 - static_cast<uint64_t>(grosze) : static_cast<uint64_t>(grosze);
+  std::string text = grosze < 0 ? "-" : "";
+  text += GroupedNumber(static_cast<int64_t>(magnitude / 100));
+  return text + "," + TwoDigits(static_cast<int>(magnitude % 100));
 }
 
 std::string AmountText(int64_t grosze, char decimalSign) {

@@ -39,11 +39,9 @@ bool HoldsNothing(const SplitLine& line) {
   return std::all_of(line.field.begin(), line.field.end(), [](const SplitField& f) { return f.size == 0; });
 }
 
-// The number's key: its whole text in UTF-8 hashed, mixed with its length.
-uint64_t NumberKey(const SplitField& field, bool utf8) {
-  uint64_t key = (utf8 ? field.hashUtf8 : field.hashCp1250) ^ (field.size * 0x9E3779B97F4A7C15ull);
-  return key ^ (key >> 29);
-}
+// The number's key: its whole text in UTF-8, hashed (the same text in either
+// code page gives the same key).
+uint64_t NumberKey(const SplitField& field, bool utf8) { return utf8 ? field.hashUtf8 : field.hashCp1250; }
 
 class LineReader {
  public:
@@ -159,9 +157,11 @@ bool ReadJournal(FileStream& file, JournalSink& sink, JournalSummary& summary) {
   return true;
 }
 
-void ReadJournalText(std::string_view text, JournalSink& sink, JournalSummary& summary) {
+void ReadJournalText(std::string_view text, JournalSink& sink, JournalSummary& summary, std::size_t pieceBytes) {
   LineReader reader(sink, summary);
-  reader.Feed(text.data(), text.data() + text.size());
+  for (std::size_t at = 0; at < text.size(); at += pieceBytes) {
+    reader.Feed(text.data() + at, text.data() + at + std::min(pieceBytes, text.size() - at));
+  }
   reader.Finish();
   summary.bytes = text.size();
 }

@@ -77,7 +77,8 @@ class JournalSink {
 
 // Reads the stream to its end; false when reading failed (file.Reason()).
 bool ReadJournal(FileStream& file, JournalSink& sink, JournalSummary& summary);
-// The same for a journal's text in memory.
-void ReadJournalText(std::string_view text, JournalSink& sink, JournalSummary& summary);
+// The same for a journal's text in memory, handed on in pieces of the size given.
+void ReadJournalText(std::string_view text, JournalSink& sink, JournalSummary& summary,
+                     std::size_t pieceBytes = static_cast<std::size_t>(-1));
 
 }  // namespace kw::tools

@@ -230,6 +230,8 @@ void SettlementBuilder::Collect(const Document& document, const InPeriod& part, 
     RegisterEntry left = part.left == kNoDocument ? RegisterEntry{} : lefts_[part.left];
     if (left.document.empty()) left.document = sale.document;
     left.entry = {document.lastLeftLine, document.lastLeftDay, document.lastLeftTime, false, 0};
+    left.conversion = {};
+    if (document.converted) left.conversion = {1, document.lastConversionDay, 0, document.lastHasAmount, document.lastAmount};
     left.times = static_cast<int32_t>(document.failedRemovals);
     out.leftInJpk.push_back(left);
   }

@@ -60,7 +60,7 @@ struct RegisterEntry {
   std::string contractor;
   std::string description;
   int32_t times;      // removals in the period, or failed removals since the last one that worked
-  Moment conversion;  // the conversion it belongs to (line 0: none known)
+  Moment conversion;  // the last conversion of its document before the entry (in section 4: by the journal's end; line 0: none)
 };
 
 struct Marking {

@@ -1,0 +1,494 @@
+// kalwraport walked against a model of a shop. From a seed: sixteen months of
+// consigned sales (documents marked, converted, corrected and converted again,
+// also the next month; some never converted), the JPK register built after
+// each month and sometimes rebuilt, removals failing and retried, entries of
+// TMO given by hand, the clock going back an hour, numbers reused a year
+// later, documents without a link id, old nine-field lines, broken lines, and
+// the journal re-saved by a spreadsheet part way (trailing empty fields
+// dropped, amounts as "1 234,56 zł", UTF-8 with or without a byte-order mark,
+// LF). Every month, the whole journal and a month with no records are settled
+// through the library (the journal fed in pieces of random size) and each
+// section, sum and the exit status compared with what the model knows of its
+// documents, worked out here from its own events.
+//
+//   kalwraport_walk [--seed N | --start N --seeds COUNT]
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "line_splitter.h"
+#include "settlement.h"
+#include "settlement_report.h"
+#include "settlement_words.h"
+
+namespace {
+
+using kw::tools::Settlement;
+
+// One line of the model's journal, as the module writes it (fields in UTF-8).
+struct Line {
+  std::vector<std::string> fields;  // ten, or nine for an old line
+  bool aboutDocument = false;       // false for a broken line or a configuration line
+  bool broken = false;
+  int day = 0;
+};
+
+enum class Kind { Marked, Converted, Removed, Left };
+
+struct Event {
+  Kind kind;
+  std::size_t line;  // index in the journal: the order of events
+  int day;
+  bool hasAmount;
+  int64_t amount;
+  std::string number;
+};
+
+// A document of the shop, or (byHand) a register entry of TMO given by hand.
+struct Document {
+  std::string number;
+  uint32_t id = 0;
+  int idFrom = 0;  // the first of its lines that carries the id
+  bool byHand = false;
+  std::vector<Event> events;
+  int64_t amount = 0;
+};
+
+struct Shop {
+  std::mt19937_64 random;
+  std::vector<Line> lines;
+  std::vector<Document> documents;
+  std::vector<std::size_t> toRegister;  // converted since the last register was built
+  std::vector<std::pair<std::size_t, int>> left;  // entries whose removal failed, with the day it first did
+  int byHandCounter = 0;
+  uint32_t nextId = 1000;
+  int clockBack = 0;                    // seconds the clock went back today
+  bool hugeAmounts = false;
+
+  explicit Shop(uint64_t seed) : random(seed) { hugeAmounts = Chance(0.05); }
+
+  bool Chance(double p) { return std::uniform_real_distribution<double>()(random) < p; }
+  int Between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); }
+
+  static std::string Amount(int64_t grosze) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%s%lld,%02lld", grosze < 0 ? "-" : "", static_cast<long long>(std::llabs(grosze) / 100),
+                  static_cast<long long>(std::llabs(grosze) % 100));
+    return text;
+  }
+
+  static std::string Date(int day) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", day / 10000, day / 100 % 100, day % 100);
+    return text;
+  }
+
+  std::size_t Write(int day, int& second, const std::string& event, const Document* d, const std::string& rest,
+                    bool aboutDocument = true) {
+    second += Between(1, 600);
+    const int shown = std::max(0, second - clockBack);
+    char time[16];
+    std::snprintf(time, sizeof time, "%02d:%02d:%02d", shown / 3600 % 24, shown / 60 % 60, shown % 60);
+    Line line{{Date(day), time, event}, aboutDocument, false, day};
+    std::stringstream fields(rest);
+    for (std::string field; std::getline(fields, field, '|');) line.fields.push_back(field);
+    line.fields.resize(9);
+    const bool withId = d && d->id && static_cast<int>(lines.size()) >= d->idFrom && !d->byHand;
+    if (!d || d->id || Chance(0.5)) line.fields.push_back(withId && event != "USUNIETO_Z_JPK" && event != "POZOSTAWIONO_W_JPK" ? std::to_string(d->id) : "");
+    lines.push_back(line);
+    return lines.size() - 1;
+  }
+
+  void Record(Document& d, Kind kind, std::size_t line, int day, bool hasAmount, int64_t amount, const std::string& number) {
+    d.events.push_back({kind, line, day, hasAmount, amount, number});
+  }
+
+  int64_t NewAmount() {
+    if (hugeAmounts) return 99999999999999999 - Between(0, 1000000);
+    return Chance(0.01) ? -Between(1, 50000) : Between(1, 20000000);
+  }
+
+  std::string NewNumber(int day, int counter) {
+    char text[64];
+    const char* prefix = Chance(0.1) ? "F\xC5\x81" : Chance(0.05) ? "FS;K" : "FS";  // "FŁ": Polish letters
+    std::snprintf(text, sizeof text, "%s %d/%02d", prefix, counter, day / 100 % 100);
+    std::string number = text;
+    if (prefix[1] == 'S' && Chance(0.01)) number += std::string(Between(150, 400), 'X');  // longer than the report keeps
+    return number;
+  }
+
+  void Mark(Document& d, int day, int& second) {
+    const std::size_t line = Write(day, second, "OZNACZONO", &d, d.number + "|" + Amount(d.amount) + "||3, 7");
+    Record(d, Kind::Marked, line, day, true, d.amount, d.number);
+  }
+
+  void Convert(Document& d, int day, int& second) {
+    const bool hasAmount = !Chance(0.02);
+    const std::size_t line = Write(day, second, "ZAMIENIONO", &d, d.number + "|" + (hasAmount ? Amount(d.amount) : ""));
+    Record(d, Kind::Converted, line, day, hasAmount, d.amount, d.number);
+    for (int i = Between(0, 3); i > 0; --i) Write(day, second, "ZMIANA", &d, d.number + "|||Numer|.|" + d.number);
+  }
+
+  // A new document: the second year reuses the first year's numbers, and then
+  // only with a link id on every line; a document without one always gets
+  // converted, so that its number names no other.
+  void Sell(int day, int& second, int counter) {
+    Document d;
+    d.number = NewNumber(day, counter);
+    d.amount = NewAmount();
+    const bool firstYear = day < 20270101;
+    const double mode = firstYear ? std::uniform_real_distribution<double>()(random) : 0;
+    if (mode < 0.7) d.id = nextId++;
+    if (mode >= 0.9) d.id = nextId++, d.idFrom = static_cast<int>(lines.size()) + 1;  // no id yet at its marking
+    documents.push_back(d);
+    Document& doc = documents.back();
+    Mark(doc, day, second);
+    if (doc.id == 0 || doc.idFrom || !Chance(0.08)) {
+      Convert(doc, day, second);
+      toRegister.push_back(documents.size() - 1);
+    }
+  }
+
+  void Correct(int day, int& second) {
+    std::vector<std::size_t> recent;
+    for (std::size_t i = 0; i < documents.size(); ++i) {
+      const Document& d = documents[i];
+      if (!d.byHand && !d.events.empty() && d.events.back().kind != Kind::Marked && day - d.events[0].day < 100) recent.push_back(i);
+    }
+    if (recent.empty()) return;
+    Document& d = documents[recent[Between(0, static_cast<int>(recent.size()) - 1)]];
+    if (Chance(0.7)) d.amount = NewAmount();
+    Mark(d, day, second);
+    if (Chance(0.9)) Convert(d, day, second);
+  }
+
+  void RegisterLine(std::size_t index, int day, int& second) {
+    Document& d = documents[index];
+    const bool fails = Chance(0.12);
+    const std::size_t line = Write(day, second, fails ? "POZOSTAWIONO_W_JPK" : "USUNIETO_Z_JPK", &d,
+                                   d.number + "||4711|Towary Mazowieckie Obce sp. z o.o. / ul. \xC5\x81\xC4\x85kowa 5");
+    Record(d, fails ? Kind::Left : Kind::Removed, line, day, false, 0, d.number);
+    if (fails) left.push_back({index, day});
+  }
+
+  // The last month's register built: its documents, the entries left before
+  // (retried or not), now and then one of TMO by hand; sometimes built again.
+  void BuildRegister(int day, int& second) {
+    std::vector<std::size_t> entries = toRegister;
+    toRegister.clear();
+    std::vector<std::pair<std::size_t, int>> stillLeft;
+    for (const auto& [i, since] : left) {
+      if (day - since > 200) continue;  // given up: retried no later than two months on
+      if (Chance(0.6)) {
+        entries.push_back(i);
+      } else {
+        stillLeft.push_back({i, since});
+      }
+    }
+    left = stillLeft;
+    if (Chance(0.3)) {
+      Document d;
+      d.byHand = true;
+      d.number = "FR " + std::to_string(++byHandCounter) + "/" + std::to_string(day / 100 % 100);
+      documents.push_back(d);
+      entries.push_back(documents.size() - 1);
+    }
+    for (int build = Chance(0.3) ? 2 : 1; build > 0; --build) {
+      for (const std::size_t i : entries) RegisterLine(i, day, second);
+    }
+  }
+
+  void Broken(int day, int& second) {
+    static const char* const kBroken[] = {
+        "2026-02-30;10:00:00;ZAMIENIONO;FS 1/02;1,00;;;;;", "2026-11-30;10:00:00;PRZENIESIONO;FS 1/11;;;;;;",
+        "2026-11-30;10:00:00;ZAMIENIONO;FS 9/11;12,345;;;;;", "2026-11-30;10:00:00;ZAMIENIONO;\"FS 9/11;;;;;",
+        "2026-11-30;10:00:00;ZAMIENIONO;FS 9/11;1,00;;;;;;x", "2026-11-30;10:00:00;ZAMIENIONO;FS 9/11;1,00;;;;;12x",
+        "2026-11-30;25:00:00;OZNACZONO;FS 9/11;1,00;;;;;", "2026-11-30;10:00:00",
+    };
+    second += 1;
+    lines.push_back({{kBroken[Between(0, 7)]}, false, true, day});
+  }
+
+  void Day(int day, int& counter) {
+    int second = 7 * 3600;
+    clockBack = 0;
+    if (day % 100 == 2) BuildRegister(day, second);
+    for (int sales = Between(0, 4); sales > 0; --sales) {
+      if (Chance(0.05)) clockBack = 3600;  // summer time ends: the clock shows an hour earlier from now on
+      Sell(day, second, ++counter);
+      if (Chance(0.15)) Correct(day, second);
+      if (Chance(0.03)) Broken(day, second);
+    }
+    if (Chance(0.03)) Write(day, second, "KONFIGURACJA", nullptr, "|||||3|3, 7", false);
+  }
+};
+
+// The journal's bytes: the lines before `resaved` as a spreadsheet saved them
+// again, the rest as the module appended them after.
+struct Resave {
+  std::size_t lines = 0;
+  bool dropEmpty = false, currency = false, utf8 = false, byteOrderMark = false, lf = false, header = false;
+};
+
+std::string Cp1250(const std::string& utf8) {
+  static const std::pair<const char*, const char*> kLetters[] = {{"\xC5\x81", "\xA3"}, {"\xC4\x85", "\xB9"}, {"\xC5\x82", "\xB3"},
+                                                                 {"\xC2\xA0", "\xA0"}};
+  std::string out = utf8;
+  for (const auto& [from, to] : kLetters) {
+    for (std::size_t at; (at = out.find(from)) != std::string::npos;) out.replace(at, std::strlen(from), to);
+  }
+  return out;
+}
+
+std::string CurrencyAmount(const std::string& amount, bool utf8) {
+  const std::size_t comma = amount.find(',');
+  std::string whole = amount.substr(0, comma);
+  const bool negative = whole[0] == '-';
+  if (negative) whole.erase(0, 1);
+  std::string grouped;
+  for (std::size_t i = 0; i < whole.size(); ++i) grouped += (i && (whole.size() - i) % 3 == 0 ? "\xC2\xA0" : "") + whole.substr(i, 1);
+  return (negative ? "-" : "") + grouped + amount.substr(comma) + (utf8 ? " z\xC5\x82" : " z\xC5\x82");
+}
+
+std::string Render(const Shop& shop, const Resave& r) {
+  std::string out = r.byteOrderMark ? "\xEF\xBB\xBF" : "";
+  if (r.header) out += "data;czas;zdarzenie;dokument;kwota;kontrahent;opis;przed;po;id" + std::string(r.lf ? "\n" : "\r\n");
+  for (std::size_t i = 0; i < shop.lines.size(); ++i) {
+    const Line& line = shop.lines[i];
+    const bool resaved = i < r.lines;
+    std::vector<std::string> fields = line.fields;
+    if (!line.broken && resaved && r.currency && !fields[4].empty()) fields[4] = CurrencyAmount(fields[4], r.utf8);
+    while (!line.broken && resaved && r.dropEmpty && fields.size() > 1 && fields.back().empty()) fields.pop_back();
+    std::string text;
+    for (std::size_t f = 0; f < fields.size(); ++f) {
+      const bool quote = !line.broken && fields[f].find_first_of(";\"") != std::string::npos;
+      text += (f ? ";" : "") + (quote ? "\"" + fields[f] + "\"" : fields[f]);
+    }
+    out += (resaved && r.utf8 ? text : Cp1250(text)) + (resaved && r.lf ? "\n" : "\r\n");
+  }
+  return out;
+}
+
+}  // namespace
+
+namespace {
+
+using kw::tools::Period;
+
+std::string Grouped(uint64_t n) {
+  std::string digits = std::to_string(n), out;
+  for (std::size_t i = 0; i < digits.size(); ++i) out += (i && (digits.size() - i) % 3 == 0 ? " " : "") + digits.substr(i, 1);
+  return out;
+}
+
+std::string Shown(const std::string& number) {
+  if (number.size() <= kw::tools::kKeptFieldBytes) return number;
+  return number.substr(0, kw::tools::kKeptFieldBytes) + "... (i dalsze " + Grouped(number.size() - kw::tools::kKeptFieldBytes) + " zn.)";
+}
+
+std::string Money(bool has, int64_t grosze) { return has ? std::to_string(grosze) : "-"; }
+
+std::string Sum(__int128 sum) {  // written apart from the report's own sum
+  if (sum > INT64_MAX || sum < INT64_MIN) return "out of range";
+  return std::to_string(static_cast<int64_t>(sum));
+}
+
+// What the model knows the report of `period` must say, one fact a line.
+std::string Truth(const Shop& shop, std::size_t lineCount, int brokenCount, const Period& p) {
+  const auto in = [&](int day) { return p.Contains(day); };
+  std::map<std::size_t, std::string> sales, exclusions, byHand, notRemoved, left, marked;  // by the line that orders them
+  const auto text = [](auto... parts) {
+    std::ostringstream out;
+    ((out << parts), ...);
+    return out.str() + "\n";
+  };
+  const auto moneyOf = [](const Event* e) { return e ? std::to_string(e->day) + " " + Money(e->hasAmount, e->amount) : std::string("-"); };
+  __int128 sum = 0, difference = 0;
+  int withoutAmount = 0, again = 0, before = 0, periodLines = 0, toLookAt = 0;
+  for (const Line& line : shop.lines) periodLines += line.aboutDocument && in(line.day);
+  for (const Document& d : shop.documents) {
+    const Event *last = nullptr, *earlier = nullptr, *firstRemoval = nullptr, *lastConversion = nullptr, *lastMark = nullptr,
+                *lastRegister = nullptr, *convertedBeforeRemoval = nullptr;
+    int conversions = 0, removals = 0, failed = 0;
+    bool differ = false, registerInPeriod = false;
+    for (const Event& e : d.events) {
+      if (e.kind == Kind::Converted && in(e.day)) {
+        if (last && (last->hasAmount != e.hasAmount || (e.hasAmount && last->amount != e.amount))) differ = true;
+        last = &e, ++conversions;
+      }
+      if (e.kind == Kind::Converted && p.from && e.day < p.from) earlier = &e;
+      if (e.kind == Kind::Removed && in(e.day) && !firstRemoval) firstRemoval = &e, convertedBeforeRemoval = lastConversion;
+      if (e.kind == Kind::Removed && in(e.day)) ++removals;
+      if (e.kind == Kind::Converted) lastConversion = &e;
+      if (e.kind == Kind::Marked) lastMark = &e;
+      if (e.kind == Kind::Removed || e.kind == Kind::Left) lastRegister = &e, registerInPeriod |= in(e.day);
+      failed = e.kind == Kind::Removed ? 0 : failed + (e.kind == Kind::Left);
+    }
+    if (last) {
+      const bool wasBefore = earlier != nullptr;
+      sales[last->line] = text(Shown(last->number), " ", moneyOf(last), " x", conversions, " differ ", differ, " before ", moneyOf(earlier));
+      again += wasBefore || conversions > 1;
+      before += wasBefore;
+      if (!wasBefore && last->hasAmount) sum += last->amount;
+      withoutAmount += !wasBefore && !last->hasAmount;
+      if (wasBefore && last->hasAmount && earlier->hasAmount) difference += last->amount - earlier->amount;
+      if (!lastRegister) notRemoved[last->line] = text(Shown(last->number), " ", moneyOf(last));
+    }
+    if (firstRemoval) {
+      exclusions[firstRemoval->line] = text(Shown(d.number), " ", firstRemoval->day, " x", removals, " converted ", moneyOf(convertedBeforeRemoval));
+      if (d.byHand) byHand[firstRemoval->line] = text(Shown(d.number), " ", firstRemoval->day);
+    }
+    if ((last || registerInPeriod) && lastRegister && lastRegister->kind == Kind::Left) {
+      left[lastRegister->line] = text(Shown(d.number), " ", lastRegister->day, " x", failed, " converted ", moneyOf(lastConversion));
+    }
+    if (lastMark && in(lastMark->day) && (!lastConversion || lastConversion->line < lastMark->line)) {
+      marked[lastMark->line] = text(Shown(lastMark->number), " ", moneyOf(lastMark));
+    }
+  }
+  const bool range = Sum(sum) != "out of range" && Sum(difference) != "out of range";
+  toLookAt = brokenCount || !periodLines || !range || withoutAmount || again || byHand.size() || notRemoved.size() ||
+             left.size() || marked.size();
+  std::string out = text("status ", toLookAt, " lines ", lineCount, " unreadable ", brokenCount, " period lines ", periodLines) +
+                    text("sum ", Sum(sum), " without amount ", withoutAmount, " again ", again, " before ", before,
+                         " difference ", Sum(difference));
+  const std::pair<const char*, const std::map<std::size_t, std::string>*> sections[] = {
+      {"[sales]", &sales}, {"[exclusions]", &exclusions}, {"[removed, not converted]", &byHand},
+      {"[converted, not removed]", &notRemoved}, {"[left]", &left}, {"[marked]", &marked}};
+  for (const auto& [title, rows] : sections) {
+    out += std::string(title) + "\n";
+    for (const auto& row : *rows) out += row.second;
+  }
+  return out;
+}
+
+}  // namespace
+
+namespace {
+
+using namespace kw::tools;
+
+std::string TakeLine(std::ostringstream& out) {
+  std::string text = out.str() + "\n";
+  out.str("");
+  return text;
+}
+
+std::string MomentText(const Moment& m) { return m.line ? std::to_string(m.day) + " " + Money(m.hasAmount, m.amount) : "-"; }
+std::string TotalText(const Total& t) { return t.outOfRange ? "out of range" : std::to_string(t.grosze); }
+
+// The same facts as the report gives them.
+std::string Reported(const Settlement& s) {
+  std::ostringstream o;
+  std::string text;
+  o << "status " << static_cast<int>(s.status) << " lines " << s.journal.lines << " unreadable " << s.journal.unreadableCount
+    << " period lines " << s.periodLines;
+  text += TakeLine(o);
+  o << "sum " << TotalText(s.salesSum) << " without amount " << s.salesWithoutAmount << " again " << s.convertedAgain
+    << " before " << s.convertedBefore << " difference " << TotalText(s.differenceSum);
+  text += TakeLine(o) + "[sales]\n";
+  for (const Sale& x : s.sales) {
+    o << x.document << " " << MomentText(x.conversion) << " x" << x.conversions << " differ " << x.amountsDiffer << " before "
+      << MomentText(x.before);
+    text += TakeLine(o);
+  }
+  text += "[exclusions]\n";
+  for (const RegisterEntry& x : s.exclusions) text += x.document + " " + std::to_string(x.entry.day) + " x" + std::to_string(x.times) + " converted " + MomentText(x.conversion) + "\n";
+  text += "[removed, not converted]\n";
+  for (const RegisterEntry& x : s.removedNotConverted) text += x.document + " " + std::to_string(x.entry.day) + "\n";
+  text += "[converted, not removed]\n";
+  for (const Sale& x : s.convertedNotRemoved) text += x.document + " " + MomentText(x.conversion) + "\n";
+  text += "[left]\n";
+  for (const RegisterEntry& x : s.leftInJpk) text += x.document + " " + std::to_string(x.entry.day) + " x" + std::to_string(x.times) + " converted " + MomentText(x.conversion) + "\n";
+  text += "[marked]\n";
+  for (const Marking& x : s.markedNotConverted) text += x.document + " " + MomentText(x.marked) + "\n";
+  return text;
+}
+
+int NextDay(int day) {
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const int year = day / 10000, month = day / 100 % 100;
+  if (day % 100 < kDays[month - 1]) return day + 1;
+  return month == 12 ? (year + 1) * 10000 + 101 : year * 10000 + (month + 1) * 100 + 1;
+}
+
+std::string FirstDifference(const std::string& want, const std::string& got) {
+  std::istringstream a(want), b(got);
+  std::string x, y;
+  for (int n = 1; a || b; ++n) {
+    x.clear(), y.clear();
+    std::getline(a, x), std::getline(b, y);
+    if (x != y) return "  line " + std::to_string(n) + " of the facts:\n    model:  " + x + "\n    report: " + y + "\n";
+  }
+  return "";
+}
+
+// One seed: the shop's sixteen months, the journal re-saved part way, every
+// month, the whole journal and a period without records settled.
+bool Walk(uint64_t seed) {
+  Shop shop(seed);
+  for (int day = 20260901, counter = 0; day <= 20271231; day = NextDay(day)) {
+    if (day % 100 == 1) counter = 0;
+    shop.Day(day, counter);
+  }
+  Resave r;
+  r.lines = shop.Chance(0.5) ? static_cast<std::size_t>(shop.Between(0, static_cast<int>(shop.lines.size()))) : 0;
+  r.dropEmpty = shop.Chance(0.5), r.currency = shop.Chance(0.5), r.utf8 = shop.Chance(0.5);
+  r.byteOrderMark = r.utf8 && r.lines && shop.Chance(0.5), r.lf = shop.Chance(0.5), r.header = r.lines && shop.Chance(0.3);
+  const std::string journal = Render(shop, r);
+  if (std::getenv("KALWRAPORT_WALK_JOURNAL")) {  // the journal of a failing seed, to read
+    if (std::FILE* file = std::fopen(std::getenv("KALWRAPORT_WALK_JOURNAL"), "wb")) {
+      std::fwrite(journal.data(), 1, journal.size(), file);
+      std::fclose(file);
+    }
+  }
+  int broken = 0;
+  for (const auto& line : shop.lines) broken += line.broken;
+
+  std::vector<Period> periods = {Period{}, Period{20621101, 20621130}};
+  for (int month = 202609; month <= 202712; month = month % 100 == 12 ? month + 89 : month + 1) {
+    periods.push_back({month * 100 + 1, month * 100 + 31});
+  }
+  for (const Period& period : periods) {
+    SettlementBuilder builder(period);
+    JournalSummary summary;
+    ReadJournalText(journal, builder, summary, static_cast<std::size_t>(shop.Between(1, 4096)));
+    const Settlement settlement = builder.Finish(summary);
+    const std::string want = Truth(shop, shop.lines.size() + r.header, broken, period);
+    const std::string got = Reported(settlement);
+    const std::string verdict = Verdict(settlement);
+    const bool spoken = verdict.rfind("WYNIK " + std::to_string(static_cast<int>(settlement.status)), 0) == 0 &&
+                        !SettlementText({"d", settlement}).empty() && !SettlementCsv({"d", settlement}).empty();
+    if (want != got || !spoken) {
+      std::printf("kalwraport walk, seed %llu, period %d..%d: the report differs from the model\n%s  verdict: %s\n"
+                  "  replay: kalwraport_walk --seed %llu\n",
+                  static_cast<unsigned long long>(seed), period.from, period.to, FirstDifference(want, got).c_str(),
+                  verdict.c_str(), static_cast<unsigned long long>(seed));
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  uint64_t start = 1;
+  uint64_t seeds = 20;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const uint64_t value = std::strtoull(argv[i + 1], nullptr, 10);
+    if (std::strcmp(argv[i], "--seed") == 0) start = value, seeds = 1;
+    if (std::strcmp(argv[i], "--start") == 0) start = value;
+    if (std::strcmp(argv[i], "--seeds") == 0) seeds = value;
+  }
+  uint64_t failed = 0;
+  for (uint64_t seed = start; seed < start + seeds; ++seed) failed += !Walk(seed);
+  std::printf("kalwraport walk: %llu seeds from %llu, %llu failed\n", static_cast<unsigned long long>(seeds),
+              static_cast<unsigned long long>(start), static_cast<unsigned long long>(failed));
+  return failed ? 1 : 0;
+}

@@ -28,6 +28,14 @@ bool FindEvent(std::string_view word, JournalEvent& event) {
   return false;
 }
 
+// A last field that begins an event word: the line was cut short in it.
+bool BeginsEvent(std::string_view word) {
+  for (const char* known : kJournalEventWords) {
+    if (!word.empty() && std::string_view(known).substr(0, word.size()) == word) return true;
+  }
+  return false;
+}
+
 bool NamesDocument(JournalEvent event) {
   return event != JournalEvent::ChoiceSaved && event != JournalEvent::ChoiceNotSaved;
 }
@@ -99,7 +107,11 @@ bool LineReader::Parse(const SplitLine& line, JournalEntry& entry) {
   if (line.count <= kColumnEvent) return fail(LineProblem::CutShort, -1);
   if (line.extraHoldText) return fail(LineProblem::TooManyFields, -1);
   entry.line = number_;
-  if (!FindEvent(line.field[kColumnEvent].Kept(), entry.event)) return fail(LineProblem::UnknownEvent, kColumnEvent);
+  const std::string_view event = line.field[kColumnEvent].Kept();
+  if (!FindEvent(event, entry.event)) {
+    const bool cut = line.count == kColumnEvent + 1 && BeginsEvent(event);
+    return fail(cut ? LineProblem::CutShort : LineProblem::UnknownEvent, cut ? -1 : kColumnEvent);
+  }
   if (NamesDocument(entry.event) && line.count <= kColumnDocument) return fail(LineProblem::CutShort, -1);
   entry.day = ParseJournalDay(line.field[kColumnDate].Kept());
   if (entry.day == kNoDay) return fail(LineProblem::BadDate, kColumnDate);

@@ -22,11 +22,11 @@ Json WithAmount(const Moment& m, const std::string& document) {
   return object;
 }
 
-Json Register(const RegisterEntry& e) {
+Json Register(const RegisterEntry& e, const char* times = nullptr) {
   Json object = Dated(e.entry, e.document);
   object["contractor"] = e.contractor;
   object["contractor_texts"] = e.description;
-  object["times"] = e.times;
+  if (times) object[times] = e.times;
   object["converted"] = e.conversion.line ? Json{{"date", DayText(e.conversion.day)}, {"amount", AmountOrNull(e.conversion)}}
                                           : Json(nullptr);
   return object;
@@ -57,10 +57,10 @@ class JsonWriter {
     json += Field("lines", Dump(s_.journal.lines));
     json += Field("unreadable_lines", Unreadable());
     json += Field("sales", Sales());
-    json += Field("jpk_exclusions", Array(s_.exclusions, Register));
-    json += Field("removed_not_converted", Array(s_.removedNotConverted, Register));
+    json += Field("jpk_exclusions", Array(s_.exclusions, [](const RegisterEntry& e) { return Register(e, "removals"); }));
+    json += Field("removed_not_converted", Array(s_.removedNotConverted, [](const RegisterEntry& e) { return Register(e); }));
     json += Field("converted_not_removed", Array(s_.convertedNotRemoved, [](const Sale& s) { return WithAmount(s.conversion, s.document); }));
-    json += Field("left_in_jpk", Array(s_.leftInJpk, Register));
+    json += Field("left_in_jpk", Array(s_.leftInJpk, [](const RegisterEntry& e) { return Register(e, "failed_removals"); }));
     json += Field("marked_not_converted", Array(s_.markedNotConverted, [](const Marking& m) { return WithAmount(m.marked, m.document); }), true);
     return json + "}\n";
   }

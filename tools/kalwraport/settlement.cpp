@@ -216,26 +216,27 @@ void SettlementBuilder::Left(uint32_t index, const JournalEntry& entry, bool inP
   lefts_[part.left] = EntryOf(entry, document);
 }
 
-void SettlementBuilder::Collect(const Document& document, const InPeriod& part, Settlement& out) const {
-  const Sale& sale = part.sale;
-  if (sale.conversions > 0) {
-    out.sales.push_back(sale);
-    if (document.registerState == RegisterState::None) out.convertedNotRemoved.push_back(sale);
-  }
-  if (part.removal.entry.line != 0) {
-    out.exclusions.push_back(part.removal);
-    if (document.registerOnly) out.removedNotConverted.push_back(part.removal);
-  }
+// Moves the part's rows into the settlement: the builder is done with them.
+void SettlementBuilder::Collect(const Document& document, InPeriod& part, Settlement& out) {
+  Sale& sale = part.sale;
   if ((sale.conversions > 0 || part.registerLine) && document.registerState == RegisterState::Left) {
-    RegisterEntry left = part.left == kNoDocument ? RegisterEntry{} : lefts_[part.left];
+    RegisterEntry left = part.left == kNoDocument ? RegisterEntry{} : std::move(lefts_[part.left]);
     if (left.document.empty()) left.document = sale.document;
     left.entry = {document.lastLeftLine, document.lastLeftDay, document.lastLeftTime, false, 0};
+    left.times = static_cast<int32_t>(document.failedRemovals);
     left.conversion = {};
     if (document.converted) left.conversion = {1, document.lastConversionDay, 0, document.lastHasAmount, document.lastAmount};
-    left.times = static_cast<int32_t>(document.failedRemovals);
-    out.leftInJpk.push_back(left);
+    out.leftInJpk.push_back(std::move(left));
   }
-  if (part.marking.marked.line != 0 && document.openMark) out.markedNotConverted.push_back(part.marking);
+  if (part.marking.marked.line != 0 && document.openMark) out.markedNotConverted.push_back(std::move(part.marking));
+  if (part.removal.entry.line != 0) {
+    if (document.registerOnly) out.removedNotConverted.push_back(part.removal);
+    out.exclusions.push_back(std::move(part.removal));
+  }
+  if (sale.conversions > 0) {
+    if (document.registerState == RegisterState::None) out.convertedNotRemoved.push_back(sale);
+    out.sales.push_back(std::move(sale));
+  }
 }
 
 namespace {
@@ -271,7 +272,9 @@ Settlement SettlementBuilder::Finish(const JournalSummary& summary) {
   out.period = period_;
   out.journal = summary;
   out.periodLines = periodLines_;
-  for (const InPeriod& part : inPeriod_) Collect(documents_[part.document], part, out);
+  for (InPeriod& part : inPeriod_) Collect(documents_[part.document], part, out);
+  inPeriod_.clear();
+  lefts_.clear();
   const auto saleLine = [](const Sale& sale) { return sale.conversion.line; };
   const auto entryLine = [](const RegisterEntry& entry) { return entry.entry.line; };
   InLineOrder(out.sales, saleLine);

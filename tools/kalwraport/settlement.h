@@ -116,7 +116,7 @@ class SettlementBuilder final : public JournalSink {
   void Converted(uint32_t index, const JournalEntry& entry, bool inPeriod);
   void Removed(uint32_t index, const JournalEntry& entry, bool inPeriod);
   void Left(uint32_t index, const JournalEntry& entry, bool inPeriod);
-  void Collect(const Document& document, const InPeriod& part, Settlement& out) const;
+  void Collect(const Document& document, InPeriod& part, Settlement& out);
   RegisterEntry EntryOf(const JournalEntry& entry, const Document& document) const;
 
   Period period_;

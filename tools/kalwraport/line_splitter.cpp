@@ -135,29 +135,33 @@ bool LineSplitter::Take(char c) {
       }
       break;
     case State::Quoted:
-      if (c == '"') {
-        state_ = State::QuoteSeen;
-      } else {
-        Append(c);
-      }
-      break;
     case State::QuoteSeen:
-    case State::AfterQuote:
-      if (c == '"' && state_ == State::QuoteSeen) {
-        Append(c);
-        state_ = State::Quoted;
-      } else if (c == ';') {
-        EndField();
-      } else if (IsBlank(c)) {
-        state_ = State::AfterQuote;
-      } else {
-        line_.badQuote = true;
-        state_ = State::SkipLine;
-      }
-      break;
+    case State::AfterQuote: TakeQuoted(c); break;
     case State::SkipLine: break;
   }
   return false;
+}
+
+// A byte in a quoted field or after it: a doubled quote is one, the closing
+// quote may be followed by blanks only.
+void LineSplitter::TakeQuoted(char c) {
+  if (state_ == State::Quoted) {
+    if (c == '"') {
+      state_ = State::QuoteSeen;
+    } else {
+      Append(c);
+    }
+  } else if (c == '"' && state_ == State::QuoteSeen) {
+    Append(c);
+    state_ = State::Quoted;
+  } else if (c == ';') {
+    EndField();
+  } else if (IsBlank(c)) {
+    state_ = State::AfterQuote;
+  } else {
+    line_.badQuote = true;
+    state_ = State::SkipLine;
+  }
 }
 
 }  // namespace kw::tools

@@ -56,6 +56,7 @@ class LineSplitter {
 
   void Reset();
   bool Take(char c);  // true when c ended the line
+  void TakeQuoted(char c);
   void Append(char c);
   void FlushBlanks();
   void EndField();

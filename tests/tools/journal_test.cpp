@@ -75,9 +75,8 @@ TEST(JournalValues, AmountsInGroszeExactly) {
                                                         {"-2147483648", 2147483648}, {"0", 0},         {"4294967296", -1},
                                                         {"-2147483649", -1}, {"1x", -1},               {"", -1}};
   for (const auto& [text, expected] : identities) {
-    uint32_t identity = 0;
-    const bool read = ParseIdentity(text, identity);
-    EXPECT_EQ(read ? static_cast<int64_t>(identity) : -1, expected) << "\"" << text << "\"";
+    uint32_t id = 0;
+    EXPECT_EQ(ParseIdentity(text, id) ? int64_t{id} : -1, expected) << "\"" << text << "\"";
   }
 }
 
@@ -85,20 +84,16 @@ TEST(JournalValues, AmountsInGroszeExactly) {
 // at a time: the split must not depend on where the file's pieces end.
 std::vector<std::string> Split(const std::string& line, bool* badQuote = nullptr, uint64_t* count = nullptr) {
   const std::string text = line + "\nx;\"y\n";
-  LineSplitter whole;
-  LineSplitter bytes;
-  const char* at = text.data();
+  LineSplitter whole, bytes;
+  const char *at = text.data(), *byte = text.data();
   EXPECT_TRUE(whole.Next(at, text.data() + text.size())) << line;
-  EXPECT_EQ(at, text.data() + line.size() + 1) << line;
-  const char* byte = text.data();
   while (!bytes.Next(byte, byte + 1)) {}
-  EXPECT_EQ(byte, at) << line;
-  const SplitLine& fields = whole.Line();
-  if (badQuote) *badQuote = fields.badQuote;
-  if (count) *count = fields.count;
+  EXPECT_EQ(std::make_pair(at, byte), std::make_pair(text.data() + line.size() + 1, at)) << line;
+  if (badQuote) *badQuote = whole.Line().badQuote;
+  if (count) *count = whole.Line().count;
   std::vector<std::string> out;
-  for (uint64_t i = 0; i < std::min<uint64_t>(fields.count, kJournalColumns); ++i) {
-    out.emplace_back(fields.field[i].Kept());
+  for (uint64_t i = 0; i < std::min<uint64_t>(whole.Line().count, kJournalColumns); ++i) {
+    out.emplace_back(whole.Line().field[i].Kept());
     EXPECT_EQ(bytes.Line().field[i].Kept(), out.back()) << line << " field " << i;
   }
   return out;

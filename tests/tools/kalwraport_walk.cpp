@@ -1,17 +1,8 @@
-// kalwraport walked against a model of a shop. From a seed: sixteen months of
-// consigned sales (documents marked, converted, corrected and converted again,
-// also the next month; some never converted), the JPK register built after
-// each month and sometimes rebuilt, removals failing and retried, entries of
-// TMO given by hand, the clock going back an hour, numbers reused a year
-// later, documents without a link id, old nine-field lines, broken lines, and
-// the journal re-saved by a spreadsheet part way (trailing empty fields
-// dropped, amounts as "1 234,56 zł", UTF-8 with or without a byte-order mark,
-// LF). Every month, the whole journal and a month with no records are settled
-// through the library (the journal fed in pieces of random size) and each
-// section, sum and the exit status compared with what the model knows of its
-// documents, worked out here from its own events.
-//
-//   kalwraport_walk [--seed N | --start N --seeds COUNT]
+// kalwraport walked against a model of a shop (README, kalwraport's tests):
+// sixteen months from a seed, the journal re-saved by a spreadsheet part way,
+// each month, the whole journal and a month without records settled through
+// the library and every fact compared with what the model works out from its
+// own events.   kalwraport_walk [--seed N | --start N --seeds COUNT]
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -29,36 +20,27 @@
 
 namespace {
 
-using kw::tools::Settlement;
+using namespace kw::tools;
 
-// One line of the model's journal, as the module writes it (fields in UTF-8).
-struct Line {
-  std::vector<std::string> fields;  // ten, or nine for an old line
-  bool aboutDocument = false;       // false for a broken line or a configuration line
-  bool broken = false;
-  int day = 0;
-};
+// One line of the model's journal as the module writes it: fields in UTF-8 (ten, or nine for an old line);
+// a broken line and a configuration line are about no document.
+struct Line { std::vector<std::string> fields; bool aboutDocument = false, broken = false; int day = 0; };
 
 enum class Kind { Marked, Converted, Removed, Left };
 
-struct Event {
-  Kind kind;
-  std::size_t line;  // index in the journal: the order of events
-  int day;
-  bool hasAmount;
-  int64_t amount;
-  std::string number;
-};
+// `line`: its index in the journal, the order of events.
+struct Event { Kind kind; std::size_t line; int day; bool hasAmount; int64_t amount; std::string number; };
 
 // A document of the shop, or (byHand) a register entry of TMO given by hand.
-struct Document {
-  std::string number;
-  uint32_t id = 0;
-  int idFrom = 0;  // the first of its lines that carries the id
-  bool byHand = false;
-  std::vector<Event> events;
-  int64_t amount = 0;
-};
+// idFrom: the first of its lines that carries the id.
+struct Document { std::string number; uint32_t id = 0; int idFrom = 0; bool byHand = false; std::vector<Event> events; int64_t amount = 0; };
+
+template <typename... Values>
+std::string Format(const char* format, Values... values) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, values...);
+  return text;
+}
 
 struct Shop {
   std::mt19937_64 random;
@@ -66,9 +48,8 @@ struct Shop {
   std::vector<Document> documents;
   std::vector<std::size_t> toRegister;  // converted since the last register was built
   std::vector<std::pair<std::size_t, int>> left;  // entries whose removal failed, with the day it first did
-  int byHandCounter = 0;
+  int byHandCounter = 0, clockBack = 0;  // clockBack: seconds the clock went back today
   uint32_t nextId = 1000;
-  int clockBack = 0;                    // seconds the clock went back today
   bool hugeAmounts = false;
 
   explicit Shop(uint64_t seed) : random(seed) { hugeAmounts = Chance(0.05); }
@@ -77,25 +58,15 @@ struct Shop {
   int Between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); }
 
   static std::string Amount(int64_t grosze) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%s%lld,%02lld", grosze < 0 ? "-" : "", static_cast<long long>(std::llabs(grosze) / 100),
-                  static_cast<long long>(std::llabs(grosze) % 100));
-    return text;
-  }
-
-  static std::string Date(int day) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", day / 10000, day / 100 % 100, day % 100);
-    return text;
+    return Format("%s%lld,%02lld", grosze < 0 ? "-" : "", std::llabs(grosze) / 100, std::llabs(grosze) % 100);
   }
 
   std::size_t Write(int day, int& second, const std::string& event, const Document* d, const std::string& rest,
                     bool aboutDocument = true) {
     second += Between(1, 600);
     const int shown = std::max(0, second - clockBack);
-    char time[16];
-    std::snprintf(time, sizeof time, "%02d:%02d:%02d", shown / 3600 % 24, shown / 60 % 60, shown % 60);
-    Line line{{Date(day), time, event}, aboutDocument, false, day};
+    Line line{{Format("%04d-%02d-%02d", day / 10000, day / 100 % 100, day % 100),
+               Format("%02d:%02d:%02d", shown / 3600 % 24, shown / 60 % 60, shown % 60), event}, aboutDocument, false, day};
     std::stringstream fields(rest);
     for (std::string field; std::getline(fields, field, '|');) line.fields.push_back(field);
     line.fields.resize(9);
@@ -105,33 +76,26 @@ struct Shop {
     return lines.size() - 1;
   }
 
-  void Record(Document& d, Kind kind, std::size_t line, int day, bool hasAmount, int64_t amount, const std::string& number) {
-    d.events.push_back({kind, line, day, hasAmount, amount, number});
-  }
-
   int64_t NewAmount() {
     if (hugeAmounts) return (Chance(0.5) ? 1 : -1) * (99999999999999999 - Between(0, 1000000));  // sums past 64 bits on the way
     return Chance(0.01) ? -Between(1, 50000) : Between(1, 20000000);
   }
 
   std::string NewNumber(int day, int counter) {
-    char text[64];
     const char* prefix = Chance(0.1) ? "F\xC5\x81" : Chance(0.05) ? "FS;K" : "FS";  // "FŁ": Polish letters
-    std::snprintf(text, sizeof text, "%s %d/%02d", prefix, counter, day / 100 % 100);
-    std::string number = text;
+    std::string number = Format("%s %d/%02d", prefix, counter, day / 100 % 100);
     if (prefix[1] == 'S' && Chance(0.01)) number += std::string(Between(150, 400), 'X');  // longer than the report keeps
     return number;
   }
 
   void Mark(Document& d, int day, int& second) {
-    const std::size_t line = Write(day, second, "OZNACZONO", &d, d.number + "|" + Amount(d.amount) + "||3, 7");
-    Record(d, Kind::Marked, line, day, true, d.amount, d.number);
+    d.events.push_back({Kind::Marked, Write(day, second, "OZNACZONO", &d, d.number + "|" + Amount(d.amount) + "||3, 7"), day, true, d.amount, d.number});
   }
 
   void Convert(Document& d, int day, int& second) {
     const bool hasAmount = !Chance(0.02);
     const std::size_t line = Write(day, second, "ZAMIENIONO", &d, d.number + "|" + (hasAmount ? Amount(d.amount) : ""));
-    Record(d, Kind::Converted, line, day, hasAmount, d.amount, d.number);
+    d.events.push_back({Kind::Converted, line, day, hasAmount, d.amount, d.number});
     for (int i = Between(0, 3); i > 0; --i) Write(day, second, "ZMIANA", &d, d.number + "|||Numer|.|" + d.number);
   }
 
@@ -139,11 +103,8 @@ struct Shop {
   // only with a link id on every line; a document without one always gets
   // converted, so that its number names no other.
   void Sell(int day, int& second, int counter) {
-    Document d;
-    d.number = NewNumber(day, counter);
-    d.amount = NewAmount();
-    const bool firstYear = day < 20270101;
-    const double mode = firstYear ? std::uniform_real_distribution<double>()(random) : 0;
+    Document d{NewNumber(day, counter), 0, 0, false, {}, NewAmount()};
+    const double mode = day < 20270101 ? std::uniform_real_distribution<double>()(random) : 0;
     if (mode < 0.7) d.id = nextId++;
     if (mode >= 0.9) d.id = nextId++, d.idFrom = static_cast<int>(lines.size()) + 1;  // no id yet at its marking
     documents.push_back(d);
@@ -173,7 +134,7 @@ struct Shop {
     const bool fails = Chance(0.12);
     const std::size_t line = Write(day, second, fails ? "POZOSTAWIONO_W_JPK" : "USUNIETO_Z_JPK", &d,
                                    d.number + "||4711|Towary Mazowieckie Obce sp. z o.o. / ul. \xC5\x81\xC4\x85kowa 5");
-    Record(d, fails ? Kind::Left : Kind::Removed, line, day, false, 0, d.number);
+    d.events.push_back({fails ? Kind::Left : Kind::Removed, line, day, false, 0, d.number});
     if (fails) left.push_back({index, day});
   }
 
@@ -183,20 +144,12 @@ struct Shop {
     std::vector<std::size_t> entries = toRegister;
     toRegister.clear();
     std::vector<std::pair<std::size_t, int>> stillLeft;
-    for (const auto& [i, since] : left) {
-      if (day - since > 200) continue;  // given up: retried no later than two months on
-      if (Chance(0.6)) {
-        entries.push_back(i);
-      } else {
-        stillLeft.push_back({i, since});
-      }
+    for (const auto& [i, since] : left) {  // given up when not removed two months on
+      if (day - since <= 200) Chance(0.6) ? entries.push_back(i) : stillLeft.push_back({i, since});
     }
     left = stillLeft;
     if (Chance(0.3)) {
-      Document d;
-      d.byHand = true;
-      d.number = "FR " + std::to_string(++byHandCounter) + "/" + std::to_string(day / 100 % 100);
-      documents.push_back(d);
+      documents.push_back({"FR " + std::to_string(++byHandCounter) + "/" + std::to_string(day / 100 % 100), 0, 0, true, {}, 0});
       entries.push_back(documents.size() - 1);
     }
     for (int build = Chance(0.3) ? 2 : 1; build > 0; --build) {
@@ -204,14 +157,11 @@ struct Shop {
     }
   }
 
-  void Broken(int day, int& second) {
-    static const char* const kBroken[] = {
-        "2026-02-30;10:00:00;ZAMIENIONO;FS 1/02;1,00;;;;;", "2026-11-30;10:00:00;PRZENIESIONO;FS 1/11;;;;;;",
-        "2026-11-30;10:00:00;ZAMIENIONO;FS 9/11;12,345;;;;;", "2026-11-30;10:00:00;ZAMIENIONO;\"FS 9/11;;;;;",
+  void Broken(int day) {
+    static const char* const kBroken[] = {"2026-02-30;10:00:00;ZAMIENIONO;FS 1/02;1,00;;;;;", "2026-11-30;10:00:00;PRZENIESIONO;FS 1/11",
+        "2026-11-30;10:00:00;ZAMIENIONO;FS 9/11;12,345", "2026-11-30;10:00:00;ZAMIENIONO;\"FS 9/11;;;;;", "2026-11-30;10:00:00",
         "2026-11-30;10:00:00;ZAMIENIONO;FS 9/11;1,00;;;;;;x", "2026-11-30;10:00:00;ZAMIENIONO;FS 9/11;1,00;;;;;12x",
-        "2026-11-30;25:00:00;OZNACZONO;FS 9/11;1,00;;;;;", "2026-11-30;10:00:00",
-    };
-    second += 1;
+        "2026-11-30;25:00:00;OZNACZONO;FS 9/11;1,00"};
     lines.push_back({{kBroken[Between(0, 7)]}, false, true, day});
   }
 
@@ -223,7 +173,7 @@ struct Shop {
       if (Chance(0.05)) clockBack = 3600;  // summer time ends: the clock shows an hour earlier from now on
       Sell(day, second, ++counter);
       if (Chance(0.15)) Correct(day, second);
-      if (Chance(0.03)) Broken(day, second);
+      if (Chance(0.03)) Broken(day);
     }
     if (Chance(0.03)) Write(day, second, "KONFIGURACJA", nullptr, "|||||3|3, 7", false);
   }
@@ -231,10 +181,7 @@ struct Shop {
 
 // The journal's bytes: the lines before `resaved` as a spreadsheet saved them
 // again, the rest as the module appended them after.
-struct Resave {
-  std::size_t lines = 0;
-  bool dropEmpty = false, currency = false, utf8 = false, byteOrderMark = false, lf = false, header = false;
-};
+struct Resave { std::size_t lines = 0; bool dropEmpty, currency, utf8, byteOrderMark, lf, header; };
 
 std::string Cp1250(const std::string& utf8) {
   static const std::pair<const char*, const char*> kLetters[] = {{"\xC5\x81", "\xA3"}, {"\xC4\x85", "\xB9"}, {"\xC5\x82", "\xB3"},
@@ -246,14 +193,16 @@ std::string Cp1250(const std::string& utf8) {
   return out;
 }
 
-std::string CurrencyAmount(const std::string& amount, bool utf8) {
-  const std::size_t comma = amount.find(',');
-  std::string whole = amount.substr(0, comma);
-  const bool negative = whole[0] == '-';
-  if (negative) whole.erase(0, 1);
-  std::string grouped;
-  for (std::size_t i = 0; i < whole.size(); ++i) grouped += (i && (whole.size() - i) % 3 == 0 ? "\xC2\xA0" : "") + whole.substr(i, 1);
-  return (negative ? "-" : "") + grouped + amount.substr(comma) + (utf8 ? " z\xC5\x82" : " z\xC5\x82");
+std::string Grouped(const std::string& digits, const char* separator = " ") {
+  std::string out;
+  for (std::size_t i = 0; i < digits.size(); ++i) out += (i && (digits.size() - i) % 3 == 0 ? separator : "") + digits.substr(i, 1);
+  return out;
+}
+
+// "1 234,56 zł" with no-break spaces, as a spreadsheet's currency format saves it.
+std::string CurrencyAmount(const std::string& amount) {
+  const std::size_t comma = amount.find(','), digits = amount[0] == '-';
+  return amount.substr(0, digits) + Grouped(amount.substr(digits, comma - digits), "\xC2\xA0") + amount.substr(comma) + " z\xC5\x82";
 }
 
 std::string Render(const Shop& shop, const Resave& r) {
@@ -263,7 +212,7 @@ std::string Render(const Shop& shop, const Resave& r) {
     const Line& line = shop.lines[i];
     const bool resaved = i < r.lines;
     std::vector<std::string> fields = line.fields;
-    if (!line.broken && resaved && r.currency && !fields[4].empty()) fields[4] = CurrencyAmount(fields[4], r.utf8);
+    if (!line.broken && resaved && r.currency && !fields[4].empty()) fields[4] = CurrencyAmount(fields[4]);
     while (!line.broken && resaved && r.dropEmpty && fields.size() > 1 && fields.back().empty()) fields.pop_back();
     std::string text;
     for (std::size_t f = 0; f < fields.size(); ++f) {
@@ -275,21 +224,10 @@ std::string Render(const Shop& shop, const Resave& r) {
   return out;
 }
 
-}  // namespace
-
-namespace {
-
-using kw::tools::Period;
-
-std::string Grouped(uint64_t n) {
-  std::string digits = std::to_string(n), out;
-  for (std::size_t i = 0; i < digits.size(); ++i) out += (i && (digits.size() - i) % 3 == 0 ? " " : "") + digits.substr(i, 1);
-  return out;
-}
 
 std::string Shown(const std::string& number) {
   if (number.size() <= kw::tools::kKeptFieldBytes) return number;
-  return number.substr(0, kw::tools::kKeptFieldBytes) + "... (i dalsze " + Grouped(number.size() - kw::tools::kKeptFieldBytes) + " zn.)";
+  return number.substr(0, kw::tools::kKeptFieldBytes) + "... (i dalsze " + Grouped(std::to_string(number.size() - kw::tools::kKeptFieldBytes)) + " zn.)";
 }
 
 std::string Money(bool has, int64_t grosze) { return has ? std::to_string(grosze) : "-"; }
@@ -389,46 +327,30 @@ std::string TruthOf(const Shop& shop, std::size_t lines, int broken, const Perio
   return truth.Facts(lines, broken, periodLines);
 }
 
-}  // namespace
 
-namespace {
-
-using namespace kw::tools;
-
-std::string TakeLine(std::ostringstream& out) {
-  std::string text = out.str() + "\n";
-  out.str("");
-  return text;
-}
 
 std::string MomentText(const Moment& m) { return m.line ? std::to_string(m.day) + " " + Money(m.hasAmount, m.amount) : "-"; }
 std::string TotalText(const Total& t) { return t.outOfRange ? "out of range" : std::to_string(t.grosze); }
 
 // The same facts as the report gives them.
 std::string Reported(const Settlement& s) {
-  std::ostringstream o;
-  std::string text;
-  o << "status " << static_cast<int>(s.status) << " lines " << s.journal.lines << " unreadable " << s.journal.unreadableCount
-    << " period lines " << s.periodLines;
-  text += TakeLine(o);
-  o << "sum " << TotalText(s.salesSum) << " without amount " << s.salesWithoutAmount << " again " << s.convertedAgain
-    << " before " << s.convertedBefore << " difference " << TotalText(s.differenceSum);
-  text += TakeLine(o) + "[sales]\n";
+  std::string text = Text("status ", static_cast<int>(s.status), " lines ", s.journal.lines, " unreadable ",
+                          s.journal.unreadableCount, " period lines ", s.periodLines) +
+                     Text("sum ", TotalText(s.salesSum), " without amount ", s.salesWithoutAmount, " again ", s.convertedAgain,
+                          " before ", s.convertedBefore, " difference ", TotalText(s.differenceSum)) + "[sales]\n";
   for (const Sale& x : s.sales) {
-    o << x.document << " " << MomentText(x.conversion) << " x" << x.conversions << " differ " << x.amountsDiffer << " before "
-      << MomentText(x.before);
-    text += TakeLine(o);
+    text += Text(x.document, " ", MomentText(x.conversion), " x", x.conversions, " differ ", x.amountsDiffer, " before ", MomentText(x.before));
   }
   text += "[exclusions]\n";
-  for (const RegisterEntry& x : s.exclusions) text += x.document + " " + std::to_string(x.entry.day) + " x" + std::to_string(x.times) + " converted " + MomentText(x.conversion) + "\n";
+  for (const RegisterEntry& x : s.exclusions) text += Text(x.document, " ", x.entry.day, " x", x.times, " converted ", MomentText(x.conversion));
   text += "[removed, not converted]\n";
-  for (const RegisterEntry& x : s.removedNotConverted) text += x.document + " " + std::to_string(x.entry.day) + "\n";
+  for (const RegisterEntry& x : s.removedNotConverted) text += Text(x.document, " ", x.entry.day);
   text += "[converted, not removed]\n";
-  for (const Sale& x : s.convertedNotRemoved) text += x.document + " " + MomentText(x.conversion) + "\n";
+  for (const Sale& x : s.convertedNotRemoved) text += Text(x.document, " ", MomentText(x.conversion));
   text += "[left]\n";
-  for (const RegisterEntry& x : s.leftInJpk) text += x.document + " " + std::to_string(x.entry.day) + " x" + std::to_string(x.times) + " converted " + MomentText(x.conversion) + "\n";
+  for (const RegisterEntry& x : s.leftInJpk) text += Text(x.document, " ", x.entry.day, " x", x.times, " converted ", MomentText(x.conversion));
   text += "[marked]\n";
-  for (const Marking& x : s.markedNotConverted) text += x.document + " " + MomentText(x.marked) + "\n";
+  for (const Marking& x : s.markedNotConverted) text += Text(x.document, " ", MomentText(x.marked));
   return text;
 }
 
@@ -477,17 +399,13 @@ bool Walk(uint64_t seed) {
     if (day % 100 == 1) counter = 0;
     shop.Day(day, counter);
   }
-  Resave r;
+  Resave r{};
   r.lines = shop.Chance(0.5) ? static_cast<std::size_t>(shop.Between(0, static_cast<int>(shop.lines.size()))) : 0;
   r.dropEmpty = shop.Chance(0.5), r.currency = shop.Chance(0.5), r.utf8 = shop.Chance(0.5);
   r.byteOrderMark = r.utf8 && r.lines && shop.Chance(0.5), r.lf = shop.Chance(0.5), r.header = r.lines && shop.Chance(0.3);
   const std::string journal = Render(shop, r);
-  if (std::getenv("KALWRAPORT_WALK_JOURNAL")) {  // the journal of a failing seed, to read
-    if (std::FILE* file = std::fopen(std::getenv("KALWRAPORT_WALK_JOURNAL"), "wb")) {
-      std::fwrite(journal.data(), 1, journal.size(), file);
-      std::fclose(file);
-    }
-  }
+  const char* keep = std::getenv("KALWRAPORT_WALK_JOURNAL");  // the journal of a failing seed, to read
+  if (std::FILE* file = keep ? std::fopen(keep, "wb") : nullptr) std::fwrite(journal.data(), 1, journal.size(), file), std::fclose(file);
   int broken = 0;
   for (const auto& line : shop.lines) broken += line.broken;
 
@@ -504,17 +422,13 @@ bool Walk(uint64_t seed) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  uint64_t start = 1;
-  uint64_t seeds = 20;
+  unsigned long long start = 1, seeds = 20, failed = 0;
   for (int i = 1; i + 1 < argc; i += 2) {
-    const uint64_t value = std::strtoull(argv[i + 1], nullptr, 10);
-    if (std::strcmp(argv[i], "--seed") == 0) start = value, seeds = 1;
-    if (std::strcmp(argv[i], "--start") == 0) start = value;
-    if (std::strcmp(argv[i], "--seeds") == 0) seeds = value;
+    const unsigned long long value = std::strtoull(argv[i + 1], nullptr, 10);
+    (std::strcmp(argv[i], "--seeds") == 0 ? seeds : start) = value;
+    if (std::strcmp(argv[i], "--seed") == 0) seeds = 1;
   }
-  uint64_t failed = 0;
-  for (uint64_t seed = start; seed < start + seeds; ++seed) failed += !Walk(seed);
-  std::printf("kalwraport walk: %llu seeds from %llu, %llu failed\n", static_cast<unsigned long long>(seeds),
-              static_cast<unsigned long long>(start), static_cast<unsigned long long>(failed));
+  for (unsigned long long seed = start; seed < start + seeds; ++seed) failed += !Walk(seed);
+  std::printf("kalwraport walk: %llu seeds from %llu, %llu failed\n", seeds, start, failed);
   return failed ? 1 : 0;
 }

@@ -71,9 +71,23 @@ JournalDay MakeDay(int year, int month, int day) {
 
 std::string TwoDigits(int value) { return std::string{static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)}; }
 
+// The digits of text[at..at+count) as a number, or -1.
+int Digits(std::string_view text, std::size_t at, std::size_t count) {
+  int value = 0;
+  for (std::size_t i = at; i < at + count; ++i) {
+    if (!IsDigit(text[i])) return -1;
+    value = value * 10 + (text[i] - '0');
+  }
+  return value;
+}
+
 }  // namespace
 
 JournalDay ParseJournalDay(std::string_view text) {
+  if (text.size() == 10 && text[4] == '-' && text[7] == '-') {  // as the module writes it
+    const int year = Digits(text, 0, 4), month = Digits(text, 5, 2), day = Digits(text, 8, 2);
+    if (year >= 0 && month >= 0 && day >= 0) return MakeDay(year, month, day);
+  }
   NumberGroups g;
   if (!SplitGroups(Trimmed(text), "-./", g) || g.count != 3) return kNoDay;
   if (g.digits[0] == 4 && IsShort(g.digits[1]) && IsShort(g.digits[2])) return MakeDay(g.value[0], g.value[1], g.value[2]);
@@ -103,6 +117,10 @@ bool ParseMonth(std::string_view text, JournalDay& first, JournalDay& last) {
 }
 
 int32_t ParseJournalTime(std::string_view text) {
+  if (text.size() == 8 && text[2] == ':' && text[5] == ':') {  // as the module writes it
+    const int hours = Digits(text, 0, 2), minutes = Digits(text, 3, 2), seconds = Digits(text, 6, 2);
+    if (hours >= 0 && minutes >= 0 && seconds >= 0) return hours > 23 || minutes > 59 || seconds > 59 ? -1 : hours * 3600 + minutes * 60 + seconds;
+  }
   NumberGroups g;
   if (!SplitGroups(Trimmed(text), ":", g) || g.count < 2) return -1;
   if (!IsShort(g.digits[0]) || g.digits[1] != 2 || (g.count == 3 && g.digits[2] != 2)) return -1;

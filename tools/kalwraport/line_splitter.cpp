@@ -1,5 +1,8 @@
 #include "line_splitter.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "windows1250.h"
 
 namespace kw::tools {
@@ -40,12 +43,28 @@ void LineSplitter::Reset() {
   ended_ = false;
 }
 
+// A byte that only goes on an unquoted field: no separator, blank, quote or
+// byte of a UTF-8 character (those Take() sees one by one).
+bool IsPlain(char c) { return static_cast<uint8_t>(c) < 0x80 && c != ';' && c != '\n' && c != '"' && !IsBlank(c); }
+
 bool LineSplitter::Next(const char*& at, const char* end) {
   if (ended_) Reset();
   while (at < end) {
-    const char c = *at++;
+    if (state_ == State::Unquoted && pendingBlanks_ == 0 && line_.count < kJournalColumns &&
+        line_.count != kColumnDocument) {
+      const char* run = at;  // most of a journal: plain text of a field, taken as a run
+      while (run < end && IsPlain(*run)) ++run;
+      SplitField& field = line_.field[line_.count];
+      const std::size_t kept = std::min<std::size_t>(run - at, kKeptFieldBytes - field.keptSize);
+      std::memcpy(field.kept + field.keptSize, at, kept);
+      field.keptSize += kept;
+      field.size += run - at;
+      field.utf8Chars += run - at;
+      at = run;
+      if (at == end) break;
+    }
     begun_ = true;
-    if (Take(c)) {
+    if (Take(*at++)) {
       ended_ = true;
       return true;
     }

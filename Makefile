@@ -70,8 +70,8 @@ bench: deps build prefix native
 	$(WINE_RUN) $(BUILD_DIR)/module_share_bench.exe; \
 	$(WINE_RUN) $(BUILD_DIR)/load_bench.exe; \
 	$(WINE_RUN) $(BUILD_DIR)/host_call_bench.exe; \
-	echo "== natively (build-native/) =="; $(NATIVE_DIR)/kalwraport_bench; \
-	echo "== the Windows program under Wine =="; $(WINE_RUN) $(BUILD_DIR)/kalwraport_bench.exe
+	echo "== natively (build-native/) =="; $(NATIVE_DIR)/kalwraport_bench --over-4gb; \
+	echo "== the Windows program under Wine =="; $(WINE_RUN) $(BUILD_DIR)/kalwraport_bench.exe --over-4gb
 
 # The random walk over many seeds it has not walked before, every core busy:
 # each failing seed is printed with its first failure and its replay command.
@@ -80,10 +80,15 @@ STEPS ?= 10000
 START ?=
 SOAK_JOBS ?= $(shell nproc)
 SLAD ?=
-soak: deps build prefix
+# Then kalwraport's walk against its model of a shop (native, REPORT_SEEDS
+# fresh seeds from START or from the clock).
+REPORT_SEEDS ?= 1000
+soak: deps build prefix native
 	@$(WINE_SESSION); \
 	/usr/bin/python3 -B tests/walk/soak.py $(BUILD_DIR)/host_walk_test.exe $(WINE_RUN) \
-	  --seeds $(SEEDS) --steps $(STEPS) --jobs $(SOAK_JOBS) $(if $(START),--start $(START)) $(if $(SLAD),--slad)
+	  --seeds $(SEEDS) --steps $(STEPS) --jobs $(SOAK_JOBS) $(if $(START),--start $(START)) $(if $(SLAD),--slad) || rc=$$?; \
+	$(NATIVE_DIR)/kalwraport_walk --seeds $(REPORT_SEEDS) --start $(if $(START),$(START),$$(date +%s)) || rc=$$?; \
+	exit $$rc
 
 # The terminal host on this terminal, driven from the keyboard.
 try: deps configure

@@ -1,114 +1,215 @@
-// What kalwraport costs on a journal of a million lines: the journal is made
-// up (a year of a shop's consigned sales: each document marked, converted with
-// its changes and removed from the JPK register, some removed again at a
-// rebuild, Polish letters, quoted fields), written to a temporary file, then
-// read, settled for a month and for the whole year, and the month's text
-// report made. Each figure is the fastest of three runs; nothing is asserted.
+// What kalwraport costs on the journals a shop will write: ten years of 300
+// consigned sales a working day (about 538 MB: each document marked,
+// converted with its five changes and removed from the JPK register when the
+// month's register is built, a third of them removed again at a rebuild), and
+// with --over-4gb the same ten years with a long contractor text on every
+// register line (a file over 4 GB, with as many documents). Each journal is
+// written to a temporary file, reported on for one month and for the whole
+// journal through the library the program uses, and deleted. Printed: the
+// time, the processor time and MB/s by it, the report's peak heap and the
+// process's peak memory so far; nothing is asserted.
 #include <algorithm>
 #include <chrono>
+#include <cstdarg>
+#include <cstdlib>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
 #include <filesystem>
+#include <new>
 #include <string>
 
+#ifdef _WIN32
+#include <windows.h>
+#include <psapi.h>
+#endif
+
 #include "file_access.h"
-#include "journal.h"
 #include "settlement.h"
 #include "settlement_report.h"
+
+// The heap the report takes, counted at each allocation: the process's peak
+// (VmHWM, the peak working set) only grows, so a later report could not be
+// told apart from an earlier one.
+namespace {
+std::size_t heapNow = 0;
+std::size_t heapPeak = 0;
+constexpr std::size_t kHeader = 16;  // the size, before the block, keeping malloc's alignment
+}  // namespace
+
+void* operator new(std::size_t size) {
+  auto* block = static_cast<std::size_t*>(std::malloc(size + kHeader));
+  if (!block) throw std::bad_alloc();
+  *block = size;
+  heapNow += size;
+  heapPeak = std::max(heapPeak, heapNow);
+  return reinterpret_cast<char*>(block) + kHeader;
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void operator delete(void* data) noexcept {
+  if (!data) return;
+  auto* block = reinterpret_cast<std::size_t*>(static_cast<char*>(data) - kHeader);
+  heapNow -= *block;
+  std::free(block);
+}
+void operator delete[](void* data) noexcept { operator delete(data); }
+void operator delete(void* data, std::size_t) noexcept { operator delete(data); }
+void operator delete[](void* data, std::size_t) noexcept { operator delete(data); }
 
 namespace {
 
 using namespace kw::tools;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kLines = 1000000;
-constexpr int kRuns = 3;
+constexpr int kYears = 10;
+constexpr int kSalesADay = 300;
 
-std::string TwoDigits(int value) { return std::string{char('0' + value / 10), char('0' + value % 10)}; }
-
-// The journal in Windows-1250 with CR LF, as the module writes it.
-std::string MakeJournal(int lines, int& documents) {
-  std::string text;
-  text.reserve(static_cast<std::size_t>(lines) * 80);
-  int written = 0;
-  const auto line = [&](const std::string& content) {
-    if (written++ < lines) text += content + "\r\n";
-  };
-  for (documents = 0; written < lines; ++documents) {
-    const int month = 1 + documents * 12 / (lines / 6);
-    const int day = 1 + documents % 28;
-    const std::string date = "2026-" + TwoDigits(std::min(month, 12)) + "-" + TwoDigits(day) + ";";
-    const std::string time = TwoDigits(8 + documents % 10) + ":" + TwoDigits(documents % 60) + ":00;";
-    std::string number = "FS " + std::to_string(documents) + "/" + TwoDigits(std::min(month, 12)) + "/2026";
-    if (documents % 50 == 0) number = "\"" + number + ";K\"";
-    const std::string amount = std::to_string(100 + documents % 9000) + "," + TwoDigits(documents % 100) + ";";
-    const std::string contractor = "4711;Towary Mazowieckie Obce sp. z o.o. / ul. \xA3\xB9kowa 5, Krak\xF3w;;";
-    line(date + time + "OZNACZONO;" + number + ";" + amount + ";3, 7;;");
-    line(date + time + "ZAMIENIONO;" + number + ";" + amount + ";;;");
-    line(date + time + "ZMIANA;" + number + ";;;Numer;.;" + number);
-    line(date + time + "ZMIANA;" + number + ";;;Flagi;0x0011;0x0411");
-    line(date + time + "ZMIANA;" + number + ";;;Rozliczono;" + amount + "0,00");
-    line(date + "18:00:10;USUNIETO_Z_JPK;" + number + ";;" + contractor);
-    if (documents % 3 == 0) line(date + "18:30:10;USUNIETO_Z_JPK;" + number + ";;" + contractor);
+double PeakMegabytes() {
+#ifdef _WIN32
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return -1;
+  return static_cast<double>(counters.PeakWorkingSetSize) / (1 << 20);
+#else
+  std::FILE* status = std::fopen("/proc/self/status", "r");
+  if (!status) return -1;
+  char line[256];
+  double kilobytes = -1;
+  while (std::fgets(line, sizeof line, status)) {
+    if (std::strncmp(line, "VmHWM:", 6) == 0) kilobytes = std::atof(line + 6);
   }
-  return text;
+  std::fclose(status);
+  return kilobytes / 1024;
+#endif
 }
 
-double Milliseconds(Clock::duration duration) { return std::chrono::duration<double, std::milli>(duration).count(); }
+// The processor time the process used (the machine is shared: wall time says less).
+double ProcessorSeconds() {
+#ifdef _WIN32
+  FILETIME created, exited, kernel, user;
+  if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0;
+  const auto seconds = [](const FILETIME& t) { return ((uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime) / 1e7; };
+  return seconds(kernel) + seconds(user);
+#else
+  return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+#endif
+}
 
-template <typename Work>
-double Fastest(Work work) {
-  double best = 1e30;
-  for (int run = 0; run < kRuns; ++run) {
-    const Clock::time_point start = Clock::now();
-    work();
-    best = std::min(best, Milliseconds(Clock::now() - start));
+// The journal written line by line through a buffer, never held whole.
+class JournalFile {
+ public:
+  explicit JournalFile(const std::string& path) : file_(std::fopen(path.c_str(), "wb")) {}
+  ~JournalFile() { Flush(), file_ && std::fclose(file_); }
+  bool IsOpen() const { return file_ != nullptr; }
+  void Line(const char* format, ...) __attribute__((format(printf, 2, 3))) {
+    va_list args;
+    va_start(args, format);
+    used_ += std::vsnprintf(buffer_ + used_, sizeof buffer_ - used_, format, args);
+    va_end(args);
+    if (used_ > sizeof buffer_ - 16384) Flush();
   }
-  return best;
+  void Flush() {
+    if (file_) std::fwrite(buffer_, 1, used_, file_);
+    used_ = 0;
+  }
+
+ private:
+  std::FILE* file_;
+  char buffer_[1 << 20];
+  std::size_t used_ = 0;
+};
+
+bool IsWorkingDay(int year, int month, int day) {
+  std::tm date{};
+  date.tm_year = year - 1900, date.tm_mon = month - 1, date.tm_mday = day, date.tm_hour = 12;
+  std::mktime(&date);
+  return date.tm_mon == month - 1 && date.tm_wday != 0 && date.tm_wday != 6;
+}
+
+// One month of the shop: the previous month's register built (and rebuilt for
+// a third of it) on its first working day, then its own sales day by day.
+void WriteMonth(JournalFile& out, int year, int month, int& previousSales, int& identity, const std::string& texts) {
+  int sales = 0;
+  bool registerBuilt = false;
+  for (int day = 1; day <= 31; ++day) {
+    if (!IsWorkingDay(year, month, day)) continue;
+    const int py = month == 1 ? year - 1 : year, pm = month == 1 ? 12 : month - 1;
+    for (int i = 0; !registerBuilt && i < previousSales; ++i) {
+      for (int again = 0; again <= (i % 3 == 0); ++again) {
+        out.Line("%04d-%02d-%02d;18:%02d:%02d;USUNIETO_Z_JPK;FS %d/%02d/%04d;;4711;%s;;;\r\n", year, month, day,
+                 again * 30 + i / 3600 % 30, i / 60 % 60, i + 1, pm, py, texts.c_str());
+      }
+    }
+    registerBuilt = true;
+    for (int i = 0; i < kSalesADay; ++i, ++sales, ++identity) {
+      const int number = sales + 1, hour = 8 + i / 30, minute = i % 30 * 2;
+      const long grosze = 10000 + (identity * 7919L) % 900000;
+      const auto line = [&](int second, const char* rest) {
+        out.Line("%04d-%02d-%02d;%02d:%02d:%02d;%s;%d\r\n", year, month, day, hour, minute, second, rest, identity);
+      };
+      char amount[32];
+      std::snprintf(amount, sizeof amount, "%ld,%02ld", grosze / 100, grosze % 100);
+      char text[256];
+      std::snprintf(text, sizeof text, "OZNACZONO;FS %d/%02d/%04d;%s;;3, 7;;", number, month, year, amount);
+      line(0, text);
+      std::snprintf(text, sizeof text, "ZAMIENIONO;FS %d/%02d/%04d;%s;;;;", number, month, year, amount);
+      line(5, text);
+      for (const char* change : {"Numer;.;FS", "Flagi;0x0011;0x0411", "Kontrahent;12;4711", "Rozliczono;0,00;x", "Magazyn;3;3", "Uwagi;;komis"}) {
+        std::snprintf(text, sizeof text, "ZMIANA;FS %d/%02d/%04d;;;%s", number, month, year, change);
+        line(5, text);
+      }
+    }
+  }
+  previousSales = sales;
+}
+
+// The documents written.
+int WriteJournal(const std::string& path, const std::string& texts) {
+  JournalFile out(path);
+  int previousSales = 0;
+  int identity = 1;
+  for (int year = 2017; year < 2017 + kYears; ++year) {
+    for (int month = 1; month <= 12; ++month) WriteMonth(out, year, month, previousSales, identity, texts);
+  }
+  return identity - 1;
+}
+
+void Report(const std::string& path, const Period& period, const char* what) {
+  const Clock::time_point start = Clock::now();
+  const double processor = ProcessorSeconds();
+  heapPeak = heapNow;
+  FileStream file(path);
+  Settlement settlement;
+  const bool read = SettleJournal(file, period, settlement);
+  const std::size_t text = SettlementText({path, settlement}).size();
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  const double busy = ProcessorSeconds() - processor;
+  std::printf("  %-30s %7.2f s (processor %6.2f s, %6.1f MB/s)  %6zu sales, report %s, peak heap %6.1f MB"
+              " (process so far %6.1f MB)%s\n", what, seconds, busy, static_cast<double>(file.BytesRead()) / 1e6 / busy,
+              settlement.sales.size(), SizeText(text).c_str(), static_cast<double>(heapPeak) / (1 << 20), PeakMegabytes(),
+              read ? "" : "  (NOT READ TO ITS END)");
+}
+
+void Bench(const char* name, const std::string& texts) {
+  const std::filesystem::path path = std::filesystem::temp_directory_path() / "kalwraport_bench_dziennik.csv";
+  const Clock::time_point start = Clock::now();
+  const int documents = WriteJournal(path.string(), texts);
+  std::error_code error;
+  const uintmax_t bytes = std::filesystem::file_size(path, error);
+  std::printf("kalwraport on %s: %s, %d documents (written in %.1f s)\n", name, SizeText(bytes).c_str(),
+              documents, std::chrono::duration<double>(Clock::now() - start).count());
+  Report(path.string(), Period{20261101, 20261130}, "a month's report (2026-11)");
+  Report(path.string(), Period{}, "the whole journal's report");
+  std::filesystem::remove(path, error);
 }
 
 }  // namespace
 
-int main() {
-  int documents = 0;
-  const std::string text = MakeJournal(kLines, documents);
-  const std::filesystem::path path = std::filesystem::temp_directory_path() / "kalwraport_bench_dziennik.csv";
-  if (std::FILE* file = std::fopen(path.string().c_str(), "wb")) {
-    std::fwrite(text.data(), 1, text.size(), file);
-    std::fclose(file);
+int main(int argc, char** argv) {
+  std::printf("peak memory before: %.1f MB\n", PeakMegabytes());
+  Bench("ten years of 300 sales a working day", "Towary Mazowieckie Obce sp. z o.o. / ul. \xA3\xB9kowa 5, Krak\xF3w");
+  if (argc > 1 && std::strcmp(argv[1], "--over-4gb") == 0) {
+    Bench("the same ten years with a 4 KB contractor text on every register line", std::string(4096, 'T'));
   }
-
-  std::size_t records = 0;
-  std::size_t reportBytes = 0;
-  std::size_t monthSales = 0;
-  std::size_t yearSales = 0;
-  const Period month{20260601, 20260630};
-  const double read = Fastest([&] { records = ReadWholeFile(path.string(), std::size_t{1} << 30).bytes.size(); });
-  double parse = 1e30;  // the bytes copied outside the time
-  for (int run = 0; run < kRuns; ++run) {
-    std::vector<uint8_t> bytes(text.begin(), text.end());
-    const Clock::time_point start = Clock::now();
-    const Journal journal = ReadJournal(std::move(bytes));
-    parse = std::min(parse, Milliseconds(Clock::now() - start));
-    records = journal.records.size();
-  }
-  const double all = Fastest([&] {
-    const Journal journal = ReadJournal(ReadWholeFile(path.string(), std::size_t{1} << 30).bytes);
-    const Settlement settlement = Settle(journal, month);
-    reportBytes = SettlementText({path.string(), month, journal, settlement}).size();
-    monthSales = settlement.sales.size();
-  });
-  const Journal journal = ReadJournal(std::vector<uint8_t>(text.begin(), text.end()));
-  const double settleMonth = Fastest([&] { monthSales = Settle(journal, month).sales.size(); });
-  const double settleYear = Fastest([&] { yearSales = Settle(journal, Period{}).sales.size(); });
-  std::filesystem::remove(path);
-
-  std::printf("kalwraport on a journal of %d lines (%.1f MB, %d documents, %zu records kept):\n", kLines,
-              static_cast<double>(text.size()) / 1e6, documents, records);
-  std::printf("  reading the file                   %8.1f ms\n", read);
-  std::printf("  reading the lines                  %8.1f ms\n", parse);
-  std::printf("  settling a month (%zu sales)     %8.1f ms\n", monthSales, settleMonth);
-  std::printf("  settling the year (%zu sales)  %8.1f ms\n", yearSales, settleYear);
-  std::printf("  the whole month's report: file, lines, settlement, text (%zu bytes)  %8.1f ms, %.0f ns per line\n",
-              reportBytes, all, all * 1e6 / kLines);
   return 0;
 }

@@ -7,9 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "journal.h"
-#include "journal_line.h"
 #include "journal_values.h"
+#include "line_splitter.h"
 #include "windows1250.h"
 
 namespace kw::tools::test {
@@ -53,6 +52,8 @@ TEST(JournalValues, AmountsInGroszeExactly) {
       {"1230", 123000},    {"1230,5", 123050},  {"1230.99", 123099},   {"1 230,00", 123000},
       {"12\xA0" "345\xA0" "678,90", 1234567890}, {"1\xC2\xA0" "000,01", 100001},
       {"999999999999999,99", 99999999999999999}, {" 7,10 ", 710},
+      {"1 234,56 z\xB3", 123456}, {"1\xC2\xA0" "234,56\xC2\xA0z\xC5\x82", 123456}, {"-7,00 z\xC5\x82", -700},
+      {"1\xE2\x80\xAF" "000,00 PLN", 100000}, {"12,00z\xB3", 1200},
   };
   for (const auto& [text, grosze] : good) {
     int64_t value = -1;
@@ -60,24 +61,42 @@ TEST(JournalValues, AmountsInGroszeExactly) {
     EXPECT_EQ(value, grosze) << "\"" << text << "\"";
   }
   for (const char* bad : {"", "-", "12,", ",50", "12,345", "1,2,3", "12 34,00", "1234 567,00", "1 23,00",
-                          "1000000000000000,00", "12a", "+5,00", "1.230,00", "--5", "5-"}) {
+                          "1000000000000000,00", "12a", "+5,00", "1.230,00", "--5", "5-", "z\xB3", "5 z\xB3 z\xB3"}) {
     int64_t value;
     EXPECT_FALSE(ParseAmount(bad, value)) << "\"" << bad << "\"";
   }
   EXPECT_EQ(AmountText(123000), "1230,00");
   EXPECT_EQ(AmountText(-5), "-0,05");
   EXPECT_EQ(AmountText(99999999999999999, '.'), "999999999999999.99");
+  EXPECT_EQ(GroupedAmountText(-123456789), "-1 234 567,89");
+  EXPECT_EQ(GroupedAmountText(99999), "999,99");
+
+  const std::pair<const char*, int64_t> identities[] = {{"17", 17},         {" 4294967295 ", 4294967295}, {"-1", 4294967295},
+                                                        {"-2147483648", 2147483648}, {"0", 0},         {"4294967296", -1},
+                                                        {"-2147483649", -1}, {"1x", -1},               {"", -1}};
+  for (const auto& [text, expected] : identities) {
+    uint32_t id = 0;
+    EXPECT_EQ(ParseIdentity(text, id) ? int64_t{id} : -1, expected) << "\"" << text << "\"";
+  }
 }
 
-// The line with its '\n' and the next line after it, which the split must not reach.
-std::vector<std::string> Split(const std::string& line, bool* badQuote = nullptr, int* count = nullptr) {
-  std::string text = line + "\nx;\"y\n";
-  char* lineEnd = nullptr;
-  const JournalLineFields fields = SplitJournalLine(text.data(), lineEnd);
-  EXPECT_EQ(lineEnd, text.data() + line.size()) << line;
-  if (badQuote) *badQuote = fields.badQuote;
-  if (count) *count = fields.count;
-  return std::vector<std::string>(fields.field.begin(), fields.field.begin() + std::min(fields.count, kJournalFields));
+// The line's fields (as many as kept), read in one piece and again one byte
+// at a time: the split must not depend on where the file's pieces end.
+std::vector<std::string> Split(const std::string& line, bool* badQuote = nullptr, uint64_t* count = nullptr) {
+  const std::string text = line + "\nx;\"y\n";
+  LineSplitter whole, bytes;
+  const char *at = text.data(), *byte = text.data();
+  EXPECT_TRUE(whole.Next(at, text.data() + text.size())) << line;
+  while (!bytes.Next(byte, byte + 1)) {}
+  EXPECT_EQ(std::make_pair(at, byte), std::make_pair(text.data() + line.size() + 1, at)) << line;
+  if (badQuote) *badQuote = whole.Line().badQuote;
+  if (count) *count = whole.Line().count;
+  std::vector<std::string> out;
+  for (uint64_t i = 0; i < std::min<uint64_t>(whole.Line().count, kJournalColumns); ++i) {
+    out.emplace_back(whole.Line().field[i].Kept());
+    EXPECT_EQ(bytes.Line().field[i].Kept(), out.back()) << line << " field " << i;
+  }
+  return out;
 }
 
 TEST(JournalLine, QuotedFieldsBlanksAndWhatIsNotALine) {
@@ -88,10 +107,12 @@ TEST(JournalLine, QuotedFieldsBlanksAndWhatIsNotALine) {
   EXPECT_EQ(Split(";"), (Fields{"", ""}));
   EXPECT_EQ(Split("a;\"b\"\r"), (Fields{"a", "b"}));  // CR LF
   EXPECT_EQ(Split("a; b \r"), (Fields{"a", "b"}));
-  int count = 0;
+  uint64_t count = 0;
   bool bad = false;
-  EXPECT_EQ(Split("1;2;3;4;5;6;7;8;9;;;", &bad, &count).size(), 9u);
-  EXPECT_EQ(count, 12);
+  EXPECT_EQ(Split("1;2;3;4;5;6;7;8;9;10;;;", &bad, &count).size(), 10u);
+  EXPECT_EQ(count, 13u);
+  const std::string longField(100000, 'A');
+  EXPECT_EQ(Split("a;" + longField + "  ;b")[1], longField.substr(0, kKeptFieldBytes));
   for (const char* broken : {"a;\"FS 13;11", "a;\"b\"c;d", "\"", "a;\"b\"\""}) {
     Split(broken, &bad);
     EXPECT_TRUE(bad) << broken;

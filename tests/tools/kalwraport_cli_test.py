@@ -84,43 +84,51 @@ class KalwraportTest(FolderTest):
         self.assertEqual(rc, 1, text)
         self.assertEqual(self.section(text, 1), [
             "1. Sprzedaż komisowa - dokumenty zamienione (6)",
-            "   2026-11-03  FS 12/11/2026     1230,00",
+            "   2026-11-03  FS 12/11/2026    1 230,00",
             "   2026-11-04  FS 13;11/2026        0,10",
             "   2026-11-05  Pa \"A\" 1             0,20",
-            "   2026-11-20  FS 15/11/2026      450,50  zamieniony 2 razy w okresie, różne kwoty - liczona ostatnia",
+            "   2026-11-20  FS 15/11/2026      450,50  zamieniony dwa razy w okresie, różne kwoty - liczona ostatnia",
             "   2026-11-21  FS 16/11/2026  brak kwoty",
             "   2026-11-29  FS 17/11/2026       70,00",
-            "   Razem: 6 dokumentów, suma 1750,80 zł; bez kwoty (niewliczone do sumy): 1"])
+            "   Razem: 6 dokumentów, suma 1 750,80 zł; bez kwoty (niewliczone do sumy): 1"])
+        removed = "kontrahent 4711: " + TMO
         self.assertEqual(self.section(text, 2), [
             "2. Wyłączenia z JPK - wpisy usunięte z rejestru, każdy dokument raz (5)",
-            "   2026-11-30  FS 12/11/2026  kontrahent 4711: " + TMO + "; usunięty 2 razy (rejestr budowano kilka razy)",
-            "   2026-11-30  FS 13;11/2026  kontrahent 4711: " + TMO,
-            "   2026-11-30  Pa \"A\" 1       kontrahent 4711: " + TMO,
-            "   2026-11-30  FS 99/11/2026  kontrahent 4711: " + TMO,
-            "   2026-11-30  FS 15/11/2026  kontrahent 4711: " + TMO])
+            "   2026-11-30  FS 12/11/2026  1 230,00  zamieniony 2026-11-03; " + removed +
+            "; usunięty dwa razy (rejestr budowano ponownie)",
+            "   2026-11-30  FS 13;11/2026      0,10  zamieniony 2026-11-04; " + removed,
+            "   2026-11-30  Pa \"A\" 1           0,20  zamieniony 2026-11-05; " + removed,
+            "   2026-11-30  FS 99/11/2026            zamiany nie ma w dzienniku; " + removed,
+            "   2026-11-30  FS 15/11/2026    450,50  zamieniony 2026-11-20; " + removed])
         self.assertEqual(self.section(text, 3), [
             "3. Sprawdzenie krzyżowe",
-            "   Usunięte z rejestru JPK, a dziennik nie zna ich zamiany (1)",
-            "   - prawdopodobnie kontrahenta TMO przypisano ręcznie (albo dokument zamieniono, zanim moduł zaczął"
+            "   Usunięte z rejestru JPK, a dziennik nie zna ich wcześniejszej zamiany (1)",
+            "   - prawdopodobnie kontrahenta TMO przypisano ręcznie (albo dokument zamieniono, zanim wtyczka zaczęła"
             " prowadzić dziennik):",
-            "   2026-11-30  FS 99/11/2026  kontrahent 4711: " + TMO,
+            "   2026-11-30  FS 99/11/2026  zamiany nie ma w dzienniku; " + removed,
             "   Zamienione, a nieusunięte z rejestru JPK (1)",
             "   - prawdopodobnie rejestru JPK za ten miesiąc jeszcze nie zbudowano:",
-            "   2026-11-29  FS 17/11/2026  70,00"])
+            "   2026-11-29  FS 17/11/2026  70,00",
+            "   Wpisy, które zostały w rejestrze JPK: w punkcie 4."])
         self.assertEqual(self.section(text, 4), [
-            "4. Wpisy pozostawione w rejestrze JPK - usunięcie się nie udało i nie powtórzono go (1)",
-            "   2026-11-30  FS 16/11/2026  kontrahent 4711: " + TMO])
+            "4. Wpisy, które zostały w rejestrze JPK - usunięcie się nie udało (stan na koniec dziennika) (1)",
+            "   - te dokumenty są nadal w rejestrze JPK: trzeba je z niego usunąć przed wysłaniem JPK:",
+            "   2026-11-30  FS 16/11/2026  brak kwoty  zamieniony 2026-11-21; " + removed +
+            "; nieudane próby usunięcia: raz, ostatnia 2026-11-30"])
+        self.assertEqual(self.section(text, 5), ["5. Oznaczone, a niezamienione (stan na koniec dziennika) (0)", "   brak"])
         self.assertEqual(text.splitlines()[-1],
                          "WYNIK 1: jest coś do sprawdzenia - nieodczytane wiersze dziennika: 4, dokumenty bez kwoty: 1, "
                          "dokumenty zamienione ponownie: 1, usunięte z JPK bez zamiany: 1, zamienione, a nieusunięte "
-                         "z JPK: 1, wpisy pozostawione w JPK: 1.")
-        self.assertIn("Wiersze dziennika: 25, nieodczytane (pominięte): 4", text)
-        self.assertEqual(err.splitlines(), [
-            "kalwraport: nie odczytano 4 wierszy dziennika (pominięte):",
-            "  wiersz 21: ucięty wiersz: 3 pola zamiast 9",
-            "  wiersz 22: nieznane zdarzenie „PRZENIESIONO”",
-            "  wiersz 23: zła data „2026-11-31”",
-            "  wiersz 24: zła kwota „1,000”"])
+                         "z JPK: 1, wpisy, które zostały w JPK: 1.")
+        self.assertIn("Wiersze dziennika: 25, nieodczytane: 4 (lista niżej)", text)
+        # The report itself says which lines it could not read, also when it goes to a file.
+        self.assertEqual(err, "")
+        self.assertEqual(text.split("\n\n")[-2].splitlines(), [
+            "Wiersze dziennika, których nie odczytano (pominięte w rozliczeniu) (4)",
+            "   wiersz 21: wiersz urwany: ma tylko 3 pola",
+            "   wiersz 22: nieznane zdarzenie „PRZENIESIONO”",
+            "   wiersz 23: „2026-11-31” nie jest datą z kalendarza",
+            "   wiersz 24: „1,000” nie jest kwotą"])
 
     def test_month_boundary_and_ranges(self):
         self.write(NOVEMBER)
@@ -153,7 +161,8 @@ class KalwraportTest(FolderTest):
         sales = {d["document"]: d for d in report["sales"]["documents"]}
         self.assertEqual(sales["FS 15/11/2026"], {
             "line": 10, "date": "2026-11-20", "time": "08:00:00", "document": "FS 15/11/2026", "amount": "450.50",
-            "amount_grosze": 45050, "conversions": 2, "amounts_differ": True, "converted_before": None})
+            "amount_grosze": 45050, "conversions": 2, "amounts_differ": True, "converted_before": None,
+            "amount_before": None})
         self.assertEqual((sales["FS 16/11/2026"]["amount"], sales["FS 16/11/2026"]["amount_grosze"]), (None, None))
         self.assertEqual((report["sales"]["sum_grosze"], report["sales"]["without_amount"]), (175080, 1))
         self.assertEqual(report["removed_not_converted"][0]["contractor_texts"], TMO)
@@ -167,21 +176,30 @@ class KalwraportTest(FolderTest):
         self.assertNotIn(b"\n", out.replace(b"\r\n", b""))
         text = out.decode("cp1250")
         rows = list(csv.reader(io.StringIO(text, newline=""), delimiter=";"))
-        self.assertEqual(rows[0], ["sekcja", "data", "czas", "dokument", "kwota", "kontrahent", "opis", "uwagi"])
+        self.assertEqual(rows[0], ["sekcja", "data", "czas", "dokument", "kwota", "kwota nie do sumowania",
+                                   "zamieniono dnia", "kontrahent", "opis", "uwagi"])
         by_section = {}
         for row in rows[1:]:
             by_section.setdefault(row[0], []).append(row[1:])
+        self.assertEqual(by_section["Okres"][0][-1], "od 2026-11-01 do 2026-11-30")
+        self.assertTrue(by_section["Wynik"][0][-1].startswith("WYNIK 1: jest coś do sprawdzenia"))
+        self.assertEqual(by_section["Nieodczytane wiersze dziennika"][0][-1], "4")
+        self.assertEqual([(r[2], r[-1]) for r in by_section[
+            "Wiersze dziennika, których nie odczytano (pominięte w rozliczeniu)"]][0], ("wiersz 21", "wiersz urwany: ma tylko 3 pola"))
         self.assertEqual([(r[2], r[3]) for r in by_section["Sprzedaż komisowa - dokumenty zamienione"]],
                          [("FS 12/11/2026", "1230,00"), ("FS 13;11/2026", "0,10"), ('Pa "A" 1', "0,20"),
                           ("FS 15/11/2026", "450,50"), ("FS 16/11/2026", ""), ("FS 17/11/2026", "70,00")])
-        self.assertEqual(by_section["Sprzedaż komisowa - suma"], [["", "", "6 dokumentów", "1750,80", "", "",
+        self.assertEqual(by_section["Sprzedaż komisowa - suma"], [["", "", "6 dokumentów", "", "1750,80", "", "", "",
                                                                    "bez kwoty (niewliczone): 1"]])
         self.assertEqual(by_section["Wyłączenia z JPK - wpisy usunięte z rejestru, każdy dokument raz"][0],
-                         ["2026-11-30", "18:00:10", "FS 12/11/2026", "", "4711", TMO,
-                          "usunięty 2 razy (rejestr budowano kilka razy)"])
+                         ["2026-11-30", "18:00:10", "FS 12/11/2026", "", "1230,00", "2026-11-03", "4711", TMO,
+                          "usunięty dwa razy (rejestr budowano ponownie)"])
+        # Amounts of other sections stay out of the column that adds up to the sales' sum.
         self.assertEqual(by_section["Zamienione, a nieusunięte z rejestru JPK"],
-                         [["2026-11-29", "19:00:00", "FS 17/11/2026", "70,00", "", "",
+                         [["2026-11-29", "19:00:00", "FS 17/11/2026", "", "70,00", "2026-11-29", "", "",
                            "prawdopodobnie rejestru JPK za ten miesiąc jeszcze nie zbudowano"]])
+        column = sum(int(r[4].replace(",", "")) for r in rows[1:] if r[4] and r[0] != "Sprzedaż komisowa - suma")
+        self.assertEqual(column, 175080)
         self.assertIn('"FS 13;11/2026"', text)
 
     def test_everything_agrees(self):
@@ -192,9 +210,15 @@ class KalwraportTest(FolderTest):
         self.assertEqual(self.section(text, 4)[1:], ["   brak"])
         self.assertEqual(text.splitlines()[-1], "WYNIK 0: wszystko się zgadza.")
         self.assertEqual(self.run_tool("--csv", "--miesiac", "2026-11")[0], 0)
-        # A month without a record is a report too.
-        rc, report, _ = self.json("--miesiac", "2027-01")
-        self.assertEqual((rc, report["sales"]["count"], report["jpk_exclusions"]), (0, 0, []))
+        # A month without a record (a typo'd year) is no all-clear: it says so, with the days the journal covers.
+        rc, report, _ = self.json("--miesiac", "2062-11")
+        self.assertEqual((rc, report["no_records"], report["sales"]["count"], report["journal_days"]),
+                         (1, True, 0, {"first": "2026-11-03", "last": "2026-11-30"}))
+        self.assertIn("dziennik obejmuje dni od 2026-11-03 do 2026-11-30", report["verdict"])
+        self.write([])
+        rc, text, _ = self.report()
+        self.assertEqual(rc, 1)
+        self.assertIn("dziennik nie ma żadnego odczytanego wpisu", text.splitlines()[-1])
 
     def test_journal_saved_again_by_a_spreadsheet(self):
         """UTF-8 with a byte-order mark and LF, dates as the spreadsheet shows them,
@@ -215,13 +239,14 @@ class KalwraportTest(FolderTest):
         self.assertEqual(report["converted_not_removed"], [])
 
     def test_many_unreadable_lines_name_the_first_ten(self):
-        self.write(["2026-11-03;10:16:02;ZAMIENIONO;FS %d;1,00;;;" % n for n in range(25)]
+        self.write(["2026-11-03;10:16:02;ZAMIENIONO;FS %d;1,000" % n for n in range(25)]
                    + ["2026-11-03;10:16:02;ZAMIENIONO;FS X;1,00;;;;;;x"])
         rc, report, err = self.json()
-        self.assertEqual((rc, report["unreadable_lines"]["count"], report["sales"]["count"]), (1, 26, 0))
-        lines = err.splitlines()
-        self.assertEqual(lines[0], "kalwraport: nie odczytano 26 wierszy dziennika (pominięte), pierwsze:")
-        self.assertEqual(lines[1:], ["  wiersz %d: ucięty wiersz: 8 pól zamiast 9" % n for n in range(1, 11)])
+        self.assertEqual((rc, report["unreadable_lines"]["count"], report["sales"]["count"], err), (1, 26, 0, ""))
+        rc, text, _ = self.report()
+        lines = text.split("\n\n")[-2].splitlines()
+        self.assertEqual(lines[1:], ["   wiersz %d: „1,000” nie jest kwotą" % n for n in range(1, 11)]
+                         + ["   i 16 dalszych wierszy"])
 
     def test_arguments_and_unreadable_journals(self):
         self.write(AGREEING)

@@ -118,11 +118,13 @@ class WindowsToolsTest(FolderTest):
         self.assertEqual(rc, 1, out)
         text = out.decode("cp852")
         self.assertIn("1. Sprzedaż komisowa - dokumenty zamienione (2)\n"
-                      "   2026-11-03  FS 12/11/2026  1230,00\n"
-                      "   2026-11-03  FS 13;11/2026     0,10\n"
-                      "   Razem: 2 dokumenty, suma 1230,10 zł\n", text)
-        self.assertIn("   2026-11-30  FS 13;11/2026  kontrahent 4711: " + TMO + "\n", text)
-        self.assertTrue(text.endswith("wpisy pozostawione w JPK: 1.\n"), text)
+                      "   2026-11-03  FS 12/11/2026  1 230,00\n"
+                      "   2026-11-03  FS 13;11/2026      0,10\n"
+                      "   Razem: 2 dokumenty, suma 1 230,10 zł\n", text)
+        self.assertIn("   2026-11-30  FS 13;11/2026  0,10  zamieniony 2026-11-03; kontrahent 4711: " + TMO +
+                      "; nieudane próby usunięcia: raz, ostatnia 2026-11-30\n", text)
+        self.assertIn("   wiersz 5: wiersz urwany: ma tylko 2 pola\n", text)
+        self.assertTrue(text.endswith("wpisy, które zostały w JPK: 1.\n"), text)
 
         rc, out = self.run_exe(KALWRAPORT, "--json", journal)
         report = json.loads(out.decode("ascii"))
@@ -136,11 +138,12 @@ class WindowsToolsTest(FolderTest):
                               capture_output=True, cwd=shop, env=POLISH)
         self.assertEqual(done.returncode, 1, done.stderr)
         csv_bytes = read(os.path.join(shop, "raport.csv"))
-        self.assertEqual(csv_bytes.split(b"\r\n")[:4], [
-            b"sekcja;data;czas;dokument;kwota;kontrahent;opis;uwagi",
-            "Sprzedaż komisowa - dokumenty zamienione;2026-11-03;10:16:02;FS 12/11/2026;1230,00;;;".encode("cp1250"),
-            "Sprzedaż komisowa - dokumenty zamienione;2026-11-03;10:17:00;\"FS 13;11/2026\";0,10;;;".encode("cp1250"),
-            "Sprzedaż komisowa - suma;;;2 dokumenty;1230,10;;;".encode("cp1250")])
+        rows = csv_bytes.split(b"\r\n")
+        self.assertEqual(rows[0], b"sekcja;data;czas;dokument;kwota;kwota nie do sumowania;zamieniono dnia;kontrahent;opis;uwagi")
+        self.assertEqual(rows[4:7], [
+            "Sprzedaż komisowa - dokumenty zamienione;2026-11-03;10:16:02;FS 12/11/2026;1230,00;;2026-11-03;;;".encode("cp1250"),
+            "Sprzedaż komisowa - dokumenty zamienione;2026-11-03;10:17:00;\"FS 13;11/2026\";0,10;;2026-11-03;;;".encode("cp1250"),
+            "Sprzedaż komisowa - suma;;;2 dokumenty;;1230,10;;;;".encode("cp1250")])
         self.assertNotIn(b"\n", csv_bytes.replace(b"\r\n", b""))
 
         self.assertEqual(self.run_exe(KALWRAPORT, "brak.csv")[0], 3)

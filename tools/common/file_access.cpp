@@ -32,59 +32,49 @@ bool IsDirectory(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-FileBytes ReadWholeFile(const std::string& path, std::size_t limit) {
-  FileBytes result;
+FileStream::FileStream(const std::string& path) {
   if (IsDirectory(path)) {
-    result.reason = ReasonOfError(EISDIR);
-    return result;
+    reason_ = ReasonOfError(EISDIR);
+    return;
   }
   errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) {
+  file_ = std::fopen(path.c_str(), "rb");
+  if (!file_) {
     const int error = errno;
-    result.missing = error == ENOENT;
-    result.reason = ReasonOfError(error);
-    return result;
+    missing_ = error == ENOENT;
+    reason_ = ReasonOfError(error);
   }
-  // One buffer of the file's size, read in one go; a file that grows
-  // meanwhile is read on to its end, up to the limit.
-  std::size_t expected = 0;
-  if (std::fseek(file, 0, SEEK_END) == 0) {
-    const long size = std::ftell(file);
-    expected = size > 0 ? static_cast<std::size_t>(size) : 0;
+}
+
+FileStream::~FileStream() {
+  if (file_) std::fclose(file_);
+}
+
+std::size_t FileStream::Read(char* buffer, std::size_t size) {
+  if (!file_ || Failed()) return 0;
+  errno = 0;
+  const std::size_t got = std::fread(buffer, 1, size, file_);
+  bytesRead_ += got;
+  if (got < size && std::ferror(file_)) reason_ = "błąd odczytu: " + ReasonOfError(errno ? errno : EIO);
+  return got;
+}
+
+FileBytes ReadWholeFile(const std::string& path, std::size_t limit) {
+  FileBytes result;
+  FileStream file(path);
+  result.missing = file.Missing();
+  constexpr std::size_t kPiece = std::size_t{1} << 16;
+  while (file.IsOpen() && !file.Failed() && result.bytes.size() <= limit) {
+    const std::size_t used = result.bytes.size();
+    result.bytes.resize(used + kPiece);
+    const std::size_t got = file.Read(reinterpret_cast<char*>(result.bytes.data()) + used, kPiece);
+    result.bytes.resize(used + got);
+    if (got == 0) break;
   }
-  std::rewind(file);
-  std::size_t used = 0;
-  bool tooLong = expected > limit;
-  if (!tooLong) result.bytes.resize(expected + 1);
-  while (!tooLong) {
-    if (used == result.bytes.size()) {
-      tooLong = used > limit;
-      if (tooLong) break;
-      result.bytes.resize(std::min(std::max<std::size_t>(2 * used, 1 << 16), limit + 1));
-    }
-    const std::size_t wanted = result.bytes.size() - used;
-    const std::size_t got = std::fread(result.bytes.data() + used, 1, wanted, file);
-    used += got;
-    if (got < wanted) break;
-  }
-  if (tooLong || used > limit) {
-    result.reason = "plik jest dłuższy niż " + ByteCount(limit);
-    result.tooLong = true;
-    std::fclose(file);
-    result.bytes.clear();
-    return result;
-  }
-  result.bytes.resize(used);
-  const bool failed = std::ferror(file);
-  const int error = errno;
-  std::fclose(file);
-  if (failed) {
-    result.reason = "błąd odczytu: " + ReasonOfError(error ? error : EIO);
-    result.bytes.clear();
-    return result;
-  }
-  result.ok = true;
+  result.tooLong = result.bytes.size() > limit;
+  result.reason = result.tooLong ? "plik jest większy niż " + SizeText(limit) : file.Reason();
+  result.ok = file.IsOpen() && result.reason.empty();
+  if (!result.ok) result.bytes.clear();
   return result;
 }
 
@@ -96,6 +86,23 @@ std::string ByteCount(std::uint64_t count) {
     word = "bajty";
   }
   return std::to_string(count) + " " + word;
+}
+
+}  // namespace kw::tools
+
+namespace kw::tools {
+
+std::string SizeText(std::uint64_t bytes) {
+  constexpr const char* kUnits[] = {"KB", "MB", "GB", "TB"};
+  if (bytes < 1024) return ByteCount(bytes);
+  double size = static_cast<double>(bytes) / 1024;
+  int unit = 0;
+  for (; size >= 1024 && unit < 3; ++unit) size /= 1024;
+  char text[32];
+  std::snprintf(text, sizeof text, size < 10 ? "%.1f %s" : "%.0f %s", size, kUnits[unit]);
+  std::string shown = text;
+  for (char& c : shown) c = c == '.' ? ',' : c;
+  return shown;
 }
 
 }  // namespace kw::tools

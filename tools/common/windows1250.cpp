@@ -120,3 +120,9 @@ bool IsUtf8(std::string_view text) {
 }
 
 }  // namespace kw::tools
+
+namespace kw::tools {
+
+char32_t Cp1250Char(unsigned char byte) { return byte < 0x80 ? byte : kUpperHalf[byte - 0x80]; }
+
+}  // namespace kw::tools

@@ -17,4 +17,7 @@ std::string Utf8ToCp1250(std::string_view utf8);
 
 bool IsUtf8(std::string_view text);
 
+// The character of a Windows-1250 byte (U+FFFD where the code page has none).
+char32_t Cp1250Char(unsigned char byte);
+
 }  // namespace kw::tools

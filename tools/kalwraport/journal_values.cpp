@@ -71,9 +71,23 @@ JournalDay MakeDay(int year, int month, int day) {
 
 std::string TwoDigits(int value) { return std::string{static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)}; }
 
+// The digits of text[at..at+count) as a number, or -1.
+int Digits(std::string_view text, std::size_t at, std::size_t count) {
+  int value = 0;
+  for (std::size_t i = at; i < at + count; ++i) {
+    if (!IsDigit(text[i])) return -1;
+    value = value * 10 + (text[i] - '0');
+  }
+  return value;
+}
+
 }  // namespace
 
 JournalDay ParseJournalDay(std::string_view text) {
+  if (text.size() == 10 && text[4] == '-' && text[7] == '-') {  // as the module writes it
+    const int year = Digits(text, 0, 4), month = Digits(text, 5, 2), day = Digits(text, 8, 2);
+    if (year >= 0 && month >= 0 && day >= 0) return MakeDay(year, month, day);
+  }
   NumberGroups g;
   if (!SplitGroups(Trimmed(text), "-./", g) || g.count != 3) return kNoDay;
   if (g.digits[0] == 4 && IsShort(g.digits[1]) && IsShort(g.digits[2])) return MakeDay(g.value[0], g.value[1], g.value[2]);
@@ -103,6 +117,10 @@ bool ParseMonth(std::string_view text, JournalDay& first, JournalDay& last) {
 }
 
 int32_t ParseJournalTime(std::string_view text) {
+  if (text.size() == 8 && text[2] == ':' && text[5] == ':') {  // as the module writes it
+    const int hours = Digits(text, 0, 2), minutes = Digits(text, 3, 2), seconds = Digits(text, 6, 2);
+    if (hours >= 0 && minutes >= 0 && seconds >= 0) return hours > 23 || minutes > 59 || seconds > 59 ? -1 : hours * 3600 + minutes * 60 + seconds;
+  }
   NumberGroups g;
   if (!SplitGroups(Trimmed(text), ":", g) || g.count < 2) return -1;
   if (!IsShort(g.digits[0]) || g.digits[1] != 2 || (g.count == 3 && g.digits[2] != 2)) return -1;
@@ -111,8 +129,42 @@ int32_t ParseJournalTime(std::string_view text) {
   return g.value[0] * 3600 + g.value[1] * 60 + seconds;
 }
 
+namespace {
+
+// The blanks a spreadsheet writes between digits and a currency: a blank, a
+// no-break space (0xA0, C2 A0) or a narrow one (E2 80 AF); 0 when none.
+std::size_t SpaceWidth(std::string_view text, std::size_t at) {
+  const std::string_view rest = text.substr(at);
+  if (!rest.empty() && (rest[0] == ' ' || rest[0] == '\xA0')) return 1;
+  if (rest.substr(0, 2) == "\xC2\xA0") return 2;
+  if (rest.substr(0, 3) == "\xE2\x80\xAF") return 3;
+  return 0;
+}
+
+std::string_view WithoutCurrency(std::string_view text) {
+  for (const std::string_view currency : {std::string_view("z\xB3"), std::string_view("z\xC5\x82"), std::string_view("PLN")}) {
+    if (text.size() > currency.size() && text.substr(text.size() - currency.size()) == currency) {
+      text.remove_suffix(currency.size());
+      for (bool trimmed = true; trimmed;) {
+        trimmed = false;
+        for (std::size_t width = 3; width > 0; --width) {
+          if (text.size() >= width && SpaceWidth(text, text.size() - width) == width) {
+            text.remove_suffix(width);
+            trimmed = true;
+            break;
+          }
+        }
+      }
+      return text;
+    }
+  }
+  return text;
+}
+
+}  // namespace
+
 bool ParseAmount(std::string_view text, int64_t& grosze) {
-  text = Trimmed(text);
+  text = WithoutCurrency(Trimmed(text));
   const bool negative = !text.empty() && text.front() == '-';
   if (negative) text.remove_prefix(1);
   int64_t whole = 0;
@@ -128,8 +180,7 @@ bool ParseAmount(std::string_view text, int64_t& grosze) {
       ++groupDigits;
       continue;
     }
-    // A group separator: a blank, or a no-break space (0xA0 in Windows-1250, C2 A0 in UTF-8).
-    std::size_t width = c == ' ' || c == '\xA0' ? 1 : c == '\xC2' && at + 1 < text.size() && text[at + 1] == '\xA0' ? 2 : 0;
+    const std::size_t width = SpaceWidth(text, at);  // a group separator
     if (width == 0) break;
     if (digits == 0 || (grouped ? groupDigits != 3 : groupDigits > 3)) return false;
     grouped = true;
@@ -157,6 +208,38 @@ std::string DayText(JournalDay day) {
 
 std::string TimeText(int32_t seconds) {
   return TwoDigits(seconds / 3600) + ":" + TwoDigits(seconds / 60 % 60) + ":" + TwoDigits(seconds % 60);
+}
+
+bool ParseIdentity(std::string_view text, uint32_t& identity) {
+  text = Trimmed(text);
+  const bool negative = !text.empty() && text.front() == '-';
+  if (negative || (!text.empty() && text.front() == '+')) text.remove_prefix(1);
+  if (text.empty() || text.size() > 10) return false;
+  int64_t value = 0;
+  for (const char c : text) {
+    if (!IsDigit(c)) return false;
+    value = value * 10 + (c - '0');
+  }
+  if (negative ? value > 2147483648LL : value > 4294967295LL) return false;
+  identity = static_cast<uint32_t>(negative ? -value : value);
+  return true;
+}
+
+std::string GroupedNumber(int64_t value) {
+  const std::string digits = std::to_string(value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value));
+  std::string text = value < 0 ? "-" : "";
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) text += ' ';
+    text += digits[i];
+  }
+  return text;
+}
+
+std::string GroupedAmountText(int64_t grosze) {
+  const uint64_t magnitude = grosze < 0 ? 0 - static_cast<uint64_t>(grosze) : static_cast<uint64_t>(grosze);
+  std::string text = grosze < 0 ? "-" : "";
+  text += GroupedNumber(static_cast<int64_t>(magnitude / 100));
+  return text + "," + TwoDigits(static_cast<int>(magnitude % 100));
 }
 
 std::string AmountText(int64_t grosze, char decimalSign) {

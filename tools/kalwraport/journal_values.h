@@ -30,9 +30,15 @@ int32_t ParseJournalTime(std::string_view text);
 
 // An amount in grosze: a decimal comma (or point) with at most two decimals,
 // "-" for negative, blanks or no-break spaces between groups of three digits,
-// at most 15 digits before the decimal sign. False for anything else,
-// including an empty field.
+// at most 15 digits before the decimal sign, and the currency after it as a
+// spreadsheet's currency format writes it ("1 234,56 zł", "12,00 PLN"; the
+// narrow no-break space too). False for anything else, including an empty
+// field.
 bool ParseAmount(std::string_view text, int64_t& grosze);
+
+// The document's link id: an integer of 32 bits in decimal ("-1" and
+// "4294967295" alike), as its 32 bits; 0 (and an empty field) is none.
+bool ParseIdentity(std::string_view text, uint32_t& identity);
 
 // "2026-11-03", "10:16:02".
 std::string DayText(JournalDay day);
@@ -40,5 +46,9 @@ std::string TimeText(int32_t seconds);
 
 // 123000 -> "1230,00", -1250 -> "-12,50"; with '.' for JSON.
 std::string AmountText(int64_t grosze, char decimalSign = ',');
+// 123000 -> "1 230,00": thousands grouped with a space, for people.
+std::string GroupedAmountText(int64_t grosze);
+// 1234567 -> "1 234 567".
+std::string GroupedNumber(int64_t value);
 
 }  // namespace kw::tools

@@ -4,10 +4,12 @@
 //   kalwraport [PLIK] [--miesiac RRRR-MM | --od DATA --do DATA] [--csv | --json]
 //
 // Exit status: 0 report made, everything agrees; 1 report made, something to
-// look at (a cross-check, an entry left in the register, a document converted
-// again or without an amount, unreadable lines); 2 wrong arguments; 3 the
-// journal cannot be read.
+// look at (a cross-check, an entry left in the register, a document marked
+// and not converted, converted again or without an amount, unreadable lines,
+// or no record at all in the period); 2 wrong arguments; 3 the journal cannot
+// be read (or not in the memory there is).
 #include <cstdio>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,9 +21,8 @@
 
 #include "console_text.h"
 #include "file_access.h"
-#include "journal.h"
-#include "settlement_report.h"
 #include "settlement.h"
+#include "settlement_report.h"
 
 namespace {
 
@@ -29,27 +30,27 @@ using namespace kw::tools;
 
 constexpr int kUsageProblem = 2;
 constexpr int kJournalUnreadable = 3;
-constexpr std::size_t kReadLimit = std::size_t{512} << 20;
-const char* const kJournalFile = "Kalwestrowka-dziennik.csv";
 
 const char* const kUsage =
     "Użycie: kalwraport [PLIK] [--miesiac RRRR-MM | --od DATA --do DATA] [--csv | --json]\n"
-    "  PLIK              dziennik modułu (domyślnie Kalwestrowka-dziennik.csv w bieżącym folderze)\n"
+    "  PLIK              dziennik wtyczki (domyślnie Kalwestrowka-dziennik.csv w bieżącym folderze)\n"
     "  --miesiac RRRR-MM rozliczenie miesiąca, np. --miesiac 2026-11\n"
     "  --od DATA         od dnia (RRRR-MM-DD albo DD.MM.RRRR), --do DATA: do dnia włącznie;\n"
     "                    bez okresu: cały dziennik\n"
     "  --csv             tabela dla arkusza (średniki, przecinek dziesiętny, Windows-1250)\n"
     "  --json            dla programów\n"
-    "Wynik: 0 raport gotowy, wszystko się zgadza; 1 raport gotowy, jest coś do sprawdzenia;\n"
-    "2 złe argumenty; 3 nie można odczytać dziennika.\n";
+    "Wynik: 0 raport gotowy, wszystko się zgadza; 1 raport gotowy, jest coś do sprawdzenia\n"
+    "(także gdy w okresie nie ma żadnego wpisu); 2 złe argumenty; 3 nie można odczytać dziennika.\n";
 
 enum class Form { Text, Csv, Json };
 
 struct Arguments {
-  std::string path = kJournalFile;
+  std::string path = kw::kJournalFile;
   Period period;
   Form form = Form::Text;
   bool help = false;
+  bool pathGiven = false;
+  bool month = false;
 };
 
 int Fail(int status, const std::string& text) {
@@ -57,10 +58,35 @@ int Fail(int status, const std::string& text) {
   return status;
 }
 
+// One option with its value (or a path); the reason it is wrong, or "".
+std::string TakeOption(const std::string& name, const std::string& value, Arguments& out) {
+  const std::string twice = "podaj --miesiac albo --od/--do, raz";
+  if (name == "--help" || name == "-h" || name == "/?") {
+    out.help = true;
+  } else if (name == "--csv" || name == "--json") {
+    if (out.form != Form::Text) return "podaj tylko jedno z --csv i --json";
+    out.form = name == "--csv" ? Form::Csv : Form::Json;
+  } else if (name == "--miesiac") {
+    if (out.month || out.period.from != kNoDay || out.period.to != kNoDay) return twice;
+    if (!ParseMonth(value, out.period.from, out.period.to)) return "„" + DisplayPath(value) + "” nie jest miesiącem RRRR-MM";
+    out.month = true;
+  } else if (name == "--od" || name == "--do") {
+    JournalDay& day = name == "--od" ? out.period.from : out.period.to;
+    if (out.month || day != kNoDay) return twice;
+    day = ParseJournalDay(value);
+    if (day == kNoDay) return "„" + DisplayPath(value) + "” nie jest datą (RRRR-MM-DD albo DD.MM.RRRR)";
+  } else if (name.size() > 1 && name[0] == '-') {
+    return "nieznana opcja " + DisplayPath(name);
+  } else {
+    if (out.pathGiven) return "podaj jeden plik dziennika";
+    out.path = name;
+    out.pathGiven = true;
+  }
+  return "";
+}
+
 // The arguments, or the reason they are wrong.
 std::string ParseArguments(const std::vector<std::string>& args, Arguments& out) {
-  bool pathGiven = false;
-  bool month = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string name = args[i];
     std::string value;
@@ -76,27 +102,8 @@ std::string ParseArguments(const std::vector<std::string>& args, Arguments& out)
     } else if (!takesValue && equals != std::string::npos) {
       return "opcja " + DisplayPath(name) + " nie przyjmuje wartości";
     }
-    if (name == "--help" || name == "-h" || name == "/?") {
-      out.help = true;
-    } else if (name == "--csv" || name == "--json") {
-      if (out.form != Form::Text) return "podaj tylko jedno z --csv i --json";
-      out.form = name == "--csv" ? Form::Csv : Form::Json;
-    } else if (name == "--miesiac") {
-      if (month || out.period.from != kNoDay || out.period.to != kNoDay) return "podaj --miesiac albo --od/--do, raz";
-      if (!ParseMonth(value, out.period.from, out.period.to)) return "„" + DisplayPath(value) + "” nie jest miesiącem RRRR-MM";
-      month = true;
-    } else if (name == "--od" || name == "--do") {
-      JournalDay& day = name == "--od" ? out.period.from : out.period.to;
-      if (month || day != kNoDay) return "podaj --miesiac albo --od/--do, raz";
-      day = ParseJournalDay(value);
-      if (day == kNoDay) return "„" + DisplayPath(value) + "” nie jest datą (RRRR-MM-DD albo DD.MM.RRRR)";
-    } else if (name.size() > 1 && name[0] == '-') {
-      return "nieznana opcja " + DisplayPath(name);
-    } else {
-      if (pathGiven) return "podaj jeden plik dziennika";
-      out.path = name;
-      pathGiven = true;
-    }
+    const std::string problem = TakeOption(name, value, out);
+    if (!problem.empty()) return problem;
   }
   if (out.period.from != kNoDay && out.period.to != kNoDay && out.period.from > out.period.to) {
     return "data --od jest późniejsza niż --do";
@@ -112,6 +119,24 @@ void WriteBytes(const std::string& bytes) {
   std::fwrite(bytes.data(), 1, bytes.size(), stdout);
 }
 
+int Report(const Arguments& args) {
+  const std::string shown = DisplayPath(args.path);
+  FileStream file(args.path);
+  if (!file.IsOpen()) return Fail(kJournalUnreadable, "nie można odczytać dziennika " + shown + ": " + file.Reason());
+  Settlement settlement;
+  if (!SettleJournal(file, args.period, settlement)) {
+    return Fail(kJournalUnreadable, "nie można odczytać dziennika " + shown + " do końca (przeczytano " +
+                                        SizeText(file.BytesRead()) + "): " + file.Reason());
+  }
+  const ReportInput input{shown, settlement};
+  switch (args.form) {
+    case Form::Text: WriteText(stdout, SettlementText(input)); break;
+    case Form::Csv: WriteBytes(SettlementCsv(input)); break;
+    case Form::Json: WriteText(stdout, SettlementJson(input)); break;
+  }
+  return static_cast<int>(settlement.status);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -122,19 +147,10 @@ int main(int argc, char** argv) {
     WriteText(stdout, kUsage);
     return 0;
   }
-
-  const std::string shown = DisplayPath(args.path);
-  FileBytes file = ReadWholeFile(args.path, kReadLimit);
-  if (!file.ok) return Fail(kJournalUnreadable, "nie można odczytać dziennika " + shown + ": " + file.reason);
-
-  const Journal journal = ReadJournal(std::move(file.bytes));
-  const Settlement settlement = Settle(journal, args.period);
-  WriteText(stderr, UnreadableLinesText(journal));
-  const ReportInput input{shown, args.period, journal, settlement};
-  switch (args.form) {
-    case Form::Text: WriteText(stdout, SettlementText(input)); break;
-    case Form::Csv: WriteBytes(SettlementCsv(input)); break;
-    case Form::Json: WriteText(stdout, SettlementJson(input)); break;
+  try {
+    return Report(args);
+  } catch (const std::bad_alloc&) {
+    return Fail(kJournalUnreadable, "za mało pamięci na rozliczenie tego dziennika: zamknij inne programy i spróbuj "
+                                    "jeszcze raz, albo rozlicz dziennik na komputerze z większą pamięcią");
   }
-  return static_cast<int>(settlement.status);
 }

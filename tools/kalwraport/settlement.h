@@ -1,16 +1,33 @@
-// The monthly settlement of consigned sales from the journal: the documents
-// converted in a period, the JPK register's entries removed, the two
-// cross-checks between them and the entries a failed deletion left.
+// The monthly settlement of consigned sales from the journal, built as the
+// journal streams past, in memory bounded by the number of documents:
 //
-// A record belongs to the period by its own date. The cross-checks look at
-// the whole journal: a document converted on the 30th whose register entry
-// goes when the register is built next month agrees, once that has happened.
+// 1. the documents converted in the period (their last conversion in the
+//    period, by the journal's line order, counts); one converted before the
+//    period too is shown apart from the sum, with the difference of amounts;
+// 2. the JPK register's entries removed in the period, each document once,
+//    beside the date and amount of the conversion they belong to;
+// 3. the cross-check: entries removed that the journal never saw converted
+//    before, and documents converted in the period that no register line
+//    names by the journal's end;
+// 4. the documents of the period whose entry is still in the register by the
+//    journal's end, because the last attempt to remove it failed;
+// 5. the documents marked in the period and not converted after their last
+//    marking by the journal's end.
+//
+// A record belongs to the period by its own date; everything after it in the
+// journal counts for what is left by the journal's end. Documents are joined
+// by their link id where both lines carry one, otherwise by the number; a
+// register entry (which has no id) belongs to the latest document converted
+// with its number before the entry's line.
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <string>
 #include <vector>
 
-#include "journal.h"
+#include "document_keys.h"
+#include "journal_reader.h"
 
 namespace kw::tools {
 
@@ -20,36 +37,98 @@ struct Period {
   bool Contains(JournalDay day) const { return (from == kNoDay || day >= from) && (to == kNoDay || day <= to); }
 };
 
-struct Sale {
-  const JournalRecord* conversion;  // the last one in the period: its date and amount count
-  int32_t conversions;              // in the period
-  bool amountsDiffer;               // the conversions in the period give other amounts
-  JournalDay convertedBefore;       // the last conversion before the period, or kNoDay
+// A dated line of the journal as a section shows it.
+struct Moment {
+  int64_t line = 0;  // 0: none
+  JournalDay day = kNoDay;
+  int32_t time = 0;
+  bool hasAmount = false;
+  int64_t amount = 0;  // grosze
 };
 
-struct Exclusion {
-  const JournalRecord* removal;  // the first one in the period
-  int32_t removals;              // in the period: once for each build of the register
+struct Sale {
+  Moment conversion;   // the last one in the period: its date and amount count
+  std::string document;
+  int32_t conversions;  // in the period
+  bool amountsDiffer;   // the conversions in the period give other amounts
+  Moment before;        // the last conversion before the period (line 0: none)
+};
+
+struct RegisterEntry {
+  Moment entry;  // the removal (section 2, 3) or the last failed one (section 4)
+  std::string document;
+  std::string contractor;
+  std::string description;
+  int32_t times;      // removals in the period, or failed removals since the last one that worked
+  Moment conversion;  // the last conversion of its document before the entry (in section 4: by the journal's end; line 0: none)
+};
+
+struct Marking {
+  Moment marked;  // the last marking
+  std::string document;
+};
+
+// What a sum came to; out of range when it does not fit 64 bits of grosze.
+struct Total {
+  int64_t grosze = 0;
+  bool outOfRange = false;
 };
 
 enum class SettlementStatus { Agrees = 0, ToLookAt = 1 };
 
 struct Settlement {
-  std::vector<Sale> sales;
-  int64_t salesSum = 0;  // grosze, of the sales with an amount
-  bool sumOutOfRange = false;
+  Period period;
+  JournalSummary journal;
+  int64_t periodLines = 0;  // lines about documents dated in the period
+  std::vector<Sale> sales;  // in line order
+  Total salesSum;           // of the sales with an amount, not converted before the period
   int32_t salesWithoutAmount = 0;
-  std::vector<Exclusion> exclusions;
-  // Removed from the register in the period, never converted in the journal.
-  std::vector<const JournalRecord*> removedNotConverted;
-  // Converted in the period, never removed from the register nor left there.
-  std::vector<const JournalRecord*> convertedNotRemoved;
-  // Left in the register in the period by a failed deletion, not removed later.
-  std::vector<const JournalRecord*> leftInJpk;
-  int32_t unreadableLines = 0;
+  int32_t convertedAgain = 0;   // sales converted more than once, in or before the period
+  int32_t convertedBefore = 0;  // of them, those converted before the period (not in the sum)
+  Total differenceSum;          // their amount now less their amount then
+  std::vector<RegisterEntry> exclusions;
+  std::vector<RegisterEntry> removedNotConverted;
+  std::vector<Sale> convertedNotRemoved;
+  std::vector<RegisterEntry> leftInJpk;
+  std::vector<Marking> markedNotConverted;
   SettlementStatus status = SettlementStatus::Agrees;
+
+  bool NoRecords() const { return periodLines == 0; }
 };
 
-Settlement Settle(const Journal& journal, const Period& period);
+class SettlementBuilder final : public JournalSink {
+ public:
+  explicit SettlementBuilder(const Period& period);
+  ~SettlementBuilder();
+  void Take(const JournalEntry& entry) override;
+  Settlement Finish(const JournalSummary& summary);
+
+ private:
+  struct Document;
+  struct InPeriod;
+
+  uint32_t DocumentOf(const JournalEntry& entry);
+  uint32_t RegisterDocumentOf(const JournalEntry& entry);
+  uint32_t NewDocument(uint64_t numberKey, bool registerOnly);
+  void NameDocument(uint32_t index, uint64_t numberKey);
+  InPeriod& PeriodPart(uint32_t index);
+  void Marked(uint32_t index, const JournalEntry& entry, bool inPeriod);
+  void Converted(uint32_t index, const JournalEntry& entry, bool inPeriod);
+  void Removed(uint32_t index, const JournalEntry& entry, bool inPeriod);
+  void Left(uint32_t index, const JournalEntry& entry, bool inPeriod);
+  void Collect(const Document& document, InPeriod& part, Settlement& out);
+  RegisterEntry EntryOf(const JournalEntry& entry, const Document& document) const;
+
+  Period period_;
+  int64_t periodLines_ = 0;
+  std::deque<Document> documents_;  // in the order the journal first names them
+  std::deque<InPeriod> inPeriod_;   // the part of those that the period touches
+  std::deque<RegisterEntry> lefts_;  // the last failed removal of those, where there was one
+  DocumentKeys keys_;               // link ids, numbers and register-only numbers to documents
+};
+
+// The settlement of the period from the journal's file; false when the file
+// could not be read to its end (file.Reason()).
+bool SettleJournal(FileStream& file, const Period& period, Settlement& out);
 
 }  // namespace kw::tools

@@ -8,7 +8,11 @@ namespace kw::tools {
 
 namespace {
 
+const char* const kPeriodSection = "Okres";
+const char* const kVerdictSection = "Wynik";
+const char* const kUnreadableCountSection = "Nieodczytane wiersze dziennika";
 const char* const kSalesSumSection = "Sprzedaż komisowa - suma";
+const char* const kConvertedBeforeSection = "Sprzedaż komisowa - zamienione już wcześniej";
 
 // A field as a Polish spreadsheet reads it: quoted where it holds ';', '"'
 // or a line end.
@@ -19,40 +23,64 @@ std::string Field(const std::string& text) {
   return quoted + "\"";
 }
 
+std::string AmountOf(const Moment& moment) { return moment.line && moment.hasAmount ? AmountText(moment.amount) : ""; }
+std::string DayOf(const Moment& moment) { return moment.line ? DayText(moment.day) : ""; }
+
+// Columns: the "kwota" column holds only the amounts the sum adds up, so that
+// the column's sum is the sales' sum; every other amount is in the next one.
 class CsvWriter {
  public:
-  explicit CsvWriter(const ReportInput& input) : in_(input), s_(input.settlement) {}
+  explicit CsvWriter(const ReportInput& input) : s_(input.settlement) {}
 
   std::string Write() {
-    Line({"sekcja", "data", "czas", "dokument", "kwota", "kontrahent", "opis", "uwagi"});
-    for (const Sale& sale : s_.sales) Record(kSalesTitle, sale.conversion, true, SaleNote(sale));
-    Line({kSalesSumSection, "", "", CountOf(static_cast<int64_t>(s_.sales.size()), "dokument", "dokumenty", "dokumentów"),
-          s_.sumOutOfRange ? "" : AmountText(s_.salesSum), "", "",
-          s_.salesWithoutAmount ? "bez kwoty (niewliczone): " + std::to_string(s_.salesWithoutAmount) : ""});
-    for (const Exclusion& exclusion : s_.exclusions) {
-      Record(kExclusionsTitle, exclusion.removal, false, ExclusionNote(exclusion));
+    Line({"sekcja", "data", "czas", "dokument", "kwota", "kwota nie do sumowania", "zamieniono dnia", "kontrahent",
+          "opis", "uwagi"});
+    Line({kPeriodSection, "", "", "", "", "", "", "", "", PeriodText(s_.period)});
+    Line({kVerdictSection, "", "", "", "", "", "", "", "", Verdict(s_)});
+    Line({kUnreadableCountSection, "", "", "", "", "", "", "", "", std::to_string(s_.journal.unreadableCount)});
+    for (const Sale& sale : s_.sales) SaleLine(sale);
+    Line({kSalesSumSection, "", "", CountOf(static_cast<int64_t>(s_.sales.size()) - s_.convertedBefore, "dokument", "dokumenty", "dokumentów"),
+          "", s_.salesSum.outOfRange ? "" : AmountText(s_.salesSum.grosze), "", "", "",
+          Notes(s_.salesSum.outOfRange ? "suma poza zakresem" : "",
+                s_.salesWithoutAmount ? "bez kwoty (niewliczone): " + std::to_string(s_.salesWithoutAmount) : "")});
+    if (s_.convertedBefore) Line({kConvertedBeforeSection, "", "", "", "", "", "", "", "", ConvertedBeforeText(s_)});
+    for (const RegisterEntry& e : s_.exclusions) Register(kExclusionsTitle, e, ExclusionNote(e));
+    for (const RegisterEntry& e : s_.removedNotConverted) Register(kRemovedNotConvertedTitle, e, kRemovedNotConvertedLikely);
+    for (const Sale& sale : s_.convertedNotRemoved) {
+      Line({kConvertedNotRemovedTitle, DayOf(sale.conversion), TimeText(sale.conversion.time), sale.document, "",
+            AmountOf(sale.conversion), DayOf(sale.conversion), "", "", kConvertedNotRemovedLikely});
     }
-    for (const JournalRecord* r : s_.removedNotConverted) Record(kRemovedNotConvertedTitle, r, false, kRemovedNotConvertedLikely);
-    for (const JournalRecord* r : s_.convertedNotRemoved) Record(kConvertedNotRemovedTitle, r, true, kConvertedNotRemovedLikely);
-    for (const JournalRecord* r : s_.leftInJpk) Record(kLeftInJpkTitle, r, false, "");
+    for (const RegisterEntry& e : s_.leftInJpk) Register(kLeftInJpkTitle, e, LeftNote(e));
+    for (const Marking& m : s_.markedNotConverted) {
+      Line({kMarkedTitle, DayOf(m.marked), TimeText(m.marked.time), m.document, "", AmountOf(m.marked), "", "", "", kMarkedLikely});
+    }
+    for (const UnreadableLine& line : s_.journal.firstUnreadable) {
+      Line({kUnreadableTitle, "", "", "wiersz " + std::to_string(line.line), "", "", "", "", "", ProblemText(line)});
+    }
     return Utf8ToCp1250(utf8_);
   }
 
  private:
+  static std::string Notes(const std::string& a, const std::string& b) { return a.empty() || b.empty() ? a + b : a + "; " + b; }
+
   void Line(const std::vector<std::string>& fields) {
     for (std::size_t i = 0; i < fields.size(); ++i) utf8_ += (i ? ";" : "") + Field(fields[i]);
     utf8_ += "\r\n";
   }
 
-  void Record(const char* section, const JournalRecord* r, bool withAmount, const std::string& note) {
-    const std::string amount = !withAmount ? "" : r->hasAmount ? AmountText(r->amount) : "";
-    Line({section, DayText(r->day), TimeText(r->time), JournalText(in_.journal, r->document), amount,
-          withAmount ? "" : JournalText(in_.journal, r->contractor),
-          withAmount ? "" : JournalText(in_.journal, r->description),
-          withAmount && !r->hasAmount ? std::string(kNoAmount) + (note.empty() ? "" : "; " + note) : note});
+  void SaleLine(const Sale& sale) {
+    const bool counted = sale.before.line == 0;
+    const std::string amount = AmountOf(sale.conversion);
+    Line({kSalesTitle, DayOf(sale.conversion), TimeText(sale.conversion.time), sale.document, counted ? amount : "",
+          counted ? "" : amount, DayOf(sale.conversion), "", "",
+          Notes(sale.conversion.hasAmount ? "" : kNoAmount, SaleNote(sale))});
   }
 
-  const ReportInput& in_;
+  void Register(const char* section, const RegisterEntry& e, const std::string& note) {
+    Line({section, DayOf(e.entry), TimeText(e.entry.time), e.document, "", AmountOf(e.conversion), DayOf(e.conversion),
+          e.contractor, e.description, note});
+  }
+
   const Settlement& s_;
   std::string utf8_;
 };

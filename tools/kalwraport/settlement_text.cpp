@@ -8,6 +8,8 @@ namespace kw::tools {
 
 namespace {
 
+constexpr std::size_t kWidestDocument = 32;  // a longer number goes past its column, the others are not padded to it
+
 // Characters, not bytes, so that Polish letters keep the columns.
 std::size_t Width(std::string_view utf8) {
   return std::count_if(utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
@@ -32,17 +34,17 @@ struct Row {
   std::string rest;
 };
 
-std::string Rows(const std::vector<Row>& rows) {
-  if (rows.empty()) return "   brak\n";
+std::string Rows(const std::vector<Row>& rows, const char* indent = "   ") {
+  if (rows.empty()) return std::string(indent) + "brak\n";
   std::size_t documentWidth = 0;
   std::size_t amountWidth = 0;
   for (const Row& row : rows) {
-    documentWidth = std::max(documentWidth, Width(row.document));
+    documentWidth = std::min(kWidestDocument, std::max(documentWidth, Width(row.document)));
     amountWidth = std::max(amountWidth, Width(row.amount));
   }
   std::string text;
   for (const Row& row : rows) {
-    std::string line = "   " + row.day + "  " + PadRight(row.document, documentWidth);
+    std::string line = indent + row.day + "  " + PadRight(row.document, documentWidth);
     if (amountWidth) line += "  " + PadLeft(row.amount, amountWidth);
     if (!row.rest.empty()) line += "  " + row.rest;
     while (!line.empty() && line.back() == ' ') line.pop_back();
@@ -51,88 +53,118 @@ std::string Rows(const std::vector<Row>& rows) {
   return text;
 }
 
-std::string Heading(const std::string& title, std::size_t count) {
-  return title + " (" + std::to_string(count) + ")\n";
+std::string Heading(const std::string& title, std::size_t count) { return title + " (" + GroupedNumber(count) + ")\n"; }
+
+std::string Amount(const Moment& moment) { return moment.hasAmount ? GroupedAmountText(moment.amount) : kNoAmount; }
+
+std::string Joined(const std::vector<std::string>& parts) {
+  std::string text;
+  for (const std::string& part : parts) {
+    if (!part.empty()) text += (text.empty() ? "" : "; ") + part;
+  }
+  return text;
 }
 
 class TextWriter {
  public:
   explicit TextWriter(const ReportInput& input) : in_(input), s_(input.settlement) {}
 
-  std::string Write() {
-    std::string text = "Dziennik: " + in_.journalPath + "\n";
-    text += "Okres: " + PeriodText(in_.period) + "\n";
-    text += "Wiersze dziennika: " + std::to_string(in_.journal.lines);
-    if (in_.journal.unreadableCount) {
-      text += ", nieodczytane (pominięte): " + std::to_string(in_.journal.unreadableCount) + " - lista na wyjściu błędów";
-    }
-    text += "\n\n1. " + Sales() + "\n2. " + Exclusions() + "\n3. " + CrossCheck() + "\n4. " + Left() + "\n";
-    return text + Verdict(s_) + "\n";
+  std::string Write() const {
+    std::string text = "Dziennik: " + in_.journalPath + " (" + SizeText(s_.journal.bytes) + ")\n";
+    text += "Okres: " + PeriodText(s_.period) + "\n";
+    text += "Dziennik obejmuje dni: " + JournalDaysText(s_.journal) + "\n";
+    text += "Wiersze dziennika: " + GroupedNumber(s_.journal.lines);
+    if (s_.journal.unreadableCount) text += ", nieodczytane: " + GroupedNumber(s_.journal.unreadableCount) + " (lista niżej)";
+    text += "\n";
+    if (s_.NoRecords()) text += "\nUWAGA: " + NoRecordsText(s_) + ".\n";
+    text += "\n1. " + Sales() + "\n2. " + Exclusions() + "\n3. " + CrossCheck() + "\n4. " + Left() + "\n5. " + Marked();
+    if (s_.journal.unreadableCount) text += "\n" + Unreadable();
+    return text + "\n" + Verdict(s_) + "\n";
   }
 
  private:
-  std::string Document(const JournalRecord* record) const { return JournalText(in_.journal, record->document); }
+  static std::string Contractor(const RegisterEntry& entry) {
+    if (entry.contractor.empty() && entry.description.empty()) return "";
+    return "kontrahent " + entry.contractor + (entry.description.empty() ? "" : ": " + entry.description);
+  }
 
-  std::string Contractor(const JournalRecord* record) const {
-    std::string text = "kontrahent " + JournalText(in_.journal, record->contractor);
-    if (!record->description.empty()) text += ": " + JournalText(in_.journal, record->description);
-    return text;
+  static std::string ConvertedOn(const RegisterEntry& entry) {
+    return entry.conversion.line ? "zamieniony " + DayText(entry.conversion.day) : "zamiany nie ma w dzienniku";
+  }
+
+  static Row RegisterRow(const RegisterEntry& entry, const std::string& note) {
+    const std::string amount = entry.conversion.line ? Amount(entry.conversion) : "";
+    return {DayText(entry.entry.day), entry.document, amount, Joined({ConvertedOn(entry), Contractor(entry), note})};
   }
 
   std::string Sales() const {
     std::vector<Row> rows;
     for (const Sale& sale : s_.sales) {
-      const JournalRecord* r = sale.conversion;
-      rows.push_back({DayText(r->day), Document(r), r->hasAmount ? AmountText(r->amount) : kNoAmount, SaleNote(sale)});
+      rows.push_back({DayText(sale.conversion.day), sale.document, Amount(sale.conversion), SaleNote(sale)});
     }
     std::string text = Heading(kSalesTitle, rows.size()) + Rows(rows);
-    text += "   Razem: " + CountOf(static_cast<int64_t>(s_.sales.size()), "dokument", "dokumenty", "dokumentów");
-    text += ", suma " + (s_.sumOutOfRange ? std::string("poza zakresem") : AmountText(s_.salesSum) + " zł");
-    if (s_.salesWithoutAmount) {
-      text += "; bez kwoty (niewliczone do sumy): " + std::to_string(s_.salesWithoutAmount);
-    }
-    return text + "\n";
+    const int64_t counted = static_cast<int64_t>(s_.sales.size()) - s_.convertedBefore;
+    text += "   Razem: " + CountOf(counted, "dokument", "dokumenty", "dokumentów");
+    text += ", suma " + (s_.salesSum.outOfRange ? std::string("poza zakresem") : GroupedAmountText(s_.salesSum.grosze) + " zł");
+    if (s_.salesWithoutAmount) text += "; bez kwoty (niewliczone do sumy): " + GroupedNumber(s_.salesWithoutAmount);
+    text += "\n";
+    if (s_.convertedBefore) text += "   " + ConvertedBeforeText(s_) + "\n";
+    return text;
   }
 
   std::string Exclusions() const {
     std::vector<Row> rows;
-    for (const Exclusion& exclusion : s_.exclusions) {
-      const JournalRecord* r = exclusion.removal;
-      std::string rest = Contractor(r);
-      const std::string note = ExclusionNote(exclusion);
-      if (!note.empty()) rest += "; " + note;
-      rows.push_back({DayText(r->day), Document(r), "", rest});
-    }
+    for (const RegisterEntry& entry : s_.exclusions) rows.push_back(RegisterRow(entry, ExclusionNote(entry)));
     return Heading(kExclusionsTitle, rows.size()) + Rows(rows);
-  }
-
-  std::string RecordRows(const std::vector<const JournalRecord*>& records, bool withAmount) const {
-    std::vector<Row> rows;
-    for (const JournalRecord* r : records) {
-      const std::string amount = !withAmount ? "" : r->hasAmount ? AmountText(r->amount) : kNoAmount;
-      rows.push_back({DayText(r->day), Document(r), amount, withAmount ? "" : Contractor(r)});
-    }
-    return Rows(rows);
   }
 
   std::string CrossCheck() const {
     std::string text = "Sprawdzenie krzyżowe\n";
-    if (s_.removedNotConverted.empty() && s_.convertedNotRemoved.empty()) {
+    if (s_.removedNotConverted.empty() && s_.convertedNotRemoved.empty() && s_.leftInJpk.empty()) {
       return text + "   Zgadza się: każdy dokument zamieniony w okresie usunięto z rejestru JPK,\n"
                     "   a każdy usunięty z rejestru w okresie dziennik zna jako zamieniony.\n";
     }
     if (!s_.removedNotConverted.empty()) {
-      text += "   " + Heading(kRemovedNotConvertedTitle, s_.removedNotConverted.size());
-      text += "   - " + std::string(kRemovedNotConvertedLikely) + ":\n" + RecordRows(s_.removedNotConverted, false);
+      std::vector<Row> rows;
+      for (const RegisterEntry& entry : s_.removedNotConverted) rows.push_back(RegisterRow(entry, ""));
+      text += "   " + Heading(kRemovedNotConvertedTitle, rows.size());
+      text += "   - " + std::string(kRemovedNotConvertedLikely) + ":\n" + Rows(rows);
     }
     if (!s_.convertedNotRemoved.empty()) {
-      text += "   " + Heading(kConvertedNotRemovedTitle, s_.convertedNotRemoved.size());
-      text += "   - " + std::string(kConvertedNotRemovedLikely) + ":\n" + RecordRows(s_.convertedNotRemoved, true);
+      std::vector<Row> rows;
+      for (const Sale& sale : s_.convertedNotRemoved) rows.push_back({DayText(sale.conversion.day), sale.document, Amount(sale.conversion), ""});
+      text += "   " + Heading(kConvertedNotRemovedTitle, rows.size());
+      text += "   - " + std::string(kConvertedNotRemovedLikely) + ":\n" + Rows(rows);
     }
+    if (!s_.leftInJpk.empty()) text += "   Wpisy, które zostały w rejestrze JPK: w punkcie 4.\n";
     return text;
   }
 
-  std::string Left() const { return Heading(kLeftInJpkTitle, s_.leftInJpk.size()) + RecordRows(s_.leftInJpk, false); }
+  std::string Left() const {
+    std::vector<Row> rows;
+    for (const RegisterEntry& entry : s_.leftInJpk) rows.push_back(RegisterRow(entry, LeftNote(entry)));
+    std::string text = Heading(kLeftInJpkTitle, rows.size());
+    if (!rows.empty()) text += "   - " + std::string(kLeftInJpkAdvice) + ":\n";
+    return text + Rows(rows);
+  }
+
+  std::string Marked() const {
+    std::vector<Row> rows;
+    for (const Marking& m : s_.markedNotConverted) rows.push_back({DayText(m.marked.day), m.document, Amount(m.marked), ""});
+    std::string text = Heading(kMarkedTitle, rows.size());
+    if (!rows.empty()) text += "   - " + std::string(kMarkedLikely) + ":\n";
+    return text + Rows(rows);
+  }
+
+  std::string Unreadable() const {
+    std::string text = Heading(kUnreadableTitle, static_cast<std::size_t>(s_.journal.unreadableCount));
+    for (const UnreadableLine& line : s_.journal.firstUnreadable) {
+      text += "   wiersz " + GroupedNumber(line.line) + ": " + ProblemText(line) + "\n";
+    }
+    const int64_t more = s_.journal.unreadableCount - static_cast<int64_t>(s_.journal.firstUnreadable.size());
+    if (more > 0) text += "   i " + CountOf(more, "dalszy wiersz", "dalsze wiersze", "dalszych wierszy") + "\n";
+    return text;
+  }
 
   const ReportInput& in_;
   const Settlement& s_;
@@ -141,16 +173,5 @@ class TextWriter {
 }  // namespace
 
 std::string SettlementText(const ReportInput& input) { return TextWriter(input).Write(); }
-
-std::string UnreadableLinesText(const Journal& journal) {
-  if (journal.unreadableCount == 0) return "";
-  std::string text = "kalwraport: nie odczytano " +
-                     CountOf(journal.unreadableCount, "wiersza", "wierszy", "wierszy") + " dziennika (pominięte)";
-  text += journal.firstUnreadable.size() < static_cast<std::size_t>(journal.unreadableCount) ? ", pierwsze:\n" : ":\n";
-  for (const UnreadableLine& line : journal.firstUnreadable) {
-    text += "  wiersz " + std::to_string(line.line) + ": " + ProblemText(journal, line) + "\n";
-  }
-  return text;
-}
 
 }  // namespace kw::tools

@@ -2,25 +2,24 @@
 
 #include <vector>
 
-#include "windows1250.h"
-
 namespace kw::tools {
 
 const char* const kSalesTitle = "Sprzedaż komisowa - dokumenty zamienione";
 const char* const kExclusionsTitle = "Wyłączenia z JPK - wpisy usunięte z rejestru, każdy dokument raz";
-const char* const kRemovedNotConvertedTitle = "Usunięte z rejestru JPK, a dziennik nie zna ich zamiany";
+const char* const kRemovedNotConvertedTitle = "Usunięte z rejestru JPK, a dziennik nie zna ich wcześniejszej zamiany";
 const char* const kRemovedNotConvertedLikely =
-    "prawdopodobnie kontrahenta TMO przypisano ręcznie (albo dokument zamieniono, zanim moduł zaczął "
+    "prawdopodobnie kontrahenta TMO przypisano ręcznie (albo dokument zamieniono, zanim wtyczka zaczęła "
     "prowadzić dziennik)";
 const char* const kConvertedNotRemovedTitle = "Zamienione, a nieusunięte z rejestru JPK";
-const char* const kConvertedNotRemovedLikely =
-    "prawdopodobnie rejestru JPK za ten miesiąc jeszcze nie zbudowano";
-const char* const kLeftInJpkTitle = "Wpisy pozostawione w rejestrze JPK - usunięcie się nie udało i nie powtórzono go";
+const char* const kConvertedNotRemovedLikely = "prawdopodobnie rejestru JPK za ten miesiąc jeszcze nie zbudowano";
+const char* const kLeftInJpkTitle = "Wpisy, które zostały w rejestrze JPK - usunięcie się nie udało (stan na koniec dziennika)";
+const char* const kLeftInJpkAdvice = "te dokumenty są nadal w rejestrze JPK: trzeba je z niego usunąć przed wysłaniem JPK";
+const char* const kMarkedTitle = "Oznaczone, a niezamienione (stan na koniec dziennika)";
+const char* const kMarkedLikely =
+    "zamiana się nie odbyła (np. okno zamknięto albo wtyczkę odinstalowano przed jego końcem): "
+    "sprawdź te dokumenty w programie";
+const char* const kUnreadableTitle = "Wiersze dziennika, których nie odczytano (pominięte w rozliczeniu)";
 const char* const kNoAmount = "brak kwoty";
-
-std::string JournalText(const Journal& journal, std::string_view field) {
-  return journal.utf8 ? std::string(field) : Cp1250ToUtf8(field);
-}
 
 std::string CountOf(int64_t count, const char* one, const char* few, const char* many) {
   const char* word = many;
@@ -29,7 +28,12 @@ std::string CountOf(int64_t count, const char* one, const char* few, const char*
   } else if (count % 10 >= 2 && count % 10 <= 4 && (count % 100 < 12 || count % 100 > 14)) {
     word = few;
   }
-  return std::to_string(count) + " " + word;
+  return GroupedNumber(count) + " " + word;
+}
+
+std::string TimesText(int64_t count) {
+  static const char* const kWords[] = {"", "raz", "dwa razy", "trzy razy", "cztery razy"};
+  return count >= 1 && count <= 4 ? kWords[count] : GroupedNumber(count) + " razy";
 }
 
 std::string PeriodText(const Period& period) {
@@ -40,58 +44,90 @@ std::string PeriodText(const Period& period) {
   return text;
 }
 
+std::string JournalDaysText(const JournalSummary& journal) {
+  if (journal.firstDay == kNoDay) return "dziennik nie ma żadnego odczytanego wpisu";
+  return "od " + DayText(journal.firstDay) + " do " + DayText(journal.lastDay);
+}
+
+std::string NoRecordsText(const Settlement& s) {
+  const std::string covers = s.journal.firstDay == kNoDay ? "; " + JournalDaysText(s.journal)
+                                                          : "; dziennik obejmuje dni " + JournalDaysText(s.journal);
+  return "w okresie (" + PeriodText(s.period) + ") dziennik nie ma żadnego wpisu o dokumentach" + covers +
+         " - sprawdź, czy to właściwy miesiąc i właściwy plik dziennika";
+}
+
+std::string SignedAmountText(int64_t grosze) { return (grosze > 0 ? "+" : "") + GroupedAmountText(grosze); }
+
 std::string SaleNote(const Sale& sale) {
   std::vector<std::string> notes;
   if (sale.conversions > 1) {
-    notes.push_back("zamieniony " + std::to_string(sale.conversions) + " razy w okresie" +
-                    (sale.amountsDiffer ? ", różne kwoty - liczona ostatnia" : ""));
+    notes.push_back("zamieniony " + TimesText(sale.conversions) + " w okresie" +
+                    (sale.amountsDiffer ? ", różne kwoty - liczona ostatnia" : ", ta sama kwota"));
   }
-  if (sale.convertedBefore != kNoDay) {
-    notes.push_back("zamieniony już " + DayText(sale.convertedBefore) + " - był w rozliczeniu wcześniejszego okresu");
+  if (sale.before.line != 0) {
+    std::string note = "zamieniony już " + DayText(sale.before.day) +
+                       (sale.before.hasAmount ? " na " + GroupedAmountText(sale.before.amount) : ", bez kwoty") +
+                       " - był w rozliczeniu tamtego okresu, tu poza sumą";
+    if (sale.before.hasAmount && sale.conversion.hasAmount) {
+      note += ", różnica " + SignedAmountText(sale.conversion.amount - sale.before.amount);
+    }
+    notes.push_back(note);
   }
   std::string text;
   for (const std::string& note : notes) text += (text.empty() ? "" : "; ") + note;
   return text;
 }
 
-std::string ExclusionNote(const Exclusion& exclusion) {
-  if (exclusion.removals < 2) return "";
-  return "usunięty " + std::to_string(exclusion.removals) + " razy (rejestr budowano kilka razy)";
+std::string ExclusionNote(const RegisterEntry& entry) {
+  return entry.times < 2 ? "" : "usunięty " + TimesText(entry.times) + " (rejestr budowano ponownie)";
+}
+
+std::string LeftNote(const RegisterEntry& entry) {
+  return "nieudane próby usunięcia: " + TimesText(entry.times) + ", ostatnia " + DayText(entry.entry.day);
+}
+
+std::string ConvertedBeforeText(const Settlement& s) {
+  if (s.convertedBefore == 0) return "";
+  std::string text = "Poza sumą: " + CountOf(s.convertedBefore, "dokument zamieniony", "dokumenty zamienione",
+                                             "dokumentów zamienionych") +
+                     " już w poprzednim okresie (był w tamtej sumie); różnica kwot: ";
+  return text + (s.differenceSum.outOfRange ? "poza zakresem" : SignedAmountText(s.differenceSum.grosze) + " zł");
 }
 
 std::string Verdict(const Settlement& s) {
   if (s.status == SettlementStatus::Agrees) return "WYNIK 0: wszystko się zgadza.";
   std::vector<std::string> what;
-  if (s.unreadableLines) what.push_back("nieodczytane wiersze dziennika: " + std::to_string(s.unreadableLines));
-  if (s.salesWithoutAmount) what.push_back("dokumenty bez kwoty: " + std::to_string(s.salesWithoutAmount));
-  if (s.sumOutOfRange) what.push_back("suma poza zakresem");
-  int32_t repeated = 0;
-  for (const Sale& sale : s.sales) repeated += sale.amountsDiffer || sale.convertedBefore != kNoDay;
-  if (repeated) what.push_back("dokumenty zamienione ponownie: " + std::to_string(repeated));
-  if (!s.removedNotConverted.empty()) {
-    what.push_back("usunięte z JPK bez zamiany: " + std::to_string(s.removedNotConverted.size()));
-  }
-  if (!s.convertedNotRemoved.empty()) {
-    what.push_back("zamienione, a nieusunięte z JPK: " + std::to_string(s.convertedNotRemoved.size()));
-  }
-  if (!s.leftInJpk.empty()) what.push_back("wpisy pozostawione w JPK: " + std::to_string(s.leftInJpk.size()));
+  const auto count = [&](int64_t n, const char* text) {
+    if (n) what.push_back(text + GroupedNumber(n));
+  };
+  if (s.NoRecords()) what.push_back(NoRecordsText(s));
+  count(s.journal.unreadableCount, "nieodczytane wiersze dziennika: ");
+  count(s.salesWithoutAmount, "dokumenty bez kwoty: ");
+  if (s.salesSum.outOfRange || s.differenceSum.outOfRange) what.push_back("suma poza zakresem");
+  count(s.convertedAgain, "dokumenty zamienione ponownie: ");
+  count(static_cast<int64_t>(s.removedNotConverted.size()), "usunięte z JPK bez zamiany: ");
+  count(static_cast<int64_t>(s.convertedNotRemoved.size()), "zamienione, a nieusunięte z JPK: ");
+  count(static_cast<int64_t>(s.leftInJpk.size()), "wpisy, które zostały w JPK: ");
+  count(static_cast<int64_t>(s.markedNotConverted.size()), "oznaczone, a niezamienione: ");
   std::string text = "WYNIK 1: jest coś do sprawdzenia - ";
   for (std::size_t i = 0; i < what.size(); ++i) text += (i ? ", " : "") + what[i];
   return text + ".";
 }
 
-std::string ProblemText(const Journal& journal, const UnreadableLine& line) {
-  const std::string value = "„" + JournalText(journal, line.value) + "”";
+std::string ProblemText(const UnreadableLine& line) {
+  const std::string value = "„" + line.value + "”";
   switch (line.problem) {
     case LineProblem::CutShort:
-      return "ucięty wiersz: " + CountOf(line.fields, "pole", "pola", "pól") + " zamiast 9";
+      return "wiersz urwany: ma tylko " + CountOf(static_cast<int64_t>(line.fields), "pole", "pola", "pól");
     case LineProblem::TooManyFields:
-      return "za dużo pól: " + std::to_string(line.fields) + " zamiast 9";
-    case LineProblem::BadQuote: return "niezamknięty lub błędny cudzysłów";
+      return "za dużo pól: " + GroupedNumber(static_cast<int64_t>(line.fields)) + ", a wiersz dziennika ma ich " +
+             std::to_string(kJournalColumns);
+    case LineProblem::BadQuote: return "cudzysłów niezamknięty albo tekst po cudzysłowie zamykającym";
     case LineProblem::UnknownEvent: return "nieznane zdarzenie " + value;
-    case LineProblem::BadDate: return "zła data " + value;
-    case LineProblem::BadTime: return "zły czas " + value;
-    case LineProblem::BadAmount: return "zła kwota " + value;
+    case LineProblem::BadDate: return value + " nie jest datą z kalendarza";
+    case LineProblem::BadTime: return value + " nie jest godziną";
+    case LineProblem::BadAmount: return value + " nie jest kwotą";
+    case LineProblem::BadIdentity: return "identyfikator dokumentu " + value + " nie jest liczbą";
   }
   return "";
 }

@@ -1,0 +1,33 @@
+// A table from 64-bit keys (a document's link id, its number's hash) to the
+// index of a document, without an allocation per entry: open addressing,
+// keys and values in two arrays, grown by doubling at four fifths full.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace kw::tools {
+
+constexpr uint32_t kNoDocument = 0xFFFFFFFFu;
+
+class DocumentKeys {
+ public:
+  // The value of `key`, or kNoDocument.
+  uint32_t Find(uint64_t key) const;
+  // Sets the value of `key`; returns the one it replaces, or kNoDocument.
+  uint32_t Set(uint64_t key, uint32_t value);
+
+ private:
+  std::size_t SlotOf(uint64_t key) const;
+  void Grow();
+
+  std::vector<uint64_t> keys_;    // 0: an empty slot (a key 0 is stored as 1)
+  std::vector<uint32_t> values_;
+  std::size_t used_ = 0;
+};
+
+// Keys of different kinds kept apart in one table.
+enum class KeyKind : uint64_t { Identity = 1, Number = 2, RegisterNumber = 3, Text = 4 };
+uint64_t KeyOf(KeyKind kind, uint64_t value);
+
+}  // namespace kw::tools

@@ -1,0 +1,186 @@
+#include "line_splitter.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "windows1250.h"
+
+namespace kw::tools {
+
+namespace {
+
+constexpr uint64_t kHashStart = 14695981039346656037ull;  // FNV-1a, 64 bits
+constexpr uint64_t kHashPrime = 1099511628211ull;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+uint64_t HashByte(uint64_t hash, uint8_t byte) { return (hash ^ byte) * kHashPrime; }
+
+// The Windows-1250 byte's character in UTF-8 fed to the hash.
+uint64_t HashCp1250Byte(uint64_t hash, uint8_t byte) {
+  if (byte < 0x80) return HashByte(hash, byte);
+  const char32_t c = Cp1250Char(byte);
+  if (c < 0x800) return HashByte(HashByte(hash, 0xC0 | (c >> 6)), 0x80 | (c & 0x3F));
+  hash = HashByte(HashByte(hash, 0xE0 | (c >> 12)), 0x80 | ((c >> 6) & 0x3F));
+  return HashByte(hash, 0x80 | (c & 0x3F));
+}
+
+}  // namespace
+
+void LineSplitter::Reset() {
+  for (SplitField& field : line_.field) {
+    field.keptSize = 0;
+    field.size = field.utf8Chars = 0;
+    field.hashUtf8 = field.hashCp1250 = kHashStart;
+  }
+  line_.count = 0;
+  line_.extraHoldText = line_.badQuote = false;
+  line_.validUtf8 = true;
+  state_ = State::FieldStart;
+  pendingBlanks_ = 0;
+  utf8Needs_ = 0;
+  begun_ = false;
+  ended_ = false;
+}
+
+// A byte that only goes on an unquoted field: no separator, blank, quote or
+// byte of a UTF-8 character (those Take() sees one by one).
+bool IsPlain(char c) { return static_cast<uint8_t>(c) < 0x80 && c != ';' && c != '\n' && c != '"' && !IsBlank(c); }
+
+bool LineSplitter::Next(const char*& at, const char* end) {
+  if (ended_) Reset();
+  while (at < end) {
+    if (state_ == State::Unquoted && pendingBlanks_ == 0 && line_.count < kJournalColumns &&
+        line_.count != kColumnDocument) {
+      const char* run = at;  // most of a journal: plain text of a field, taken as a run
+      while (run < end && IsPlain(*run)) ++run;
+      SplitField& field = line_.field[line_.count];
+      const std::size_t kept = std::min<std::size_t>(run - at, kKeptFieldBytes - field.keptSize);
+      std::memcpy(field.kept + field.keptSize, at, kept);
+      field.keptSize += kept;
+      field.size += run - at;
+      field.utf8Chars += run - at;
+      at = run;
+      if (at == end) break;
+    }
+    begun_ = true;
+    if (Take(*at++)) {
+      ended_ = true;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool LineSplitter::Finish() {
+  if (ended_) Reset();
+  if (!begun_) return false;
+  Take('\n');
+  ended_ = true;
+  return true;
+}
+
+void LineSplitter::Utf8Byte(uint8_t byte) {
+  if (utf8Needs_ > 0) {
+    if ((byte & 0xC0) != 0x80) line_.validUtf8 = false;
+    --utf8Needs_;
+    return;
+  }
+  if (byte < 0x80) return;
+  if (byte >= 0xC2 && byte <= 0xDF) {
+    utf8Needs_ = 1;
+  } else if (byte >= 0xE0 && byte <= 0xF4) {
+    utf8Needs_ = byte >= 0xF0 ? 3 : 2;
+  } else {
+    line_.validUtf8 = false;
+  }
+}
+
+void LineSplitter::Append(char c) {
+  if (line_.count >= kJournalColumns) {
+    line_.extraHoldText = true;
+    return;
+  }
+  SplitField& field = line_.field[line_.count];
+  if (field.keptSize < kKeptFieldBytes) field.kept[field.keptSize++] = c;
+  ++field.size;
+  field.utf8Chars += (static_cast<uint8_t>(c) & 0xC0) != 0x80;
+  if (line_.count == kColumnDocument) {
+    field.hashUtf8 = HashByte(field.hashUtf8, static_cast<uint8_t>(c));
+    field.hashCp1250 = HashCp1250Byte(field.hashCp1250, static_cast<uint8_t>(c));
+  }
+}
+
+void LineSplitter::FlushBlanks() {
+  for (std::size_t i = 0; i < pendingBlanks_; ++i) Append(i < pendingBlank_.size() ? pendingBlank_[i] : ' ');
+  pendingBlanks_ = 0;
+}
+
+void LineSplitter::EndField() {
+  pendingBlanks_ = 0;
+  ++line_.count;
+  state_ = State::FieldStart;
+}
+
+// One byte of the line; the states are those of a field being read.
+bool LineSplitter::Take(char c) {
+  if (static_cast<uint8_t>(c) >= 0x80 || utf8Needs_) Utf8Byte(static_cast<uint8_t>(c));
+  if (c == '\n') {
+    if (state_ == State::Quoted) line_.badQuote = true;
+    if (state_ != State::SkipLine && state_ != State::Quoted) EndField();
+    if (utf8Needs_) line_.validUtf8 = false;
+    return true;
+  }
+  switch (state_) {
+    case State::FieldStart:
+      if (c == '"') {
+        state_ = State::Quoted;
+      } else if (c == ';') {
+        EndField();
+      } else if (!IsBlank(c)) {
+        state_ = State::Unquoted;
+        Append(c);
+      }
+      break;
+    case State::Unquoted:
+      if (c == ';') {
+        EndField();
+      } else if (IsBlank(c)) {
+        if (pendingBlanks_ < pendingBlank_.size()) pendingBlank_[pendingBlanks_] = c;
+        ++pendingBlanks_;
+      } else {
+        if (pendingBlanks_) FlushBlanks();
+        Append(c);
+      }
+      break;
+    case State::Quoted:
+    case State::QuoteSeen:
+    case State::AfterQuote: TakeQuoted(c); break;
+    case State::SkipLine: break;
+  }
+  return false;
+}
+
+// A byte in a quoted field or after it: a doubled quote is one, the closing
+// quote may be followed by blanks only.
+void LineSplitter::TakeQuoted(char c) {
+  if (state_ == State::Quoted) {
+    if (c == '"') {
+      state_ = State::QuoteSeen;
+    } else {
+      Append(c);
+    }
+  } else if (c == '"' && state_ == State::QuoteSeen) {
+    Append(c);
+    state_ = State::Quoted;
+  } else if (c == ';') {
+    EndField();
+  } else if (IsBlank(c)) {
+    state_ = State::AfterQuote;
+  } else {
+    line_.badQuote = true;
+    state_ = State::SkipLine;
+  }
+}
+
+}  // namespace kw::tools

@@ -1,0 +1,74 @@
+// The journal's lines split into their fields as the bytes stream past, so
+// that neither a line nor a field is ever held whole: fields separated by ';',
+// a field enclosed in '"' may hold ';' and doubled '"', blanks (and the CR of
+// CR LF) around a field are dropped. Of each field the first kKeptFieldBytes
+// are kept for the report, with the whole field's length; the document's
+// number is also hashed whole, taken as UTF-8 and as Windows-1250, so that
+// documents are told apart however long their numbers and whatever the code
+// page of the line that names them.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "journal_format.h"
+
+namespace kw::tools {
+
+constexpr std::size_t kKeptFieldBytes = 160;
+
+struct SplitField {
+  std::size_t keptSize;  // bytes in kept
+  uint64_t size;         // bytes of the whole field, unquoted and trimmed
+  uint64_t utf8Chars;    // of them, those that begin a character when the line is UTF-8
+  uint64_t hashUtf8;     // of the whole field's text taken as UTF-8 (the document's column only)
+  uint64_t hashCp1250;   // of the same text converted from Windows-1250 to UTF-8
+  char kept[kKeptFieldBytes];
+
+  std::string_view Kept() const { return {kept, keptSize}; }
+  bool Cut() const { return size > keptSize; }
+};
+
+struct SplitLine {
+  std::array<SplitField, kJournalColumns> field;
+  uint64_t count;      // every field of the line, also past the last column
+  bool extraHoldText;  // a field past the last column is not empty
+  bool badQuote;       // a quote not closed, or text after a closing quote
+  bool validUtf8;      // the line's bytes are UTF-8
+};
+
+class LineSplitter {
+ public:
+  LineSplitter() { Reset(); }
+
+  // Reads bytes from `at` towards `end`; true when a line ended (its '\n' is
+  // read and `at` is past it), its fields in Line(); false when the bytes
+  // ran out first (the line goes on in the next ones).
+  bool Next(const char*& at, const char* end);
+  // At the end of the file: true when a last line without '\n' was begun.
+  bool Finish();
+  const SplitLine& Line() const { return line_; }
+
+ private:
+  enum class State : uint8_t { FieldStart, Unquoted, Quoted, QuoteSeen, AfterQuote, SkipLine };
+
+  void Reset();
+  bool Take(char c);  // true when c ended the line
+  void TakeQuoted(char c);
+  void Append(char c);
+  void FlushBlanks();
+  void EndField();
+  void Utf8Byte(uint8_t byte);
+
+  SplitLine line_;
+  State state_;
+  std::size_t pendingBlanks_;            // blanks inside an unquoted field, kept only if text follows
+  std::array<char, 8> pendingBlank_;     // the first of them as they were
+  int utf8Needs_;                        // continuation bytes the current character still needs
+  bool begun_;                           // a byte of the current line was read
+  bool ended_;                           // Line() holds a whole line; the next byte begins another
+};
+
+}  // namespace kw::tools

@@ -60,6 +60,9 @@ SUMS = "SHA256SUMS"
 MODULE = "Kalwestrowka.dll"
 # What the installer carries; it is made only when all of them are given.
 INSTALLER_FILES = (MODULE, "kalwcfg.exe", "kalwcheck.exe", "kalwraport.exe", "PODRECZNIK.TXT")
+# The installer's record of what it writes (SHA256SUMS' format): by it a later
+# install knows the Kalwestrowka.dll an install put there from the shop's own.
+INSTALL_RECORD = "ZAINSTALOWANE.SHA256"
 TEXT_SUFFIX = ".TXT"
 SIGNED_SUFFIXES = (".dll", ".exe")
 SIGNING_ENVIRONMENT = ("KW_SIGN_PFX", "KW_SIGN_PASS_FILE", "KW_SIGN_TIMESTAMP_URL")
@@ -231,6 +234,8 @@ def main(argv):
         if with_installer:
             with open(os.path.join(stage, GUIDE), "wb") as f:
                 f.write(members[GUIDE])
+            with open(os.path.join(stage, INSTALL_RECORD), "wb") as f:
+                f.write(checksums({name: members[name] for name in INSTALLER_FILES + (GUIDE,)}))
             staged = os.path.join(stage, setup)
             make_installer(os.path.abspath(args.installer), stage, version,
                            version_strings(sources[MODULE]), staged, signer)

@@ -129,7 +129,11 @@ Function RunKalwcheck
   ${If} $1 == ""
     StrCpy $1 "$SYSDIR\cmd.exe"
   ${EndIf}
-  nsExec::Exec '"$1" /c ""$PLUGINSDIR\kalwcheck.exe" --json "$INSTDIR\TALMER.dll" > "$PLUGINSDIR\kalwcheck.json""'
+  ; The paths reach cmd.exe through variables: it expands %KW_...% once and
+  ; never what they hold, so a folder named with % signs stays as it is.
+  System::Call 'kernel32::SetEnvironmentVariableW(w "KW_TALMER", w "$INSTDIR\TALMER.dll")'
+  System::Call 'kernel32::SetEnvironmentVariableW(w "KW_CHECK", w "$PLUGINSDIR\kalwcheck")'
+  nsExec::Exec '"$1" /c ""%KW_CHECK%.exe" --json "%KW_TALMER%" > "%KW_CHECK%.json""'
   Pop $2
   ClearErrors
   FileOpen $4 "$PLUGINSDIR\kalwcheck.json" r
@@ -167,8 +171,10 @@ Function RunKalwcheck
   FileClose $4
 FunctionEnd
 
-; What the check found, in the log, the report and on the last page.
-!define CHECKED_TEXT "Sprawdzenie programu (kalwcheck): $Verdict"
+; What the check found, in plain words for the report and the last page
+; (kalwcheck's own verdict goes to the install's log).
+!define CHECKED_TEXT "Sprawdzenie programu: wtyczka zwiąże się z programem sprzedaży, ma on wszystkie funkcje, których wtyczka używa."
+!define CHECKED_FALLBACKS_TEXT "Sprawdzenie programu: wtyczka zwiąże się z programem sprzedaży, ale brakuje w nim funkcji: $Missing. Przy każdym uruchomieniu program pokaże okno „POWAŻNY BŁĄD WTYCZKI”; odpowiedz „Ignoruj”."
 !define FALLBACKS_ACCEPTED_TEXT "Zgoda na instalację mimo brakujących funkcji programu: $Missing."
 
 ; Whether the module may go into $INSTDIR: $0 = EXIT_INSTALLED when it may,
@@ -183,6 +189,14 @@ Function CheckFolder
     StrCpy $0 ${EXIT_NO_HOST}
     Return
   ${EndIf}
+  StrCpy $1 $INSTDIR 1 1
+  StrCpy $2 $INSTDIR 2
+  ${If} $1 != ":"
+  ${AndIf} $2 != "\\"
+    StrCpy $Message "„$HostShown” nie jest pełną ścieżką folderu. Podaj folder programu sprzedaży razem z dyskiem, na przykład C:\SPRZEDAZ, albo z nazwą udziału sieciowego, na przykład \\serwer\udział. Nic nie zostało zmienione."
+    StrCpy $0 ${EXIT_NO_HOST}
+    Return
+  ${EndIf}
   ${IfNot} ${FileExists} "$INSTDIR\TALMER.dll"
     StrCpy $Message "W folderze „$HostShown” nie ma pliku TALMER.dll. Wtyczkę instaluje się w folderze programu sprzedaży, obok jego biblioteki TALMER.dll. Nic nie zostało zmienione."
     StrCpy $0 ${EXIT_NO_HOST}
@@ -191,8 +205,7 @@ Function CheckFolder
 
   Call RunKalwcheck
   ; The answer: the status in the file must be the exit code, and the file it
-  ; read this folder's TALMER.dll (cmd.exe expands %NAME% even between quotes,
-  ; so a folder name with % signs could have sent it to another file).
+  ; read this folder's TALMER.dll.
   ${If} $3 != $2
   ${OrIf} $Verdict == ""
   ${OrIf} $8 != "$INSTDIR\TALMER.dll"
@@ -200,10 +213,9 @@ Function CheckFolder
     StrCpy $0 ${EXIT_NOT_CHECKED}
     Return
   ${EndIf}
-  StrCpy $CheckSummary "${CHECKED_TEXT}"
   ${If} $2 == 0
-    StrCpy $0 ${EXIT_INSTALLED}
-    Return
+    StrCpy $CheckSummary "${CHECKED_TEXT}"
+    Goto previous
   ${EndIf}
   ${If} $2 == 3
     StrCpy $Message "Plik „$INSTDIR\TALMER.dll” nie jest biblioteką programu sprzedaży, z którą wtyczka może pracować: $Problem.$\r$\n$\r$\nCo zrobić: wskaż folder, w którym program sprzedaży jest zainstalowany. Nic nie zostało zmienione."
@@ -216,12 +228,20 @@ Function CheckFolder
     Return
   ${EndIf}
   Call AskAboutFallbacks
+  ${If} $0 != ${EXIT_INSTALLED}
+    Return
+  ${EndIf}
+previous:
+  Call ExaminePreviousInstall
+  ${If} $0 == ${EXIT_INSTALLED}
+    Call AskAboutOlderVersion
+  ${EndIf}
 FunctionEnd
 
 ; kalwcheck's status 1: the module loads only after "Ignoruj", with fallbacks
 ; for the missing functions. Asked (silently: accepted only with /ZASLEPKI).
 Function AskAboutFallbacks
-  StrCpy $Message "Tej wersji programu sprzedaży brakuje funkcji, których używa wtyczka: $Missing.$\r$\n$\r$\nWtyczkę można zainstalować, ale przy każdym uruchomieniu program pokaże okno „POWAŻNY BŁĄD WTYCZKI”. Po odpowiedzi „Ignoruj” wtyczka się załaduje, a brakujące funkcje zastąpi puste odpowiedzi: jej praca, która ich potrzebuje – przenoszenie dokumentów sprzedaży obcej na kontrahenta TMO, usuwanie wpisów TMO z ewidencji JPK albo zapis magazynów komisowych – może się wtedy nie wykonać, bez żadnego komunikatu. Lepiej najpierw zaktualizować program sprzedaży."
+  StrCpy $Message "Tej wersji programu sprzedaży brakuje funkcji, których używa wtyczka: $Missing.$\r$\n$\r$\nWtyczkę można zainstalować, ale przy każdym uruchomieniu program pokaże okno „POWAŻNY BŁĄD WTYCZKI”. Po odpowiedzi „Ignoruj” wtyczka się załaduje, a brakujące funkcje zastąpią puste odpowiedzi: jej praca, która ich potrzebuje – przenoszenie dokumentów sprzedaży obcej na kontrahenta TMO, usuwanie wpisów TMO z ewidencji JPK albo zapis magazynów komisowych – może się wtedy nie wykonać, bez żadnego komunikatu. Lepiej najpierw zaktualizować program sprzedaży."
   ${If} ${Silent}
     ${GetParameters} $R0
     ClearErrors
@@ -237,6 +257,6 @@ Function AskAboutFallbacks
     Return
   ${EndIf}
   StrCpy $FallbacksAccepted 1
-  StrCpy $CheckSummary "$CheckSummary$\r$\n${FALLBACKS_ACCEPTED_TEXT}"
+  StrCpy $CheckSummary "${CHECKED_FALLBACKS_TEXT}"
   StrCpy $0 ${EXIT_INSTALLED}
 FunctionEnd

@@ -33,8 +33,16 @@ Function WriteUninstallEntry
   !endif
   WriteRegStr SHCTX "$R0" "UninstallString" '"$ModuleDir\${UNINSTALLER}"'
   WriteRegStr SHCTX "$R0" "QuietUninstallString" '"$ModuleDir\${UNINSTALLER}" /S'
-  SectionGetSize ${SECTION_MODULE} $R1
-  WriteRegDWORD SHCTX "$R0" "EstimatedSize" $R1
+  WriteRegStr SHCTX "$R0" "DisplayIcon" '"$ModuleDir\${UNINSTALLER}",0'
+  WriteRegStr SHCTX "$R0" "Readme" '"$ModuleDir\${GUIDE_FILE}"'
+  WriteRegStr SHCTX "$R0" "Comments" "Wtyczka sprzedaży obcej (komisowej) programu sprzedaży w folderze $HostShown. Podręcznik: ${MODULE_DIR}\${GUIDE_FILE}, opis instalacji: ${MODULE_DIR}\INSTALACJA.TXT."
+  ${GetTime} "" "L" $1 $2 $3 $4 $5 $6 $7
+  WriteRegStr SHCTX "$R0" "InstallDate" "$3$2$1"
+  ; What is written, in kilobytes: the module and the module's folder.
+  ${GetSize} "$INSTDIR" "/M=Kalwestrowka.dll /S=0K /G=0" $1 $2 $3
+  ${GetSize} "$ModuleDir" "/S=0K /G=0" $4 $2 $3
+  IntOp $1 $1 + $4
+  WriteRegDWORD SHCTX "$R0" "EstimatedSize" $1
   WriteRegDWORD SHCTX "$R0" "NoModify" 1
   WriteRegDWORD SHCTX "$R0" "NoRepair" 1
 

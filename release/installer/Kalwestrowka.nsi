@@ -23,7 +23,7 @@
 ;  16 an older version over a newer one, not accepted (silently: without /STARSZA)
 ;  17 another installer or uninstaller of the module is running
 ;  18 the folder's Kalwestrowka.dll is not the installed one and a backup is there
-; The uninstaller: 0, 1, 2 as above, 13, 14, 15, 17.
+; The uninstaller: 0, 1, 2 as above, 13, 14, 15, 17, 18.
 ;
 ; Silent mode: Kalwestrowka-<version>-setup.exe /S [/ZASLEPKI] [/STARSZA] [/RAPORT=file] /D=folder
 ; (/D= last, without quotes). /RAPORT= writes what happened in Polish (UTF-16).

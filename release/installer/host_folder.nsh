@@ -8,7 +8,8 @@
 
 ; $R0: a folder as typed -> $R0 without surrounding blanks and quotes and
 ; without closing backslashes.
-Function NormalizeFolder
+!macro NORMALIZE_FOLDER UN
+Function ${UN}NormalizeFolder
   Push $1
   ${Do}
     StrCpy $1 $R0 1
@@ -28,6 +29,9 @@ Function NormalizeFolder
   ${Loop}
   Pop $1
 FunctionEnd
+!macroend
+!insertmacro NORMALIZE_FOLDER ""
+!insertmacro NORMALIZE_FOLDER "un."
 
 ; $R0: a folder in $INSTDIR's form -> $R0 as people write it.
 !macro SHOWN_FOLDER UN

@@ -20,6 +20,36 @@
   !insertmacro ${FOR_EACH} "$ModuleDir" "${UNINSTALLER}" "" "program odinstalowujący"
 !macroend
 
+; The system's error for a file another program holds open.
+!define ERROR_SHARING_VIOLATION 32
+!define ERROR_LOCK_VIOLATION 33
+
+; A file moved (MoveFileW) or deleted (DeleteFileW): $R8 = 0, or the system's
+; error. A file held by a running program (a sharing violation) sets
+; $FailedHolder to HOLDER, any other error leaves it empty: "in use" and "could
+; not be written" are told apart by what the system said.
+!macro FILE_OP CALL FILE HOLDER
+  System::Call 'kernel32::${CALL} i .r8 ?e'
+  Pop $R8
+  ${If} $8 != 0
+    StrCpy $R8 0
+  ${ElseIf} $FailedFile == ""
+    StrCpy $FailedFile "${FILE}"
+    ${If} $R8 == ${ERROR_SHARING_VIOLATION}
+    ${OrIf} $R8 == ${ERROR_LOCK_VIOLATION}
+      StrCpy $FailedHolder "${HOLDER}"
+    ${EndIf}
+  ${EndIf}
+!macroend
+!macro MOVE_FILE FROM TO HOLDER
+  !insertmacro FILE_OP 'MoveFileW(w "${FROM}", w "${TO}")' "${FROM}" "${HOLDER}"
+!macroend
+!macro DELETE_FILE FILE HOLDER
+  ${If} ${FileExists} "${FILE}"
+    !insertmacro FILE_OP 'DeleteFileW(w "${FILE}")' "${FILE}" "${HOLDER}"
+  ${EndIf}
+!macroend
+
 Var SwapCount   ; how many files have taken their places in this run
 Var SwapIndex   ; the file the current step is at
 Var FailedFile  ; the file that could not be written, moved or removed
@@ -27,19 +57,8 @@ Var FailedHolder
 
 ; A leftover of a cut-off run removed; when it cannot be, its holder named.
 !macro REMOVE_LEFTOVERS DIR NAME SOURCE HOLDER
-  ${If} $FailedFile == ""
-    ClearErrors
-    ${If} ${FileExists} "$ModuleDir\${NAME}.nowa"
-      Delete "$ModuleDir\${NAME}.nowa"
-    ${EndIf}
-    ${If} ${FileExists} "$ModuleDir\${NAME}.stara"
-      Delete "$ModuleDir\${NAME}.stara"
-    ${EndIf}
-    ${If} ${Errors}
-      StrCpy $FailedFile "${DIR}\${NAME}"
-      StrCpy $FailedHolder "${HOLDER}"
-    ${EndIf}
-  ${EndIf}
+  !insertmacro DELETE_FILE "$ModuleDir\${NAME}.nowa" "${HOLDER}"
+  !insertmacro DELETE_FILE "$ModuleDir\${NAME}.stara" "${HOLDER}"
 !macroend
 
 ; The new copy beside its place; the uninstaller as makensis wrote it.
@@ -57,29 +76,15 @@ Var FailedHolder
   ${EndIf}
 !macroend
 
-; The file there moved aside, the new one in its place. ($R8: 1 once a step
-; failed; the error flag is read once, since reading it clears it.)
+; The file there moved aside, the new one in its place.
 !macro SWAP_IN DIR NAME SOURCE HOLDER
   ${If} $FailedFile == ""
-    StrCpy $R8 0
-    ${If} ${FileExists} "${DIR}\${NAME}"
-      ClearErrors
-      Rename "${DIR}\${NAME}" "$ModuleDir\${NAME}.stara"
-      ${If} ${Errors}
-        StrCpy $R8 1
-      ${EndIf}
-    ${EndIf}
-    ${If} $R8 == 0
-      ClearErrors
-      Rename "$ModuleDir\${NAME}.nowa" "${DIR}\${NAME}"
-      ${If} ${Errors}
-        StrCpy $R8 1
-      ${EndIf}
-    ${EndIf}
-    ${If} $R8 == 1
-      StrCpy $FailedFile "${DIR}\${NAME}"
-      StrCpy $FailedHolder "${HOLDER}"
-    ${Else}
+  ${AndIf} ${FileExists} "${DIR}\${NAME}"
+    !insertmacro MOVE_FILE "${DIR}\${NAME}" "$ModuleDir\${NAME}.stara" "${HOLDER}"
+  ${EndIf}
+  ${If} $FailedFile == ""
+    !insertmacro MOVE_FILE "$ModuleDir\${NAME}.nowa" "${DIR}\${NAME}" "${HOLDER}"
+    ${If} $FailedFile == ""
       IntOp $SwapCount $SwapCount + 1
     ${EndIf}
   ${EndIf}
@@ -115,6 +120,7 @@ Function ReplaceFiles
   StrCpy $FailedFile ""
   StrCpy $FailedHolder ""
   StrCpy $SwapCount 0
+  StrCpy $R8 0
   StrCpy $R9 ""
   !insertmacro INSTALLED_FILES REMOVE_LEFTOVERS
   ${If} $FailedFile != ""

@@ -88,6 +88,9 @@ FunctionEnd
 Function FilesNotReplacedText
   ${If} $FailedHolder == ""
     StrCpy $Message "Nie udało się zapisać pliku $FailedFile (brak miejsca na dysku albo uprawnień do zapisu?)."
+    ${If} $R8 != 0
+      StrCpy $Message "Nie udało się przenieść pliku $FailedFile (błąd systemu $R8: brak uprawnień do zapisu?)."
+    ${EndIf}
     StrCpy $0 ${EXIT_NOT_WRITTEN}
   ${Else}
     StrCpy $Message "Nie można zastąpić pliku $FailedFile: używa go $FailedHolder."

@@ -3,7 +3,7 @@
 ; first (NAME.stara in the module's folder); when one cannot be (a running
 ; program holds it) all come back and nothing is changed. Then the backup
 ; takes the module's place, and only then the moved files go.
-!insertmacro HELP_ASKED "un." "Odinstaluj.exe [/S] [/RAPORT=plik] [_?=folder wtyczki]$\r$\n/S – bez okien; /RAPORT= – zapisuje w pliku (UTF-16), co się stało; _?= – bez kopii w folderze tymczasowym, czekając na koniec (sam plik Odinstaluj.exe zostaje).$\r$\nKody wyjścia: 0 odinstalowano; 1 przerwane przez użytkownika; 2 program uszkodzony albo nie mógł się uruchomić; 13 nie udało się sprawdzić; 14 nie udało się usunąć albo przywrócić pliku; 15 plik używany przez uruchomiony program; 17 działa już inny instalator. Poza kodem 0 folder zostaje taki, jaki był."
+!insertmacro HELP_ASKED "un." "Odinstaluj.exe [/S] [/RAPORT=plik] [_?=folder wtyczki]$\r$\n/S – bez okien; /RAPORT= – zapisuje w pliku (UTF-16), co się stało; _?= – bez kopii w folderze tymczasowym, czekając na koniec (sam plik Odinstaluj.exe zostaje).$\r$\nKody wyjścia: 0 odinstalowano; 1 przerwane przez użytkownika; 2 program uszkodzony albo nie mógł się uruchomić; 13 nie udało się sprawdzić; 14 nie udało się usunąć albo przywrócić pliku; 15 plik używany przez uruchomiony program; 17 działa już inny instalator; 18 obca Kalwestrowka.dll obok kopii. Poza kodem 0 folder zostaje taki, jaki był."
 
 Function un.onInit
   Call un.ReadReportSwitch
@@ -33,17 +33,44 @@ Function un.ConfirmText
   StrCpy $Message "$Message, a także folder Kalwestrowka z programami kalwcfg, kalwcheck i kalwraport, opisem instalacji i podręcznikiem.$\r$\n$\r$\nZostaną bez zmian: komis.cfg (wybór magazynów komisowych), Kalwestrowka.log (dziennik błędów wtyczki) i Kalwestrowka-dziennik.csv (dziennik zmian, z którego kalwraport robi rozliczenie)."
 FunctionEnd
 
-; A file of the module moved aside; when it cannot be, its holder named.
+; Is the host folder's Kalwestrowka.dll the one the install wrote? As the
+; installer decides it (previous_install.nsh), with the kalwcheck installed
+; beside the record: $ModuleIsOurs, or $0 = EXIT_NOT_CHECKED with $Message.
+; A Kalwestrowka.dll that is not the install's own stays where it is.
+Function un.ExamineModule
+  StrCpy $ModuleIsOurs 0
+  StrCpy $0 0
+  ${If} ${FileExists} "$ModuleDir\${RECORD}"
+  ${AndIf} ${FileExists} "$HostDir\Kalwestrowka.dll"
+    nsExec::Exec '"$ModuleDir\kalwcheck.exe" --sha256 --lista "$ModuleDir\${RECORD}" "$HostDir\Kalwestrowka.dll"'
+    Pop $2
+    ${If} $2 == 0
+      StrCpy $ModuleIsOurs 1
+    ${ElseIf} $2 != 1
+      StrCpy $Message "Nie udało się sprawdzić, czy plik $HostDir\Kalwestrowka.dll jest wtyczką zapisaną przez instalator (kalwcheck: $2). Nic nie zostało zmienione."
+      StrCpy $0 ${EXIT_NOT_CHECKED}
+    ${EndIf}
+  ${ElseIf} ${FileExists} "$ModuleDir\${BACKUP}"
+    StrCpy $ModuleIsOurs 1  ; an install that kept no record, as the installer reads it
+  ${EndIf}
+  ${If} $ModuleIsOurs == 0
+  ${AndIf} $0 == 0
+  ${AndIf} ${FileExists} "$HostDir\Kalwestrowka.dll"
+  ${AndIf} ${FileExists} "$ModuleDir\${BACKUP}"
+    StrCpy $Message "W folderze „$HostShown” jest plik Kalwestrowka.dll, którego instalator nie zapisał, a wtyczka sprzed pierwszej instalacji czeka na powrót w kopii $ModuleDir\${BACKUP}. Przenieś jeden z tych plików w bezpieczne miejsce i odinstaluj ponownie. Nic nie zostało zmienione."
+    StrCpy $0 ${EXIT_FOREIGN_MODULE}
+  ${EndIf}
+FunctionEnd
+
+; A file of the module moved aside; when it cannot be, its holder named. The
+; uninstaller itself stays (run in place it cannot go), and so does a
+; Kalwestrowka.dll that is not the install's own.
 !macro MOVE_ASIDE DIR NAME SOURCE HOLDER
   ${If} $FailedFile == ""
   ${AndIf} ${FileExists} "${DIR}\${NAME}"
   ${AndIf} "${NAME}" != "${UNINSTALLER}"
-    ClearErrors
-    Rename "${DIR}\${NAME}" "$ModuleDir\${NAME}.stara"
-    ${If} ${Errors}
-      StrCpy $FailedFile "${DIR}\${NAME}"
-      StrCpy $FailedHolder "${HOLDER}"
-    ${EndIf}
+  ${AndIf} "${NAME}|$ModuleIsOurs" != "Kalwestrowka.dll|0"
+    !insertmacro MOVE_FILE "${DIR}\${NAME}" "$ModuleDir\${NAME}.stara" "${HOLDER}"
   ${EndIf}
 !macroend
 
@@ -53,13 +80,21 @@ Function un.RemoveOnce
   StrCpy $FailedFile ""
   StrCpy $FailedHolder ""
   StrCpy $SwapCount 0
+  StrCpy $R8 0
   StrCpy $R9 ""
-  StrCpy $0 0
+  Call un.ExamineModule
+  ${If} $0 != 0
+    Return
+  ${EndIf}
   !insertmacro INSTALLED_FILES REMOVE_LEFTOVERS
   !insertmacro INSTALLED_FILES MOVE_ASIDE
   ${If} $FailedFile != ""
+  ${AndIf} $FailedHolder != ""
     StrCpy $Message "Nie można usunąć pliku $FailedFile: używa go $FailedHolder."
     StrCpy $0 ${EXIT_IN_USE}
+  ${ElseIf} $FailedFile != ""
+    StrCpy $Message "Nie udało się usunąć pliku $FailedFile (błąd systemu $R8: brak uprawnień?)."
+    StrCpy $0 ${EXIT_NOT_WRITTEN}
   ${ElseIf} ${FileExists} "$ModuleDir\${BACKUP}"
     ClearErrors
     Rename "$ModuleDir\${BACKUP}" "$HostDir\Kalwestrowka.dll"
@@ -95,6 +130,7 @@ Section "Uninstall"
   SetDetailsPrint none
   ; The current folder out of the module's folder, which goes.
   SetOutPath "$TEMP"
+  Call un.FindAliasEntries
   ${Do}
     Call un.RemoveOnce
     ${If} $0 != ${EXIT_IN_USE}

@@ -1,0 +1,354 @@
+#!/usr/bin/env python3
+"""The installer walked against a model: from a seed, random sequences of an
+administrator's actions on one shop's folder under Wine, silently (/S): an
+install of this version or of an older one (the same package with another
+version number), with or without /STARSZA, the uninstall as INSTALACJA.TXT
+gives it (Odinstaluj.exe /S _?=...), the module or a tool held open
+(hold_file.exe) during the next action, a folder that refuses writing
+(chattr +i) during the next action, the folder by its path, by a drive letter
+and by a share's name. The shop may have a Kalwestrowka.dll of its own.
+
+After every step the folder (every file byte for byte), the module's entries
+in the list of installed programs and the exit code are compared with a
+model written apart from the installer: the shop's own module is always in
+the folder or in the backup, nothing is half installed, komis.cfg, the log and
+the journal never change, and the exit code says what happened.
+
+Usage: check_installer_walk.py <make_dist.py> <guide> <installer.nsi> <version> <TALMER.dll> <wine-run>
+                               <hold_file.exe> [--seeds N] [--steps N] [--start SEED] <file to ship>...
+A failure prints the seed, the steps up to it and the command that walks it again.
+"""
+import argparse
+import contextlib
+import hashlib
+import os
+import random
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import zipfile
+
+import pefile
+
+TOOLS = ["kalwcfg.exe", "kalwcheck.exe", "kalwraport.exe", "INSTALACJA.TXT", "PODRECZNIK.TXT"]
+SHOP_FILES = ["komis.cfg", "Kalwestrowka.log", "Kalwestrowka-dziennik.csv"]
+UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
+# The exit codes as INSTALACJA.TXT gives them.
+INSTALLED, NOT_WRITTEN, IN_USE, OLDER_REFUSED = 0, 14, 15, 16
+MODULE_DIR = "Kalwestrowka"
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def older_version(version):
+    """The same number of characters, lower: the last part above 0 made one less."""
+    parts = version.split(".")
+    last = max(i for i, part in enumerate(parts) if part != "0" and len(str(int(part) - 1)) == len(part))
+    parts[last] = str(int(parts[last]) - 1)
+    return ".".join(parts)
+
+
+def with_version(dll, version, older):
+    """The DLL's bytes with another version in its resource (fixed and string)."""
+    module = pefile.PE(data=read(dll))
+    fixed = module.VS_FIXEDFILEINFO[0]
+    numbers = [int(part) for part in (older + ".0.0.0").split(".")[:4]]
+    fixed.FileVersionMS = fixed.ProductVersionMS = numbers[0] << 16 | numbers[1]
+    fixed.FileVersionLS = fixed.ProductVersionLS = numbers[2] << 16 | numbers[3]
+    data = bytearray(module.write())
+    return bytes(data).replace(version.encode("utf-16-le") + b"\0\0", older.encode("utf-16-le") + b"\0\0")
+
+
+class Package:
+    def __init__(self, work, name, version, files, args):
+        out = os.path.join(work, name)
+        subprocess.run([sys.executable, args.make_dist, out, version, args.guide, "--installer", args.script, *files],
+                       check=True, stdout=subprocess.DEVNULL)
+        self.version = version
+        self.setup = os.path.join(out, f"Kalwestrowka-{version}-setup.exe")
+        with zipfile.ZipFile(os.path.join(out, f"Kalwestrowka-{version}.zip")) as archive:
+            self.files = {name: archive.read(name) for name in ["Kalwestrowka.dll"] + TOOLS}
+
+    def newer_than(self, other):
+        return [int(p) for p in self.version.split(".")] > [int(p) for p in other.version.split(".")]
+
+
+class Model:
+    """What the folder, the list of installed programs and the exit code must be."""
+
+    def __init__(self, rng):
+        self.own = {name: rng.randbytes(rng.randrange(0, 300)) for name in SHOP_FILES if rng.random() < 0.8}
+        self.shop_module = b"MZ" + rng.randbytes(60) if rng.random() < 0.6 else None
+        self.installed = None       # the package installed, or None
+        self.uninstaller_left = False
+        self.entry = None           # the folder as the entry names it
+
+    def folder(self):
+        files = dict(self.own)
+        if self.installed:
+            files["Kalwestrowka.dll"] = self.installed.files["Kalwestrowka.dll"]
+            for name in TOOLS:
+                files[f"{MODULE_DIR}/{name}"] = self.installed.files[name]
+            for name in ("Odinstaluj.exe", "ZAINSTALOWANE.SHA256", "instalacja.log"):
+                files[f"{MODULE_DIR}/{name}"] = name  # checked by what it holds
+            if self.shop_module is not None:
+                files[f"{MODULE_DIR}/Kalwestrowka.dll.kopia"] = self.shop_module
+        else:
+            if self.shop_module is not None:
+                files["Kalwestrowka.dll"] = self.shop_module
+            if self.uninstaller_left:
+                files[f"{MODULE_DIR}/Odinstaluj.exe"] = "Odinstaluj.exe"
+        return files
+
+    def install(self, package, older_accepted, held, refusing, shown):
+        if self.installed and self.installed.newer_than(package) and not older_accepted:
+            return OLDER_REFUSED
+        if refusing:
+            return NOT_WRITTEN
+        if held and held in self.folder():
+            return IN_USE
+        self.installed, self.entry = package, shown
+        return INSTALLED
+
+    def uninstall(self, held, refusing):
+        if not self.installed:
+            return INSTALLED  # a leftover uninstaller: nothing of the module is there, nothing goes
+        if held and held in self.folder():
+            return IN_USE
+        if refusing:
+            return NOT_WRITTEN
+        self.installed, self.entry, self.uninstaller_left = None, None, True
+        return INSTALLED
+
+
+class Walk:
+    def __init__(self, args, packages, work, seed, steps):
+        self.args, self.packages, self.seed, self.steps = args, packages, seed, steps
+        self.rng = random.Random(seed)
+        self.model = Model(self.rng)
+        self.done = []
+        self.shop = os.path.join(work, f"sklep-{seed}")
+        os.makedirs(self.shop)
+        shutil.copy(args.talmer, os.path.join(self.shop, "TALMER.dll"))
+        for name, data in self.model.own.items():
+            with open(os.path.join(self.shop, name), "wb") as f:
+                f.write(data)
+        if self.model.shop_module is not None:
+            with open(os.path.join(self.shop, "Kalwestrowka.dll"), "wb") as f:
+                f.write(self.model.shop_module)
+        self.names = [self.windows(self.shop)] + args.aliases(self.shop)
+
+    @staticmethod
+    def windows(path):
+        return "Z:" + path.replace("/", "\\")
+
+    def fail(self, what):
+        steps = "\n".join(f"  {i + 1}. {step}" for i, step in enumerate(self.done))
+        raise AssertionError(f"seed {self.seed}, step {len(self.done)}: {what}\nsteps:\n{steps}\n"
+                             f"replay: {self.args.replay} --start {self.seed} --seeds 1 --steps {self.steps}")
+
+    def wine(self, *command):
+        return subprocess.run([self.args.wine_run, *command], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, timeout=300).returncode
+
+    def step(self):
+        rng, model = self.rng, self.model
+        held = rng.choice([None] * 5 + ["Kalwestrowka.dll", f"{MODULE_DIR}/kalwraport.exe", f"{MODULE_DIR}/kalwcfg.exe"])
+        refusing = rng.random() < 0.1
+        shown = rng.choice(self.names)
+        if model.installed or model.uninstaller_left:
+            kind = rng.choice(["install", "install", "uninstall"])
+        else:
+            kind = "install"
+        with self.conditions(held, refusing):
+            if kind == "install":
+                package = rng.choice(self.packages)
+                older = rng.random() < 0.5
+                self.done.append(f"install {package.version} by {shown}{' /STARSZA' if older else ''}"
+                                 f"{f', {held} held' if held else ''}{', folder refusing writes' if refusing else ''}")
+                switches = ["/S"] + (["/STARSZA"] if older else []) + ["/D=" + shown]
+                rc = self.wine(package.setup, *switches)
+                expected = model.install(package, older, held, refusing, shown)
+            else:
+                module_dir = shown.rstrip("\\") + "\\" + MODULE_DIR
+                self.done.append(f"uninstall by {shown}{f', {held} held' if held else ''}"
+                                 f"{', folder refusing writes' if refusing else ''}")
+                rc = self.wine(os.path.join(self.shop, MODULE_DIR, "Odinstaluj.exe"), "/S", "_?=" + module_dir)
+                expected = model.uninstall(held, refusing)
+        if rc != expected:
+            self.fail(f"exit code {rc}, the model says {expected}")
+        self.compare_folder()
+        self.compare_entries()
+
+    @contextlib.contextmanager
+    def conditions(self, held, refusing):
+        """A file held open and/or the folder that the module goes to made immutable, for one step."""
+        holder = None
+        refused = None
+        if held and os.path.exists(os.path.join(self.shop, held)):
+            holder = self.args.hold(os.path.join(self.shop, held))
+        if refusing:
+            refused = os.path.join(self.shop, MODULE_DIR)
+            if not os.path.isdir(refused):
+                refused = self.shop
+            subprocess.run(["chattr", "+i", refused], check=True)
+        try:
+            yield
+        finally:
+            if refused:
+                subprocess.run(["chattr", "-i", refused], check=True)
+            if holder:
+                holder.stdin.close()
+                holder.wait(60)
+
+    def compare_folder(self):
+        expected = self.model.folder()
+        found = {}
+        for root, _, names in os.walk(self.shop):
+            for name in names:
+                path = os.path.join(root, name)
+                found[os.path.relpath(path, self.shop).replace(os.sep, "/")] = read(path)
+        del found["TALMER.dll"]
+        if sorted(found) != sorted(expected):
+            self.fail(f"the folder holds {sorted(found)}, the model says {sorted(expected)}")
+        for name, data in expected.items():
+            if not self.holds(name, data, found[name]):
+                self.fail(f"{name} is not what the model says ({len(found[name])} bytes)")
+
+    def holds(self, name, expected, data):
+        if not isinstance(expected, str):
+            return data == expected
+        installed = self.model.installed
+        if expected == "Odinstaluj.exe":
+            return data[:2] == b"MZ"
+        if expected == "ZAINSTALOWANE.SHA256":
+            digest = hashlib.sha256(installed.files["Kalwestrowka.dll"]).hexdigest()
+            return f"{digest}  Kalwestrowka.dll\r\n".encode() in data
+        text = data.decode("utf-16", "replace")
+        return text.rstrip().endswith(f"Zainstalowano wtyczkę Kalwestrowka {installed.version}.")
+
+    def compare_entries(self):
+        done = subprocess.run([self.args.wine_run, "reg", "query", UNINSTALL, "/s"], capture_output=True, timeout=120)
+        found, key = {}, None
+        for line in done.stdout.decode("utf-8", "replace").splitlines():
+            if line.startswith("HKEY_"):
+                key = line.split("\\Uninstall\\", 1)[-1]
+                mine = key.startswith("Kalwestrowka ") and any(n.replace("\\", "/") in key for n in self.names)
+                key = key if mine else None
+                if key:
+                    found[key] = None
+            elif key and line.split()[:1] == ["DisplayVersion"]:
+                found[key] = line.split()[-1]
+        model = self.model
+        expected = {f"Kalwestrowka {model.entry.replace(chr(92), '/')}": model.installed.version} if model.entry else {}
+        if found != expected:
+            self.fail(f"the list of installed programs has {found}, the model says {expected}")
+
+    def run(self):
+        for _ in range(self.steps):
+            self.step()
+
+
+def parse(argv):
+    parser = argparse.ArgumentParser()
+    for name in ("make_dist", "guide", "script", "version", "talmer", "wine_run", "hold_file"):
+        parser.add_argument(name)
+    parser.add_argument("files", nargs="+")
+    parser.add_argument("--seeds", type=int, default=2)
+    parser.add_argument("--steps", type=int, default=20)
+    parser.add_argument("--start", type=int)
+    args = parser.parse_intermixed_args(argv)
+    args.replay = " ".join([sys.executable, os.path.abspath(__file__), *argv_without_walk(argv)])
+    return args
+
+
+def argv_without_walk(argv):
+    out, skip = [], False
+    for arg in argv:
+        if skip:
+            skip = False
+        elif arg in ("--seeds", "--steps", "--start"):
+            skip = True
+        else:
+            out.append(arg)
+    return out
+
+
+class Wine:
+    """The drive letter and the share that name the shop's folder, and the file holder."""
+
+    def __init__(self, args):
+        self.args = args
+        dosdevices = os.path.join(os.environ.get("KW_BUILD_DIR", ""), "wineprefix", "dosdevices")
+        self.dosdevices = dosdevices
+        self.letter = next(c for c in "klmnopqrstuvwxy" if not os.path.lexists(os.path.join(dosdevices, c + ":")))
+        self.server = f"kwwalk{os.getpid()}"
+        os.makedirs(os.path.join(dosdevices, "unc", self.server))
+
+    def aliases(self, folder):
+        link = os.path.join(self.dosdevices, self.letter + ":")
+        if os.path.lexists(link):
+            os.remove(link)
+        os.symlink(folder, link)
+        share = os.path.join(self.dosdevices, "unc", self.server, "sklep")
+        if os.path.lexists(share):
+            os.remove(share)
+        os.symlink(folder, share)
+        return [f"{self.letter.upper()}:\\", f"\\\\{self.server}\\sklep"]
+
+    def close(self):
+        link = os.path.join(self.dosdevices, self.letter + ":")
+        if os.path.lexists(link):
+            os.remove(link)
+        shutil.rmtree(os.path.join(self.dosdevices, "unc", self.server), ignore_errors=True)
+
+    def hold(self, path):
+        marker = path + ".held"
+        holder = subprocess.Popen([self.args.wine_run, self.args.hold_file, Walk.windows(path), Walk.windows(marker)],
+                                  stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 60
+        while not os.path.exists(marker):
+            if holder.poll() is not None or time.monotonic() > deadline:
+                raise AssertionError(f"hold_file could not open {path}")
+            time.sleep(0.05)
+        os.remove(marker)
+        return holder
+
+
+def main(argv):
+    args = parse(argv)
+    wine = Wine(args)
+    args.aliases, args.hold = wine.aliases, wine.hold
+    work = tempfile.mkdtemp(prefix="kw-installer-walk-")
+    try:
+        dll = next(path for path in args.files if os.path.basename(path) == "Kalwestrowka.dll")
+        older = older_version(args.version)
+        older_dir = os.path.join(work, "older")
+        os.makedirs(older_dir)
+        with open(os.path.join(older_dir, "Kalwestrowka.dll"), "wb") as f:
+            f.write(with_version(dll, args.version, older))
+        older_files = [os.path.join(older_dir, "Kalwestrowka.dll") if path == dll else path for path in args.files]
+        packages = [Package(work, "new", args.version, args.files, args),
+                    Package(work, "old", older, older_files, args)]
+        start = args.start if args.start is not None else random.SystemRandom().randrange(1 << 31)
+        started = time.monotonic()
+        for seed in range(start, start + args.seeds):
+            Walk(args, packages, work, seed, args.steps).run()
+            print(f"seed {seed}: {args.steps} steps walked", flush=True)
+        print(f"{args.seeds} seeds of {args.steps} steps from {start}: {time.monotonic() - started:.0f} s")
+    finally:
+        wine.close()
+        subprocess.run(["chattr", "-R", "-i", work], capture_output=True)
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    try:
+        main(sys.argv[1:])
+    except AssertionError as failure:
+        sys.exit(f"FAIL {failure}")

@@ -79,10 +79,18 @@ SEEDS ?= 200
 STEPS ?= 10000
 START ?=
 SOAK_JOBS ?= $(shell nproc)
+# The installer's walk after it: INSTALLER_SEEDS fresh seeds of INSTALLER_STEPS
+# administrator's actions (INSTALLER_START= walks a given seed again).
+INSTALLER_SEEDS ?= 20
+INSTALLER_STEPS ?= 20
+INSTALLER_START ?=
 soak: deps build prefix
 	@$(WINE_SESSION); \
 	/usr/bin/python3 -B tests/walk/soak.py $(BUILD_DIR)/host_walk_test.exe $(WINE_RUN) \
-	  --seeds $(SEEDS) --steps $(STEPS) --jobs $(SOAK_JOBS) $(if $(START),--start $(START))
+	  --seeds $(SEEDS) --steps $(STEPS) --jobs $(SOAK_JOBS) $(if $(START),--start $(START)); \
+	ctest --test-dir build -R '^release_installer_walk$$' -N -V | sed -n 's/^[0-9]*: Test command: //p' | head -1 \
+	  | { read -r command; eval "$$command --seeds $(INSTALLER_SEEDS) --steps $(INSTALLER_STEPS) \
+	      $(if $(INSTALLER_START),--start $(INSTALLER_START))"; }
 
 # The terminal host on this terminal, driven from the keyboard.
 try: deps configure

@@ -185,7 +185,7 @@ def size_text(size):
 def main(argv):
     if argv[:1] == ["--sign-uninstaller"] and len(argv) == 2:
         pfx, pass_file, timestamp_url = (os.environ.get(name, "") for name in SIGNING_ENVIRONMENT)
-        Signer(pfx, pass_file, timestamp_url).sign(argv[1], "Kalwestrowka - dezinstalator")
+        Signer(pfx, pass_file, timestamp_url).sign(argv[1], "Kalwestrowka - odinstalowanie")
         return
     parser = argparse.ArgumentParser(description="Makes the release package.")
     parser.add_argument("output_dir")

@@ -10,7 +10,7 @@
 ; <holder>, for every file the install writes ($HostDir and $ModuleDir set);
 ; <holder> names the program that holds the file while it runs.
 !macro INSTALLED_FILES FOR_EACH
-  !insertmacro ${FOR_EACH} "$HostDir" "Kalwestrowka.dll" "Kalwestrowka.dll" "program sprzedaży (używa wtyczki)"
+  !insertmacro ${FOR_EACH} "$HostDir" "Kalwestrowka.dll" "Kalwestrowka.dll" "program sprzedaży"
   !insertmacro ${FOR_EACH} "$ModuleDir" "kalwcfg.exe" "kalwcfg.exe" "kalwcfg (ustawienie magazynów komisowych)"
   !insertmacro ${FOR_EACH} "$ModuleDir" "kalwcheck.exe" "kalwcheck.exe" "kalwcheck (sprawdzenie programu)"
   !insertmacro ${FOR_EACH} "$ModuleDir" "kalwraport.exe" "kalwraport.exe" "kalwraport (rozliczenie dla księgowej)"

@@ -130,7 +130,7 @@ Function WriteUninstallEntry
   WriteRegStr SHCTX "$R0" "UninstallString" '"$ModuleDir\${UNINSTALLER}"'
   WriteRegStr SHCTX "$R0" "QuietUninstallString" '"$ModuleDir\${UNINSTALLER}" /S'
   WriteRegStr SHCTX "$R0" "DisplayIcon" '"$ModuleDir\${UNINSTALLER}",0'
-  WriteRegStr SHCTX "$R0" "Readme" '"$ModuleDir\${GUIDE_FILE}"'
+  WriteRegStr SHCTX "$R0" "Readme" "$ModuleDir\${GUIDE_FILE}"
   WriteRegStr SHCTX "$R0" "Comments" "Wtyczka sprzedaży obcej (komisowej) programu sprzedaży w folderze $HostShown. Podręcznik: ${MODULE_DIR}\${GUIDE_FILE}, opis instalacji: ${MODULE_DIR}\INSTALACJA.TXT."
   ${GetTime} "" "L" $1 $2 $3 $4 $5 $6 $7
   WriteRegStr SHCTX "$R0" "InstallDate" "$3$2$1"

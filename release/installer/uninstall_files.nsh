@@ -142,6 +142,9 @@ Section "Uninstall"
     ${EndIf}
   ${Loop}
   ${If} $0 != 0
+    ${If} $0 == ${EXIT_IN_USE}
+      StrCpy $Message "$Message Zamknij ten program (program sprzedaży – na wszystkich stanowiskach) i odinstaluj ponownie."
+    ${EndIf}
     Call un.Finish
     Abort
   ${EndIf}

@@ -159,7 +159,7 @@ class Walk:
     def step(self):
         rng, model = self.rng, self.model
         held = rng.choice([None] * 5 + ["Kalwestrowka.dll", f"{MODULE_DIR}/kalwraport.exe", f"{MODULE_DIR}/kalwcfg.exe"])
-        refusing = rng.random() < 0.1
+        refusing = rng.random() < 0.1 and self.args.can_refuse
         shown = rng.choice(self.names)
         if model.installed or model.uninstaller_left:
             kind = rng.choice(["install", "install", "uninstall"])
@@ -320,8 +320,25 @@ class Wine:
         return holder
 
 
+def immutable_folders():
+    """Whether chattr +i makes a folder refuse writes here."""
+    with tempfile.TemporaryDirectory() as folder:
+        if subprocess.run(["chattr", "+i", folder], capture_output=True).returncode != 0:
+            return False
+        try:
+            with open(os.path.join(folder, "x"), "wb"):
+                return False
+        except OSError:
+            return True
+        finally:
+            subprocess.run(["chattr", "-i", folder], capture_output=True)
+
+
 def main(argv):
     args = parse(argv)
+    args.can_refuse = immutable_folders()
+    if not args.can_refuse:
+        print("chattr +i does not stop writes here (not root, or not ext4): no folder refuses writing in this walk")
     wine = Wine(args)
     args.aliases, args.hold = wine.aliases, wine.hold
     work = tempfile.mkdtemp(prefix="kw-installer-walk-")

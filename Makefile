@@ -40,7 +40,7 @@ WINE_SESSION = $(call WINE_SESSION_IN,$(BUILD_DIR))
 
 DEB_PACKAGES := g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386 \
                 wine64-tools googletest nlohmann-json3-dev python3 python3-pefile cmake make tmux g++ \
-                osslsigncode nsis openssl xvfb xdotool
+                osslsigncode nsis openssl xvfb xdotool locales
 # Only for make coverage: the report tool (gcovr runs the MinGW gcov below).
 COVERAGE_PACKAGES := gcovr
 COVERAGE_GCOV := i686-w64-mingw32-gcov-posix

@@ -104,6 +104,48 @@ FunctionEnd
   ${EndIf}
 !macroend
 
+; The command line $R0 run in the temporary folder without a window and
+; without a shell (no shell expands a % sign of a folder's name), its output
+; into the file $R1: $2 its exit code, "error" when it did not start,
+; "timeout" after a minute.
+!define STARTF_USESTDHANDLES_HIDDEN 0x101
+!define CREATE_NO_WINDOW 0x08000000
+!define GENERIC_WRITE 0x40000000
+!define CREATE_ALWAYS 2
+Function RunToFile
+  Push $1
+  Push $3
+  Push $5
+  Push $6
+  Push $7
+  System::Call '*(i 12, p 0, i 1) p .r7'  ; SECURITY_ATTRIBUTES, the handle inherited
+  System::Call 'kernel32::CreateFileW(w R1, i ${GENERIC_WRITE}, i 1, p r7, i ${CREATE_ALWAYS}, i 0, p 0) p .r5'
+  System::Call '*(i 68, p 0, p 0, p 0, i 0, i 0, i 0, i 0, i 0, i 0, i 0, i ${STARTF_USESTDHANDLES_HIDDEN}, &i2 0, &i2 0, p 0, p 0, p r5, p r5) p .r6'
+  System::Call '*(&i16) p .r3'  ; PROCESS_INFORMATION
+  StrCpy $2 "error"
+  System::Call 'kernel32::CreateProcessW(p 0, w R0, p 0, p 0, i 1, i ${CREATE_NO_WINDOW}, p 0, w "$PLUGINSDIR", p r6, p r3) i .r1'
+  System::Free $6
+  ${If} $1 != 0
+    System::Call '*$3(p .r1, p .r6)'
+    System::Call 'kernel32::WaitForSingleObject(p r1, i 60000) i .r2'
+    ${If} $2 == 0
+      System::Call 'kernel32::GetExitCodeProcess(p r1, *i .r2)'
+    ${Else}
+      StrCpy $2 "timeout"
+    ${EndIf}
+    System::Call 'kernel32::CloseHandle(p r1)'
+    System::Call 'kernel32::CloseHandle(p r6)'
+  ${EndIf}
+  System::Call 'kernel32::CloseHandle(p r5)'
+  System::Free $3
+  System::Free $7
+  Pop $7
+  Pop $6
+  Pop $5
+  Pop $3
+  Pop $1
+FunctionEnd
+
 ; Runs kalwcheck --json on $INSTDIR\TALMER.dll and reads its answer:
 ; $2 its exit code (or nsExec's "error" / "timeout"), $3 the status it wrote,
 ; $8 the file it read, $Verdict, $Problem (why the file is no host library),
@@ -116,7 +158,7 @@ Function RunKalwcheck
   StrCpy $Problem ""
   StrCpy $Missing ""
   InitPluginsDir
-  ; kalwcheck and cmd.exe run in the temporary folder, never in a share's.
+  ; kalwcheck runs in the temporary folder, never in a share's.
   SetOutPath "$PLUGINSDIR"
   Delete "$PLUGINSDIR\kalwcheck.json"
   ClearErrors
@@ -125,16 +167,33 @@ Function RunKalwcheck
     StrCpy $2 "error"
     Return
   ${EndIf}
-  ReadEnvStr $1 COMSPEC
-  ${If} $1 == ""
-    StrCpy $1 "$SYSDIR\cmd.exe"
-  ${EndIf}
-  ; The paths reach cmd.exe through variables: it expands %KW_...% once and
-  ; never what they hold, so a folder named with % signs stays as it is.
-  System::Call 'kernel32::SetEnvironmentVariableW(w "KW_TALMER", w "$INSTDIR\TALMER.dll")'
-  System::Call 'kernel32::SetEnvironmentVariableW(w "KW_CHECK", w "$PLUGINSDIR\kalwcheck")'
-  nsExec::Exec '"$1" /c ""%KW_CHECK%.exe" --json "%KW_TALMER%" > "%KW_CHECK%.json""'
-  Pop $2
+  StrCpy $R0 '"$PLUGINSDIR\kalwcheck.exe" --json "$INSTDIR\TALMER.dll"'
+  StrCpy $R1 "$PLUGINSDIR\kalwcheck.json"
+  Call RunToFile
+  ; The answer read back until it is whole: under Wine the program's end may
+  ; be seen before its last lines are in the file.
+  StrCpy $9 0
+  ${Do}
+    Call ReadKalwcheckAnswer
+    IntOp $9 $9 + 1
+    StrCpy $R2 $R2 1
+    ${If} $R2 == "}"
+    ${OrIf} $9 >= 50
+      ${Break}
+    ${EndIf}
+    Sleep 100
+  ${Loop}
+FunctionEnd
+
+; kalwcheck's JSON answer read: $3, $8, $Verdict, $Problem, $Missing; $R2
+; its last line ("}" once the answer is whole).
+Function ReadKalwcheckAnswer
+  StrCpy $R2 ""
+  StrCpy $3 ""
+  StrCpy $8 ""
+  StrCpy $Verdict ""
+  StrCpy $Problem ""
+  StrCpy $Missing ""
   ClearErrors
   FileOpen $4 "$PLUGINSDIR\kalwcheck.json" r
   ${If} ${Errors}
@@ -146,6 +205,7 @@ Function RunKalwcheck
     ${If} ${Errors}
       ${Break}
     ${EndIf}
+    StrCpy $R2 $5
     !insertmacro TAKE_FIELD $5 "status" $3
     !insertmacro TAKE_FIELD $5 "file" $8
     !insertmacro TAKE_FIELD $5 "verdict" $Verdict

@@ -159,6 +159,12 @@ def sign_uninstaller_command():
     return command
 
 
+def installed_kilobytes(stage):
+    """What the installer writes from the stage, in whole kilobytes a file."""
+    names = INSTALLER_FILES + (GUIDE, INSTALL_RECORD)
+    return sum((os.path.getsize(os.path.join(stage, name)) + 1023) // 1024 for name in names)
+
+
 def make_installer(script, stage, version, strings, output, signer):
     """makensis over the staged files; the result at output."""
     if strings.get("FileVersion") != version:
@@ -167,7 +173,7 @@ def make_installer(script, stage, version, strings, output, signer):
     with open(defines, "w", encoding="utf-8-sig") as f:
         for name, value in (("VERSION", version), ("PRODUCT", strings.get("ProductName", "Kalwestrowka")),
                             ("PUBLISHER", strings.get("CompanyName", "")), ("STAGE", stage),
-                            ("OUTFILE", output)):
+                            ("OUTFILE", output), ("INSTALLED_KB", str(installed_kilobytes(stage)))):
             f.write(f'!define {name} "{nsis_string(value)}"\n')
         if signer:
             f.write(f"!define SIGN_UNINSTALLER '{sign_uninstaller_command()}'\n")

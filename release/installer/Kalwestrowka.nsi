@@ -5,6 +5,8 @@
 ;   PUBLISHER  its publisher (CompanyName of the resource; empty when it has none)
 ;   STAGE      the folder with the files as they ship (signed where signed)
 ;   OUTFILE    the installer to write
+;   INSTALLED_KB  the staged files it writes, in kilobytes (the uninstaller,
+;              the log and a backup come on top)
 ;   SIGN_UNINSTALLER  (only with a certificate) the command that signs the
 ;              uninstaller as makensis writes it (%1: its file)
 ;

@@ -117,6 +117,7 @@ Var FailedHolder
 ; as they were (or $R9, the one that could not come back) and $FailedFile,
 ; $FailedHolder say which file stopped it and what holds it.
 Function ReplaceFiles
+  SetDetailsPrint none  ; each function starts printing every file operation again
   StrCpy $FailedFile ""
   StrCpy $FailedHolder ""
   StrCpy $SwapCount 0

@@ -28,6 +28,7 @@ FunctionEnd
 ; $0 = EXIT_INSTALLED when every file is in place; else the exit code with
 ; $Message, and the folder as it was.
 Function InstallOnce
+  SetDetailsPrint none  ; each function starts printing every file operation again
   Call ExaminePreviousInstall  ; again: the folder may have changed meanwhile
   ${If} $0 != ${EXIT_INSTALLED}
     Return
@@ -69,6 +70,7 @@ FunctionEnd
 ; The folder's module copied to the backup, its size checked; $R6 = 1 once
 ; the copy is there. $0 = EXIT_INSTALLED, else EXIT_NOT_WRITTEN with $Message.
 Function MakeBackupCopy
+  SetDetailsPrint none  ; each function starts printing every file operation again
   ClearErrors
   CopyFiles /SILENT "$INSTDIR\Kalwestrowka.dll" "$ModuleDir\${BACKUP}"
   ${IfNot} ${Errors}
@@ -107,6 +109,7 @@ FunctionEnd
 ; The attempt's end said, the temporary log dropped (the folder is as it
 ; was, no log in it), the section stopped.
 Function InstallFailed
+  SetDetailsPrint none  ; each function starts printing every file operation again
   ${If} $0 == ${EXIT_IN_USE}
   ${AndIf} ${Silent}
     StrCpy $Message "$Message Zamknij ten program (program sprzedaży – na wszystkich stanowiskach) i uruchom instalator ponownie."
@@ -125,6 +128,7 @@ FunctionEnd
 
 ; The temporary log added to the module's folder's log (UTF-16 LE).
 Function KeepInstallLog
+  SetDetailsPrint none  ; each function starts printing every file operation again
   Call CloseInstallLog
   ${IfNot} ${FileExists} "$ModuleDir\${INSTALL_LOG}"
     CopyFiles /SILENT "$PLUGINSDIR\${INSTALL_LOG}" "$ModuleDir\${INSTALL_LOG}"
@@ -152,13 +156,14 @@ Function KeepInstallLog
 FunctionEnd
 
 Function SayWhatWasInstalled
+  SetDetailsPrint none  ; each function starts printing every file operation again
   ${If} $MakeBackup == 1
     !insertmacro SAY "Kopia wtyczki sprzed pierwszej instalacji: $ModuleDir\${BACKUP}"
   ${EndIf}
   !insertmacro SAY "Nowa wtyczka: $INSTDIR\Kalwestrowka.dll"
-  !insertmacro SAY "Programy kalwcfg, kalwcheck i kalwraport, opis instalacji, podręcznik i program odinstalowujący: $ModuleDir"
+  !insertmacro SAY "Programy, opisy i program odinstalowujący: $ModuleDir"
   Call WriteUninstallEntry
-  !insertmacro SAY "Pozycja na liście zainstalowanych programów: ${PRODUCT} ($HostShown)"
+  !insertmacro SAY "Pozycja dodana do listy zainstalowanych programów."
   StrCpy $InstalledSummary "Zainstalowano w folderze „$HostShown”: Kalwestrowka.dll i folder Kalwestrowka z programami kalwcfg, kalwcheck i kalwraport, opisem instalacji, podręcznikiem i programem odinstalowującym."
   ${If} ${FileExists} "$ModuleDir\${BACKUP}"
     StrCpy $InstalledSummary "$InstalledSummary Wtyczka sprzed pierwszej instalacji jest zachowana jako Kalwestrowka\${BACKUP}."
@@ -174,8 +179,7 @@ Function MeasureUninstaller
   WriteUninstaller "$PLUGINSDIR\${UNINSTALLER}"
   ${GetSize} "$PLUGINSDIR" "/M=${UNINSTALLER} /S=0K /G=0" $1 $2 $3
   Delete "$PLUGINSDIR\${UNINSTALLER}"
-  SectionGetSize ${SECTION_MODULE} $2
-  IntOp $2 $2 + $1
-  IntOp $2 $2 + 1  ; the record and the log
+  IntOp $2 ${INSTALLED_KB} + $1
+  IntOp $2 $2 + 1  ; the log
   SectionSetSize ${SECTION_MODULE} $2
 FunctionEnd

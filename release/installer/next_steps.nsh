@@ -22,6 +22,7 @@ Function NextStepsPage
   !insertmacro APPEND_TEXT $1 "$\r$\n$\r$\nDalej:$\r$\n1. Uruchom program sprzedaży i zainstaluj w nim wtyczkę, tak jak każdą inną wtyczkę.$\r$\n2. W kartotece kontrahentów załóż kontrahenta o symbolu TMO, jeśli go nie ma: na niego przechodzą dokumenty sprzedaży obcej.$\r$\n3. Wskaż magazyny komisowe poleceniem „Konfiguracja spr.obcej”."
   !insertmacro APPEND_TEXT $1 "$\r$\n$\r$\nPodręcznik: ${MODULE_DIR}\${GUIDE_FILE} w folderze programu; opis instalacji i jej dziennik: ${MODULE_DIR}\INSTALACJA.TXT i ${MODULE_DIR}\${INSTALL_LOG}."
   SendMessage $1 ${EM_SETSEL} 0 0
+  SendMessage $1 ${EM_SCROLLCARET} 0 0
   ${NSD_CreateCheckbox} 0 124u 100% 12u "&Otwórz podręcznik (${GUIDE_FILE})"
   Pop $OpenGuide
   ${NSD_Check} $OpenGuide

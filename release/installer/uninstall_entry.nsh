@@ -111,6 +111,7 @@ FunctionEnd
 !insertmacro UNINSTALL_KEY_OF "un."
 
 Function WriteUninstallEntry
+  SetDetailsPrint none  ; each function starts printing every file operation again
   SetRegView 32
   StrCpy $R0 $HostShown
   Call UninstallKeyOf
@@ -176,6 +177,7 @@ FunctionEnd
 
 ; The entry goes when it names this host folder, and so do its other names'.
 Function un.DeleteUninstallEntry
+  SetDetailsPrint none  ; each function starts printing every file operation again
   SetShellVarContext all
   StrCpy $R5 $AliasEntries
   Call un.DeleteEntries

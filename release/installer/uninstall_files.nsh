@@ -77,6 +77,7 @@ FunctionEnd
 ; $0 = 0 when the module's files are gone and the backup is back; else the
 ; exit code with $Message, and the folder as it was.
 Function un.RemoveOnce
+  SetDetailsPrint none  ; each function starts printing every file operation again
   StrCpy $FailedFile ""
   StrCpy $FailedHolder ""
   StrCpy $SwapCount 0

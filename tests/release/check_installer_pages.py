@@ -160,8 +160,7 @@ class InstallerPagesTest(unittest.TestCase):
         # The program running: its module held open until the question is answered.
         marker = os.path.join(self.work, "held")
         holder = subprocess.Popen([WINE_RUN, HOLD_FILE, windows(os.path.join(folder, "Kalwestrowka.dll")),
-                                   windows(marker)], env=self.wine_env(), stdin=subprocess.PIPE,
-                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                   windows(marker)], env=self.wine_env(), stdin=subprocess.PIPE)
         screen.wait("hold_file to open the module", lambda: os.path.exists(marker))
         known = screen.windows("")
         screen.press(window, "Return")

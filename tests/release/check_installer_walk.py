@@ -1,22 +1,12 @@
 #!/usr/bin/env python3
-"""The installer walked against a model: from a seed, random sequences of an
-administrator's actions on one shop's folder under Wine, silently (/S): an
-install of this version or of an older one (the same package with another
-version number), with or without /STARSZA, the uninstall as INSTALACJA.TXT
-gives it (Odinstaluj.exe /S _?=...), the module or a tool held open
-(hold_file.exe) during the next action, a folder that refuses writing
-(chattr +i) during the next action, the folder by its path, by a drive letter
-and by a share's name. The shop may have a Kalwestrowka.dll of its own.
-
-After every step the folder (every file byte for byte), the module's entries
-in the list of installed programs and the exit code are compared with a
-model written apart from the installer: the shop's own module is always in
-the folder or in the backup, nothing is half installed, komis.cfg, the log and
-the journal never change, and the exit code says what happened.
+"""The installer walked against a model: from a seed, an administrator's random
+actions on a shop's folder silently under Wine (installs of this version and
+an older one, uninstalls, by a path, a drive letter or a share's name, a file
+held open or the folder refusing writes); after each step the folder byte for
+byte, the list of installed programs and the exit code against the model.
 
 Usage: check_installer_walk.py <make_dist.py> <guide> <installer.nsi> <version> <TALMER.dll> <wine-run>
                                <hold_file.exe> [--seeds N] [--steps N] [--start SEED] <file to ship>...
-A failure prints the seed, the steps up to it and the command that walks it again.
 """
 import argparse
 import contextlib
@@ -35,8 +25,7 @@ import pefile
 TOOLS = ["kalwcfg.exe", "kalwcheck.exe", "kalwraport.exe", "INSTALACJA.TXT", "PODRECZNIK.TXT"]
 SHOP_FILES = ["komis.cfg", "Kalwestrowka.log", "Kalwestrowka-dziennik.csv"]
 UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
-# The exit codes as INSTALACJA.TXT gives them.
-INSTALLED, NOT_WRITTEN, IN_USE, OLDER_REFUSED = 0, 14, 15, 16
+INSTALLED, NOT_WRITTEN, IN_USE, OLDER_REFUSED = 0, 14, 15, 16  # as INSTALACJA.TXT gives them
 MODULE_DIR = "Kalwestrowka"
 
 
@@ -69,13 +58,10 @@ class Package:
         out = os.path.join(work, name)
         subprocess.run([sys.executable, args.make_dist, out, version, args.guide, "--installer", args.script, *files],
                        check=True, stdout=subprocess.DEVNULL)
-        self.version = version
+        self.version, self.number = version, [int(part) for part in version.split(".")]
         self.setup = os.path.join(out, f"Kalwestrowka-{version}-setup.exe")
         with zipfile.ZipFile(os.path.join(out, f"Kalwestrowka-{version}.zip")) as archive:
             self.files = {name: archive.read(name) for name in ["Kalwestrowka.dll"] + TOOLS}
-
-    def newer_than(self, other):
-        return [int(p) for p in self.version.split(".")] > [int(p) for p in other.version.split(".")]
 
 
 class Model:
@@ -94,21 +80,22 @@ class Model:
             files["Kalwestrowka.dll"] = self.installed.files["Kalwestrowka.dll"]
             for name in TOOLS:
                 files[f"{MODULE_DIR}/{name}"] = self.installed.files[name]
-            for name in ("Odinstaluj.exe", "ZAINSTALOWANE.SHA256", "instalacja.log"):
-                files[f"{MODULE_DIR}/{name}"] = name  # checked by what it holds
+            digest, done = hashlib.sha256(files["Kalwestrowka.dll"]).hexdigest(), f"Kalwestrowka {self.installed.version}."
+            files[f"{MODULE_DIR}/Odinstaluj.exe"] = lambda data: data[:2] == b"MZ"
+            files[f"{MODULE_DIR}/ZAINSTALOWANE.SHA256"] = lambda data: f"{digest}  Kalwestrowka.dll".encode() in data
+            files[f"{MODULE_DIR}/instalacja.log"] = lambda data: data.decode("utf-16").rstrip().endswith(done)
             if self.shop_module is not None:
                 files[f"{MODULE_DIR}/Kalwestrowka.dll.kopia"] = self.shop_module
         else:
             if self.shop_module is not None:
                 files["Kalwestrowka.dll"] = self.shop_module
             if self.uninstaller_left:
-                files[f"{MODULE_DIR}/Odinstaluj.exe"] = "Odinstaluj.exe"
+                files[f"{MODULE_DIR}/Odinstaluj.exe"] = lambda data: data[:2] == b"MZ"
         return files
 
     def install(self, package, older_accepted, held, refusing, shown):
-        """The exit codes the install may give: the older version is asked first, every new file is written
-        before any old one is moved."""
-        if self.installed and self.installed.newer_than(package) and not older_accepted:
+        """The exit codes it may give: an older version is asked first, new files are written before a move."""
+        if self.installed and self.installed.number > package.number and not older_accepted:
             return {OLDER_REFUSED}
         if refusing:
             return {NOT_WRITTEN}
@@ -139,12 +126,9 @@ class Walk:
         self.shop = os.path.join(work, f"sklep-{seed}")
         os.makedirs(self.shop)
         shutil.copy(args.talmer, os.path.join(self.shop, "TALMER.dll"))
-        for name, data in self.model.own.items():
+        for name, data in self.model.folder().items():
             with open(os.path.join(self.shop, name), "wb") as f:
                 f.write(data)
-        if self.model.shop_module is not None:
-            with open(os.path.join(self.shop, "Kalwestrowka.dll"), "wb") as f:
-                f.write(self.model.shop_module)
         self.names = [self.windows(self.shop)] + args.aliases(self.shop)
 
     @staticmethod
@@ -165,25 +149,19 @@ class Walk:
         held = rng.choice([None] * 5 + ["Kalwestrowka.dll", f"{MODULE_DIR}/kalwraport.exe", f"{MODULE_DIR}/kalwcfg.exe"])
         refusing = rng.random() < 0.1 and self.args.can_refuse
         shown = rng.choice(self.names)
-        if model.installed or model.uninstaller_left:
-            kind = rng.choice(["install", "install", "uninstall"])
-        else:
-            kind = "install"
+        uninstall = (model.installed or model.uninstaller_left) and rng.random() < 1 / 3
+        package, older = rng.choice(self.packages), rng.random() < 0.5
+        self.done.append((f"uninstall by {shown}" if uninstall else
+                          f"install {package.version} by {shown}{' /STARSZA' if older else ''}")
+                         + (f", {held} held" if held else "") + (", folder refusing writes" if refusing else ""))
         with self.conditions(held, refusing):
-            if kind == "install":
-                package = rng.choice(self.packages)
-                older = rng.random() < 0.5
-                self.done.append(f"install {package.version} by {shown}{' /STARSZA' if older else ''}"
-                                 f"{f', {held} held' if held else ''}{', folder refusing writes' if refusing else ''}")
-                switches = ["/S"] + (["/STARSZA"] if older else []) + ["/D=" + shown]
-                rc = self.wine(package.setup, *switches)
-                expected = model.install(package, older, held, refusing, shown)
-            else:
-                module_dir = shown.rstrip("\\") + "\\" + MODULE_DIR
-                self.done.append(f"uninstall by {shown}{f', {held} held' if held else ''}"
-                                 f"{', folder refusing writes' if refusing else ''}")
-                rc = self.wine(os.path.join(self.shop, MODULE_DIR, "Odinstaluj.exe"), "/S", "_?=" + module_dir)
+            if uninstall:
+                rc = self.wine(os.path.join(self.shop, MODULE_DIR, "Odinstaluj.exe"), "/S",
+                               "_?=" + shown.rstrip("\\") + "\\" + MODULE_DIR)
                 expected = model.uninstall(held, refusing)
+            else:
+                rc = self.wine(package.setup, "/S", *(["/STARSZA"] if older else []), "/D=" + shown)
+                expected = model.install(package, older, held, refusing, shown)
         if rc not in expected:
             self.fail(f"exit code {rc}, the model says {sorted(expected)}")
         self.compare_folder()
@@ -192,14 +170,10 @@ class Walk:
     @contextlib.contextmanager
     def conditions(self, held, refusing):
         """A file held open and/or the folder that the module goes to made immutable, for one step."""
-        holder = None
-        refused = None
-        if held and os.path.exists(os.path.join(self.shop, held)):
-            holder = self.args.hold(os.path.join(self.shop, held))
-        if refusing:
-            refused = os.path.join(self.shop, MODULE_DIR)
-            if not os.path.isdir(refused):
-                refused = self.shop
+        holder = self.args.hold(os.path.join(self.shop, held)) if held in self.model.folder() else None
+        refused = os.path.join(self.shop, MODULE_DIR) if refusing else None
+        if refused:
+            refused = refused if os.path.isdir(refused) else self.shop
             subprocess.run(["chattr", "+i", refused], check=True)
         try:
             yield
@@ -211,44 +185,30 @@ class Walk:
                 holder.wait(60)
 
     def compare_folder(self):
-        expected = self.model.folder()
-        found = {}
-        for root, _, names in os.walk(self.shop):
-            for name in names:
-                path = os.path.join(root, name)
-                found[os.path.relpath(path, self.shop).replace(os.sep, "/")] = read(path)
-        del found["TALMER.dll"]
+        expected = dict(self.model.folder(), **{"TALMER.dll": read(self.args.talmer)})
+        found = {os.path.relpath(os.path.join(root, name), self.shop).replace(os.sep, "/"): read(os.path.join(root, name))
+                 for root, _, names in os.walk(self.shop) for name in names}
         if sorted(found) != sorted(expected):
             self.fail(f"the folder holds {sorted(found)}, the model says {sorted(expected)}")
         for name, data in expected.items():
-            if not self.holds(name, data, found[name]):
+            if not (data(found[name]) if callable(data) else data == found[name]):
                 self.fail(f"{name} is not what the model says ({len(found[name])} bytes)")
 
-    def holds(self, name, expected, data):
-        if not isinstance(expected, str):
-            return data == expected
-        installed = self.model.installed
-        if expected == "Odinstaluj.exe":
-            return data[:2] == b"MZ"
-        if expected == "ZAINSTALOWANE.SHA256":
-            digest = hashlib.sha256(installed.files["Kalwestrowka.dll"]).hexdigest()
-            return f"{digest}  Kalwestrowka.dll\r\n".encode() in data
-        text = data.decode("utf-16", "replace")
-        return text.rstrip().endswith(f"Zainstalowano wtyczkę Kalwestrowka {installed.version}.")
-
-    def compare_entries(self):
+    def entries(self):
+        """The shop's entries in the list of installed programs: key -> DisplayVersion."""
         done = subprocess.run([self.args.wine_run, "reg", "query", UNINSTALL, "/s"], capture_output=True, timeout=120)
         found, key = {}, None
         for line in done.stdout.decode("utf-8", "replace").splitlines():
             if line.startswith("HKEY_"):
                 key = line.split("\\Uninstall\\", 1)[-1]
-                mine = key.startswith("Kalwestrowka ") and any(n.replace("\\", "/") in key for n in self.names)
-                key = key if mine else None
-                if key:
-                    found[key] = None
+                key = key if key.startswith("Kalwestrowka ") and any(n.replace("\\", "/") in key for n in self.names) else None
+                found.update({key: None} if key else {})
             elif key and line.split()[:1] == ["DisplayVersion"]:
                 found[key] = line.split()[-1]
-        model = self.model
+        return found
+
+    def compare_entries(self):
+        found, model = self.entries(), self.model
         expected = {f"Kalwestrowka {model.entry.replace(chr(92), '/')}": model.installed.version} if model.entry else {}
         if found != expected:
             self.fail(f"the list of installed programs has {found}, the model says {expected}")
@@ -260,14 +220,9 @@ class Walk:
         finally:
             self.forget_entries()
 
-    def forget_entries(self):
-        """The shop's entries out of the shared prefix's list, for the tests after the walk."""
-        done = subprocess.run([self.args.wine_run, "reg", "query", UNINSTALL], capture_output=True, timeout=120)
-        for line in done.stdout.decode("utf-8", "replace").splitlines():
-            key = line.split("\\Uninstall\\", 1)[-1]
-            if key.startswith("Kalwestrowka ") and any(n.replace("\\", "/") in key for n in self.names):
-                subprocess.run([self.args.wine_run, "reg", "delete", f"{UNINSTALL}\\{key}", "/f"],
-                               capture_output=True, timeout=120)
+    def forget_entries(self):  # for the tests after the walk in the shared prefix
+        for key in self.entries():
+            subprocess.run([self.args.wine_run, "reg", "delete", f"{UNINSTALL}\\{key}", "/f"], capture_output=True)
 
 
 def parse(argv):
@@ -275,79 +230,54 @@ def parse(argv):
     for name in ("make_dist", "guide", "script", "version", "talmer", "wine_run", "hold_file"):
         parser.add_argument(name)
     parser.add_argument("files", nargs="+")
-    parser.add_argument("--seeds", type=int, default=2)
-    parser.add_argument("--steps", type=int, default=20)
-    parser.add_argument("--start", type=int)
+    for name, default in (("--seeds", 2), ("--steps", 20), ("--start", None)):
+        parser.add_argument(name, type=int, default=default)
     args = parser.parse_intermixed_args(argv)
-    args.replay = " ".join([sys.executable, os.path.abspath(__file__), *argv_without_walk(argv)])
+    args.replay = " ".join([sys.executable, os.path.abspath(__file__), *argv])  # the last --start etc. count
     return args
-
-
-def argv_without_walk(argv):
-    out, skip = [], False
-    for arg in argv:
-        if skip:
-            skip = False
-        elif arg in ("--seeds", "--steps", "--start"):
-            skip = True
-        else:
-            out.append(arg)
-    return out
 
 
 class Wine:
     """The drive letter and the share that name the shop's folder, and the file holder."""
 
     def __init__(self, args):
-        self.args = args
-        dosdevices = os.path.join(os.environ.get("KW_BUILD_DIR", ""), "wineprefix", "dosdevices")
-        self.dosdevices = dosdevices
+        self.args, self.dosdevices = args, os.path.join(os.environ.get("KW_BUILD_DIR", ""), "wineprefix", "dosdevices")
+        dosdevices = self.dosdevices
         self.letter = next(c for c in "klmnopqrstuvwxy" if not os.path.lexists(os.path.join(dosdevices, c + ":")))
         self.server = f"kwwalk{os.getpid()}"
         os.makedirs(os.path.join(dosdevices, "unc", self.server))
 
     def aliases(self, folder):
-        link = os.path.join(self.dosdevices, self.letter + ":")
-        if os.path.lexists(link):
-            os.remove(link)
-        os.symlink(folder, link)
-        share = os.path.join(self.dosdevices, "unc", self.server, "sklep")
-        if os.path.lexists(share):
-            os.remove(share)
-        os.symlink(folder, share)
-        return [f"{self.letter.upper()}:\\", f"\\\\{self.server}\\sklep"]
+        links = {f"{self.letter.upper()}:\\": os.path.join(self.dosdevices, self.letter + ":"),
+                 f"\\\\{self.server}\\sklep": os.path.join(self.dosdevices, "unc", self.server, "sklep")}
+        for link in links.values():
+            if os.path.lexists(link):
+                os.remove(link)
+            os.symlink(folder, link)
+        return list(links)
 
     def close(self):
-        link = os.path.join(self.dosdevices, self.letter + ":")
-        if os.path.lexists(link):
-            os.remove(link)
+        if os.path.lexists(os.path.join(self.dosdevices, self.letter + ":")):
+            os.remove(os.path.join(self.dosdevices, self.letter + ":"))
         shutil.rmtree(os.path.join(self.dosdevices, "unc", self.server), ignore_errors=True)
 
     def hold(self, path):
         marker = path + ".held"
         holder = subprocess.Popen([self.args.wine_run, self.args.hold_file, Walk.windows(path), Walk.windows(marker)],
                                   stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        deadline = time.monotonic() + 60
-        while not os.path.exists(marker):
-            if holder.poll() is not None or time.monotonic() > deadline:
-                raise AssertionError(f"hold_file could not open {path}")
+        for _ in range(1200):
+            if os.path.exists(marker) or holder.poll() is not None:
+                break
             time.sleep(0.05)
+        if not os.path.exists(marker):
+            raise AssertionError(f"hold_file could not open {path}")
         os.remove(marker)
         return holder
 
 
 def immutable_folders():
-    """Whether chattr +i makes a folder refuse writes here."""
-    with tempfile.TemporaryDirectory() as folder:
-        if subprocess.run(["chattr", "+i", folder], capture_output=True).returncode != 0:
-            return False
-        try:
-            with open(os.path.join(folder, "x"), "wb"):
-                return False
-        except OSError:
-            return True
-        finally:
-            subprocess.run(["chattr", "-i", folder], capture_output=True)
+    """Whether chattr can make a folder refuse writes here (root on ext4)."""
+    return subprocess.run(["chattr", "-i", tempfile.gettempdir()], capture_output=True).returncode == 0
 
 
 def main(argv):

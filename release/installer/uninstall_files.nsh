@@ -103,7 +103,7 @@ Function un.RemoveOnce
       StrCpy $Message "Nie udało się przywrócić wtyczki sprzed pierwszej instalacji: zostaje jej kopia $ModuleDir\${BACKUP}."
       StrCpy $0 ${EXIT_NOT_WRITTEN}
     ${Else}
-      !insertmacro SAY "Przywrócono wtyczkę sprzed pierwszej instalacji: $HostDir\Kalwestrowka.dll"
+      !insertmacro SAY "Przywrócono wtyczkę sprzed pierwszej instalacji (Kalwestrowka.dll)."
     ${EndIf}
   ${EndIf}
   ${If} $0 != 0
@@ -158,7 +158,7 @@ Section "Uninstall"
   !insertmacro SAY_KEPT "Kalwestrowka.log"
   !insertmacro SAY_KEPT "Kalwestrowka-dziennik.csv"
   StrCpy $Message "Odinstalowano wtyczkę ${MODULE} ${VERSION} z folderu „$HostShown”."
-  !insertmacro SAY "$Message"
+  !insertmacro SAY "Odinstalowano wtyczkę ${MODULE} ${VERSION}."
   Push ${EXIT_INSTALLED}
   Call un.WriteReport
   SetErrorLevel ${EXIT_INSTALLED}

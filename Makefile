@@ -40,7 +40,7 @@ WINE_SESSION = $(call WINE_SESSION_IN,$(BUILD_DIR))
 
 DEB_PACKAGES := g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386 \
                 wine64-tools googletest nlohmann-json3-dev python3 python3-pefile cmake make tmux g++ \
-                osslsigncode nsis openssl xvfb xdotool
+                osslsigncode nsis openssl xvfb xdotool locales
 # Only for make coverage: the report tool (gcovr runs the MinGW gcov below).
 COVERAGE_PACKAGES := gcovr
 COVERAGE_GCOV := i686-w64-mingw32-gcov-posix
@@ -81,13 +81,21 @@ START ?=
 SOAK_JOBS ?= $(shell nproc)
 SLAD ?=
 # Then kalwraport's walk against its model of a shop (native, REPORT_SEEDS
-# fresh seeds from START or from the clock).
+# fresh seeds from START or from the clock), and the installer's walk:
+# INSTALLER_SEEDS fresh seeds of INSTALLER_STEPS administrator's actions
+# (INSTALLER_START= walks a given seed again).
 REPORT_SEEDS ?= 1000
+INSTALLER_SEEDS ?= 20
+INSTALLER_STEPS ?= 20
+INSTALLER_START ?=
 soak: deps build prefix native
-	@$(WINE_SESSION); \
+	@rc=0; $(WINE_SESSION); \
 	/usr/bin/python3 -B tests/walk/soak.py $(BUILD_DIR)/host_walk_test.exe $(WINE_RUN) \
 	  --seeds $(SEEDS) --steps $(STEPS) --jobs $(SOAK_JOBS) $(if $(START),--start $(START)) $(if $(SLAD),--slad) || rc=$$?; \
 	$(NATIVE_DIR)/kalwraport_walk --seeds $(REPORT_SEEDS) --start $(if $(START),$(START),$$(date +%s)) || rc=$$?; \
+	ctest --test-dir build -R '^release_installer_walk$$' -N -V | sed -n 's/^[0-9]*: Test command: //p' | head -1 \
+	  | { read -r command; eval "$$command --seeds $(INSTALLER_SEEDS) --steps $(INSTALLER_STEPS) \
+	      $(if $(INSTALLER_START),--start $(INSTALLER_START))"; } || rc=$$?; \
 	exit $$rc
 
 # The terminal host on this terminal, driven from the keyboard.

@@ -60,6 +60,9 @@ SUMS = "SHA256SUMS"
 MODULE = "Kalwestrowka.dll"
 # What the installer carries; it is made only when all of them are given.
 INSTALLER_FILES = (MODULE, "kalwcfg.exe", "kalwcheck.exe", "kalwraport.exe", "PODRECZNIK.TXT")
+# The installer's record of what it writes (SHA256SUMS' format): by it a later
+# install knows the Kalwestrowka.dll an install put there from the shop's own.
+INSTALL_RECORD = "ZAINSTALOWANE.SHA256"
 TEXT_SUFFIX = ".TXT"
 SIGNED_SUFFIXES = (".dll", ".exe")
 SIGNING_ENVIRONMENT = ("KW_SIGN_PFX", "KW_SIGN_PASS_FILE", "KW_SIGN_TIMESTAMP_URL")
@@ -156,6 +159,12 @@ def sign_uninstaller_command():
     return command
 
 
+def installed_kilobytes(stage):
+    """What the installer writes from the stage, in whole kilobytes a file."""
+    names = INSTALLER_FILES + (GUIDE, INSTALL_RECORD)
+    return sum((os.path.getsize(os.path.join(stage, name)) + 1023) // 1024 for name in names)
+
+
 def make_installer(script, stage, version, strings, output, signer):
     """makensis over the staged files; the result at output."""
     if strings.get("FileVersion") != version:
@@ -164,7 +173,7 @@ def make_installer(script, stage, version, strings, output, signer):
     with open(defines, "w", encoding="utf-8-sig") as f:
         for name, value in (("VERSION", version), ("PRODUCT", strings.get("ProductName", "Kalwestrowka")),
                             ("PUBLISHER", strings.get("CompanyName", "")), ("STAGE", stage),
-                            ("OUTFILE", output)):
+                            ("OUTFILE", output), ("INSTALLED_KB", str(installed_kilobytes(stage)))):
             f.write(f'!define {name} "{nsis_string(value)}"\n')
         if signer:
             f.write(f"!define SIGN_UNINSTALLER '{sign_uninstaller_command()}'\n")
@@ -182,7 +191,7 @@ def size_text(size):
 def main(argv):
     if argv[:1] == ["--sign-uninstaller"] and len(argv) == 2:
         pfx, pass_file, timestamp_url = (os.environ.get(name, "") for name in SIGNING_ENVIRONMENT)
-        Signer(pfx, pass_file, timestamp_url).sign(argv[1], "Kalwestrowka - dezinstalator")
+        Signer(pfx, pass_file, timestamp_url).sign(argv[1], "Kalwestrowka - odinstalowanie")
         return
     parser = argparse.ArgumentParser(description="Makes the release package.")
     parser.add_argument("output_dir")
@@ -231,6 +240,8 @@ def main(argv):
         if with_installer:
             with open(os.path.join(stage, GUIDE), "wb") as f:
                 f.write(members[GUIDE])
+            with open(os.path.join(stage, INSTALL_RECORD), "wb") as f:
+                f.write(checksums({name: members[name] for name in INSTALLER_FILES + (GUIDE,)}))
             staged = os.path.join(stage, setup)
             make_installer(os.path.abspath(args.installer), stage, version,
                            version_strings(sources[MODULE]), staged, signer)

@@ -5,25 +5,38 @@
 ;   PUBLISHER  its publisher (CompanyName of the resource; empty when it has none)
 ;   STAGE      the folder with the files as they ship (signed where signed)
 ;   OUTFILE    the installer to write
+;   INSTALLED_KB  the staged files it writes, in kilobytes (the uninstaller,
+;              the log and a backup come on top)
 ;   SIGN_UNINSTALLER  (only with a certificate) the command that signs the
 ;              uninstaller as makensis writes it (%1: its file)
 ;
-; Exit codes (also in INSTALACJA.TXT):
-;   0 installed            1 cancelled by the user
-;   2 no TALMER.dll in the folder
-;   3 the check says the module would not bind to that TALMER.dll
-;   4 the module would bind only with fallbacks and that was not accepted
+; Exit codes (also in INSTALACJA.TXT and in /?). The NSIS stub itself ends
+; with 1 when the user cancels and 2 when it cannot run (a damaged file, a
+; start it cannot read itself from); the installer's own answers are 0, 1 for
+; a cancel, and codes from 10 on, which the stub never uses:
+;   0 installed (also: /? answered)        1 cancelled by the user
+;  10 no TALMER.dll in the folder, or no full folder name
+;  11 the check says the module would not bind to that TALMER.dll
+;  12 the module would bind only with fallbacks and that was not accepted
 ;     (silent mode without /ZASLEPKI)
-;   5 the check could not be run: nothing was changed
-;   6 the files could not be written (the host running?): the folder is as it was
+;  13 the check could not be run: nothing was changed
+;  14 the files could not be written (disk, permissions): the folder is as it was
+;  15 a file is in use by a running program: the folder is as it was
+;  16 an older version over a newer one, not accepted (silently: without /STARSZA)
+;  17 another installer or uninstaller of the module is running
+;  18 the folder's Kalwestrowka.dll is not the installed one and a backup is there
+; The uninstaller: 0, 1, 2 as above, 13, 14, 15, 17, 18.
 ;
-; Silent mode: Kalwestrowka-<version>-setup.exe /S [/ZASLEPKI] [/RAPORT=file] /D=folder
+; Silent mode: Kalwestrowka-<version>-setup.exe /S [/ZASLEPKI] [/STARSZA] [/RAPORT=file] /D=folder
 ; (/D= last, without quotes). /RAPORT= writes what happened in Polish (UTF-16).
 ;
-; The parts: report.nsh (the log lines, the report, the exit), host_folder.nsh
-; (the folder page and how a folder is written), binding_check.nsh (kalwcheck's
-; answer), uninstall_entry.nsh (the list of installed programs), next_steps.nsh
-; (the last page), uninstall_confirm.nsh (the uninstaller's first page).
+; The parts: report.nsh (the log lines, the report, the exit), single_run.nsh
+; (one run at a time, /?), host_folder.nsh (the folder page and how a folder
+; is written), binding_check.nsh (kalwcheck's answer), previous_install.nsh
+; (what is there already: the backup, the version), install_files.nsh (the
+; files written all or none), uninstall_entry.nsh (the list of installed
+; programs), next_steps.nsh (the last page), uninstall_confirm.nsh and
+; uninstall_files.nsh (the uninstaller's first page and its work).
 
 Unicode true
 SetCompressor /SOLID lzma
@@ -51,24 +64,23 @@ ${StrStr}
 !define UNINSTALL_ROOT "Software\Microsoft\Windows\CurrentVersion\Uninstall"
 ; The guide the last page opens, in the module's folder.
 !define GUIDE_FILE "PODRECZNIK.TXT"
+; What the install wrote (sha256sum's format), made by make_dist.py.
+!define RECORD "ZAINSTALOWANE.SHA256"
+; The install's log, for support: every install appends what it checked,
+; decided and wrote.
+!define INSTALL_LOG "instalacja.log"
 
 !define EXIT_INSTALLED 0
 !define EXIT_CANCELLED 1
-!define EXIT_NO_HOST 2
-!define EXIT_WOULD_NOT_BIND 3
-!define EXIT_FALLBACKS_REFUSED 4
-!define EXIT_NOT_CHECKED 5
-!define EXIT_NOT_WRITTEN 6
-
-; The files of the module's folder besides the uninstaller and the backup, for
-; the install and the uninstall alike: !insertmacro MODULE_FOLDER_FILES <macro>.
-!macro MODULE_FOLDER_FILES FOR_EACH
-  !insertmacro ${FOR_EACH} "kalwcfg.exe"
-  !insertmacro ${FOR_EACH} "kalwcheck.exe"
-  !insertmacro ${FOR_EACH} "kalwraport.exe"
-  !insertmacro ${FOR_EACH} "INSTALACJA.TXT"
-  !insertmacro ${FOR_EACH} "PODRECZNIK.TXT"
-!macroend
+!define EXIT_NO_HOST 10
+!define EXIT_WOULD_NOT_BIND 11
+!define EXIT_FALLBACKS_REFUSED 12
+!define EXIT_NOT_CHECKED 13
+!define EXIT_NOT_WRITTEN 14
+!define EXIT_IN_USE 15
+!define EXIT_DOWNGRADE_REFUSED 16
+!define EXIT_ANOTHER_RUN 17
+!define EXIT_FOREIGN_MODULE 18
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -85,7 +97,8 @@ BrandingText "${MODULE} ${VERSION}"
 !pragma warning disable 9100
 VIProductVersion "${VERSION}.0"
 VIAddVersionKey /LANG=1045 "ProductName" "${PRODUCT}"
-VIAddVersionKey /LANG=1045 "FileDescription" "Instalator wtyczki ${MODULE}"
+; The uninstaller is written with the installer's resources: one text for both.
+VIAddVersionKey /LANG=1045 "FileDescription" "Instalacja i odinstalowanie wtyczki ${MODULE}"
 VIAddVersionKey /LANG=1045 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1045 "ProductVersion" "${VERSION}"
 !if "${PUBLISHER}" != ""
@@ -102,7 +115,8 @@ Var CheckSummary      ; what the check found, in Polish
 Var InstalledSummary  ; what was installed where, in Polish
 Var HostShown         ; the host folder as people write it (S:\)
 Var ModuleDir
-Var HostDir           ; the uninstaller's host folder
+Var HostDir           ; the host folder (the uninstaller's: its parent)
+Var LogHandle         ; the install's log while it is written, or ""
 
 !define MUI_ABORTWARNING
 !define MUI_CUSTOMFUNCTION_ABORT UserAbort
@@ -118,15 +132,45 @@ Page custom HostFolderPage HostFolderLeave
 Page custom NextStepsPage NextStepsLeave
 
 UninstPage custom un.ConfirmPage
+; The uninstaller's own headers, not the installer's.
+!macro FORGET NAME
+  !ifdef ${NAME}
+    !undef ${NAME}
+  !endif
+!macroend
+!insertmacro FORGET MUI_INSTFILESPAGE_FINISHHEADER_TEXT
+!insertmacro FORGET MUI_INSTFILESPAGE_FINISHHEADER_SUBTEXT
+!insertmacro FORGET MUI_INSTFILESPAGE_ABORTHEADER_TEXT
+!insertmacro FORGET MUI_INSTFILESPAGE_ABORTHEADER_SUBTEXT
+!define MUI_PAGE_HEADER_TEXT "Odinstalowanie wtyczki"
+!define MUI_PAGE_HEADER_SUBTEXT "Przywrócenie poprzedniej wtyczki, usunięcie plików."
+!define MUI_INSTFILESPAGE_FINISHHEADER_TEXT "Wtyczka odinstalowana"
+!define MUI_INSTFILESPAGE_FINISHHEADER_SUBTEXT "Pliki komis.cfg i dzienniki zostały bez zmian."
+!define MUI_INSTFILESPAGE_ABORTHEADER_TEXT "Wtyczka nie została odinstalowana"
+!define MUI_INSTFILESPAGE_ABORTHEADER_SUBTEXT "Folder programu jest taki, jaki był."
 !define MUI_UNFINISHPAGE_NOAUTOCLOSE
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "Polish"
 
 !include "report.nsh"
+!include "single_run.nsh"
+!insertmacro HELP_ASKED "" "Kalwestrowka-${VERSION}-setup.exe [/S] [/ZASLEPKI] [/STARSZA] [/RAPORT=plik] [/D=folder]$\r$\n/S – bez okien; /D= – folder programu sprzedaży (z plikiem TALMER.DLL), na końcu wiersza, bez cudzysłowów; /ZASLEPKI – zgoda na instalację z zaślepkami; /STARSZA – zgoda na zastąpienie nowszej wersji starszą; /RAPORT= – zapisuje w pliku (UTF-16), co się stało.$\r$\nKody wyjścia: 0 zainstalowano; 1 przerwane przez użytkownika; 2 instalator uszkodzony albo nie mógł się uruchomić; 10 brak TALMER.DLL albo folder bez pełnej ścieżki; 11 wtyczka nie zwiąże się z programem; 12 brak zgody na zaślepki; 13 nie udało się sprawdzić; 14 nie udało się zapisać plików; 15 plik używany przez uruchomiony program; 16 brak zgody na starszą wersję; 17 działa już inny instalator; 18 obca Kalwestrowka.dll obok kopii. Poza kodem 0 folder zostaje taki, jaki był."
 !include "binding_check.nsh"
+!include "previous_install.nsh"
+!include "install_files.nsh"
 
 Function .onInit
   Call ReadReportSwitch
+  Call HelpAsked
+  ${If} $0 == 1
+    Quit
+  ${EndIf}
+  Call TakeSingleRun
+  ${If} $0 != 0
+    Call Finish
+    Quit
+  ${EndIf}
+  Call MeasureUninstaller
   Call FolderFromCommandLine
   ${If} ${Silent}
     Call CheckFolder
@@ -146,180 +190,40 @@ Function UserAbort
   SetErrorLevel ${EXIT_CANCELLED}
 FunctionEnd
 
-; A file of the module's folder written beside its place (NAME.nowa), then put
-; in its place once the module is; on a failure the new copies go.
-!macro WRITE_NEW NAME
-  File "/oname=$ModuleDir\${NAME}.nowa" "${STAGE}\${NAME}"
-!macroend
-!macro PUT_IN_PLACE NAME
-  Delete "$ModuleDir\${NAME}"
-  Rename "$ModuleDir\${NAME}.nowa" "$ModuleDir\${NAME}"
-!macroend
-!macro DROP_NEW NAME
-  Delete "$ModuleDir\${NAME}.nowa"
-!macroend
-
-; The files could not be written: undo what this run did, say why, stop
-; (WriteFailed ends with Abort). The success path runs to the section's end,
-; so that the progress bar, which counts the section's instructions, ends full.
-!macro FAIL_WRITING TEXT
-  StrCpy $Message "${TEXT} Zamknij program sprzedaży na wszystkich stanowiskach i uruchom instalator ponownie. Folder programu jest taki, jaki był."
-  Call WriteFailed
-!macroend
-
 Section "Kalwestrowka" SECTION_MODULE
   SetDetailsPrint none
   ; The current folder is the temporary one, never the module's folder, which a
   ; failed run removes.
   SetOutPath "$PLUGINSDIR"
-  StrCpy $ModuleDir "$INSTDIR\${MODULE_DIR}"
-  !insertmacro SAY "Folder programu: $HostShown"
-  !insertmacro SAY "${CHECKED_TEXT}"
-  ${If} $FallbacksAccepted == 1
-    !insertmacro SAY "${FALLBACKS_ACCEPTED_TEXT}"
-  ${EndIf}
-  StrCpy $InstalledSummary "Zainstalowano w folderze „$HostShown”: Kalwestrowka.dll i folder Kalwestrowka z programami kalwcfg, kalwcheck i kalwraport, opisem instalacji, podręcznikiem i dezinstalatorem."
-
-  ; Installed before (the uninstaller is there): an upgrade, the backup of the
-  ; first install stays as it is. Otherwise a module already there is kept.
-  StrCpy $R5 0  ; 1: this run made the module folder
-  StrCpy $R6 0  ; 1: this run made the backup
-  ${IfNot} ${FileExists} "$ModuleDir\*.*"
-    ClearErrors
-    CreateDirectory "$ModuleDir"
-    ${If} ${Errors}
-      !insertmacro FAIL_WRITING "Nie udało się utworzyć folderu $ModuleDir."
+  Call OpenInstallLog
+  Call SayWhatWasChecked
+  ${Do}
+    !insertmacro STATUS "Zapisywanie plików wtyczki…"
+    Call InstallOnce
+    ${If} $0 != ${EXIT_IN_USE}
+    ${OrIf} ${Silent}
+      ${Break}
     ${EndIf}
-    StrCpy $R5 1
-  ${EndIf}
-  ${IfNot} ${FileExists} "$ModuleDir\${UNINSTALLER}"
-  ${AndIfNot} ${FileExists} "$ModuleDir\${BACKUP}"
-  ${AndIf} ${FileExists} "$INSTDIR\Kalwestrowka.dll"
-    ClearErrors
-    CopyFiles /SILENT "$INSTDIR\Kalwestrowka.dll" "$ModuleDir\${BACKUP}"
-    ${If} ${Errors}
-    ${OrIfNot} ${FileExists} "$ModuleDir\${BACKUP}"
-      Delete "$ModuleDir\${BACKUP}"
-      !insertmacro FAIL_WRITING "Nie udało się zrobić kopii dotychczasowej wtyczki."
+    StrCpy $R0 "$Message$\r$\n$\r$\nZamknij ten program (program sprzedaży – na wszystkich stanowiskach) i kliknij „Ponów próbę”; „Anuluj” kończy instalację."
+    ${IfNot} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$R0" IDRETRY`
+      ${Break}
     ${EndIf}
-    StrCpy $R6 1
-    !insertmacro SAY "Kopia dotychczasowej wtyczki: $ModuleDir\${BACKUP}"
-    StrCpy $InstalledSummary "$InstalledSummary Dotychczasowa wtyczka jest zachowana jako Kalwestrowka\${BACKUP}."
+    !insertmacro SAY "Ponowna próba."
+  ${Loop}
+  ${If} $0 != ${EXIT_INSTALLED}
+    Call InstallFailed
   ${EndIf}
-
-  ; The new files beside the old ones, then the module in its place: while the
-  ; program uses the old module it cannot be removed, and nothing is replaced.
-  ; "try": a file that cannot be written sets the error flag, without a question.
-  SetOverwrite try
-  ClearErrors
-  File "/oname=$ModuleDir\Kalwestrowka.dll.nowa" "${STAGE}\Kalwestrowka.dll"
-  !insertmacro MODULE_FOLDER_FILES WRITE_NEW
-  SetOverwrite on
-  ${If} ${Errors}
-    !insertmacro FAIL_WRITING "Nie udało się zapisać nowych plików w folderze $ModuleDir."
-  ${EndIf}
-  ClearErrors
-  Delete "$INSTDIR\Kalwestrowka.dll"
-  ${If} ${Errors}
-    !insertmacro FAIL_WRITING "Nie można zastąpić pliku $INSTDIR\Kalwestrowka.dll: program sprzedaży go używa."
-  ${EndIf}
-  ClearErrors
-  Rename "$ModuleDir\Kalwestrowka.dll.nowa" "$INSTDIR\Kalwestrowka.dll"
-  ${If} ${Errors}
-    ${If} ${FileExists} "$ModuleDir\${BACKUP}"
-      CopyFiles /SILENT "$ModuleDir\${BACKUP}" "$INSTDIR\Kalwestrowka.dll"
-    ${EndIf}
-    !insertmacro FAIL_WRITING "Nie udało się zapisać pliku $INSTDIR\Kalwestrowka.dll."
-  ${EndIf}
-  !insertmacro SAY "Nowa wtyczka: $INSTDIR\Kalwestrowka.dll"
-  !insertmacro MODULE_FOLDER_FILES PUT_IN_PLACE
-  WriteUninstaller "$ModuleDir\${UNINSTALLER}"
-  !insertmacro SAY "Programy kalwcfg, kalwcheck i kalwraport, opis instalacji, podręcznik i dezinstalator: $ModuleDir"
-  Call WriteUninstallEntry
-  !insertmacro SAY "Wpis na liście zainstalowanych programów: ${PRODUCT} ($HostShown)"
-
-  StrCpy $Message "Zainstalowano wtyczkę ${MODULE} ${VERSION} w folderze „$HostShown”.$\r$\n$CheckSummary"
-  !insertmacro SAY "Zainstalowano wtyczkę ${MODULE} ${VERSION}."
+  Call SayWhatWasInstalled
+  !insertmacro STATUS "Gotowe."
   Push ${EXIT_INSTALLED}
   Call WriteReport
   SetErrorLevel ${EXIT_INSTALLED}
 SectionEnd
 
-Function WriteFailed
-  Delete "$ModuleDir\Kalwestrowka.dll.nowa"
-  !insertmacro MODULE_FOLDER_FILES DROP_NEW
-  ${If} $R6 == 1
-    Delete "$ModuleDir\${BACKUP}"
-  ${EndIf}
-  ${If} $R5 == 1
-    RMDir "$ModuleDir"
-  ${EndIf}
-  StrCpy $0 ${EXIT_NOT_WRITTEN}
-  Call Finish
-  Abort
-FunctionEnd
-
+!include "install_steps.nsh"
 !include "host_folder.nsh"
 !include "uninstall_entry.nsh"
 !include "next_steps.nsh"
 !include "uninstall_confirm.nsh"
 
-; The uninstaller lives in <host folder>\Kalwestrowka: $INSTDIR is that folder.
-Function un.onInit
-  Call un.ReadReportSwitch
-  ${GetParent} "$INSTDIR" $HostDir
-  StrCpy $R0 $HostDir
-  Call un.ShownFolder
-  StrCpy $HostShown $R0
-  ; The confirm page's text.
-  StrCpy $Message "Zanim odinstalujesz: odinstaluj wtyczkę w programie sprzedaży (tak jak każdą inną wtyczkę; program usunie wtedy polecenie „Konfiguracja spr.obcej”) i zamknij program na wszystkich stanowiskach.$\r$\n$\r$\nDezinstalator usunie plik Kalwestrowka.dll z folderu „$HostShown”"
-  ${If} ${FileExists} "$INSTDIR\${BACKUP}"
-    StrCpy $Message "$Message, przywróci tam wtyczkę, która była przed pierwszą instalacją (z kopii ${BACKUP})"
-  ${EndIf}
-  StrCpy $Message "$Message, a także folder Kalwestrowka z programami kalwcfg, kalwcheck i kalwraport, opisem instalacji i podręcznikiem.$\r$\n$\r$\nZostaną bez zmian: komis.cfg (wybór magazynów komisowych), Kalwestrowka.log (dziennik błędów wtyczki) i Kalwestrowka-dziennik.csv (dziennik zmian, z którego kalwraport robi rozliczenie)."
-FunctionEnd
-
-!macro DELETE_FILE NAME
-  Delete "$INSTDIR\${NAME}"
-!macroend
-
-Section "Uninstall"
-  SetDetailsPrint none
-  ; The current folder out of the module's folder, which goes.
-  SetOutPath "$TEMP"
-  ; The module as it was before the first install goes back; else the
-  ; module is removed. komis.cfg, Kalwestrowka.log and the journal stay.
-  ClearErrors
-  ${If} ${FileExists} "$HostDir\Kalwestrowka.dll"
-    Delete "$HostDir\Kalwestrowka.dll"
-    ${If} ${Errors}
-      StrCpy $Message "Nie można usunąć pliku $HostDir\Kalwestrowka.dll: program sprzedaży go używa. Odinstaluj wtyczkę w programie, zamknij program na wszystkich stanowiskach i odinstaluj ponownie. Nic nie zostało zmienione."
-      StrCpy $0 ${EXIT_NOT_WRITTEN}
-      Call un.Finish
-      Abort
-    ${EndIf}
-    !insertmacro SAY "Usunięto wtyczkę: $HostDir\Kalwestrowka.dll"
-  ${EndIf}
-  ${If} ${FileExists} "$INSTDIR\${BACKUP}"
-    ClearErrors
-    Rename "$INSTDIR\${BACKUP}" "$HostDir\Kalwestrowka.dll"
-    ${If} ${Errors}
-      StrCpy $Message "Nie udało się przywrócić poprzedniej wtyczki; jej kopia została w pliku $INSTDIR\${BACKUP}."
-      StrCpy $0 ${EXIT_NOT_WRITTEN}
-      Call un.Finish
-      Abort
-    ${EndIf}
-    !insertmacro SAY "Przywrócono poprzednią wtyczkę: $HostDir\Kalwestrowka.dll"
-  ${EndIf}
-  !insertmacro MODULE_FOLDER_FILES DELETE_FILE
-  Delete "$INSTDIR\${UNINSTALLER}"
-  RMDir "$INSTDIR"
-  !insertmacro SAY "Usunięto programy, opis i podręcznik z folderu $INSTDIR"
-  Call un.DeleteUninstallEntry
-  !insertmacro SAY "Bez zmian zostają: komis.cfg, Kalwestrowka.log i Kalwestrowka-dziennik.csv."
-  StrCpy $Message "Odinstalowano wtyczkę ${MODULE} ${VERSION} z folderu „$HostShown”."
-  !insertmacro SAY "$Message"
-  Push ${EXIT_INSTALLED}
-  Call un.WriteReport
-  SetErrorLevel ${EXIT_INSTALLED}
-SectionEnd
+!include "uninstall_files.nsh"

@@ -104,6 +104,48 @@ FunctionEnd
   ${EndIf}
 !macroend
 
+; The command line $R0 run in the temporary folder without a window and
+; without a shell (no shell expands a % sign of a folder's name), its output
+; into the file $R1: $2 its exit code, "error" when it did not start,
+; "timeout" after a minute.
+!define STARTF_USESTDHANDLES_HIDDEN 0x101
+!define CREATE_NO_WINDOW 0x08000000
+!define GENERIC_WRITE 0x40000000
+!define CREATE_ALWAYS 2
+Function RunToFile
+  Push $1
+  Push $3
+  Push $5
+  Push $6
+  Push $7
+  System::Call '*(i 12, p 0, i 1) p .r7'  ; SECURITY_ATTRIBUTES, the handle inherited
+  System::Call 'kernel32::CreateFileW(w R1, i ${GENERIC_WRITE}, i 1, p r7, i ${CREATE_ALWAYS}, i 0, p 0) p .r5'
+  System::Call '*(i 68, p 0, p 0, p 0, i 0, i 0, i 0, i 0, i 0, i 0, i 0, i ${STARTF_USESTDHANDLES_HIDDEN}, &i2 0, &i2 0, p 0, p 0, p r5, p r5) p .r6'
+  System::Call '*(&i16) p .r3'  ; PROCESS_INFORMATION
+  StrCpy $2 "error"
+  System::Call 'kernel32::CreateProcessW(p 0, w R0, p 0, p 0, i 1, i ${CREATE_NO_WINDOW}, p 0, w "$PLUGINSDIR", p r6, p r3) i .r1'
+  System::Free $6
+  ${If} $1 != 0
+    System::Call '*$3(p .r1, p .r6)'
+    System::Call 'kernel32::WaitForSingleObject(p r1, i 60000) i .r2'
+    ${If} $2 == 0
+      System::Call 'kernel32::GetExitCodeProcess(p r1, *i .r2)'
+    ${Else}
+      StrCpy $2 "timeout"
+    ${EndIf}
+    System::Call 'kernel32::CloseHandle(p r1)'
+    System::Call 'kernel32::CloseHandle(p r6)'
+  ${EndIf}
+  System::Call 'kernel32::CloseHandle(p r5)'
+  System::Free $3
+  System::Free $7
+  Pop $7
+  Pop $6
+  Pop $5
+  Pop $3
+  Pop $1
+FunctionEnd
+
 ; Runs kalwcheck --json on $INSTDIR\TALMER.dll and reads its answer:
 ; $2 its exit code (or nsExec's "error" / "timeout"), $3 the status it wrote,
 ; $8 the file it read, $Verdict, $Problem (why the file is no host library),
@@ -116,7 +158,7 @@ Function RunKalwcheck
   StrCpy $Problem ""
   StrCpy $Missing ""
   InitPluginsDir
-  ; kalwcheck and cmd.exe run in the temporary folder, never in a share's.
+  ; kalwcheck runs in the temporary folder, never in a share's.
   SetOutPath "$PLUGINSDIR"
   Delete "$PLUGINSDIR\kalwcheck.json"
   ClearErrors
@@ -125,12 +167,33 @@ Function RunKalwcheck
     StrCpy $2 "error"
     Return
   ${EndIf}
-  ReadEnvStr $1 COMSPEC
-  ${If} $1 == ""
-    StrCpy $1 "$SYSDIR\cmd.exe"
-  ${EndIf}
-  nsExec::Exec '"$1" /c ""$PLUGINSDIR\kalwcheck.exe" --json "$INSTDIR\TALMER.dll" > "$PLUGINSDIR\kalwcheck.json""'
-  Pop $2
+  StrCpy $R0 '"$PLUGINSDIR\kalwcheck.exe" --json "$INSTDIR\TALMER.dll"'
+  StrCpy $R1 "$PLUGINSDIR\kalwcheck.json"
+  Call RunToFile
+  ; The answer read back until it is whole: under Wine the program's end may
+  ; be seen before its last lines are in the file.
+  StrCpy $9 0
+  ${Do}
+    Call ReadKalwcheckAnswer
+    IntOp $9 $9 + 1
+    StrCpy $R2 $R2 1
+    ${If} $R2 == "}"
+    ${OrIf} $9 >= 50
+      ${Break}
+    ${EndIf}
+    Sleep 100
+  ${Loop}
+FunctionEnd
+
+; kalwcheck's JSON answer read: $3, $8, $Verdict, $Problem, $Missing; $R2
+; its last line ("}" once the answer is whole).
+Function ReadKalwcheckAnswer
+  StrCpy $R2 ""
+  StrCpy $3 ""
+  StrCpy $8 ""
+  StrCpy $Verdict ""
+  StrCpy $Problem ""
+  StrCpy $Missing ""
   ClearErrors
   FileOpen $4 "$PLUGINSDIR\kalwcheck.json" r
   ${If} ${Errors}
@@ -142,6 +205,7 @@ Function RunKalwcheck
     ${If} ${Errors}
       ${Break}
     ${EndIf}
+    StrCpy $R2 $5
     !insertmacro TAKE_FIELD $5 "status" $3
     !insertmacro TAKE_FIELD $5 "file" $8
     !insertmacro TAKE_FIELD $5 "verdict" $Verdict
@@ -167,8 +231,10 @@ Function RunKalwcheck
   FileClose $4
 FunctionEnd
 
-; What the check found, in the log, the report and on the last page.
-!define CHECKED_TEXT "Sprawdzenie programu (kalwcheck): $Verdict"
+; What the check found, in plain words for the report and the last page
+; (kalwcheck's own verdict goes to the install's log).
+!define CHECKED_TEXT "Sprawdzenie programu: wtyczka zwiąże się z programem sprzedaży, ma on wszystkie funkcje, których wtyczka używa."
+!define CHECKED_FALLBACKS_TEXT "Sprawdzenie programu: wtyczka zwiąże się z programem sprzedaży, ale brakuje w nim funkcji: $Missing. Przy każdym uruchomieniu program pokaże okno „POWAŻNY BŁĄD WTYCZKI”; odpowiedz „Ignoruj”."
 !define FALLBACKS_ACCEPTED_TEXT "Zgoda na instalację mimo brakujących funkcji programu: $Missing."
 
 ; Whether the module may go into $INSTDIR: $0 = EXIT_INSTALLED when it may,
@@ -183,6 +249,14 @@ Function CheckFolder
     StrCpy $0 ${EXIT_NO_HOST}
     Return
   ${EndIf}
+  StrCpy $1 $INSTDIR 1 1
+  StrCpy $2 $INSTDIR 2
+  ${If} $1 != ":"
+  ${AndIf} $2 != "\\"
+    StrCpy $Message "„$HostShown” nie jest pełną ścieżką folderu. Podaj folder programu sprzedaży razem z dyskiem, na przykład C:\SPRZEDAZ, albo z nazwą udziału sieciowego, na przykład \\serwer\udział. Nic nie zostało zmienione."
+    StrCpy $0 ${EXIT_NO_HOST}
+    Return
+  ${EndIf}
   ${IfNot} ${FileExists} "$INSTDIR\TALMER.dll"
     StrCpy $Message "W folderze „$HostShown” nie ma pliku TALMER.dll. Wtyczkę instaluje się w folderze programu sprzedaży, obok jego biblioteki TALMER.dll. Nic nie zostało zmienione."
     StrCpy $0 ${EXIT_NO_HOST}
@@ -191,8 +265,7 @@ Function CheckFolder
 
   Call RunKalwcheck
   ; The answer: the status in the file must be the exit code, and the file it
-  ; read this folder's TALMER.dll (cmd.exe expands %NAME% even between quotes,
-  ; so a folder name with % signs could have sent it to another file).
+  ; read this folder's TALMER.dll.
   ${If} $3 != $2
   ${OrIf} $Verdict == ""
   ${OrIf} $8 != "$INSTDIR\TALMER.dll"
@@ -200,10 +273,9 @@ Function CheckFolder
     StrCpy $0 ${EXIT_NOT_CHECKED}
     Return
   ${EndIf}
-  StrCpy $CheckSummary "${CHECKED_TEXT}"
   ${If} $2 == 0
-    StrCpy $0 ${EXIT_INSTALLED}
-    Return
+    StrCpy $CheckSummary "${CHECKED_TEXT}"
+    Goto previous
   ${EndIf}
   ${If} $2 == 3
     StrCpy $Message "Plik „$INSTDIR\TALMER.dll” nie jest biblioteką programu sprzedaży, z którą wtyczka może pracować: $Problem.$\r$\n$\r$\nCo zrobić: wskaż folder, w którym program sprzedaży jest zainstalowany. Nic nie zostało zmienione."
@@ -216,12 +288,20 @@ Function CheckFolder
     Return
   ${EndIf}
   Call AskAboutFallbacks
+  ${If} $0 != ${EXIT_INSTALLED}
+    Return
+  ${EndIf}
+previous:
+  Call ExaminePreviousInstall
+  ${If} $0 == ${EXIT_INSTALLED}
+    Call AskAboutOlderVersion
+  ${EndIf}
 FunctionEnd
 
 ; kalwcheck's status 1: the module loads only after "Ignoruj", with fallbacks
 ; for the missing functions. Asked (silently: accepted only with /ZASLEPKI).
 Function AskAboutFallbacks
-  StrCpy $Message "Tej wersji programu sprzedaży brakuje funkcji, których używa wtyczka: $Missing.$\r$\n$\r$\nWtyczkę można zainstalować, ale przy każdym uruchomieniu program pokaże okno „POWAŻNY BŁĄD WTYCZKI”. Po odpowiedzi „Ignoruj” wtyczka się załaduje, a brakujące funkcje zastąpi puste odpowiedzi: jej praca, która ich potrzebuje – przenoszenie dokumentów sprzedaży obcej na kontrahenta TMO, usuwanie wpisów TMO z ewidencji JPK albo zapis magazynów komisowych – może się wtedy nie wykonać, bez żadnego komunikatu. Lepiej najpierw zaktualizować program sprzedaży."
+  StrCpy $Message "Tej wersji programu sprzedaży brakuje funkcji, których używa wtyczka: $Missing.$\r$\n$\r$\nWtyczkę można zainstalować, ale przy każdym uruchomieniu program pokaże okno „POWAŻNY BŁĄD WTYCZKI”. Po odpowiedzi „Ignoruj” wtyczka się załaduje, a brakujące funkcje zastąpią puste odpowiedzi: jej praca, która ich potrzebuje – przenoszenie dokumentów sprzedaży obcej na kontrahenta TMO, usuwanie wpisów TMO z ewidencji JPK albo zapis magazynów komisowych – może się wtedy nie wykonać, bez żadnego komunikatu. Lepiej najpierw zaktualizować program sprzedaży."
   ${If} ${Silent}
     ${GetParameters} $R0
     ClearErrors
@@ -237,6 +317,6 @@ Function AskAboutFallbacks
     Return
   ${EndIf}
   StrCpy $FallbacksAccepted 1
-  StrCpy $CheckSummary "$CheckSummary$\r$\n${FALLBACKS_ACCEPTED_TEXT}"
+  StrCpy $CheckSummary "${CHECKED_FALLBACKS_TEXT}"
   StrCpy $0 ${EXIT_INSTALLED}
 FunctionEnd

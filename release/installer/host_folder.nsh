@@ -8,7 +8,8 @@
 
 ; $R0: a folder as typed -> $R0 without surrounding blanks and quotes and
 ; without closing backslashes.
-Function NormalizeFolder
+!macro NORMALIZE_FOLDER UN
+Function ${UN}NormalizeFolder
   Push $1
   ${Do}
     StrCpy $1 $R0 1
@@ -28,6 +29,9 @@ Function NormalizeFolder
   ${Loop}
   Pop $1
 FunctionEnd
+!macroend
+!insertmacro NORMALIZE_FOLDER ""
+!insertmacro NORMALIZE_FOLDER "un."
 
 ; $R0: a folder in $INSTDIR's form -> $R0 as people write it.
 !macro SHOWN_FOLDER UN
@@ -122,7 +126,7 @@ Function HostFolderPage
   Pop $0
   ${NSD_CreateLabel} 0 0 100% 54u "Zanim klikniesz „Zainstaluj”, zamknij program sprzedaży na wszystkich stanowiskach.$\r$\n$\r$\nWskaż folder, w którym jest plik TALMER.dll – także na dysku sieciowym (S:\) albo w udziale sieciowym (\\serwer\udział). Instalator najpierw sprawdzi, czy wtyczka zwiąże się z tym programem, i dopiero wtedy skopiuje pliki. Pliki komis.cfg, Kalwestrowka.log i Kalwestrowka-dziennik.csv zostaną nietknięte."
   Pop $0
-  ${NSD_CreateGroupBox} 0 58u 100% 34u "&Folder programu (z plikiem TALMER.dll)"
+  ${NSD_CreateGroupBox} 0 58u 100% 48u "&Folder programu (z plikiem TALMER.dll)"
   Pop $0
   ${NSD_CreateDirRequest} 8u 71u 212u 12u "$HostShown"
   Pop $FolderField
@@ -131,14 +135,52 @@ Function HostFolderPage
   ${NSD_CreateBrowseButton} 226u 70u 66u 14u "&Przeglądaj..."
   Pop $0
   ${NSD_OnClick} $0 BrowseForHostFolder
+  Call OfferInstalledFolders
   SectionGetSize ${SECTION_MODULE} $R0
   Call SizeText
-  ${NSD_CreateLabel} 0 100u 100% 10u "Wymagane miejsce: $R0"
+  ${NSD_CreateLabel} 0 112u 100% 10u "Wymagane miejsce: $R0"
   Pop $0
-  ${NSD_CreateLabel} 0 112u 100% 10u ""
+  ${NSD_CreateLabel} 0 124u 100% 10u ""
   Pop $FreeSpaceLabel
   Call ShowFreeSpace
   nsDialogs::Show
+FunctionEnd
+
+; The folders the module is installed in (the list of installed programs),
+; offered under the field; a choice goes into the field.
+Function OfferInstalledFolders
+  ${NSD_CreateLabel} 8u 89u 64u 10u "&Już zainstalowana:"
+  Pop $0
+  ${NSD_CreateDropList} 74u 87u 218u 80u ""
+  Pop $1
+  ${NSD_OnChange} $1 InstalledFolderChosen
+  SetRegView 32
+  StrLen $3 "${MODULE} "
+  StrCpy $2 0
+  StrCpy $5 0  ; the folders offered
+  ${Do}
+    EnumRegKey $4 HKLM "${UNINSTALL_ROOT}" $2
+    IntOp $2 $2 + 1
+    ${If} $4 == ""
+      ${Break}
+    ${EndIf}
+    StrCpy $R0 $4 $3
+    ReadRegStr $R1 HKLM "${UNINSTALL_ROOT}\$4" "InstallLocation"
+    ${If} $R0 == "${MODULE} "
+    ${AndIf} $R1 != ""
+      ${NSD_CB_AddString} $1 $R1
+      IntOp $5 $5 + 1
+    ${EndIf}
+  ${Loop}
+  ${If} $5 == 0
+    EnableWindow $1 0
+  ${EndIf}
+FunctionEnd
+
+Function InstalledFolderChosen
+  Pop $0
+  ${NSD_GetText} $0 $R0
+  ${NSD_SetText} $FolderField $R0
 FunctionEnd
 
 Function FolderChanged

@@ -2,11 +2,22 @@
 ; list of the progress page, the /RAPORT= file, the exit code and, for an end
 ; that is not success, a message box (none in silent mode).
 
-; One plain line in the progress page's list. The raw lines of the file work
-; ("Usuń plik: …", "Zmień nazwę: …") are not shown: SetDetailsPrint none is the
-; rule between these lines.
+; One plain line in the progress page's list and in the install's log. The
+; raw lines of the file work ("Usuń plik: …", "Zmień nazwę: …") are not shown:
+; SetDetailsPrint none is the rule between these lines. The status line above
+; the list shows only a short "what now", never these lines cut.
 !macro SAY TEXT
-  SetDetailsPrint both
+  SetDetailsPrint listonly
+  DetailPrint "${TEXT}"
+  SetDetailsPrint none
+  ${If} $LogHandle != ""
+    FileWriteUTF16LE $LogHandle "${TEXT}$\r$\n"
+  ${EndIf}
+!macroend
+
+; The short text of the status line above the progress page's list.
+!macro STATUS TEXT
+  SetDetailsPrint textonly
   DetailPrint "${TEXT}"
   SetDetailsPrint none
 !macroend

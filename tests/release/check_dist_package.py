@@ -20,6 +20,7 @@ Usage: check_dist_package.py <make_dist.py> <guide> <installer.nsi> <version> <w
 """
 import hashlib
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -52,7 +53,16 @@ KEY_LINES = [
     "Kalwestrowka\\kalwcfg show",
     "kalwcheck --sha256 --lista SHA256SUMS",
 ]
-EXIT_CODES = ["0 - ", "1 - ", "2 - ", "3 - ", "4 - ", "5 - ", "6 - "]
+# The NSIS stub's own exit codes (1 cancelled, 2 could not run), which the
+# guide explains beside the installer's.
+STUB_EXIT_CODES = {1, 2}
+
+
+def exit_codes(script):
+    """The exit codes the installer's script defines (!define EXIT_... N), and the stub's."""
+    with open(script, encoding="utf-8") as f:
+        return sorted({int(code) for code in re.findall(r"^!define EXIT_\w+ (\d+)$", f.read(), re.M)}
+                      | STUB_EXIT_CODES)
 
 
 def make(make_dist, guide, script, version, output_dir, files):
@@ -73,7 +83,7 @@ def touched_copies(files, folder):
     return copies
 
 
-def check_guide(text, version, names, fail):
+def check_guide(text, version, names, codes, fail):
     if not text.endswith(b"\r\n") or text.replace(b"\r\n", b"").count(b"\n") or b"\r" in text.replace(b"\r\n", b""):
         fail("INSTALACJA.TXT: every line must end with CR LF")
     try:
@@ -82,8 +92,8 @@ def check_guide(text, version, names, fail):
     except UnicodeDecodeError:
         pass
     guide = text.decode("cp1250")
-    exit_codes = [f"    {code}" for code in EXIT_CODES]
-    for line in KEY_LINES + exit_codes + [f"Kalwestrowka {version}"] + [f"  {name} " for name in names]:
+    code_lines = [f"{code:>5} - " for code in codes]
+    for line in KEY_LINES + code_lines + [f"Kalwestrowka {version}"] + [f"  {name} " for name in names]:
         if line not in guide:
             fail(f"INSTALACJA.TXT lacks {line!r}")
 
@@ -136,7 +146,7 @@ def main(make_dist, guide, script, version, work_dir, *files):
     if "SHA256SUMS" in members:
         check_sums(members["SHA256SUMS"], members, fail)
     if "INSTALACJA.TXT" in members:
-        check_guide(members["INSTALACJA.TXT"], version, names, fail)
+        check_guide(members["INSTALACJA.TXT"], version, names, exit_codes(script), fail)
 
     for failure in failures:
         print("FAIL:", failure)

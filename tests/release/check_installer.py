@@ -54,7 +54,7 @@ WINE_DIR = os.environ.get("KW_BUILD_DIR") or os.path.join(HERE, "..", "..", "bui
 UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
 # The module's folder after a first install beside an earlier module.
 MODULE_FILES = ["INSTALACJA.TXT", "Kalwestrowka.dll.kopia", "Odinstaluj.exe", "PODRECZNIK.TXT", "kalwcfg.exe",
-                "kalwcheck.exe", "kalwraport.exe"]
+                "kalwcheck.exe", "kalwraport.exe", "ZAINSTALOWANE.SHA256", "instalacja.log"]
 # The files installed as the package holds them (its size in the list of
 # installed programs counts each in whole kilobytes, rounded up).
 INSTALLED = ["Kalwestrowka.dll", "kalwcfg.exe", "kalwcheck.exe", "kalwraport.exe", "INSTALACJA.TXT", "PODRECZNIK.TXT"]
@@ -212,51 +212,54 @@ class InstallerTest(unittest.TestCase):
         strings = version_tables(self.setup).get("041504B0")
         self.assertIsNotNone(strings, version_tables(self.setup))
         self.assertEqual((strings["ProductName"], strings["FileDescription"], strings["ProductVersion"]),
-                         ("Kalwestrowka – sprzedaż obca", "Instalator wtyczki Kalwestrowka", VERSION))
+                         ("Kalwestrowka – sprzedaż obca", "Instalacja i odinstalowanie wtyczki Kalwestrowka", VERSION))
 
     def test_refusals_change_nothing(self):
         # No TALMER.dll; a module and the shop's files there stay as they are.
         empty = self.shop("empty")
         for name, data in (("Kalwestrowka.dll", OLD_MODULE), ("komis.cfg", KOMIS_CFG)):
             write(os.path.join(empty, name), data)
-        self.assert_refused(empty, [], 2, [
+        self.assert_refused(empty, [], 10, [
             f"W folderze „{windows(empty)}” nie ma pliku TALMER.dll. Wtyczkę instaluje się w folderze "
             "programu sprzedaży, obok jego biblioteki TALMER.dll."])
 
         # A function without a fallback: the module would not load.
         no_function = self.shop("no-function", library_without(TALMER, [52158, 52256]))
         write(os.path.join(no_function, "komis.cfg"), KOMIS_CFG)
-        text = self.assert_refused(no_function, [], 3, [
+        text = self.assert_refused(no_function, [], 11, [
             f"Wtyczka nie zwiąże się z programem w folderze „{windows(no_function)}”: tej wersji programu brakuje "
             "danych i funkcji, bez których wtyczka się nie załaduje: 52158 HostConvertText, 52256 HostGetTable.",
             f"Co zrobić: zaktualizuj program sprzedaży do wersji, z którą pracuje wtyczka Kalwestrowka {VERSION}, "
             "albo zapytaj dostawcę wtyczki o jej wersję dla tego programu."])
         self.assertEqual((text.count("52158"), text.count("52256")), (1, 1), "each missing function named once")
         # The same with /ZASLEPKI: fallbacks do not help here.
-        self.assertEqual(self.install(no_function, "/ZASLEPKI")[0], 3)
+        self.assertEqual(self.install(no_function, "/ZASLEPKI")[0], 11)
         self.assertEqual(snapshot(no_function)["komis.cfg"], KOMIS_CFG)
         self.assertNotIn("\ufffd", text)
 
         # A data item missing: the system would refuse the module.
-        self.assert_refused(self.shop("no-data", library_without(TALMER, [20968])), [], 3, [
+        self.assert_refused(self.shop("no-data", library_without(TALMER, [20968])), [], 11, [
             "bez których wtyczka się nie załaduje: 20968 HostDialogBaseClassData."])
 
         # Not a library at all: kalwcheck's reason.
         not_a_library = self.shop("not-a-library", read(TALMER)[:1000])
-        self.assert_refused(not_a_library, [], 3, [
+        self.assert_refused(not_a_library, [], 11, [
             f"Plik „{windows(not_a_library)}\\TALMER.dll” nie jest biblioteką programu sprzedaży, z którą wtyczka "
             "może pracować: plik jest ucięty", "Co zrobić: wskaż folder, w którym program sprzedaży jest zainstalowany."])
 
-        # A folder whose name cmd.exe would expand (%KW_OTHER_SHOP% -> -other) must not be
-        # checked through the other folder's good library: could not check, nothing written.
+        # A folder whose name cmd.exe would expand (%KW_OTHER_SHOP% -> -other) is checked as it is named,
+        # never through the other folder's good library; a folder without its drive is no folder.
         os.environ["KW_OTHER_SHOP"] = "-other"
         self.shop("percent-other", read(TALMER))
-        self.assert_refused(self.shop("percent%KW_OTHER_SHOP%", library_without(TALMER, [20968])), [], 5, [
-            "Nie udało się sprawdzić, czy wtyczka zwiąże się z programem (kalwcheck: 0)."])
+        percent = self.shop("percent%KW_OTHER_SHOP%", library_without(TALMER, [20968]))
+        self.assert_refused(percent, [], 11, [f"w folderze „{windows(percent)}”", "20968 HostDialogBaseClassData."])
+        rc, text = self.run_wine(self.setup, "/S", "/D=SPRZEDAZ")
+        self.assertEqual(rc, 10, text)
+        self.assertIn("„SPRZEDAZ” nie jest pełną ścieżką folderu.", text)
 
         # Fallbacks needed, not accepted in silent mode without /ZASLEPKI: the module's work that stops, in
         # plain words, the "Ignoruj" window explained once.
-        text = self.assert_refused(self.shop("fallbacks", library_without(TALMER, [52256, 52204])), [], 4, [
+        text = self.assert_refused(self.shop("fallbacks", library_without(TALMER, [52256, 52204])), [], 12, [
             "Tej wersji programu sprzedaży brakuje funkcji, których używa wtyczka: 52256 HostGetTable, "
             "52204 HostPrepareDelete.",
             "przy każdym uruchomieniu program pokaże okno „POWAŻNY BŁĄD WTYCZKI”. Po odpowiedzi „Ignoruj” wtyczka "
@@ -276,8 +279,8 @@ class InstallerTest(unittest.TestCase):
         rc, text = self.install(folder)
         self.assertEqual(rc, 0, text)
         self.assertEqual(text, f"Zainstalowano wtyczkę Kalwestrowka {VERSION} w folderze „{windows(folder)}”.\r\n"
-                               "Sprawdzenie programu (kalwcheck): WYNIK 0: są wszystkie wpisy, których moduł "
-                               "potrzebuje; moduł się załaduje.\r\nKod wyjścia: 0\r\n")
+                               "Sprawdzenie programu: wtyczka zwiąże się z programem sprzedaży, ma on wszystkie "
+                               "funkcje, których wtyczka używa.\r\nKod wyjścia: 0\r\n")
         files = snapshot(folder)
         self.assertEqual(sorted(files), sorted(["Kalwestrowka.dll", "Kalwestrowka.log", "TALMER.dll", "komis.cfg"]
                                                + [os.path.join("Kalwestrowka", name) for name in MODULE_FILES]))
@@ -296,7 +299,11 @@ class InstallerTest(unittest.TestCase):
 
         entry = self.registered(windows(folder))
         uninstaller = windows(os.path.join(module_dir, "Odinstaluj.exe")).replace("\\", "\\\\")
-        kilobytes = sum((len(data) + 1023) // 1024 for data in self.packaged.values())
+        # What is written: the module, its folder with the uninstaller and the backup (the log comes after).
+        kilobytes = len(files["Kalwestrowka.dll"]) // 1024 + sum(
+            len(data) for name, data in files.items()
+            if name.startswith("Kalwestrowka" + os.sep) and not name.endswith("instalacja.log")) // 1024
+        self.assertRegex(entry.pop("InstallDate"), r'^"20\d{6}"$')
         expected = {
             "DisplayName": '"Kalwestrowka – sprzedaż obca (' + windows(folder).replace("\\", "\\\\") + ')"',
             "DisplayVersion": f'"{VERSION}"',
@@ -304,6 +311,9 @@ class InstallerTest(unittest.TestCase):
             "UninstallString": f'"\\"{uninstaller}\\""',
             "QuietUninstallString": f'"\\"{uninstaller}\\" /S"',
             "EstimatedSize": f"dword:{kilobytes:08x}",
+            "DisplayIcon": f'"\\"{uninstaller}\\",0"',
+            "Readme": '"' + windows(os.path.join(module_dir, "PODRECZNIK.TXT")).replace("\\", "\\\\") + '"',
+            "Comments": entry.get("Comments") if "Kalwestrowka\\\\PODRECZNIK.TXT" in entry["Comments"] else "no guide",
             "NoModify": "dword:00000001",
             "NoRepair": "dword:00000001",
         }
@@ -311,7 +321,7 @@ class InstallerTest(unittest.TestCase):
         company = version_strings(MODULE).get("CompanyName")
         if company:
             expected["Publisher"] = f'"{company}"'
-        self.assertEqual(entry, expected)
+        self.assertEqual(sorted(entry.items()), sorted(expected.items()))
 
         # The host wrote komis.cfg meanwhile; an upgrade keeps the first backup and the file.
         changed_cfg = bytes(202)
@@ -341,7 +351,8 @@ class InstallerTest(unittest.TestCase):
         write(os.path.join(folder, "komis.cfg"), KOMIS_CFG)
         rc, text = self.install(folder, "/ZASLEPKI")
         self.assertEqual(rc, 0, text)
-        self.assertIn("\r\nZgoda na instalację mimo brakujących funkcji programu: 52256 HostGetTable.\r\n", text)
+        self.assertIn("\r\nSprawdzenie programu: wtyczka zwiąże się z programem sprzedaży, ale brakuje w nim funkcji: "
+                      "52256 HostGetTable.", text)
         files = snapshot(folder)
         self.assertEqual(sorted(files), sorted(["Kalwestrowka.dll", "TALMER.dll", "komis.cfg"] + [
             os.path.join("Kalwestrowka", name) for name in MODULE_FILES if not name.endswith("kopia")]))
@@ -431,10 +442,10 @@ class InstallerTest(unittest.TestCase):
         before = snapshot(folder)
         with self.held(module):
             rc, text = self.install(folder)
-        self.assertEqual(rc, 6, text)
-        self.assertIn(f"Nie można zastąpić pliku {windows(module)}: program sprzedaży go używa. Zamknij program "
-                      "sprzedaży na wszystkich stanowiskach i uruchom instalator ponownie. Folder programu jest taki, "
-                      "jaki był.", text)
+        self.assertEqual(rc, 15, text)
+        self.assertIn(f"Nie można zastąpić pliku {windows(module)}: używa go program sprzedaży. Folder programu jest "
+                      "taki, jaki był. Zamknij ten program (program sprzedaży – na wszystkich stanowiskach) i uruchom "
+                      "instalator ponownie.", text)
         # No empty Kalwestrowka folder either.
         self.assertEqual((snapshot(folder), sorted(os.listdir(folder))), (before, sorted(before)))
         self.assertEqual(entries(), [])
@@ -444,12 +455,12 @@ class InstallerTest(unittest.TestCase):
         installed = snapshot(folder)
         with self.held(module):
             rc, text = self.install(folder)
-            self.assertEqual(rc, 6, text)
+            self.assertEqual(rc, 15, text)
             self.assertEqual(snapshot(folder), installed, "a refused upgrade changed the folder")
             rc, text = self.uninstall(folder)
-            self.assertEqual(rc, 6, text)
-            self.assertIn(f"Nie można usunąć pliku {windows(module)}: program sprzedaży go używa. Odinstaluj "
-                          "wtyczkę w programie", text)
+            self.assertEqual(rc, 15, text)
+            self.assertIn(f"Nie można usunąć pliku {windows(module)}: używa go program sprzedaży. Nic nie zostało "
+                          "zmienione. Zamknij ten program", text)
             self.assertEqual(snapshot(folder), installed, "a refused uninstall changed the folder")
         self.assertEqual(entries(), [entry_key(windows(folder))])
 

@@ -5,8 +5,10 @@ administrator would, on an Xvfb screen, with xdotool at the keyboard:
 - the folder page refuses a folder without TALMER.dll and stays; a host that
   needs fallbacks brings the question, and "Nie" stays on the page; the
   folder dialog opens and closes;
-- the shop's folder installs: the progress page, the last page with the next
-  steps, and its option opens the guide;
+- the shop's folder installs while its module is held open (the running
+  program): the question names the program and "Ponów próbę", once the file
+  is free, installs; the progress page, the last page with the next steps,
+  and its option opens the guide;
 - the uninstaller's confirm page, its progress, and the folder as it was: the
   previous module back, the module's folder and the entry in the list of
   installed programs gone, komis.cfg and the log byte for byte.
@@ -14,10 +16,12 @@ administrator would, on an Xvfb screen, with xdotool at the keyboard:
 A screenshot of every page goes to <screens dir> (make installer-screens
 prints where) for a person to look at. The programs run in a Wine prefix of
 their own (<screens dir>/../wineprefix, made once), whose Wine is started
-with this screen: the shared prefix's may run without one.
+with this screen: the shared prefix's may run without one. Wine runs under a
+Polish locale (pl_PL.UTF-8 built by localedef into <screens dir>/../locale),
+so that Windows' code page is 1250, as a Polish administrator's.
 
 Usage: check_installer_pages.py <make_dist.py> <guide> <installer.nsi> <version> <TALMER.dll> <wine-run>
-                                <screens dir> <file to ship>... (the DLL, the tools, PODRECZNIK.TXT)
+                                <hold_file.exe> <screens dir> <file to ship>... (the DLL, the tools, PODRECZNIK.TXT)
 """
 import os
 import shutil
@@ -35,8 +39,8 @@ sys.path.insert(0, os.path.join(HERE, "..", "tools"))
 from tool_files import library_without  # noqa: E402
 
 if __name__ == "__main__":
-    MAKE_DIST, GUIDE, SCRIPT, VERSION, TALMER, WINE_RUN, SCREENS = sys.argv[1:8]
-    SHIPPED = sys.argv[8:]
+    MAKE_DIST, GUIDE, SCRIPT, VERSION, TALMER, WINE_RUN, HOLD_FILE, SCREENS = sys.argv[1:9]
+    SHIPPED = sys.argv[9:]
     MODULE = next(path for path in SHIPPED if os.path.basename(path) == "Kalwestrowka.dll")
     del sys.argv[1:]
 
@@ -59,6 +63,11 @@ class InstallerPagesTest(unittest.TestCase):
         cls.screen = XScreen(SCREENS)
         cls.addClassCleanup(cls.screen.close)
         cls.wine_dir = os.path.dirname(os.path.abspath(SCREENS))
+        cls.locale_dir = os.path.join(cls.wine_dir, "locale")
+        if not os.path.isdir(os.path.join(cls.locale_dir, "pl_PL.UTF-8")):
+            os.makedirs(cls.locale_dir, exist_ok=True)
+            subprocess.run(["localedef", "-i", "pl_PL", "-f", "UTF-8", os.path.join(cls.locale_dir, "pl_PL.UTF-8")],
+                           check=True, capture_output=True)
         cls.addClassCleanup(cls.end_wine)
         started = time.monotonic()
         cls.wine(["--prepare"]).wait(300)
@@ -73,7 +82,8 @@ class InstallerPagesTest(unittest.TestCase):
 
     @classmethod
     def wine_env(cls):
-        return dict(cls.screen.env(), KW_BUILD_DIR=cls.wine_dir)
+        return dict(cls.screen.env(), KW_BUILD_DIR=cls.wine_dir, LOCPATH=cls.locale_dir, LANG="pl_PL.UTF-8",
+                    LC_ALL="pl_PL.UTF-8")
 
     @classmethod
     def wine(cls, args):
@@ -147,7 +157,18 @@ class InstallerPagesTest(unittest.TestCase):
 
         self.enter_folder(window, folder)
         screen.shot("folder-chosen")
+        # The program running: its module held open until the question is answered.
+        marker = os.path.join(self.work, "held")
+        holder = subprocess.Popen([WINE_RUN, HOLD_FILE, windows(os.path.join(folder, "Kalwestrowka.dll")),
+                                   windows(marker)], env=self.wine_env(), stdin=subprocess.PIPE)
+        screen.wait("hold_file to open the module", lambda: os.path.exists(marker))
+        known = screen.windows("")
         screen.press(window, "Return")
+        question = screen.new_window("", known)
+        screen.shot("file-in-use-question")
+        holder.stdin.close()
+        self.assertEqual(holder.wait(30), 0)
+        screen.press(question, "Return")  # "Ponów próbę", the first button
         text = self.report(report)
         self.assertTrue(text.startswith(f"Zainstalowano wtyczkę Kalwestrowka {VERSION} w folderze „{windows(folder)}”."),
                         text)

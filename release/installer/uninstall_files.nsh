@@ -1,0 +1,165 @@
+; The uninstaller: it lives in <host folder>\Kalwestrowka ($INSTDIR). Its work
+; is all or none like the install's: every file of the module is moved aside
+; first (NAME.stara in the module's folder); when one cannot be (a running
+; program holds it) all come back and nothing is changed. Then the backup
+; takes the module's place, and only then the moved files go.
+!insertmacro HELP_ASKED "un." "Odinstaluj.exe [/S] [/RAPORT=plik] [_?=folder wtyczki]$\r$\n/S – bez okien; /RAPORT= – zapisuje w pliku (UTF-16), co się stało; _?= – bez kopii w folderze tymczasowym, czekając na koniec (sam plik Odinstaluj.exe zostaje).$\r$\nKody wyjścia: 0 odinstalowano; 1 przerwane przez użytkownika; 2 program uszkodzony albo nie mógł się uruchomić; 13 nie udało się sprawdzić; 14 nie udało się usunąć albo przywrócić pliku; 15 plik używany przez uruchomiony program; 17 działa już inny instalator; 18 obca Kalwestrowka.dll obok kopii. Poza kodem 0 folder zostaje taki, jaki był."
+
+Function un.onInit
+  Call un.ReadReportSwitch
+  Call un.HelpAsked
+  ${If} $0 == 1
+    Quit
+  ${EndIf}
+  Call un.TakeSingleRun
+  ${If} $0 != 0
+    Call un.Finish
+    Quit
+  ${EndIf}
+  StrCpy $ModuleDir $INSTDIR
+  ${GetParent} "$INSTDIR" $HostDir
+  StrCpy $R0 $HostDir
+  Call un.ShownFolder
+  StrCpy $HostShown $R0
+  Call un.ConfirmText
+FunctionEnd
+
+; The confirm page's text.
+Function un.ConfirmText
+  StrCpy $Message "Zanim odinstalujesz: odinstaluj wtyczkę w programie sprzedaży (tak jak każdą inną wtyczkę; program usunie wtedy polecenie „Konfiguracja spr.obcej”) i zamknij program na wszystkich stanowiskach.$\r$\n$\r$\nZostanie usunięty plik Kalwestrowka.dll z folderu „$HostShown”"
+  ${If} ${FileExists} "$INSTDIR\${BACKUP}"
+    StrCpy $Message "$Message, na jego miejsce wróci wtyczka sprzed pierwszej instalacji (z kopii ${BACKUP})"
+  ${EndIf}
+  StrCpy $Message "$Message, a także folder Kalwestrowka z programami kalwcfg, kalwcheck i kalwraport, opisem instalacji i podręcznikiem.$\r$\n$\r$\nZostaną bez zmian: komis.cfg (wybór magazynów komisowych), Kalwestrowka.log (dziennik błędów wtyczki) i Kalwestrowka-dziennik.csv (dziennik zmian, z którego kalwraport robi rozliczenie)."
+FunctionEnd
+
+; Is the host folder's Kalwestrowka.dll the one the install wrote? As the
+; installer decides it (previous_install.nsh), with the kalwcheck installed
+; beside the record: $ModuleIsOurs, or $0 = EXIT_NOT_CHECKED with $Message.
+; A Kalwestrowka.dll that is not the install's own stays where it is.
+Function un.ExamineModule
+  StrCpy $ModuleIsOurs 0
+  StrCpy $0 0
+  ${If} ${FileExists} "$ModuleDir\${RECORD}"
+  ${AndIf} ${FileExists} "$HostDir\Kalwestrowka.dll"
+    nsExec::Exec '"$ModuleDir\kalwcheck.exe" --sha256 --lista "$ModuleDir\${RECORD}" "$HostDir\Kalwestrowka.dll"'
+    Pop $2
+    ${If} $2 == 0
+      StrCpy $ModuleIsOurs 1
+    ${ElseIf} $2 != 1
+      StrCpy $Message "Nie udało się sprawdzić, czy plik $HostDir\Kalwestrowka.dll jest wtyczką zapisaną przez instalator (kalwcheck: $2). Nic nie zostało zmienione."
+      StrCpy $0 ${EXIT_NOT_CHECKED}
+    ${EndIf}
+  ${ElseIf} ${FileExists} "$ModuleDir\${BACKUP}"
+    StrCpy $ModuleIsOurs 1  ; an install that kept no record, as the installer reads it
+  ${EndIf}
+  ${If} $ModuleIsOurs == 0
+  ${AndIf} $0 == 0
+  ${AndIf} ${FileExists} "$HostDir\Kalwestrowka.dll"
+  ${AndIf} ${FileExists} "$ModuleDir\${BACKUP}"
+    StrCpy $Message "W folderze „$HostShown” jest plik Kalwestrowka.dll, którego instalator nie zapisał, a wtyczka sprzed pierwszej instalacji czeka na powrót w kopii $ModuleDir\${BACKUP}. Przenieś jeden z tych plików w bezpieczne miejsce i odinstaluj ponownie. Nic nie zostało zmienione."
+    StrCpy $0 ${EXIT_FOREIGN_MODULE}
+  ${EndIf}
+FunctionEnd
+
+; A file of the module moved aside; when it cannot be, its holder named. The
+; uninstaller itself stays (run in place it cannot go), and so does a
+; Kalwestrowka.dll that is not the install's own.
+!macro MOVE_ASIDE DIR NAME SOURCE HOLDER
+  ${If} $FailedFile == ""
+  ${AndIf} ${FileExists} "${DIR}\${NAME}"
+  ${AndIf} "${NAME}" != "${UNINSTALLER}"
+  ${AndIf} "${NAME}|$ModuleIsOurs" != "Kalwestrowka.dll|0"
+    !insertmacro MOVE_FILE "${DIR}\${NAME}" "$ModuleDir\${NAME}.stara" "${HOLDER}"
+  ${EndIf}
+!macroend
+
+; $0 = 0 when the module's files are gone and the backup is back; else the
+; exit code with $Message, and the folder as it was.
+Function un.RemoveOnce
+  SetDetailsPrint none  ; each function starts printing every file operation again
+  StrCpy $FailedFile ""
+  StrCpy $FailedHolder ""
+  StrCpy $SwapCount 0
+  StrCpy $R8 0
+  StrCpy $R9 ""
+  Call un.ExamineModule
+  ${If} $0 != 0
+    Return
+  ${EndIf}
+  !insertmacro INSTALLED_FILES REMOVE_LEFTOVERS
+  !insertmacro INSTALLED_FILES MOVE_ASIDE
+  ${If} $FailedFile != ""
+  ${AndIf} $FailedHolder != ""
+    StrCpy $Message "Nie można usunąć pliku $FailedFile: używa go $FailedHolder."
+    StrCpy $0 ${EXIT_IN_USE}
+  ${ElseIf} $FailedFile != ""
+    StrCpy $Message "Nie udało się usunąć pliku $FailedFile (błąd systemu $R8: brak uprawnień?)."
+    StrCpy $0 ${EXIT_NOT_WRITTEN}
+  ${ElseIf} ${FileExists} "$ModuleDir\${BACKUP}"
+    ClearErrors
+    Rename "$ModuleDir\${BACKUP}" "$HostDir\Kalwestrowka.dll"
+    ${If} ${Errors}
+      StrCpy $Message "Nie udało się przywrócić wtyczki sprzed pierwszej instalacji: zostaje jej kopia $ModuleDir\${BACKUP}."
+      StrCpy $0 ${EXIT_NOT_WRITTEN}
+    ${Else}
+      !insertmacro SAY "Przywrócono wtyczkę sprzed pierwszej instalacji (Kalwestrowka.dll)."
+    ${EndIf}
+  ${EndIf}
+  ${If} $0 != 0
+    StrCpy $SwapIndex 0
+    !insertmacro INSTALLED_FILES SWAP_OUT
+    ${If} $R9 == ""
+      StrCpy $Message "$Message Nic nie zostało zmienione."
+    ${Else}
+      StrCpy $Message "$Message Nie udało się przywrócić pliku $R9: jest w folderze $ModuleDir z końcówką .stara."
+      StrCpy $0 ${EXIT_NOT_WRITTEN}
+    ${EndIf}
+    Return
+  ${EndIf}
+  !insertmacro INSTALLED_FILES DROP_OLD
+FunctionEnd
+
+; Each file that stays named, when it is there.
+!macro SAY_KEPT NAME
+  ${If} ${FileExists} "$HostDir\${NAME}"
+    !insertmacro SAY "Bez zmian zostaje: ${NAME}"
+  ${EndIf}
+!macroend
+
+Section "Uninstall"
+  SetDetailsPrint none
+  ; The current folder out of the module's folder, which goes.
+  SetOutPath "$TEMP"
+  Call un.FindAliasEntries
+  ${Do}
+    Call un.RemoveOnce
+    ${If} $0 != ${EXIT_IN_USE}
+    ${OrIf} ${Silent}
+      ${Break}
+    ${EndIf}
+    ${IfNot} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$Message$\r$\n$\r$\nZamknij ten program (program sprzedaży – na wszystkich stanowiskach) i kliknij „Ponów próbę”; „Anuluj” kończy odinstalowanie." IDRETRY`
+      ${Break}
+    ${EndIf}
+  ${Loop}
+  ${If} $0 != 0
+    ${If} $0 == ${EXIT_IN_USE}
+      StrCpy $Message "$Message Zamknij ten program (program sprzedaży – na wszystkich stanowiskach) i odinstaluj ponownie."
+    ${EndIf}
+    Call un.Finish
+    Abort
+  ${EndIf}
+  Delete "$ModuleDir\${INSTALL_LOG}"
+  Delete "$ModuleDir\${UNINSTALLER}"
+  RMDir "$ModuleDir"
+  !insertmacro SAY "Usunięto wtyczkę i folder $ModuleDir"
+  Call un.DeleteUninstallEntry
+  !insertmacro SAY_KEPT "komis.cfg"
+  !insertmacro SAY_KEPT "Kalwestrowka.log"
+  !insertmacro SAY_KEPT "Kalwestrowka-dziennik.csv"
+  StrCpy $Message "Odinstalowano wtyczkę ${MODULE} ${VERSION} z folderu „$HostShown”."
+  !insertmacro SAY "Odinstalowano wtyczkę ${MODULE} ${VERSION}."
+  Push ${EXIT_INSTALLED}
+  Call un.WriteReport
+  SetErrorLevel ${EXIT_INSTALLED}
+SectionEnd

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "host_code_pages.h"
 #include "host_interface.h"
 #include "trace.h"
 
@@ -64,8 +65,8 @@ void AppendJournal(JournalEvent event, const JournalFields& fields) {
   Line line;
   for (const char* column : columns) line.Field(column);
   char* text = line.Text();
-  HostConvertText(text, text, 1, 3);
-  TraceDecision(kEventWords[static_cast<int>(event)], fields.document);
+  HostConvertText(text, text, kHostCodeMazovia, kHostCodeWindows1250);
+  TraceDecision(JournalEventWord(event), fields.document);
   HostAppendLog(kJournalFile, text);
 }
 

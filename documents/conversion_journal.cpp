@@ -4,6 +4,7 @@
 
 #include "journal.h"
 #include "mazovia.h"
+#include "same_text.h"
 
 namespace kw {
 
@@ -16,18 +17,13 @@ ConversionFields FieldsOf(const DocRecord* document) {
   fields.termsAux = document->TermsAux;
   fields.settled = document->SettledAmount;
   fields.balance = document->BalanceAmount;
-  for (int i = 0; i < 4; ++i) fields.split[i] = document->SplitAmount[i];
+  for (unsigned i = 0; i < sizeof fields.split / sizeof fields.split[0]; ++i) fields.split[i] = document->SplitAmount[i];
   fields.total = document->TotalAmount;
   fields.link = document->DocLinkId;
   return fields;
 }
 
 namespace {
-
-bool SameText(const char* a, const char* b) {
-  while (*a && *a == *b) ++a, ++b;
-  return *a == *b;
-}
 
 // The document converted, as its lines name it.
 struct Converted {
@@ -77,7 +73,9 @@ void JournalConversion(const ConversionFields& before, const ConversionFields& a
   ValueChanged(document, "Saldo", before.balance, after.balance, AmountText);
   const char* const kSplit[] = {MZ("Kwota podziału 1"), MZ("Kwota podziału 2"), MZ("Kwota podziału 3"),
                                 MZ("Kwota podziału 4")};
-  for (int i = 0; i < 4; ++i) ValueChanged(document, kSplit[i], before.split[i], after.split[i], AmountText);
+  static_assert(sizeof kSplit / sizeof kSplit[0] == sizeof after.split / sizeof after.split[0], "a name for each split amount");
+  for (unsigned i = 0; i < sizeof kSplit / sizeof kSplit[0]; ++i)
+    ValueChanged(document, kSplit[i], before.split[i], after.split[i], AmountText);
 }
 
 }  // namespace kw

@@ -10,7 +10,7 @@ namespace kw {
 struct ConversionFields {
   char number[sizeof DocRecord::DocNumber + 1];
   uint16_t flags, pending, terms, termsAux;
-  double settled, balance, split[4], total;
+  double settled, balance, split[sizeof DocRecord::SplitAmount / sizeof DocRecord::SplitAmount[0]], total;
   int32_t link;  // the document's link id, its identity in the journal
 };
 

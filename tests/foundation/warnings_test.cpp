@@ -21,6 +21,9 @@ class Warnings : public kwtest::ModuleCodeTest {
   hostsim::SimMessages& messages = host.Use<hostsim::SimMessages>();
 };
 
+// The journal's lines, written through the same host log service.
+using JournalLines = Warnings;
+
 TEST_F(Warnings, TheBoxComesFirstThenOneTimeStampedLineInWindowsLetters) {
   const std::string text = kwtest::Mazovia("Zażółć gęślą jaźń!\nOperacja niekompletna!");
   kw::WarnAndLog(text.c_str());
@@ -61,7 +64,7 @@ TEST_F(Warnings, AMessageLongerThanTheLineIsCutNotOverrun) {
 // The journal's forms: amounts with a decimal comma and two decimals,
 // rounded half away from zero, none for what is not a finite number below
 // 10^15; words in hex; numbers.
-TEST_F(Warnings, JournalFieldsTakeTheJournalsForms) {
+TEST_F(JournalLines, FieldsTakeTheJournalsForms) {
   const struct {
     double value;
     const char* text;
@@ -93,7 +96,7 @@ TEST_F(Warnings, JournalFieldsTakeTheJournalsForms) {
 // always ten, the identity empty for none; a field with ";" or a quote in
 // quotes with its quotes doubled, line breaks as blanks; the Polish letters
 // in the Windows code page.
-TEST_F(Warnings, AJournalLineHasTenFieldsQuotedWhereNeeded) {
+TEST_F(JournalLines, ALineHasTenFieldsQuotedWhereNeeded) {
   const std::string number = kwtest::Mazovia("FS \"12\";ż\n1");
   kw::JournalFields fields;
   fields.document = number.c_str();

@@ -13,6 +13,7 @@
 #include <map>
 
 #include "host_walk.h"
+#include "journal_format.h"
 #include "sim_files.h"
 #include "sim_messages.h"
 #include "test_support.h"
@@ -59,7 +60,7 @@ void HostWalk::StartSlad() {
 void HostWalk::CheckSlad() {
   if (!slad_) return;
   const auto& lines = files_.Appended(kSladFile);
-  const std::size_t decisionsDue = files_.Appended(kJournalFile).size() - sladJournalSeen_;
+  const std::size_t decisionsDue = files_.Appended(kw::kJournalFile).size() - sladJournalSeen_;
   std::size_t warningsDue = 0;
   for (std::size_t i = sladBoxesSeen_; i < messages_.Shown().size(); ++i) warningsDue += messages_.Shown()[i].title == "Uwaga";
   sladJournalSeen_ += decisionsDue;

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "example_shop.h"
-#include "journal_format.h"
 #include "plugin_module.h"
 #include "sim_commands.h"
 #include "sim_config_dialog.h"
@@ -160,8 +159,8 @@ void ForeignSaleStory::PrepareJpkRegister() {
 }
 
 void ForeignSaleStory::ShowJournal() {
-  Say(std::string("== Dziennik zmian modułu (") + kw::kJournalFile + ")");
-  for (const std::string& line : files_.LogLines(kw::kJournalFile)) Say("  " + Windows1250ToUtf8(line));
+  Say("== Dziennik zmian modułu (Kalwestrowka-dziennik.csv)");
+  for (const std::string& line : files_.LogLines("Kalwestrowka-dziennik.csv")) Say("  " + Windows1250ToUtf8(line));
 }
 
 void ForeignSaleStory::UninstallModule() {

@@ -49,6 +49,7 @@ Function InstallOnce
   ${EndIf}
   ${If} $MakeBackup == 1
     Call MakeBackupCopy
+    !insertmacro STATUS "Zapisywanie plików wtyczki…"  ; over the copy's own status text
     ${If} $0 != ${EXIT_INSTALLED}
       Goto undo
     ${EndIf}

@@ -143,12 +143,12 @@ void WriteMonth(JournalFile& out, int year, int month, int& previousSales, int& 
     registerBuilt = true;
     for (int i = 0; i < kSalesADay; ++i, ++sales, ++identity) {
       const int number = sales + 1, hour = 8 + i / 30, minute = i % 30 * 2;
-      const long grosze = 10000 + (identity * 7919L) % 900000;
+      const int grosze = 10000 + static_cast<int>(identity * 7919LL % 900000);  // long is 32 bits on Windows
       const auto line = [&](int second, const char* rest) {
         out.Line("%04d-%02d-%02d;%02d:%02d:%02d;%s;%d\r\n", year, month, day, hour, minute, second, rest, identity);
       };
       char amount[32];
-      std::snprintf(amount, sizeof amount, "%ld,%02ld", grosze / 100, grosze % 100);
+      std::snprintf(amount, sizeof amount, "%d,%02d", grosze / 100, grosze % 100);
       char text[256];
       std::snprintf(text, sizeof text, "OZNACZONO;FS %d/%02d/%04d;%s;;3, 7;;", number, month, year, amount);
       line(0, text);

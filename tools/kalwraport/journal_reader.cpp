@@ -55,15 +55,18 @@ class LineReader {
  public:
   LineReader(JournalSink& sink, JournalSummary& summary) : sink_(sink), summary_(summary) {}
 
+  // The byte-order mark is looked for across pieces, however small.
   void Feed(const char* at, const char* end) {
-    if (atStart_) {
-      atStart_ = false;
-      if (std::string_view(at, end - at).substr(0, kByteOrderMark.size()) == kByteOrderMark) at += kByteOrderMark.size();
+    while (!markDone_ && at < end && *at == kByteOrderMark[markBytes_]) {
+      ++at;
+      markDone_ = ++markBytes_ == kByteOrderMark.size();
     }
+    if (!markDone_ && at < end) NotAMark();
     while (splitter_.Next(at, end)) Take(splitter_.Line());
   }
 
   void Finish() {
+    if (!markDone_) NotAMark();
     if (splitter_.Finish()) Take(splitter_.Line());
   }
 
@@ -73,11 +76,19 @@ class LineReader {
   void Unreadable(LineProblem problem, const SplitLine& line, int column);
   FieldText Text(const SplitLine& line, int column) const;
 
+  // What was taken for the beginning of a mark is text after all.
+  void NotAMark() {
+    const char* taken = kByteOrderMark.data();
+    markDone_ = true;
+    while (splitter_.Next(taken, kByteOrderMark.data() + markBytes_)) Take(splitter_.Line());
+  }
+
   JournalSink& sink_;
   JournalSummary& summary_;
   LineSplitter splitter_;
   int64_t number_ = 0;
-  bool atStart_ = true;
+  std::size_t markBytes_ = 0;  // of the byte-order mark, at the file's beginning
+  bool markDone_ = false;      // read past it, or past what is not one
 };
 
 FieldText LineReader::Text(const SplitLine& line, int column) const {

@@ -134,6 +134,7 @@ class HostWalk {
     std::map<std::string, int64_t> sold;               // each document converted: its amount in grosze
     std::set<std::string> notRemoved, removedNotSold;  // converted, never removed nor left; removed, never converted
     std::set<std::string> left;                        // TMO's entries the register still holds
+    std::set<std::string> markedNotSold;               // stored marked, never converted
     int status = 0;                                    // 1: something of the above to look at
   };
   ShopAccount AccountOfShop() const;
@@ -211,6 +212,7 @@ class HostWalk {
   std::set<std::string> tmoEntries_;      // the document numbers of TMO's register entries
   std::vector<ExpectedMark> marks_;       // the marked documents stored in this step
   bool strayAcceptance_ = false;          // an acceptance in this step whose document is not stored
+  std::set<std::string> strayMarks_;      // numbers marked at such acceptances: the journal marks what the shop never stored
   std::size_t journalSeen_ = 0;           // lines of the module's journal checked
   std::size_t deletedSeen_ = 0;           // register entries deleted, checked
   std::size_t faultsSeen_ = 0;

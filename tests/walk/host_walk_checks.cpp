@@ -127,7 +127,9 @@ std::string HostWalk::JudgeMark(std::vector<std::string> fields) {
       return "";
     }
   }
-  return strayAcceptance_ ? "" : "no document was stored marked so";
+  if (!strayAcceptance_) return "no document was stored marked so";
+  strayMarks_.insert(fields[kw::kColumnDocument]);
+  return "";
 }
 
 // A KONFIGURACJA or BLAD_KONFIGURACJI line: a choice confirmed in this step

@@ -124,7 +124,7 @@ void SettlementBuilder::Marked(uint32_t index, const JournalEntry& entry, bool i
     part.marked = StampOf(entry);
     part.markedHasAmount = entry.hasAmount;
     part.markedAmount = entry.amount;
-    part.markedNumber = store_->texts.Intern(ShownText(entry.document));
+    part.markedNumber = NumberOf(document, entry);
   } else if (document.periodPart != kNoDocument) {
     store_->parts[document.periodPart].marked.line = 0;  // marked again after the period
   }
@@ -143,17 +143,20 @@ void SettlementBuilder::Converted(uint32_t index, const JournalEntry& entry, boo
     part.converted = StampOf(entry);
     part.convertedHasAmount = entry.hasAmount;
     part.convertedAmount = entry.amount;
-    part.convertedNumber = store_->texts.Intern(ShownText(entry.document));
+    part.convertedNumber = NumberOf(document, entry);
     ++part.conversions;
   }
   document.openMark = false;
   document.last = {entry.amount, entry.day, true, entry.hasAmount};
 }
 
-RegisterTexts SettlementBuilder::TextsOf(const JournalEntry& entry) {
+TextArena::Ref SettlementBuilder::NumberOf(StoredDocument& document, const JournalEntry& entry) {
+  return document.shownNumber = store_->texts.Reuse(ShownText(entry.document), document.shownNumber);
+}
+
+RegisterTexts SettlementBuilder::TextsOf(StoredDocument& document, const JournalEntry& entry) {
   TextArena& texts = store_->texts;
-  return {texts.Intern(ShownText(entry.document)), texts.Intern(ShownText(entry.contractor)),
-          texts.Intern(ShownText(entry.description))};
+  return {NumberOf(document, entry), texts.Intern(ShownText(entry.contractor)), texts.Intern(ShownText(entry.description))};
 }
 
 void SettlementBuilder::Removed(uint32_t index, const JournalEntry& entry, bool inPeriod) {
@@ -165,7 +168,7 @@ void SettlementBuilder::Removed(uint32_t index, const JournalEntry& entry, bool 
   part.registerLine = true;
   if (part.removed.line == 0) {
     part.removed = StampOf(entry);
-    part.removedTexts = TextsOf(entry);
+    part.removedTexts = TextsOf(document, entry);
     part.removedConversion = document.last;
   }
   ++part.removals;
@@ -185,7 +188,7 @@ void SettlementBuilder::Left(uint32_t index, const JournalEntry& entry, bool inP
     store_->lefts.emplace_back();
     part.left = static_cast<uint32_t>(store_->lefts.size() - 1);
   }
-  store_->lefts[part.left] = TextsOf(entry);
+  store_->lefts[part.left] = TextsOf(document, entry);
 }
 
 // Names the part in the sections it belongs to.

@@ -146,7 +146,8 @@ class SettlementBuilder final : public JournalSink {
   void Removed(uint32_t index, const JournalEntry& entry, bool inPeriod);
   void Left(uint32_t index, const JournalEntry& entry, bool inPeriod);
   void Collect(uint32_t part, Settlement& out) const;
-  RegisterTexts TextsOf(const JournalEntry& entry);
+  TextArena::Ref NumberOf(StoredDocument& document, const JournalEntry& entry);
+  RegisterTexts TextsOf(StoredDocument& document, const JournalEntry& entry);
 
   Period period_;
   int64_t periodLines_ = 0;

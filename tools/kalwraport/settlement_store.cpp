@@ -36,12 +36,23 @@ TextArena::Ref TextArena::Intern(std::string_view text) {
   const uint64_t key = KeyOf(KeyKind::Text, HashOf(text));
   const uint32_t known = known_.Find(key);
   if (known != kNoDocument && At(known) == text) return known;
+  const Ref ref = Append(text);
+  if (known == kNoDocument) known_.Set(key, ref);
+  return ref;
+}
+
+TextArena::Ref TextArena::Reuse(std::string_view text, Ref known) {
+  if (text.empty()) return 0;
+  return At(known) == text ? known : Append(text);
+}
+
+// Offsets stay 32-bit: an arena that would pass them is out of memory.
+TextArena::Ref TextArena::Append(std::string_view text) {
   if (bytes_.size() + text.size() + sizeof(uint32_t) >= std::numeric_limits<uint32_t>::max()) throw std::bad_alloc();
   const Ref ref = static_cast<Ref>(bytes_.size());
   const uint32_t size = static_cast<uint32_t>(text.size());
   bytes_.append(reinterpret_cast<const char*>(&size), sizeof size);
   bytes_.append(text);
-  if (known == kNoDocument) known_.Set(key, ref);
   return ref;
 }
 

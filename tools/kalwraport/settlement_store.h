@@ -25,11 +25,17 @@ class TextArena {
  public:
   using Ref = uint32_t;  // 0: the empty text
   TextArena() : bytes_(sizeof(uint32_t), '\0') {}
+  // A text looked up among those kept (for texts that repeat across
+  // documents: contractors, descriptions).
   Ref Intern(std::string_view text);
+  // `known` when it holds the text, otherwise the text kept anew (for a
+  // document's own number, kept once for the document).
+  Ref Reuse(std::string_view text, Ref known);
   std::string Text(Ref ref) const;
 
  private:
   std::string_view At(Ref ref) const;
+  Ref Append(std::string_view text);
 
   std::string bytes_;
   DocumentKeys known_;  // the texts' hashes to their offsets
@@ -51,6 +57,7 @@ struct StoredDocument {
   uint32_t previousWithNumber = kNoDocument;  // the document its number named before it
   uint32_t periodPart = kNoDocument;          // in SettlementStore::parts
   uint32_t failedRemovals = 0;                // since the last removal that worked
+  TextArena::Ref shownNumber = 0;             // the number its lines showed last
   RegisterState registerState = RegisterState::None;  // by its last register line
   bool named = false;                         // numberKey is set
   bool registerOnly = false;                  // register lines no conversion before them explains

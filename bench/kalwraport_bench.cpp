@@ -181,7 +181,8 @@ void Report(const std::string& path, const Period& period, const char* what) {
   FileStream file(path);
   Settlement settlement;
   const bool read = SettleJournal(file, period, settlement);
-  const std::size_t text = SettlementText({path, settlement}).size();
+  uint64_t text = 0;
+  WriteSettlementText({path, settlement}, [&](std::string_view piece) { text += piece.size(); });
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   const double busy = ProcessorSeconds() - processor;
   std::printf("  %-30s %7.2f s (processor %6.2f s, %6.1f MB/s)  %6zu sales, report %s, peak heap %6.1f MB"

@@ -111,13 +111,15 @@ std::string ParseArguments(const std::vector<std::string>& args, Arguments& out)
   return "";
 }
 
-void WriteBytes(const std::string& bytes) {
+void OutputAsBytes() {
 #ifdef _WIN32
   std::fflush(stdout);
   _setmode(_fileno(stdout), _O_BINARY);  // the CSV's CR LF as they are
 #endif
-  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
 }
+
+void WriteBytes(std::string_view bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
+void WriteUtf8(std::string_view utf8) { WriteText(stdout, utf8); }
 
 int Report(const Arguments& args) {
   const std::string shown = DisplayPath(args.path);
@@ -130,9 +132,9 @@ int Report(const Arguments& args) {
   }
   const ReportInput input{shown, settlement};
   switch (args.form) {
-    case Form::Text: WriteText(stdout, SettlementText(input)); break;
-    case Form::Csv: WriteBytes(SettlementCsv(input)); break;
-    case Form::Json: WriteText(stdout, SettlementJson(input)); break;
+    case Form::Text: WriteSettlementText(input, WriteUtf8); break;
+    case Form::Csv: OutputAsBytes(), WriteSettlementCsv(input, WriteBytes); break;
+    case Form::Json: WriteSettlementJson(input, WriteUtf8); break;
   }
   return static_cast<int>(settlement.status);
 }

@@ -6,12 +6,6 @@ namespace kw::tools {
 
 namespace {
 
-enum class RegisterState : uint8_t { None, Removed, Left };
-
-Moment MomentOf(const JournalEntry& entry) {
-  return {entry.line, entry.day, entry.time, entry.hasAmount, entry.amount};
-}
-
 // A sum of amounts that cannot overflow on the way: whole blocks of 2^60
 // grosze apart from the rest, so that only the end result has to fit.
 class WideSum {
@@ -33,43 +27,17 @@ class WideSum {
   int64_t low_ = 0;  // 0 <= low_ < 2^60 between the additions
 };
 
-template <typename T, typename LineOf>
-void InLineOrder(std::vector<T>& items, LineOf lineOf) {
-  std::sort(items.begin(), items.end(), [&](const T& a, const T& b) { return lineOf(a) < lineOf(b); });
+template <typename Row, typename LineOf>
+void InLineOrder(RowList<Row>& list, LineOf lineOf) {
+  std::sort(list.Parts().begin(), list.Parts().end(), [&](uint32_t a, uint32_t b) { return lineOf(a) < lineOf(b); });
 }
+
+Stamp StampOf(const JournalEntry& entry) { return {entry.line, entry.day, entry.time}; }
 
 }  // namespace
 
-struct SettlementBuilder::Document {
-  uint64_t numberKey = 0;                     // the number it was last named by
-  uint32_t identity = 0;                      // its link id, 0 while none is known
-  uint32_t previousWithNumber = kNoDocument;  // the document its number named before it
-  uint32_t periodPart = kNoDocument;          // in inPeriod_
-  uint32_t failedRemovals = 0;                // since the last removal that worked
-  RegisterState registerState = RegisterState::None;  // by its last register line
-  bool named = false;                         // numberKey is set
-  bool registerOnly = false;                  // register lines no conversion before them explains
-  bool converted = false;
-  bool openMark = false;                      // marked after its last conversion
-  bool lastHasAmount = false;
-  JournalDay lastConversionDay = kNoDay;
-  int64_t lastAmount = 0;  // of the last conversion
-  int64_t lastLeftLine = 0;  // the last failed removal
-  JournalDay lastLeftDay = kNoDay;
-  int32_t lastLeftTime = 0;
-};
-
-struct SettlementBuilder::InPeriod {
-  uint32_t document;
-  Sale sale{};                  // conversion.line 0: not converted in the period
-  RegisterEntry removal{};      // entry.line 0: not removed in the period
-  uint32_t left = kNoDocument;  // the texts of its last failed removal seen, in lefts_
-  Marking marking{};            // marked.line 0: its last marking is not in the period
-  bool registerLine = false;    // a register line dated in the period
-};
-
-SettlementBuilder::SettlementBuilder(const Period& period) : period_(period) {}
-SettlementBuilder::~SettlementBuilder() = default;
+SettlementBuilder::SettlementBuilder(const Period& period)
+    : period_(period), store_(std::make_shared<SettlementStore>()) {}
 
 void SettlementBuilder::Take(const JournalEntry& entry) {
   const bool inPeriod = period_.Contains(entry.day);
@@ -85,15 +53,15 @@ void SettlementBuilder::Take(const JournalEntry& entry) {
 }
 
 uint32_t SettlementBuilder::NewDocument(uint64_t numberKey, bool registerOnly) {
-  documents_.emplace_back();
-  const uint32_t index = static_cast<uint32_t>(documents_.size() - 1);
-  documents_.back().registerOnly = registerOnly;
+  store_->documents.emplace_back();
+  const uint32_t index = static_cast<uint32_t>(store_->documents.size() - 1);
+  store_->documents.back().registerOnly = registerOnly;
   if (registerOnly) keys_.Set(KeyOf(KeyKind::RegisterNumber, numberKey), index);
   return index;
 }
 
 void SettlementBuilder::NameDocument(uint32_t index, uint64_t numberKey) {
-  Document& document = documents_[index];
+  StoredDocument& document = store_->documents[index];
   if (document.named && document.numberKey == numberKey) return;
   const uint32_t before = keys_.Set(KeyOf(KeyKind::Number, numberKey), index);
   if (before != index) document.previousWithNumber = before;
@@ -112,11 +80,11 @@ uint32_t SettlementBuilder::DocumentOf(const JournalEntry& entry) {
     index = keys_.Find(byNumberKey);
   } else if ((index = keys_.Find(KeyOf(KeyKind::Identity, entry.identity))) == kNoDocument) {
     const uint32_t byNumber = keys_.Find(byNumberKey);
-    if (byNumber != kNoDocument && documents_[byNumber].identity == 0 && !documents_[byNumber].converted) {
+    if (byNumber != kNoDocument && store_->documents[byNumber].identity == 0 && !store_->documents[byNumber].last.known) {
       index = byNumber;
     }
     if (index == kNoDocument) index = NewDocument(entry.numberKey, false);
-    documents_[index].identity = entry.identity;
+    store_->documents[index].identity = entry.identity;
     keys_.Set(KeyOf(KeyKind::Identity, entry.identity), index);
   }
   if (index == kNoDocument) index = NewDocument(entry.numberKey, false);
@@ -129,8 +97,8 @@ uint32_t SettlementBuilder::DocumentOf(const JournalEntry& entry) {
 uint32_t SettlementBuilder::RegisterDocumentOf(const JournalEntry& entry) {
   uint32_t index = keys_.Find(KeyOf(KeyKind::Number, entry.numberKey));
   while (index != kNoDocument) {
-    const Document& document = documents_[index];
-    if (document.converted && document.numberKey == entry.numberKey) return index;
+    const StoredDocument& document = store_->documents[index];
+    if (document.last.known && document.numberKey == entry.numberKey) return index;
     if (document.previousWithNumber >= index) break;  // older documents only: the walk ends
     index = document.previousWithNumber;
   }
@@ -138,104 +106,106 @@ uint32_t SettlementBuilder::RegisterDocumentOf(const JournalEntry& entry) {
   return index != kNoDocument ? index : NewDocument(entry.numberKey, true);
 }
 
-SettlementBuilder::InPeriod& SettlementBuilder::PeriodPart(uint32_t index) {
-  Document& document = documents_[index];
+PeriodPart& SettlementBuilder::PartOf(uint32_t index) {
+  StoredDocument& document = store_->documents[index];
   if (document.periodPart == kNoDocument) {
-    inPeriod_.emplace_back();
-    inPeriod_.back().document = index;
-    document.periodPart = static_cast<uint32_t>(inPeriod_.size() - 1);
+    store_->parts.emplace_back();
+    store_->parts.back().document = index;
+    document.periodPart = static_cast<uint32_t>(store_->parts.size() - 1);
   }
-  return inPeriod_[document.periodPart];
+  return store_->parts[document.periodPart];
 }
 
-
 void SettlementBuilder::Marked(uint32_t index, const JournalEntry& entry, bool inPeriod) {
-  Document& document = documents_[index];
+  StoredDocument& document = store_->documents[index];
   document.openMark = true;
   if (inPeriod) {
-    PeriodPart(index).marking = {MomentOf(entry), ShownText(entry.document)};
+    PeriodPart& part = PartOf(index);
+    part.marked = StampOf(entry);
+    part.markedHasAmount = entry.hasAmount;
+    part.markedAmount = entry.amount;
+    part.markedNumber = NumberOf(document, entry);
   } else if (document.periodPart != kNoDocument) {
-    inPeriod_[document.periodPart].marking.marked.line = 0;  // marked again after the period
+    store_->parts[document.periodPart].marked.line = 0;  // marked again after the period
   }
 }
 
 void SettlementBuilder::Converted(uint32_t index, const JournalEntry& entry, bool inPeriod) {
-  Document& document = documents_[index];
+  StoredDocument& document = store_->documents[index];
   if (inPeriod) {
-    Sale& sale = PeriodPart(index).sale;
-    if (sale.conversions == 0 && document.converted && period_.from != kNoDay &&
-        document.lastConversionDay < period_.from) {
-      sale.before = {1, document.lastConversionDay, 0, document.lastHasAmount, document.lastAmount};
+    PeriodPart& part = PartOf(index);
+    if (part.conversions == 0 && document.last.known && period_.from != kNoDay && document.last.day < period_.from) {
+      part.before = document.last;
     }
-    if (sale.conversions > 0 && (sale.conversion.hasAmount != entry.hasAmount || sale.conversion.amount != entry.amount)) {
-      sale.amountsDiffer = true;
+    if (part.conversions > 0 && (part.convertedHasAmount != entry.hasAmount || part.convertedAmount != entry.amount)) {
+      part.amountsDiffer = true;
     }
-    sale.conversion = MomentOf(entry);
-    sale.document = ShownText(entry.document);
-    ++sale.conversions;
+    part.converted = StampOf(entry);
+    part.convertedHasAmount = entry.hasAmount;
+    part.convertedAmount = entry.amount;
+    part.convertedNumber = NumberOf(document, entry);
+    ++part.conversions;
   }
   document.openMark = false;
-  document.converted = true;
-  document.lastConversionDay = entry.day;
-  document.lastHasAmount = entry.hasAmount;
-  document.lastAmount = entry.amount;
+  document.last = {entry.amount, entry.day, true, entry.hasAmount};
 }
 
-RegisterEntry SettlementBuilder::EntryOf(const JournalEntry& entry, const Document& document) const {
-  RegisterEntry shown{{entry.line, entry.day, entry.time, false, 0},
-                      ShownText(entry.document), ShownText(entry.contractor), ShownText(entry.description), 0, {}};
-  if (document.converted) shown.conversion = {1, document.lastConversionDay, 0, document.lastHasAmount, document.lastAmount};
-  return shown;
+TextArena::Ref SettlementBuilder::NumberOf(StoredDocument& document, const JournalEntry& entry) {
+  return document.shownNumber = store_->texts.Reuse(ShownText(entry.document), document.shownNumber);
+}
+
+RegisterTexts SettlementBuilder::TextsOf(StoredDocument& document, const JournalEntry& entry) {
+  TextArena& texts = store_->texts;
+  return {NumberOf(document, entry), texts.Intern(ShownText(entry.contractor)), texts.Intern(ShownText(entry.description))};
 }
 
 void SettlementBuilder::Removed(uint32_t index, const JournalEntry& entry, bool inPeriod) {
-  Document& document = documents_[index];
+  StoredDocument& document = store_->documents[index];
   document.registerState = RegisterState::Removed;
   document.failedRemovals = 0;
   if (!inPeriod) return;
-  InPeriod& part = PeriodPart(index);
+  PeriodPart& part = PartOf(index);
   part.registerLine = true;
-  if (part.removal.entry.line == 0) part.removal = EntryOf(entry, document);
-  ++part.removal.times;
+  if (part.removed.line == 0) {
+    part.removed = StampOf(entry);
+    part.removedTexts = TextsOf(document, entry);
+    part.removedConversion = document.last;
+  }
+  ++part.removals;
 }
 
 void SettlementBuilder::Left(uint32_t index, const JournalEntry& entry, bool inPeriod) {
-  Document& document = documents_[index];
+  StoredDocument& document = store_->documents[index];
   document.registerState = RegisterState::Left;
   ++document.failedRemovals;
   document.lastLeftLine = entry.line;
   document.lastLeftDay = entry.day;
   document.lastLeftTime = entry.time;
-  if (inPeriod) PeriodPart(index).registerLine = true;
+  if (inPeriod) PartOf(index).registerLine = true;
   if (document.periodPart == kNoDocument) return;
-  InPeriod& part = inPeriod_[document.periodPart];
+  PeriodPart& part = store_->parts[document.periodPart];
   if (part.left == kNoDocument) {
-    lefts_.emplace_back();
-    part.left = static_cast<uint32_t>(lefts_.size() - 1);
+    store_->lefts.emplace_back();
+    part.left = static_cast<uint32_t>(store_->lefts.size() - 1);
   }
-  lefts_[part.left] = EntryOf(entry, document);
+  store_->lefts[part.left] = TextsOf(document, entry);
 }
 
-// Moves the part's rows into the settlement: the builder is done with them.
-void SettlementBuilder::Collect(const Document& document, InPeriod& part, Settlement& out) {
-  Sale& sale = part.sale;
-  if ((sale.conversions > 0 || part.registerLine) && document.registerState == RegisterState::Left) {
-    RegisterEntry left = part.left == kNoDocument ? RegisterEntry{} : std::move(lefts_[part.left]);
-    if (left.document.empty()) left.document = sale.document;
-    left.entry = {document.lastLeftLine, document.lastLeftDay, document.lastLeftTime, false, 0};
-    left.times = static_cast<int32_t>(document.failedRemovals);
-    left.conversion = {};
-    if (document.converted) left.conversion = {1, document.lastConversionDay, 0, document.lastHasAmount, document.lastAmount};
-    out.leftInJpk.push_back(std::move(left));
+// Names the part in the sections it belongs to.
+void SettlementBuilder::Collect(uint32_t index, Settlement& out) const {
+  const PeriodPart& part = store_->parts[index];
+  const StoredDocument& document = store_->documents[part.document];
+  if ((part.conversions > 0 || part.registerLine) && document.registerState == RegisterState::Left) {
+    out.leftInJpk.Parts().push_back(index);
   }
-  if (part.marking.marked.line != 0 && document.openMark) out.markedNotConverted.push_back(std::move(part.marking));
-  if (part.removal.entry.line != 0) {
-    if (document.registerOnly) out.removedNotConverted.push_back(part.removal);
-    out.exclusions.push_back(std::move(part.removal));
+  if (part.marked.line != 0 && document.openMark) out.markedNotConverted.Parts().push_back(index);
+  if (part.removed.line != 0) {
+    if (document.registerOnly) out.removedNotConverted.Parts().push_back(index);
+    out.exclusions.Parts().push_back(index);
   }
-  if (sale.conversions > 0) {
-    if (document.registerState == RegisterState::None) out.convertedNotRemoved.push_back(sale);
-    out.sales.push_back(std::move(sale));
+  if (part.conversions > 0) {
+    if (document.registerState == RegisterState::None) out.convertedNotRemoved.Parts().push_back(index);
+    out.sales.Parts().push_back(index);
   }
 }
 
@@ -272,17 +242,22 @@ Settlement SettlementBuilder::Finish(const JournalSummary& summary) {
   out.period = period_;
   out.journal = summary;
   out.periodLines = periodLines_;
-  for (InPeriod& part : inPeriod_) Collect(documents_[part.document], part, out);
-  inPeriod_.clear();
-  lefts_.clear();
-  const auto saleLine = [](const Sale& sale) { return sale.conversion.line; };
-  const auto entryLine = [](const RegisterEntry& entry) { return entry.entry.line; };
+  out.sales = {store_, &SettlementStore::SaleOf};
+  out.convertedNotRemoved = {store_, &SettlementStore::SaleOf};
+  out.exclusions = {store_, &SettlementStore::RemovalOf};
+  out.removedNotConverted = {store_, &SettlementStore::RemovalOf};
+  out.leftInJpk = {store_, &SettlementStore::LeftOf};
+  out.markedNotConverted = {store_, &SettlementStore::MarkingOf};
+  for (uint32_t part = 0; part < store_->parts.size(); ++part) Collect(part, out);
+  const std::deque<PeriodPart>& parts = store_->parts;
+  const auto saleLine = [&](uint32_t part) { return parts[part].converted.line; };
+  const auto entryLine = [&](uint32_t part) { return parts[part].removed.line; };
   InLineOrder(out.sales, saleLine);
   InLineOrder(out.convertedNotRemoved, saleLine);
   InLineOrder(out.exclusions, entryLine);
   InLineOrder(out.removedNotConverted, entryLine);
-  InLineOrder(out.leftInJpk, entryLine);
-  InLineOrder(out.markedNotConverted, [](const Marking& marking) { return marking.marked.line; });
+  InLineOrder(out.leftInJpk, [&](uint32_t part) { return store_->documents[parts[part].document].lastLeftLine; });
+  InLineOrder(out.markedNotConverted, [&](uint32_t part) { return parts[part].marked.line; });
   AddUp(out);
   out.status = AnythingToLookAt(out) ? SettlementStatus::ToLookAt : SettlementStatus::Agrees;
   return out;

@@ -22,12 +22,13 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "document_keys.h"
 #include "journal_reader.h"
+#include "settlement_store.h"
 
 namespace kw::tools {
 
@@ -74,23 +75,55 @@ struct Total {
   bool outOfRange = false;
 };
 
+// The rows of a section, in line order, each rebuilt from the compact
+// records when it is read.
+template <typename Row>
+class RowList {
+ public:
+  using Make = Row (SettlementStore::*)(uint32_t) const;
+  class Iterator {
+   public:
+    Iterator(const RowList& list, std::size_t at) : list_(list), at_(at) {}
+    Row operator*() const { return ((*list_.store_).*list_.make_)(list_.parts_[at_]); }
+    Iterator& operator++() { return ++at_, *this; }
+    bool operator!=(const Iterator& other) const { return at_ != other.at_; }
+
+   private:
+    const RowList& list_;
+    std::size_t at_;
+  };
+
+  RowList() = default;
+  RowList(std::shared_ptr<const SettlementStore> store, Make make) : store_(std::move(store)), make_(make) {}
+  std::vector<uint32_t>& Parts() { return parts_; }
+  std::size_t size() const { return parts_.size(); }
+  bool empty() const { return parts_.empty(); }
+  Iterator begin() const { return {*this, 0}; }
+  Iterator end() const { return {*this, parts_.size()}; }
+
+ private:
+  std::shared_ptr<const SettlementStore> store_;
+  Make make_ = nullptr;
+  std::vector<uint32_t> parts_;  // in SettlementStore::parts
+};
+
 enum class SettlementStatus { Agrees = 0, ToLookAt = 1 };
 
 struct Settlement {
   Period period;
   JournalSummary journal;
   int64_t periodLines = 0;  // lines about documents dated in the period
-  std::vector<Sale> sales;  // in line order
+  RowList<Sale> sales;
   Total salesSum;           // of the sales with an amount, not converted before the period
   int32_t salesWithoutAmount = 0;
   int32_t convertedAgain = 0;   // sales converted more than once, in or before the period
   int32_t convertedBefore = 0;  // of them, those converted before the period (not in the sum)
   Total differenceSum;          // their amount now less their amount then
-  std::vector<RegisterEntry> exclusions;
-  std::vector<RegisterEntry> removedNotConverted;
-  std::vector<Sale> convertedNotRemoved;
-  std::vector<RegisterEntry> leftInJpk;
-  std::vector<Marking> markedNotConverted;
+  RowList<RegisterEntry> exclusions;
+  RowList<RegisterEntry> removedNotConverted;
+  RowList<Sale> convertedNotRemoved;
+  RowList<RegisterEntry> leftInJpk;
+  RowList<Marking> markedNotConverted;
   SettlementStatus status = SettlementStatus::Agrees;
 
   bool NoRecords() const { return periodLines == 0; }
@@ -99,32 +132,27 @@ struct Settlement {
 class SettlementBuilder final : public JournalSink {
  public:
   explicit SettlementBuilder(const Period& period);
-  ~SettlementBuilder();
   void Take(const JournalEntry& entry) override;
   Settlement Finish(const JournalSummary& summary);
 
  private:
-  struct Document;
-  struct InPeriod;
-
   uint32_t DocumentOf(const JournalEntry& entry);
   uint32_t RegisterDocumentOf(const JournalEntry& entry);
   uint32_t NewDocument(uint64_t numberKey, bool registerOnly);
   void NameDocument(uint32_t index, uint64_t numberKey);
-  InPeriod& PeriodPart(uint32_t index);
+  PeriodPart& PartOf(uint32_t index);
   void Marked(uint32_t index, const JournalEntry& entry, bool inPeriod);
   void Converted(uint32_t index, const JournalEntry& entry, bool inPeriod);
   void Removed(uint32_t index, const JournalEntry& entry, bool inPeriod);
   void Left(uint32_t index, const JournalEntry& entry, bool inPeriod);
-  void Collect(const Document& document, InPeriod& part, Settlement& out);
-  RegisterEntry EntryOf(const JournalEntry& entry, const Document& document) const;
+  void Collect(uint32_t part, Settlement& out) const;
+  TextArena::Ref NumberOf(StoredDocument& document, const JournalEntry& entry);
+  RegisterTexts TextsOf(StoredDocument& document, const JournalEntry& entry);
 
   Period period_;
   int64_t periodLines_ = 0;
-  std::deque<Document> documents_;  // in the order the journal first names them
-  std::deque<InPeriod> inPeriod_;   // the part of those that the period touches
-  std::deque<RegisterEntry> lefts_;  // the last failed removal of those, where there was one
-  DocumentKeys keys_;               // link ids, numbers and register-only numbers to documents
+  std::shared_ptr<SettlementStore> store_;  // documents, their parts in the period, the texts
+  DocumentKeys keys_;                       // link ids, numbers and register-only numbers to documents
 };
 
 // The settlement of the period from the journal's file; false when the file

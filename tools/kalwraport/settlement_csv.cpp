@@ -30,9 +30,9 @@ std::string DayOf(const Moment& moment) { return moment.line ? DayText(moment.da
 // the column's sum is the sales' sum; every other amount is in the next one.
 class CsvWriter {
  public:
-  explicit CsvWriter(const ReportInput& input) : s_(input.settlement) {}
+  CsvWriter(const ReportInput& input, const ReportSink& out) : s_(input.settlement), out_(out) {}
 
-  std::string Write() {
+  void Write() const {
     Line({"sekcja", "data", "czas", "dokument", "kwota", "kwota nie do sumowania", "zamieniono dnia", "kontrahent",
           "opis", "uwagi"});
     Line({kPeriodSection, "", "", "", "", "", "", "", "", PeriodText(s_.period)});
@@ -57,18 +57,18 @@ class CsvWriter {
     for (const UnreadableLine& line : s_.journal.firstUnreadable) {
       Line({kUnreadableTitle, "", "", "wiersz " + std::to_string(line.line), "", "", "", "", "", ProblemText(line)});
     }
-    return Utf8ToCp1250(utf8_);
   }
 
  private:
   static std::string Notes(const std::string& a, const std::string& b) { return a.empty() || b.empty() ? a + b : a + "; " + b; }
 
-  void Line(const std::vector<std::string>& fields) {
-    for (std::size_t i = 0; i < fields.size(); ++i) utf8_ += (i ? ";" : "") + Field(fields[i]);
-    utf8_ += "\r\n";
+  void Line(const std::vector<std::string>& fields) const {
+    std::string utf8;
+    for (std::size_t i = 0; i < fields.size(); ++i) utf8 += (i ? ";" : "") + Field(fields[i]);
+    out_(Utf8ToCp1250(utf8 + "\r\n"));
   }
 
-  void SaleLine(const Sale& sale) {
+  void SaleLine(const Sale& sale) const {
     const bool counted = sale.before.line == 0;
     const std::string amount = AmountOf(sale.conversion);
     Line({kSalesTitle, DayOf(sale.conversion), TimeText(sale.conversion.time), sale.document, counted ? amount : "",
@@ -76,17 +76,23 @@ class CsvWriter {
           Notes(sale.conversion.hasAmount ? "" : kNoAmount, SaleNote(sale))});
   }
 
-  void Register(const char* section, const RegisterEntry& e, const std::string& note) {
+  void Register(const char* section, const RegisterEntry& e, const std::string& note) const {
     Line({section, DayOf(e.entry), TimeText(e.entry.time), e.document, "", AmountOf(e.conversion), DayOf(e.conversion),
           e.contractor, e.description, note});
   }
 
   const Settlement& s_;
-  std::string utf8_;
+  const ReportSink& out_;
 };
 
 }  // namespace
 
-std::string SettlementCsv(const ReportInput& input) { return CsvWriter(input).Write(); }
+void WriteSettlementCsv(const ReportInput& input, const ReportSink& out) { CsvWriter(input, out).Write(); }
+
+std::string SettlementCsv(const ReportInput& input) {
+  std::string bytes;
+  WriteSettlementCsv(input, [&](std::string_view piece) { bytes += piece; });
+  return bytes;
+}
 
 }  // namespace kw::tools

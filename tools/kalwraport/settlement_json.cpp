@@ -43,63 +43,84 @@ Json SaleJson(const Sale& sale) {
 
 class JsonWriter {
  public:
-  explicit JsonWriter(const ReportInput& input) : in_(input), s_(input.settlement) {}
+  JsonWriter(const ReportInput& input, const ReportSink& out) : in_(input), s_(input.settlement), out_(out) {}
 
-  std::string Write() const {
-    std::string json = "{\n";
-    json += Field("journal", Dump(in_.journalPath));
-    json += Field("journal_bytes", Dump(s_.journal.bytes));
-    json += Field("journal_days", OneLine(Json{{"first", DayOrNull(s_.journal.firstDay)}, {"last", DayOrNull(s_.journal.lastDay)}}));
-    json += Field("period", OneLine(Json{{"from", DayOrNull(s_.period.from)}, {"to", DayOrNull(s_.period.to)}}));
-    json += Field("status", Dump(static_cast<int>(s_.status)));
-    json += Field("verdict", Dump(Verdict(s_)));
-    json += Field("no_records", Dump(s_.NoRecords()));
-    json += Field("lines", Dump(s_.journal.lines));
-    json += Field("unreadable_lines", Unreadable());
-    json += Field("sales", Sales());
-    json += Field("jpk_exclusions", Array(s_.exclusions, [](const RegisterEntry& e) { return Register(e, "removals"); }));
-    json += Field("removed_not_converted", Array(s_.removedNotConverted, [](const RegisterEntry& e) { return Register(e); }));
-    json += Field("converted_not_removed", Array(s_.convertedNotRemoved, [](const Sale& s) { return WithAmount(s.conversion, s.document); }));
-    json += Field("left_in_jpk", Array(s_.leftInJpk, [](const RegisterEntry& e) { return Register(e, "failed_removals"); }));
-    json += Field("marked_not_converted", Array(s_.markedNotConverted, [](const Marking& m) { return WithAmount(m.marked, m.document); }), true);
-    return json + "}\n";
+  void Write() const {
+    out_("{\n");
+    Field("journal", Dump(in_.journalPath));
+    Field("journal_bytes", Dump(s_.journal.bytes));
+    Field("journal_days", OneLine(Json{{"first", DayOrNull(s_.journal.firstDay)}, {"last", DayOrNull(s_.journal.lastDay)}}));
+    Field("period", OneLine(Json{{"from", DayOrNull(s_.period.from)}, {"to", DayOrNull(s_.period.to)}}));
+    Field("status", Dump(static_cast<int>(s_.status)));
+    Field("verdict", Dump(Verdict(s_)));
+    Field("no_records", Dump(s_.NoRecords()));
+    Field("lines", Dump(s_.journal.lines));
+    Field("unreadable_lines", Unreadable());
+    Field("sales", "");
+    Sales();
+    ArrayField("jpk_exclusions", s_.exclusions, [](const RegisterEntry& e) { return Register(e, "removals"); });
+    ArrayField("removed_not_converted", s_.removedNotConverted, [](const RegisterEntry& e) { return Register(e); });
+    ArrayField("converted_not_removed", s_.convertedNotRemoved, [](const Sale& s) { return WithAmount(s.conversion, s.document); });
+    ArrayField("left_in_jpk", s_.leftInJpk, [](const RegisterEntry& e) { return Register(e, "failed_removals"); });
+    ArrayField("marked_not_converted", s_.markedNotConverted, [](const Marking& m) { return WithAmount(m.marked, m.document); },
+               true);
+    out_("}\n");
   }
 
  private:
-  static std::string Field(const char* name, const std::string& json, bool last = false) {
-    return "  " + Dump(name) + ": " + json + (last ? "\n" : ",\n");
+  void Field(const char* name, const std::string& json) const { out_("  " + Dump(name) + ": " + json + (json.empty() ? "" : ",\n")); }
+
+  template <typename List, typename Element>
+  void ArrayField(const char* name, const List& items, Element element, bool last = false) const {
+    out_("  " + Dump(name) + ": ");
+    Array(items, element, out_);
+    out_(last ? "\n" : ",\n");
   }
 
   // An array with one element a line.
-  template <typename T, typename Element>
-  static std::string Array(const std::vector<T>& items, Element element, const char* indent = "    ") {
-    std::string array = "[";
-    for (std::size_t i = 0; i < items.size(); ++i) array += (i ? ",\n" : "\n") + std::string(indent) + OneLine(element(items[i]));
-    return array + (items.empty() ? "]" : "\n" + std::string(indent).substr(2) + "]");
+  template <typename List, typename Element>
+  static void Array(const List& items, Element element, const ReportSink& out, const char* indent = "    ") {
+    out("[");
+    bool first = true;
+    for (const auto& item : items) {
+      out((first ? "\n" : ",\n") + std::string(indent) + OneLine(element(item)));
+      first = false;
+    }
+    out(items.empty() ? "]" : "\n" + std::string(indent).substr(2) + "]");
   }
 
   std::string Unreadable() const {
-    const std::string first = Array(s_.journal.firstUnreadable, [](const UnreadableLine& line) {
+    std::string first;
+    Array(s_.journal.firstUnreadable, [](const UnreadableLine& line) {
       return Json{{"line", line.line}, {"reason", ProblemText(line)}};
-    }, "      ");
+    }, [&](std::string_view piece) { first += piece; }, "      ");
     return "{\"count\": " + Dump(s_.journal.unreadableCount) + ", \"first\": " + first + "}";
   }
 
-  std::string Sales() const {
+  void Sales() const {
     const int64_t counted = static_cast<int64_t>(s_.sales.size()) - s_.convertedBefore;
-    return "{\"count\": " + Dump(counted) + ", \"sum\": " + Dump(TotalOrNull(s_.salesSum)) + ", \"sum_grosze\": " +
-           Dump(s_.salesSum.outOfRange ? Json(nullptr) : Json(s_.salesSum.grosze)) +
-           ", \"without_amount\": " + Dump(s_.salesWithoutAmount) + ", \"converted_again\": " + Dump(s_.convertedAgain) +
-           ", \"converted_before\": " + Dump(s_.convertedBefore) + ", \"difference\": " + Dump(TotalOrNull(s_.differenceSum)) +
-           ",\n    \"documents\": " + Array(s_.sales, SaleJson, "      ") + "}";
+    out_("{\"count\": " + Dump(counted) + ", \"sum\": " + Dump(TotalOrNull(s_.salesSum)) + ", \"sum_grosze\": " +
+         Dump(s_.salesSum.outOfRange ? Json(nullptr) : Json(s_.salesSum.grosze)) +
+         ", \"without_amount\": " + Dump(s_.salesWithoutAmount) + ", \"converted_again\": " + Dump(s_.convertedAgain) +
+         ", \"converted_before\": " + Dump(s_.convertedBefore) + ", \"difference\": " + Dump(TotalOrNull(s_.differenceSum)) +
+         ",\n    \"documents\": ");
+    Array(s_.sales, SaleJson, out_, "      ");
+    out_("},\n");
   }
 
   const ReportInput& in_;
   const Settlement& s_;
+  const ReportSink& out_;
 };
 
 }  // namespace
 
-std::string SettlementJson(const ReportInput& input) { return JsonWriter(input).Write(); }
+void WriteSettlementJson(const ReportInput& input, const ReportSink& out) { JsonWriter(input, out).Write(); }
+
+std::string SettlementJson(const ReportInput& input) {
+  std::string json;
+  WriteSettlementJson(input, [&](std::string_view piece) { json += piece; });
+  return json;
+}
 
 }  // namespace kw::tools

@@ -34,23 +34,27 @@ struct Row {
   std::string rest;
 };
 
-std::string Rows(const std::vector<Row>& rows, const char* indent = "   ") {
-  if (rows.empty()) return std::string(indent) + "brak\n";
+std::string RowLine(const Row& row, const char* indent, std::size_t documentWidth, std::size_t amountWidth) {
+  std::string line = indent + row.day + "  " + PadRight(row.document, documentWidth);
+  if (amountWidth) line += "  " + PadLeft(row.amount, amountWidth);
+  if (!row.rest.empty()) line += "  " + row.rest;
+  while (!line.empty() && line.back() == ' ') line.pop_back();
+  return line + "\n";
+}
+
+// The rows of a list, each made by rowOf twice: once for the columns'
+// widths, once to be written.
+template <typename List, typename RowOf>
+void Rows(const List& list, RowOf rowOf, const ReportSink& out, const char* indent = "   ") {
+  if (list.empty()) return out(std::string(indent) + "brak\n");
   std::size_t documentWidth = 0;
   std::size_t amountWidth = 0;
-  for (const Row& row : rows) {
+  for (const auto& item : list) {
+    const Row row = rowOf(item);
     documentWidth = std::min(kWidestDocument, std::max(documentWidth, Width(row.document)));
     amountWidth = std::max(amountWidth, Width(row.amount));
   }
-  std::string text;
-  for (const Row& row : rows) {
-    std::string line = indent + row.day + "  " + PadRight(row.document, documentWidth);
-    if (amountWidth) line += "  " + PadLeft(row.amount, amountWidth);
-    if (!row.rest.empty()) line += "  " + row.rest;
-    while (!line.empty() && line.back() == ' ') line.pop_back();
-    text += line + "\n";
-  }
-  return text;
+  for (const auto& item : list) out(RowLine(rowOf(item), indent, documentWidth, amountWidth));
 }
 
 std::string Heading(const std::string& title, std::size_t count) { return title + " (" + GroupedNumber(count) + ")\n"; }
@@ -67,9 +71,9 @@ std::string Joined(const std::vector<std::string>& parts) {
 
 class TextWriter {
  public:
-  explicit TextWriter(const ReportInput& input) : in_(input), s_(input.settlement) {}
+  TextWriter(const ReportInput& input, const ReportSink& out) : in_(input), s_(input.settlement), out_(out) {}
 
-  std::string Write() const {
+  void Write() const {
     std::string text = "Dziennik: " + in_.journalPath + " (" + SizeText(s_.journal.bytes) + ")\n";
     text += "Okres: " + PeriodText(s_.period) + "\n";
     text += "Dziennik obejmuje dni: " + JournalDaysText(s_.journal) + "\n";
@@ -77,9 +81,18 @@ class TextWriter {
     if (s_.journal.unreadableCount) text += ", nieodczytane: " + GroupedNumber(s_.journal.unreadableCount) + " (lista niżej)";
     text += "\n";
     if (s_.NoRecords()) text += "\nUWAGA: " + NoRecordsText(s_) + ".\n";
-    text += "\n1. " + Sales() + "\n2. " + Exclusions() + "\n3. " + CrossCheck() + "\n4. " + Left() + "\n5. " + Marked();
-    if (s_.journal.unreadableCount) text += "\n" + Unreadable();
-    return text + "\n" + Verdict(s_) + "\n";
+    out_(text + "\n1. ");
+    Sales();
+    out_("\n2. ");
+    Exclusions();
+    out_("\n3. ");
+    CrossCheck();
+    out_("\n4. ");
+    Left();
+    out_("\n5. ");
+    Marked();
+    if (s_.journal.unreadableCount) out_("\n" + Unreadable());
+    out_("\n" + Verdict(s_) + "\n");
   }
 
  private:
@@ -97,63 +110,59 @@ class TextWriter {
     return {DayText(entry.entry.day), entry.document, amount, Joined({ConvertedOn(entry), Contractor(entry), note})};
   }
 
-  std::string Sales() const {
-    std::vector<Row> rows;
-    for (const Sale& sale : s_.sales) {
-      rows.push_back({DayText(sale.conversion.day), sale.document, Amount(sale.conversion), SaleNote(sale)});
-    }
-    std::string text = Heading(kSalesTitle, rows.size()) + Rows(rows);
+  static Row SaleRow(const Sale& sale) {
+    return {DayText(sale.conversion.day), sale.document, Amount(sale.conversion), SaleNote(sale)};
+  }
+
+  void Sales() const {
+    out_(Heading(kSalesTitle, s_.sales.size()));
+    Rows(s_.sales, SaleRow, out_);
     const int64_t counted = static_cast<int64_t>(s_.sales.size()) - s_.convertedBefore;
-    text += "   Razem: " + CountOf(counted, "dokument", "dokumenty", "dokumentów");
+    std::string text = "   Razem: " + CountOf(counted, "dokument", "dokumenty", "dokumentów");
     text += ", suma " + (s_.salesSum.outOfRange ? std::string("poza zakresem") : GroupedAmountText(s_.salesSum.grosze) + " zł");
     if (s_.salesWithoutAmount) text += "; bez kwoty (niewliczone do sumy): " + GroupedNumber(s_.salesWithoutAmount);
     text += "\n";
     if (s_.convertedBefore) text += "   " + ConvertedBeforeText(s_) + "\n";
-    return text;
+    out_(text);
   }
 
-  std::string Exclusions() const {
-    std::vector<Row> rows;
-    for (const RegisterEntry& entry : s_.exclusions) rows.push_back(RegisterRow(entry, ExclusionNote(entry)));
-    return Heading(kExclusionsTitle, rows.size()) + Rows(rows);
+  void Exclusions() const {
+    out_(Heading(kExclusionsTitle, s_.exclusions.size()));
+    Rows(s_.exclusions, [](const RegisterEntry& entry) { return RegisterRow(entry, ExclusionNote(entry)); }, out_);
   }
 
-  std::string CrossCheck() const {
-    std::string text = "Sprawdzenie krzyżowe\n";
+  void CrossCheck() const {
+    out_("Sprawdzenie krzyżowe\n");
     if (s_.removedNotConverted.empty() && s_.convertedNotRemoved.empty() && s_.leftInJpk.empty()) {
-      return text + "   Zgadza się: każdy dokument zamieniony w okresie usunięto z rejestru JPK,\n"
-                    "   a każdy usunięty z rejestru w okresie dziennik zna jako zamieniony.\n";
+      return out_("   Zgadza się: każdy dokument zamieniony w okresie usunięto z rejestru JPK,\n"
+                  "   a każdy usunięty z rejestru w okresie dziennik zna jako zamieniony.\n");
     }
     if (!s_.removedNotConverted.empty()) {
-      std::vector<Row> rows;
-      for (const RegisterEntry& entry : s_.removedNotConverted) rows.push_back(RegisterRow(entry, ""));
-      text += "   " + Heading(kRemovedNotConvertedTitle, rows.size());
-      text += "   - " + std::string(kRemovedNotConvertedLikely) + ":\n" + Rows(rows);
+      out_("   " + Heading(kRemovedNotConvertedTitle, s_.removedNotConverted.size()));
+      out_("   - " + std::string(kRemovedNotConvertedLikely) + ":\n");
+      Rows(s_.removedNotConverted, [](const RegisterEntry& entry) { return RegisterRow(entry, ""); }, out_);
     }
     if (!s_.convertedNotRemoved.empty()) {
-      std::vector<Row> rows;
-      for (const Sale& sale : s_.convertedNotRemoved) rows.push_back({DayText(sale.conversion.day), sale.document, Amount(sale.conversion), ""});
-      text += "   " + Heading(kConvertedNotRemovedTitle, rows.size());
-      text += "   - " + std::string(kConvertedNotRemovedLikely) + ":\n" + Rows(rows);
+      out_("   " + Heading(kConvertedNotRemovedTitle, s_.convertedNotRemoved.size()));
+      out_("   - " + std::string(kConvertedNotRemovedLikely) + ":\n");
+      Rows(s_.convertedNotRemoved, [](const Sale& sale) {
+        return Row{DayText(sale.conversion.day), sale.document, Amount(sale.conversion), ""};
+      }, out_);
     }
-    if (!s_.leftInJpk.empty()) text += "   Wpisy, które zostały w rejestrze JPK: w punkcie 4.\n";
-    return text;
+    if (!s_.leftInJpk.empty()) out_("   Wpisy, które zostały w rejestrze JPK: w punkcie 4.\n");
   }
 
-  std::string Left() const {
-    std::vector<Row> rows;
-    for (const RegisterEntry& entry : s_.leftInJpk) rows.push_back(RegisterRow(entry, LeftNote(entry)));
-    std::string text = Heading(kLeftInJpkTitle, rows.size());
-    if (!rows.empty()) text += "   - " + std::string(kLeftInJpkAdvice) + ":\n";
-    return text + Rows(rows);
+  void Left() const {
+    out_(Heading(kLeftInJpkTitle, s_.leftInJpk.size()));
+    if (!s_.leftInJpk.empty()) out_("   - " + std::string(kLeftInJpkAdvice) + ":\n");
+    Rows(s_.leftInJpk, [](const RegisterEntry& entry) { return RegisterRow(entry, LeftNote(entry)); }, out_);
   }
 
-  std::string Marked() const {
-    std::vector<Row> rows;
-    for (const Marking& m : s_.markedNotConverted) rows.push_back({DayText(m.marked.day), m.document, Amount(m.marked), ""});
-    std::string text = Heading(kMarkedTitle, rows.size());
-    if (!rows.empty()) text += "   - " + std::string(kMarkedLikely) + ":\n";
-    return text + Rows(rows);
+  void Marked() const {
+    out_(Heading(kMarkedTitle, s_.markedNotConverted.size()));
+    if (!s_.markedNotConverted.empty()) out_("   - " + std::string(kMarkedLikely) + ":\n");
+    Rows(s_.markedNotConverted, [](const Marking& m) { return Row{DayText(m.marked.day), m.document, Amount(m.marked), ""}; },
+         out_);
   }
 
   std::string Unreadable() const {
@@ -168,10 +177,17 @@ class TextWriter {
 
   const ReportInput& in_;
   const Settlement& s_;
+  const ReportSink& out_;
 };
 
 }  // namespace
 
-std::string SettlementText(const ReportInput& input) { return TextWriter(input).Write(); }
+void WriteSettlementText(const ReportInput& input, const ReportSink& out) { TextWriter(input, out).Write(); }
+
+std::string SettlementText(const ReportInput& input) {
+  std::string text;
+  WriteSettlementText(input, [&](std::string_view piece) { text += piece; });
+  return text;
+}
 
 }  // namespace kw::tools

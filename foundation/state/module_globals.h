@@ -50,11 +50,22 @@
 //  The register cleanup (jpk/jpk_cleanup.cpp, private to it)
 //  deletionsUnderWay         jpk/jpk_cleanup.cpp           every deletion of a register pass, nested
 //  deletionsUnderWayCount    jpk/jpk_cleanup.cpp           every deletion of a register pass, nested
+//  The relay trace (foundation/trace/, each described in trace_state.cpp)
+//  TraceOn                   trace/trace_state.cpp         the switch (installation, the command); the size
+//                                                          bound and a failing append, in any handler
+//  TraceDepth                trace/trace_state.cpp         every entry of the module while the trace is on
+//  TraceBytes                trace/trace_state.cpp         every line the trace hands to the host
+//  TraceWriting              trace/trace_state.cpp         a drain of the queue, around the host's append
+//  TraceQueue, TraceQueued   trace/trace_state.cpp         every handler the host runs inside that append
+//  TraceDropped              trace/trace_state.cpp         the same, when the queue has no room
+//  TraceTables, TraceTableCount  trace/trace_state.cpp     every HostGetTable relayed
+//  KwRelayTargets            trace/trace_state.cpp         the switch (SwitchRelay) only
 //
 // The variables private to their file are defined there, in an unnamed
 // namespace; ModuleFrame and KwHostSlots are declared beside their layouts
 // (host/frame_block.h, host/host_catalogue.h), CurrentKomis and EndingKomis
-// beside their type; every other one is declared here.
+// beside their type, the trace's in trace/trace_state.h; every other one is
+// declared here.
 #pragma once
 
 #include <cstdint>

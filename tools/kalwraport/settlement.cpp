@@ -148,6 +148,17 @@ void SettlementBuilder::Converted(uint32_t index, const JournalEntry& entry, boo
   }
   document.openMark = false;
   document.last = {entry.amount, entry.day, true, entry.hasAmount};
+  if (entry.identity != 0) SettleMarkWithoutIdentity(document.previousWithNumber);
+}
+
+// A marking without an id under the number a conversion with an id names,
+// never converted itself, was that document's, marked before the host gave it
+// its id (accepted again later, its marking then carries the id and the
+// number "."): its mark is settled by the conversion.
+void SettlementBuilder::SettleMarkWithoutIdentity(uint32_t earlier) {
+  if (earlier == kNoDocument) return;
+  StoredDocument& marked = store_->documents[earlier];
+  if (marked.identity == 0 && !marked.last.known) marked.openMark = false;
 }
 
 TextArena::Ref SettlementBuilder::NumberOf(StoredDocument& document, const JournalEntry& entry) {

@@ -143,6 +143,7 @@ class SettlementBuilder final : public JournalSink {
   PeriodPart& PartOf(uint32_t index);
   void Marked(uint32_t index, const JournalEntry& entry, bool inPeriod);
   void Converted(uint32_t index, const JournalEntry& entry, bool inPeriod);
+  void SettleMarkWithoutIdentity(uint32_t earlier);
   void Removed(uint32_t index, const JournalEntry& entry, bool inPeriod);
   void Left(uint32_t index, const JournalEntry& entry, bool inPeriod);
   void Collect(uint32_t part, Settlement& out) const;

@@ -47,6 +47,12 @@ int RunReport(const std::string& journal, const std::string& output) {
 
 std::string Number(const char* field, std::size_t size) { return std::string(field, strnlen(field, size)); }
 
+std::string Listed(const std::set<std::string>& numbers) {
+  std::string list;
+  for (const std::string& number : numbers) list += (list.empty() ? "" : ", ") + number;
+  return "{" + list + "}";
+}
+
 // The number a stored document was entered with (before the module marked it,
 // the host's second number holds it).
 std::string StoredNumber(const std::string& bytes) {
@@ -129,16 +135,22 @@ std::optional<std::string> HostWalk::CompareReport() const {
   std::string wrong;
   if (exit != account.status || report["status"] != account.status) wrong += " exit " + std::to_string(exit) + ";";
   if (sold != account.sold) wrong += " the documents converted or their amounts;";
-  if (documents("converted_not_removed") != account.notRemoved) wrong += " converted_not_removed;";
-  if (documents("removed_not_converted") != account.removedNotSold) wrong += " removed_not_converted;";
-  if (documents("left_in_jpk") != account.left) wrong += " left_in_jpk;";
+  const auto compare = [&](const char* key, const std::set<std::string>& expected) {
+    const std::set<std::string> found = documents(key);
+    if (found != expected) wrong += " " + std::string(key) + " " + Listed(found) + " against " + Listed(expected) + ";";
+  };
+  compare("converted_not_removed", account.notRemoved);
+  compare("removed_not_converted", account.removedNotSold);
+  compare("left_in_jpk", account.left);
   // A mark at an acceptance whose document the host never stored stays marked
   // in the journal: the report may name it, the shop holds no such document.
   std::set<std::string> marked = documents("marked_not_converted");
   for (const std::string& number : strayMarks_) {
     if (!account.sold.count(number) && !account.markedNotSold.count(number)) marked.erase(number);
   }
-  if (marked != account.markedNotSold) wrong += " marked_not_converted;";
+  if (marked != account.markedNotSold) {
+    wrong += " marked_not_converted " + Listed(marked) + " against " + Listed(account.markedNotSold) + ";";
+  }
   if (wrong.empty()) return std::nullopt;
   return "kalwraport's report differs from the walk's account (" + std::to_string(account.sold.size()) +
          " converted, " + std::to_string(account.left.size()) + " left, status " + std::to_string(account.status) +

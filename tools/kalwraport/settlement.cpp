@@ -88,7 +88,10 @@ uint32_t SettlementBuilder::DocumentOf(const JournalEntry& entry) {
     keys_.Set(KeyOf(KeyKind::Identity, entry.identity), index);
   }
   if (index == kNoDocument) index = NewDocument(entry.numberKey, false);
-  NameDocument(index, entry.numberKey);
+  // A marking after a conversion keeps the number the conversion gave: it
+  // names the document as it stood when marked again ("." once marked), and
+  // the register's lines name it by its number.
+  if (entry.event == JournalEvent::Converted || !store_->documents[index].last.known) NameDocument(index, entry.numberKey);
   return index;
 }
 

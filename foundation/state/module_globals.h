@@ -15,7 +15,8 @@
 //  ModulePath                state/module_state.cpp        -- (raw_attach.cpp, at attach)
 //  ModuleFileName            state/module_state.cpp        -- (raw_attach.cpp, at attach; points into ModulePath)
 //  HostModule                state/module_state.cpp        -- (raw_attach.cpp, at attach)
-//  HostModuleCallback        state/module_state.cpp        -- (raw_attach.cpp, at attach)
+//  HostModuleCallback        state/module_state.cpp        -- (raw_attach.cpp, at attach; ModuleInstall, which the
+//                                                          host calls before any handler of the module)
 //  ModuleFrame               state/module_state.cpp        the host (missingHostFeatures, frame_block.h)
 //  initialisersRan           module/startup/dll_entry.cpp  -- (the DLL's entry)
 //  startupFailed             module/startup/startup.cpp    -- (the start-up steps)
@@ -57,7 +58,6 @@
 //  TraceBytes                trace/trace_state.cpp         every line the trace hands to the host
 //  TraceWriting              trace/trace_state.cpp         a drain of the queue, around the host's append
 //  TraceQueue, TraceQueued   trace/trace_state.cpp         every handler the host runs inside that append
-//  TraceDropped              trace/trace_state.cpp         the same, when the queue has no room
 //  TraceTables, TraceTableCount  trace/trace_state.cpp     every HostGetTable relayed
 //  KwRelayTargets            trace/trace_state.cpp         the switch (SwitchRelay) only
 //

@@ -10,12 +10,12 @@
 #include <cstdint>
 
 #include "trace_files.h"
+#include "trace_state.h"
 
 namespace kw {
 
 inline constexpr int kTraceLineSize = 400;
 
-extern int TraceOn;  // trace_state.cpp
 
 // A line's text, composed within its bounds; never more than it holds.
 class TraceText {

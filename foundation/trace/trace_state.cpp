@@ -22,11 +22,10 @@ uint32_t TraceBytes = 0;
 //                 append) wait in the queue for that drain.
 int TraceWriting = 0;
 // TraceQueue/TraceQueued  the lines waiting, each ended by a zero, and their
-//                 bytes; TraceDropped counts lines that found no room even
-//                 after the queue was written (only a trace gone off).
+//                 bytes; a line that finds no room even after the queue was
+//                 written (only a trace gone off) is left out.
 char TraceQueue[kTraceQueueSize];
 int TraceQueued = 0;
-int TraceDropped = 0;
 // TraceTables/TraceTableCount  the tables HostGetTable handed out, so that a
 //                 table is written by its number (the oldest is reused).
 TracedTable TraceTables[kTracedTables];

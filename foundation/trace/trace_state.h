@@ -21,7 +21,6 @@ extern int TraceDepth;
 extern uint32_t TraceBytes;
 extern int TraceWriting;
 extern int TraceQueued;
-extern int TraceDropped;
 extern char TraceQueue[kTraceQueueSize];
 extern TracedTable TraceTables[kTracedTables];
 extern int TraceTableCount;

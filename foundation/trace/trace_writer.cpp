@@ -34,10 +34,7 @@ void Drain(bool full);
 
 void Enqueue(const char* line, int length) {
   if (TraceQueued + length + 1 > kTraceQueueSize) Drain(true);
-  if (TraceQueued + length + 1 > kTraceQueueSize) {
-    ++TraceDropped;
-    return;
-  }
+  if (TraceQueued + length + 1 > kTraceQueueSize) return;  // only a trace gone off finds no room
   CopyMemory(TraceQueue + TraceQueued, line, length + 1);
   TraceQueued += length + 1;
 }

@@ -45,7 +45,9 @@ void LineSplitter::Reset() {
 
 // A byte that only goes on an unquoted field: no separator, blank, quote or
 // byte of a UTF-8 character (those Take() sees one by one).
-bool IsPlain(char c) { return static_cast<uint8_t>(c) < 0x80 && c != ';' && c != '\n' && c != '"' && !IsBlank(c); }
+bool IsPlain(char c) {
+  return static_cast<uint8_t>(c) < 0x80 && c != kJournalSeparator && c != '\n' && c != kJournalQuote && !IsBlank(c);
+}
 
 bool LineSplitter::Next(const char*& at, const char* end) {
   if (ended_) Reset();
@@ -133,9 +135,9 @@ bool LineSplitter::Take(char c) {
   }
   switch (state_) {
     case State::FieldStart:
-      if (c == '"') {
+      if (c == kJournalQuote) {
         state_ = State::Quoted;
-      } else if (c == ';') {
+      } else if (c == kJournalSeparator) {
         EndField();
       } else if (!IsBlank(c)) {
         state_ = State::Unquoted;
@@ -143,7 +145,7 @@ bool LineSplitter::Take(char c) {
       }
       break;
     case State::Unquoted:
-      if (c == ';') {
+      if (c == kJournalSeparator) {
         EndField();
       } else if (IsBlank(c)) {
         if (pendingBlanks_ < pendingBlank_.size()) pendingBlank_[pendingBlanks_] = c;
@@ -165,15 +167,15 @@ bool LineSplitter::Take(char c) {
 // quote may be followed by blanks only.
 void LineSplitter::TakeQuoted(char c) {
   if (state_ == State::Quoted) {
-    if (c == '"') {
+    if (c == kJournalQuote) {
       state_ = State::QuoteSeen;
     } else {
       Append(c);
     }
-  } else if (c == '"' && state_ == State::QuoteSeen) {
+  } else if (c == kJournalQuote && state_ == State::QuoteSeen) {
     Append(c);
     state_ = State::Quoted;
-  } else if (c == ';') {
+  } else if (c == kJournalSeparator) {
     EndField();
   } else if (IsBlank(c)) {
     state_ = State::AfterQuote;

@@ -117,7 +117,7 @@ int CSprKomis::ReassignContractor() {
   marked.document = accepted.number;
   marked.amount = total;
   marked.description = warehouses;
-  marked.identity = accepted.link;  // 0 while the host has not given the new document its link id
+  marked.identity = accepted.link;  // 0 while the host has not given the document its link id yet
   AppendJournal(JournalEvent::Marked, marked);
   return 0;
 }

@@ -51,6 +51,13 @@ bool IsPlain(char c) {
 
 bool LineSplitter::Next(const char*& at, const char* end) {
   if (ended_) Reset();
+  if (!begun_ && at < end) {
+    const char* lineEnd = static_cast<const char*>(std::memchr(at, '\n', end - at));
+    if (lineEnd && SplitWhole(at, lineEnd)) {
+      at = lineEnd + 1;
+      return ended_ = true;
+    }
+  }
   while (at < end) {
     if (state_ == State::Unquoted && pendingBlanks_ == 0 && line_.count < kJournalColumns &&
         line_.count != kColumnDocument) {
@@ -80,6 +87,74 @@ bool LineSplitter::Finish() {
   Take('\n');
   ended_ = true;
   return true;
+}
+
+namespace {
+
+// The line's bytes as Take() would check them, one by one.
+bool IsUtf8Line(const char* at, const char* end) {
+  int needs = 0;
+  bool valid = true;
+  for (; at < end; ++at) {
+    const uint8_t byte = static_cast<uint8_t>(*at);
+    if (needs > 0) {
+      valid &= (byte & 0xC0) == 0x80;
+      --needs;
+    } else if (byte >= 0xC2 && byte <= 0xDF) {
+      needs = 1;
+    } else if (byte >= 0xE0 && byte <= 0xF4) {
+      needs = byte >= 0xF0 ? 3 : 2;
+    } else {
+      valid &= byte < 0x80;
+    }
+  }
+  return valid && needs == 0;
+}
+
+bool IsAscii(const char* at, const char* end) {
+  uint8_t any = 0;
+  for (; at < end; ++at) any |= static_cast<uint8_t>(*at);
+  return any < 0x80;
+}
+
+}  // namespace
+
+// The line [at, lineEnd) split at once, when no quote, tab or inner CR makes
+// Take()'s states matter: a field is then its bytes between separators, blanks
+// around it dropped. False (nothing done) for any other line.
+bool LineSplitter::SplitWhole(const char* at, const char* lineEnd) {
+  const char* end = lineEnd > at && lineEnd[-1] == '\r' ? lineEnd - 1 : lineEnd;
+  if (std::memchr(at, kJournalQuote, end - at) || std::memchr(at, '\t', end - at) || std::memchr(at, '\r', end - at)) {
+    return false;
+  }
+  const bool ascii = IsAscii(at, end);
+  line_.validUtf8 = ascii || IsUtf8Line(at, lineEnd);
+  for (const char* field = at;; ++line_.count) {
+    const char* next = static_cast<const char*>(std::memchr(field, kJournalSeparator, end - field));
+    const char* fieldEnd = next ? next : end;
+    while (field < fieldEnd && *field == ' ') ++field;
+    while (fieldEnd > field && fieldEnd[-1] == ' ') --fieldEnd;
+    if (line_.count < kJournalColumns) WholeField(line_.count, field, fieldEnd, ascii);
+    else if (field < fieldEnd) line_.extraHoldText = true;
+    if (!next) break;
+    field = next + 1;
+  }
+  ++line_.count;
+  begun_ = true;
+  return true;
+}
+
+void LineSplitter::WholeField(std::size_t column, const char* at, const char* end, bool ascii) {
+  SplitField& field = line_.field[column];
+  field.size = end - at;
+  field.keptSize = std::min<std::size_t>(field.size, kKeptFieldBytes);
+  std::memcpy(field.kept, at, field.keptSize);
+  field.utf8Chars = ascii ? field.size : std::count_if(at, end, [](char c) { return (static_cast<uint8_t>(c) & 0xC0) != 0x80; });
+  if (column != kColumnDocument) return;
+  for (; at < end; ++at) {
+    field.hashUtf8 = HashByte(field.hashUtf8, static_cast<uint8_t>(*at));
+    field.hashCp1250 = HashCp1250Byte(field.hashCp1250, static_cast<uint8_t>(*at));
+  }
 }
 
 void LineSplitter::Utf8Byte(uint8_t byte) {

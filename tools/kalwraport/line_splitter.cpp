@@ -29,6 +29,7 @@ uint64_t HashCp1250Byte(uint64_t hash, uint8_t byte) {
 
 void LineSplitter::Reset() {
   for (SplitField& field : line_.field) {
+    field.text = field.kept;
     field.keptSize = 0;
     field.size = field.utf8Chars = 0;
     field.hashUtf8 = field.hashCp1250 = kHashStart;
@@ -36,6 +37,7 @@ void LineSplitter::Reset() {
   line_.count = 0;
   line_.extraHoldText = line_.badQuote = false;
   line_.validUtf8 = true;
+  line_.document = nullptr;
   state_ = State::FieldStart;
   pendingBlanks_ = 0;
   utf8Needs_ = 0;
@@ -112,9 +114,10 @@ bool IsUtf8Line(const char* at, const char* end) {
 }
 
 bool IsAscii(const char* at, const char* end) {
-  uint8_t any = 0;
+  uint64_t any = 0;
+  for (uint64_t word; end - at >= 8; at += 8) std::memcpy(&word, at, 8), any |= word;
   for (; at < end; ++at) any |= static_cast<uint8_t>(*at);
-  return any < 0x80;
+  return (any & 0x8080808080808080ull) == 0;
 }
 
 }  // namespace
@@ -148,13 +151,22 @@ void LineSplitter::WholeField(std::size_t column, const char* at, const char* en
   SplitField& field = line_.field[column];
   field.size = end - at;
   field.keptSize = std::min<std::size_t>(field.size, kKeptFieldBytes);
-  std::memcpy(field.kept, at, field.keptSize);
+  field.text = at;
   field.utf8Chars = ascii ? field.size : std::count_if(at, end, [](char c) { return (static_cast<uint8_t>(c) & 0xC0) != 0x80; });
-  if (column != kColumnDocument) return;
-  for (; at < end; ++at) {
-    field.hashUtf8 = HashByte(field.hashUtf8, static_cast<uint8_t>(*at));
-    field.hashCp1250 = HashCp1250Byte(field.hashCp1250, static_cast<uint8_t>(*at));
+  if (column == kColumnDocument) line_.document = at;
+}
+
+uint64_t DocumentHash(const SplitLine& line) {
+  const SplitField& field = line.field[kColumnDocument];
+  if (!line.document) return line.validUtf8 ? field.hashUtf8 : field.hashCp1250;
+  uint64_t hash = kHashStart;
+  const char* const end = line.document + field.size;
+  if (line.validUtf8) {
+    for (const char* at = line.document; at < end; ++at) hash = HashByte(hash, static_cast<uint8_t>(*at));
+  } else {
+    for (const char* at = line.document; at < end; ++at) hash = HashCp1250Byte(hash, static_cast<uint8_t>(*at));
   }
+  return hash;
 }
 
 void LineSplitter::Utf8Byte(uint8_t byte) {

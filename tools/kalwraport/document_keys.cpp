@@ -46,4 +46,14 @@ void DocumentKeys::Grow() {
   }
 }
 
+std::size_t IdentityIndex::HomeOf(uint32_t identity) const {
+  return static_cast<std::size_t>(KeyOf(KeyKind::Identity, identity)) & (slots_.size() - 1);
+}
+
+void IdentityIndex::Place(uint32_t document, uint32_t identity) {
+  std::size_t slot = HomeOf(identity);
+  while (slots_[slot] != kNoDocument) slot = (slot + 1) & (slots_.size() - 1);
+  slots_[slot] = document;
+}
+
 }  // namespace kw::tools

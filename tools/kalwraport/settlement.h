@@ -136,6 +136,7 @@ class SettlementBuilder final : public JournalSink {
   Settlement Finish(const JournalSummary& summary);
 
  private:
+  auto IdentityOf() const;
   uint32_t DocumentOf(const JournalEntry& entry);
   uint32_t RegisterDocumentOf(const JournalEntry& entry);
   uint32_t NewDocument(uint64_t numberKey, bool registerOnly);
@@ -153,7 +154,8 @@ class SettlementBuilder final : public JournalSink {
   Period period_;
   int64_t periodLines_ = 0;
   std::shared_ptr<SettlementStore> store_;  // documents, their parts in the period, the texts
-  DocumentKeys keys_;                       // link ids, numbers and register-only numbers to documents
+  DocumentKeys keys_;                       // numbers and register-only numbers to documents
+  IdentityIndex identities_;                // link ids to documents
 };
 
 // The settlement of the period from the journal's file; false when the file

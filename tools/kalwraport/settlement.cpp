@@ -189,7 +189,8 @@ void SettlementBuilder::SettleMarkWithoutIdentity(uint32_t earlier) {
 // The number as the line shows it, kept once while the document's lines show
 // it alike.
 TextArena::Ref SettlementBuilder::NumberOf(const PeriodPart& part, const JournalEntry& entry) {
-  return store_->texts.Reuse(ShownText(entry.document), part.convertedNumber, part.removedNumber);
+  const TextArena::Ref marked = part.marking != kNoDocument ? store_->markings[part.marking].number : 0;
+  return store_->texts.Reuse(ShownText(entry.document), {part.convertedNumber, part.removedNumber, marked});
 }
 
 void SettlementBuilder::Removed(uint32_t index, const JournalEntry& entry, bool inPeriod) {

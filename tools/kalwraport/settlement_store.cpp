@@ -54,10 +54,12 @@ TextArena::Ref TextArena::Intern(std::string_view text) {
   return ref;
 }
 
-TextArena::Ref TextArena::Reuse(std::string_view text, Ref known, Ref alsoKnown) {
+TextArena::Ref TextArena::Reuse(std::string_view text, std::initializer_list<Ref> known) {
   if (text.empty()) return 0;
-  if (At(known) == text) return known;
-  return At(alsoKnown) == text ? alsoKnown : Append(text);
+  for (const Ref ref : known) {
+    if (At(ref) == text) return ref;
+  }
+  return Append(text);
 }
 
 // Offsets stay 32-bit: an arena that would pass them is out of memory.

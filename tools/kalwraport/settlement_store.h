@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -38,9 +39,9 @@ class TextArena {
   // A text looked up among those kept (for texts that repeat across
   // documents: contractors, descriptions).
   Ref Intern(std::string_view text);
-  // One of `known` when it holds the text, otherwise the text kept anew (for
+  // The one of `known` that holds the text, otherwise the text kept anew (for
   // a document's own number, kept once for the document).
-  Ref Reuse(std::string_view text, Ref known, Ref alsoKnown = 0);
+  Ref Reuse(std::string_view text, std::initializer_list<Ref> known);
   std::string Text(Ref ref) const { return std::string(At(ref)); }
   std::string_view At(Ref ref) const;
   void ForgetLookups() { known_ = DocumentKeys(); }
@@ -109,6 +110,7 @@ struct PeriodPart {
   uint32_t marking;                // in SettlementStore::markings while the marking is open, or kNoDocument
 };
 #pragma pack(pop)
+static_assert(sizeof(StoredDocument) == 32 && sizeof(PeriodPart) == 48, "the same records in both builds");
 
 // Conversions a section shows that a later line replaced as the document's last.
 struct HeldConversions {

@@ -46,14 +46,29 @@ void DocumentKeys::Grow() {
   }
 }
 
-std::size_t IdentityIndex::HomeOf(uint32_t identity) const {
-  return static_cast<std::size_t>(KeyOf(KeyKind::Identity, identity)) & (slots_.size() - 1);
+std::size_t IdentityIndex::SlotOf(uint32_t identity) const {
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t slot = static_cast<std::size_t>(KeyOf(KeyKind::Identity, identity)) & mask;
+  while (slots_[slot].identity != 0 && slots_[slot].identity != identity) slot = (slot + 1) & mask;
+  return slot;
 }
 
-void IdentityIndex::Place(uint32_t document, uint32_t identity) {
-  std::size_t slot = HomeOf(identity);
-  while (slots_[slot] != kNoDocument) slot = (slot + 1) & (slots_.size() - 1);
-  slots_[slot] = document;
+uint32_t IdentityIndex::Find(uint32_t identity) const {
+  if (slots_.empty()) return kNoDocument;
+  const Slot& slot = slots_[SlotOf(identity)];
+  return slot.identity == 0 ? kNoDocument : slot.document;
+}
+
+void IdentityIndex::Add(uint32_t identity, uint32_t document) {
+  if (5 * (used_ + 1) > 4 * slots_.size()) {
+    std::vector<Slot> slots(slots_.empty() ? 1024 : 2 * slots_.size(), Slot{0, 0});
+    slots.swap(slots_);
+    for (const Slot& slot : slots) {
+      if (slot.identity != 0) slots_[SlotOf(slot.identity)] = slot;
+    }
+  }
+  slots_[SlotOf(identity)] = {identity, document};
+  ++used_;
 }
 
 }  // namespace kw::tools

@@ -33,37 +33,23 @@ class DocumentKeys {
   std::size_t used_ = 0;
 };
 
-// A table from a document's link id to the document's index, four bytes a
-// slot: the id is read from the document's own record (idOf(index)), not kept
-// twice. Open addressing, grown by doubling at four fifths full.
+// A table from a document's link id to the document's index, eight bytes a
+// slot (the id beside the index, so that a lookup reads no document): open
+// addressing, grown by doubling at four fifths full.
 class IdentityIndex {
  public:
-  template <typename IdOf>
-  uint32_t Find(uint32_t identity, const IdOf& idOf) const {
-    if (slots_.empty()) return kNoDocument;
-    std::size_t slot = HomeOf(identity);
-    while (slots_[slot] != kNoDocument && idOf(slots_[slot]) != identity) slot = (slot + 1) & (slots_.size() - 1);
-    return slots_[slot];
-  }
-  // Adds a document whose id the table does not hold yet.
-  template <typename IdOf>
-  void Add(uint32_t document, const IdOf& idOf) {
-    if (5 * (used_ + 1) > 4 * slots_.size()) {
-      std::vector<uint32_t> slots(slots_.empty() ? 1024 : 2 * slots_.size(), kNoDocument);
-      slots.swap(slots_);
-      for (const uint32_t known : slots) {
-        if (known != kNoDocument) Place(known, idOf(known));
-      }
-    }
-    Place(document, idOf(document));
-    ++used_;
-  }
+  uint32_t Find(uint32_t identity) const;  // kNoDocument when unknown
+  // Adds an id (never 0, "none") the table does not hold yet.
+  void Add(uint32_t identity, uint32_t document);
 
  private:
-  std::size_t HomeOf(uint32_t identity) const;
-  void Place(uint32_t document, uint32_t identity);
+  struct Slot {
+    uint32_t identity;  // 0: an empty slot
+    uint32_t document;
+  };
+  std::size_t SlotOf(uint32_t identity) const;
 
-  std::vector<uint32_t> slots_;  // kNoDocument: empty
+  std::vector<Slot> slots_;
   std::size_t used_ = 0;
 };
 

@@ -113,11 +113,35 @@ bool IsUtf8Line(const char* at, const char* end) {
   return valid && needs == 0;
 }
 
-bool IsAscii(const char* at, const char* end) {
+// What a line's bytes hold that decides how it is split.
+struct LineBytes {
+  bool plain;  // no quote, tab or CR: every separator separates and only spaces are blanks
+  bool ascii;
+};
+
+constexpr uint64_t kEachByte = 0x0101010101010101ull;
+constexpr uint64_t kHighBits = 0x8080808080808080ull;
+
+// Whether a byte of `word` is `byte` (eight at a time, no byte taken for another).
+bool HasByte(uint64_t word, char byte) {
+  const uint64_t x = word ^ (kEachByte * static_cast<uint8_t>(byte));
+  return ((x - kEachByte) & ~x & kHighBits) != 0;
+}
+
+bool IsPlainByte(char c) { return c != kJournalQuote && c != '\t' && c != '\r'; }
+
+LineBytes LineBytesOf(const char* at, const char* end) {
   uint64_t any = 0;
-  for (uint64_t word; end - at >= 8; at += 8) std::memcpy(&word, at, 8), any |= word;
-  for (; at < end; ++at) any |= static_cast<uint8_t>(*at);
-  return (any & 0x8080808080808080ull) == 0;
+  for (uint64_t word; end - at >= 8; at += 8) {
+    std::memcpy(&word, at, 8);
+    if (HasByte(word, kJournalQuote) || HasByte(word, '\t') || HasByte(word, '\r')) return {false, false};
+    any |= word;
+  }
+  for (; at < end; ++at) {
+    if (!IsPlainByte(*at)) return {false, false};
+    any |= static_cast<uint8_t>(*at);
+  }
+  return {true, (any & kHighBits) == 0};
 }
 
 }  // namespace
@@ -127,10 +151,9 @@ bool IsAscii(const char* at, const char* end) {
 // around it dropped. False (nothing done) for any other line.
 bool LineSplitter::SplitWhole(const char* at, const char* lineEnd) {
   const char* end = lineEnd > at && lineEnd[-1] == '\r' ? lineEnd - 1 : lineEnd;
-  if (std::memchr(at, kJournalQuote, end - at) || std::memchr(at, '\t', end - at) || std::memchr(at, '\r', end - at)) {
-    return false;
-  }
-  const bool ascii = IsAscii(at, end);
+  const LineBytes bytes = LineBytesOf(at, end);
+  if (!bytes.plain) return false;
+  const bool ascii = bytes.ascii;
   line_.validUtf8 = ascii || IsUtf8Line(at, lineEnd);
   for (const char* field = at;; ++line_.count) {
     const char* next = static_cast<const char*>(std::memchr(field, kJournalSeparator, end - field));

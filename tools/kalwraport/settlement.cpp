@@ -72,10 +72,6 @@ void SettlementBuilder::NameDocument(uint32_t index, uint64_t numberKey) {
   document.named = true;
 }
 
-auto SettlementBuilder::IdentityOf() const {
-  return [&documents = store_->documents](uint32_t index) { return documents[index].identity; };
-}
-
 // A marking's or conversion's document: by its link id; a line without one by
 // its number; a first line with an id may give it to the document its number
 // names when that one has none and was not converted yet (marked before the
@@ -85,14 +81,14 @@ uint32_t SettlementBuilder::DocumentOf(const JournalEntry& entry) {
   uint32_t index = kNoDocument;
   if (entry.identity == 0) {
     index = keys_.Find(byNumberKey);
-  } else if ((index = identities_.Find(entry.identity, IdentityOf())) == kNoDocument) {
+  } else if ((index = identities_.Find(entry.identity)) == kNoDocument) {
     const uint32_t byNumber = keys_.Find(byNumberKey);
     if (byNumber != kNoDocument && store_->documents[byNumber].identity == 0 && !store_->documents[byNumber].Last().Known()) {
       index = byNumber;
     }
     if (index == kNoDocument) index = NewDocument(entry.numberKey, false);
     store_->documents[index].identity = entry.identity;
-    identities_.Add(index, IdentityOf());
+    identities_.Add(entry.identity, index);
   }
   if (index == kNoDocument) index = NewDocument(entry.numberKey, false);
   // A marking after a conversion keeps the number the conversion gave: it

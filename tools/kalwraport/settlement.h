@@ -136,7 +136,6 @@ class SettlementBuilder final : public JournalSink {
   Settlement Finish(const JournalSummary& summary);
 
  private:
-  auto IdentityOf() const;
   uint32_t DocumentOf(const JournalEntry& entry);
   uint32_t RegisterDocumentOf(const JournalEntry& entry);
   uint32_t NewDocument(uint64_t numberKey, bool registerOnly);

@@ -64,14 +64,19 @@ demo: deps configure
 	$(WINE_RUN) $(BUILD_DIR)/kalwestrowka_host.exe
 
 # Figures of the module's cost, printed, never asserted (see README, Benchmarks);
-# kalwraport's on a million journal lines natively and as the Windows program.
+# kalwraport's on a ten-year journal and one over 4 GB natively and as the
+# Windows program, whose reports must be the native ones (their digests).
 bench: deps build prefix native
 	@$(WINE_SESSION); \
 	$(WINE_RUN) $(BUILD_DIR)/module_share_bench.exe; \
 	$(WINE_RUN) $(BUILD_DIR)/load_bench.exe; \
 	$(WINE_RUN) $(BUILD_DIR)/host_call_bench.exe; \
-	echo "== natively (build-native/) =="; $(NATIVE_DIR)/kalwraport_bench --over-4gb; \
-	echo "== the Windows program under Wine =="; $(WINE_RUN) $(BUILD_DIR)/kalwraport_bench.exe --over-4gb
+	echo "== natively (build-native/) =="; $(NATIVE_DIR)/kalwraport_bench --over-4gb | tee $(NATIVE_DIR)/kalwraport_bench.txt; \
+	echo "== the Windows program under Wine =="; \
+	$(WINE_RUN) $(BUILD_DIR)/kalwraport_bench.exe --over-4gb | tee $(BUILD_DIR)/kalwraport_bench.txt; \
+	if diff <(grep -o 'digest .*' $(NATIVE_DIR)/kalwraport_bench.txt) <(grep -o 'digest .*' $(BUILD_DIR)/kalwraport_bench.txt); \
+	then echo "kalwraport: the Windows program's reports are the native ones, byte for byte"; \
+	else echo "kalwraport: the Windows program's reports DIFFER from the native ones"; exit 1; fi
 
 # The random walk over many seeds it has not walked before, every core busy:
 # each failing seed is printed with its first failure and its replay command.

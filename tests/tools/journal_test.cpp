@@ -80,6 +80,14 @@ TEST(JournalValues, AmountsInGroszeExactly) {
   }
 }
 
+// What a split line tells the reader besides its kept bytes.
+std::string LineFacts(const SplitLine& line) {
+  std::string facts = std::to_string(line.count) + (line.extraHoldText ? " extra" : "") + (line.badQuote ? " bad" : "") +
+                      (line.validUtf8 ? " utf8" : "") + " #" + std::to_string(DocumentHash(line));
+  for (const SplitField& field : line.field) facts += " " + std::to_string(field.size) + "/" + std::to_string(field.utf8Chars);
+  return facts;
+}
+
 // The line's fields (as many as kept), read in one piece and again one byte
 // at a time: the split must not depend on where the file's pieces end.
 std::vector<std::string> Split(const std::string& line, bool* badQuote = nullptr, uint64_t* count = nullptr) {
@@ -89,6 +97,7 @@ std::vector<std::string> Split(const std::string& line, bool* badQuote = nullptr
   EXPECT_TRUE(whole.Next(at, text.data() + text.size())) << line;
   while (!bytes.Next(byte, byte + 1)) {}
   EXPECT_EQ(std::make_pair(at, byte), std::make_pair(text.data() + line.size() + 1, at)) << line;
+  EXPECT_EQ(LineFacts(whole.Line()), LineFacts(bytes.Line())) << line;
   if (badQuote) *badQuote = whole.Line().badQuote;
   if (count) *count = whole.Line().count;
   std::vector<std::string> out;
@@ -107,6 +116,9 @@ TEST(JournalLine, QuotedFieldsBlanksAndWhatIsNotALine) {
   EXPECT_EQ(Split(";"), (Fields{"", ""}));
   EXPECT_EQ(Split("a;\"b\"\r"), (Fields{"a", "b"}));  // CR LF
   EXPECT_EQ(Split("a; b \r"), (Fields{"a", "b"}));
+  EXPECT_EQ(Split("a;b;c; FS 1/11 \xA3\xF3" "d\xBC ;d ;e          f;;;;;  ;"), (Fields{"a", "b", "c", "FS 1/11 \xA3\xF3" "d\xBC", "d", "e          f", "", "", "", ""}));
+  EXPECT_EQ(Split("a;b;c;FS 1/11 \xC5\x81\xC3\xB3" "d\xC5\xBA;\xC5;x y;1;2;3;4;5"), (Fields{"a", "b", "c", "FS 1/11 \xC5\x81\xC3\xB3" "d\xC5\xBA", "\xC5", "x y", "1", "2", "3", "4"}));
+  EXPECT_EQ(Split("a;b;c;FS 1/11 \xC5\x81\xC3\xB3" "d\xC5\xBA;;;;;;; ;"), (Fields{"a", "b", "c", "FS 1/11 \xC5\x81\xC3\xB3" "d\xC5\xBA", "", "", "", "", "", ""}));
   uint64_t count = 0;
   bool bad = false;
   EXPECT_EQ(Split("1;2;3;4;5;6;7;8;9;10;;;", &bad, &count).size(), 10u);

@@ -16,40 +16,59 @@ uint64_t KeyOf(KeyKind kind, uint64_t value) {
 }
 
 std::size_t DocumentKeys::SlotOf(uint64_t key) const {
-  const std::size_t mask = keys_.size() - 1;
+  const std::size_t mask = slots_.size() - 1;
   std::size_t slot = static_cast<std::size_t>(key ^ (key >> 32)) & mask;
-  while (keys_[slot] != 0 && keys_[slot] != key) slot = (slot + 1) & mask;
+  while (slots_[slot].key != 0 && slots_[slot].key != key) slot = (slot + 1) & mask;
   return slot;
 }
 
 uint32_t DocumentKeys::Find(uint64_t key) const {
-  if (keys_.empty()) return kNoDocument;
-  const std::size_t slot = SlotOf(Stored(key));
-  return keys_[slot] == 0 ? kNoDocument : values_[slot];
+  if (slots_.empty()) return kNoDocument;
+  const Slot& slot = slots_[SlotOf(Stored(key))];
+  return slot.key == 0 ? kNoDocument : slot.value;
 }
 
 uint32_t DocumentKeys::Set(uint64_t key, uint32_t value) {
-  if (5 * (used_ + 1) > 4 * keys_.size()) Grow();
+  if (5 * (used_ + 1) > 4 * slots_.size()) Grow();
   key = Stored(key);
-  const std::size_t slot = SlotOf(key);
-  const uint32_t old = keys_[slot] == 0 ? kNoDocument : values_[slot];
-  if (keys_[slot] == 0) ++used_;
-  keys_[slot] = key;
-  values_[slot] = value;
+  Slot& slot = slots_[SlotOf(key)];
+  const uint32_t old = slot.key == 0 ? kNoDocument : slot.value;
+  used_ += slot.key == 0;
+  slot = {key, value};
   return old;
 }
 
 void DocumentKeys::Grow() {
-  std::vector<uint64_t> keys(keys_.empty() ? 1024 : 2 * keys_.size(), 0);
-  std::vector<uint32_t> values(keys.size());
-  keys.swap(keys_);
-  values.swap(values_);
-  for (std::size_t i = 0; i < keys.size(); ++i) {
-    if (keys[i] == 0) continue;
-    const std::size_t slot = SlotOf(keys[i]);
-    keys_[slot] = keys[i];
-    values_[slot] = values[i];
+  std::vector<Slot> slots(slots_.empty() ? 1024 : 2 * slots_.size(), Slot{0, 0});
+  slots.swap(slots_);
+  for (const Slot& slot : slots) {
+    if (slot.key != 0) slots_[SlotOf(slot.key)] = slot;
   }
+}
+
+std::size_t IdentityIndex::SlotOf(uint32_t identity) const {
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t slot = static_cast<std::size_t>(KeyOf(KeyKind::Identity, identity)) & mask;
+  while (slots_[slot].identity != 0 && slots_[slot].identity != identity) slot = (slot + 1) & mask;
+  return slot;
+}
+
+uint32_t IdentityIndex::Find(uint32_t identity) const {
+  if (slots_.empty()) return kNoDocument;
+  const Slot& slot = slots_[SlotOf(identity)];
+  return slot.identity == 0 ? kNoDocument : slot.document;
+}
+
+void IdentityIndex::Add(uint32_t identity, uint32_t document) {
+  if (5 * (used_ + 1) > 4 * slots_.size()) {
+    std::vector<Slot> slots(slots_.empty() ? 1024 : 2 * slots_.size(), Slot{0, 0});
+    slots.swap(slots_);
+    for (const Slot& slot : slots) {
+      if (slot.identity != 0) slots_[SlotOf(slot.identity)] = slot;
+    }
+  }
+  slots_[SlotOf(identity)] = {identity, document};
+  ++used_;
 }
 
 }  // namespace kw::tools

@@ -1,6 +1,7 @@
 // A table from 64-bit keys (a document's link id, its number's hash) to the
 // index of a document, without an allocation per entry: open addressing,
-// keys and values in two arrays, grown by doubling at four fifths full.
+// each key beside its value (one cache line read for a lookup), grown by
+// doubling at four fifths full.
 #pragma once
 
 #include <cstdint>
@@ -21,8 +22,34 @@ class DocumentKeys {
   std::size_t SlotOf(uint64_t key) const;
   void Grow();
 
-  std::vector<uint64_t> keys_;    // 0: an empty slot (a key 0 is stored as 1)
-  std::vector<uint32_t> values_;
+#pragma pack(push, 4)
+  struct Slot {
+    uint64_t key;  // 0: an empty slot (a key 0 is stored as 1)
+    uint32_t value;
+  };
+#pragma pack(pop)
+
+  std::vector<Slot> slots_;
+  std::size_t used_ = 0;
+};
+
+// A table from a document's link id to the document's index, eight bytes a
+// slot (the id beside the index, so that a lookup reads no document): open
+// addressing, grown by doubling at four fifths full.
+class IdentityIndex {
+ public:
+  uint32_t Find(uint32_t identity) const;  // kNoDocument when unknown
+  // Adds an id (never 0, "none") the table does not hold yet.
+  void Add(uint32_t identity, uint32_t document);
+
+ private:
+  struct Slot {
+    uint32_t identity;  // 0: an empty slot
+    uint32_t document;
+  };
+  std::size_t SlotOf(uint32_t identity) const;
+
+  std::vector<Slot> slots_;
   std::size_t used_ = 0;
 };
 

@@ -47,9 +47,8 @@ bool HoldsNothing(const SplitLine& line) {
   return std::all_of(line.field.begin(), line.field.end(), [](const SplitField& f) { return f.size == 0; });
 }
 
-// The number's key: its whole text in UTF-8, hashed (the same text in either
-// code page gives the same key).
-uint64_t NumberKey(const SplitField& field, bool utf8) { return utf8 ? field.hashUtf8 : field.hashCp1250; }
+// The events whose document the settlement looks up by its number.
+bool JoinsByNumber(JournalEvent event) { return event != JournalEvent::FieldChanged && NamesDocument(event); }
 
 class LineReader {
  public:
@@ -94,7 +93,7 @@ class LineReader {
 FieldText LineReader::Text(const SplitLine& line, int column) const {
   const SplitField& field = line.field[column];
   const bool utf8 = line.validUtf8;
-  const uint64_t keptChars = utf8 ? std::count_if(field.kept, field.kept + field.keptSize, [](char c) {
+  const uint64_t keptChars = utf8 ? std::count_if(field.text, field.text + field.keptSize, [](char c) {
     return (static_cast<uint8_t>(c) & 0xC0) != 0x80;
   }) : field.keptSize;
   return {field.Kept(), (utf8 ? field.utf8Chars : field.size) - keptChars, utf8};
@@ -139,7 +138,7 @@ bool LineReader::Parse(const SplitLine& line, JournalEntry& entry) {
   if (identity.size > 0 && (identity.Cut() || !ParseIdentity(identity.Kept(), entry.identity))) {
     return fail(LineProblem::BadIdentity, kColumnIdentity);
   }
-  entry.numberKey = NumberKey(line.field[kColumnDocument], line.validUtf8);
+  entry.numberKey = JoinsByNumber(entry.event) ? DocumentHash(line) : 0;
   entry.document = Text(line, kColumnDocument);
   entry.contractor = Text(line, kColumnContractor);
   entry.description = Text(line, kColumnDescription);

@@ -41,7 +41,7 @@ struct JournalEntry {
   bool hasAmount;      // the module leaves the amount empty when it is no number
   int64_t amount;      // grosze
   uint32_t identity;   // the document's link id, 0 when the line has none
-  uint64_t numberKey;  // the whole document number's text in UTF-8, hashed
+  uint64_t numberKey;  // the whole document number's text in UTF-8, hashed (0 on a line of a changed field)
   FieldText document;
   FieldText contractor;   // its number
   FieldText description;  // the contractor's texts

@@ -29,6 +29,7 @@ uint64_t HashCp1250Byte(uint64_t hash, uint8_t byte) {
 
 void LineSplitter::Reset() {
   for (SplitField& field : line_.field) {
+    field.text = field.kept;
     field.keptSize = 0;
     field.size = field.utf8Chars = 0;
     field.hashUtf8 = field.hashCp1250 = kHashStart;
@@ -36,6 +37,7 @@ void LineSplitter::Reset() {
   line_.count = 0;
   line_.extraHoldText = line_.badQuote = false;
   line_.validUtf8 = true;
+  line_.document = nullptr;
   state_ = State::FieldStart;
   pendingBlanks_ = 0;
   utf8Needs_ = 0;
@@ -51,6 +53,13 @@ bool IsPlain(char c) {
 
 bool LineSplitter::Next(const char*& at, const char* end) {
   if (ended_) Reset();
+  if (!begun_ && at < end) {
+    const char* lineEnd = static_cast<const char*>(std::memchr(at, '\n', end - at));
+    if (lineEnd && SplitWhole(at, lineEnd)) {
+      at = lineEnd + 1;
+      return ended_ = true;
+    }
+  }
   while (at < end) {
     if (state_ == State::Unquoted && pendingBlanks_ == 0 && line_.count < kJournalColumns &&
         line_.count != kColumnDocument) {
@@ -80,6 +89,107 @@ bool LineSplitter::Finish() {
   Take('\n');
   ended_ = true;
   return true;
+}
+
+namespace {
+
+// The line's bytes as Take() would check them, one by one.
+bool IsUtf8Line(const char* at, const char* end) {
+  int needs = 0;
+  bool valid = true;
+  for (; at < end; ++at) {
+    const uint8_t byte = static_cast<uint8_t>(*at);
+    if (needs > 0) {
+      valid &= (byte & 0xC0) == 0x80;
+      --needs;
+    } else if (byte >= 0xC2 && byte <= 0xDF) {
+      needs = 1;
+    } else if (byte >= 0xE0 && byte <= 0xF4) {
+      needs = byte >= 0xF0 ? 3 : 2;
+    } else {
+      valid &= byte < 0x80;
+    }
+  }
+  return valid && needs == 0;
+}
+
+// What a line's bytes hold that decides how it is split.
+struct LineBytes {
+  bool plain;  // no quote, tab or CR: every separator separates and only spaces are blanks
+  bool ascii;
+};
+
+constexpr uint64_t kEachByte = 0x0101010101010101ull;
+constexpr uint64_t kHighBits = 0x8080808080808080ull;
+
+// Whether a byte of `word` is `byte` (eight at a time, no byte taken for another).
+bool HasByte(uint64_t word, char byte) {
+  const uint64_t x = word ^ (kEachByte * static_cast<uint8_t>(byte));
+  return ((x - kEachByte) & ~x & kHighBits) != 0;
+}
+
+bool IsPlainByte(char c) { return c != kJournalQuote && c != '\t' && c != '\r'; }
+
+LineBytes LineBytesOf(const char* at, const char* end) {
+  uint64_t any = 0;
+  for (uint64_t word; end - at >= 8; at += 8) {
+    std::memcpy(&word, at, 8);
+    if (HasByte(word, kJournalQuote) || HasByte(word, '\t') || HasByte(word, '\r')) return {false, false};
+    any |= word;
+  }
+  for (; at < end; ++at) {
+    if (!IsPlainByte(*at)) return {false, false};
+    any |= static_cast<uint8_t>(*at);
+  }
+  return {true, (any & kHighBits) == 0};
+}
+
+}  // namespace
+
+// The line [at, lineEnd) split at once, when no quote, tab or inner CR makes
+// Take()'s states matter: a field is then its bytes between separators, blanks
+// around it dropped. False (nothing done) for any other line.
+bool LineSplitter::SplitWhole(const char* at, const char* lineEnd) {
+  const char* end = lineEnd > at && lineEnd[-1] == '\r' ? lineEnd - 1 : lineEnd;
+  const LineBytes bytes = LineBytesOf(at, end);
+  if (!bytes.plain) return false;
+  const bool ascii = bytes.ascii;
+  line_.validUtf8 = ascii || IsUtf8Line(at, lineEnd);
+  for (const char* field = at;; ++line_.count) {
+    const char* next = static_cast<const char*>(std::memchr(field, kJournalSeparator, end - field));
+    const char* fieldEnd = next ? next : end;
+    while (field < fieldEnd && *field == ' ') ++field;
+    while (fieldEnd > field && fieldEnd[-1] == ' ') --fieldEnd;
+    if (line_.count < kJournalColumns) WholeField(line_.count, field, fieldEnd, ascii);
+    else if (field < fieldEnd) line_.extraHoldText = true;
+    if (!next) break;
+    field = next + 1;
+  }
+  ++line_.count;
+  begun_ = true;
+  return true;
+}
+
+void LineSplitter::WholeField(std::size_t column, const char* at, const char* end, bool ascii) {
+  SplitField& field = line_.field[column];
+  field.size = end - at;
+  field.keptSize = std::min<std::size_t>(field.size, kKeptFieldBytes);
+  field.text = at;
+  field.utf8Chars = ascii ? field.size : std::count_if(at, end, [](char c) { return (static_cast<uint8_t>(c) & 0xC0) != 0x80; });
+  if (column == kColumnDocument) line_.document = at;
+}
+
+uint64_t DocumentHash(const SplitLine& line) {
+  const SplitField& field = line.field[kColumnDocument];
+  if (!line.document) return line.validUtf8 ? field.hashUtf8 : field.hashCp1250;
+  uint64_t hash = kHashStart;
+  const char* const end = line.document + field.size;
+  if (line.validUtf8) {
+    for (const char* at = line.document; at < end; ++at) hash = HashByte(hash, static_cast<uint8_t>(*at));
+  } else {
+    for (const char* at = line.document; at < end; ++at) hash = HashCp1250Byte(hash, static_cast<uint8_t>(*at));
+  }
+  return hash;
 }
 
 void LineSplitter::Utf8Byte(uint8_t byte) {

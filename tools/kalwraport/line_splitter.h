@@ -5,7 +5,9 @@
 // are kept for the report, with the whole field's length; the document's
 // number is also hashed whole, taken as UTF-8 and as Windows-1250, so that
 // documents are told apart however long their numbers and whatever the code
-// page of the line that names them.
+// page of the line that names them. A line whole in the bytes at hand and
+// without quotes, tabs or a CR inside is split at once (most of a journal);
+// any other byte by byte.
 #pragma once
 
 #include <array>
@@ -20,14 +22,15 @@ namespace kw::tools {
 constexpr std::size_t kKeptFieldBytes = 160;
 
 struct SplitField {
-  std::size_t keptSize;  // bytes in kept
+  const char* text;      // the kept bytes: in kept, or in the line's own bytes when it was split at once
+  std::size_t keptSize;  // bytes kept
   uint64_t size;         // bytes of the whole field, unquoted and trimmed
   uint64_t utf8Chars;    // of them, those that begin a character when the line is UTF-8
-  uint64_t hashUtf8;     // of the whole field's text taken as UTF-8 (the document's column only)
+  uint64_t hashUtf8;     // of the whole field's text taken as UTF-8 (the document's column split byte by byte)
   uint64_t hashCp1250;   // of the same text converted from Windows-1250 to UTF-8
   char kept[kKeptFieldBytes];
 
-  std::string_view Kept() const { return {kept, keptSize}; }
+  std::string_view Kept() const { return {text, keptSize}; }
   bool Cut() const { return size > keptSize; }
 };
 
@@ -37,7 +40,12 @@ struct SplitLine {
   bool extraHoldText;  // a field past the last column is not empty
   bool badQuote;       // a quote not closed, or text after a closing quote
   bool validUtf8;      // the line's bytes are UTF-8
+  const char* document;  // the document's whole field, when the line was split at once (hashed when asked), or null
 };
+
+// The document's number (its whole field) hashed as UTF-8 text, in the line's
+// code page: the same number gives the same hash in either.
+uint64_t DocumentHash(const SplitLine& line);
 
 class LineSplitter {
  public:
@@ -55,6 +63,8 @@ class LineSplitter {
   enum class State : uint8_t { FieldStart, Unquoted, Quoted, QuoteSeen, AfterQuote, SkipLine };
 
   void Reset();
+  bool SplitWhole(const char* at, const char* lineEnd);
+  void WholeField(std::size_t column, const char* at, const char* end, bool ascii);
   bool Take(char c);  // true when c ended the line
   void TakeQuoted(char c);
   void Append(char c);

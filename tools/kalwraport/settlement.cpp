@@ -1,6 +1,7 @@
 #include "settlement.h"
 
 #include <algorithm>
+#include <new>
 
 namespace kw::tools {
 
@@ -27,12 +28,10 @@ class WideSum {
   int64_t low_ = 0;  // 0 <= low_ < 2^60 between the additions
 };
 
-template <typename Row, typename LineOf>
-void InLineOrder(RowList<Row>& list, LineOf lineOf) {
+template <typename Row, typename SortKey>
+void InLineOrder(RowList<Row>& list, SortKey lineOf) {
   std::sort(list.Parts().begin(), list.Parts().end(), [&](uint32_t a, uint32_t b) { return lineOf(a) < lineOf(b); });
 }
-
-Stamp StampOf(const JournalEntry& entry) { return {entry.line, entry.day, entry.time}; }
 
 }  // namespace
 
@@ -53,9 +52,13 @@ void SettlementBuilder::Take(const JournalEntry& entry) {
 }
 
 uint32_t SettlementBuilder::NewDocument(uint64_t numberKey, bool registerOnly) {
-  store_->documents.emplace_back();
+  if (store_->documents.size() >= kNoDocument) throw std::bad_alloc();  // indices stay below kNoDocument
+  StoredDocument& document = store_->documents.emplace_back();
+  document = {};
+  document.lastAmount = kAmountNone;
+  document.previousWithNumber = document.failures = kNoDocument;
+  document.registerOnly = registerOnly;
   const uint32_t index = static_cast<uint32_t>(store_->documents.size() - 1);
-  store_->documents.back().registerOnly = registerOnly;
   if (registerOnly) keys_.Set(KeyOf(KeyKind::RegisterNumber, numberKey), index);
   return index;
 }
@@ -78,20 +81,20 @@ uint32_t SettlementBuilder::DocumentOf(const JournalEntry& entry) {
   uint32_t index = kNoDocument;
   if (entry.identity == 0) {
     index = keys_.Find(byNumberKey);
-  } else if ((index = keys_.Find(KeyOf(KeyKind::Identity, entry.identity))) == kNoDocument) {
+  } else if ((index = identities_.Find(entry.identity)) == kNoDocument) {
     const uint32_t byNumber = keys_.Find(byNumberKey);
-    if (byNumber != kNoDocument && store_->documents[byNumber].identity == 0 && !store_->documents[byNumber].last.known) {
+    if (byNumber != kNoDocument && store_->documents[byNumber].identity == 0 && !store_->documents[byNumber].Last().Known()) {
       index = byNumber;
     }
     if (index == kNoDocument) index = NewDocument(entry.numberKey, false);
     store_->documents[index].identity = entry.identity;
-    keys_.Set(KeyOf(KeyKind::Identity, entry.identity), index);
+    identities_.Add(entry.identity, index);
   }
   if (index == kNoDocument) index = NewDocument(entry.numberKey, false);
   // A marking after a conversion keeps the number the conversion gave: it
   // names the document as it stood when marked again ("." once marked), and
   // the register's lines name it by its number.
-  if (entry.event == JournalEvent::Converted || !store_->documents[index].last.known) NameDocument(index, entry.numberKey);
+  if (entry.event == JournalEvent::Converted || !store_->documents[index].Last().Known()) NameDocument(index, entry.numberKey);
   return index;
 }
 
@@ -101,7 +104,7 @@ uint32_t SettlementBuilder::RegisterDocumentOf(const JournalEntry& entry) {
   uint32_t index = keys_.Find(KeyOf(KeyKind::Number, entry.numberKey));
   while (index != kNoDocument) {
     const StoredDocument& document = store_->documents[index];
-    if (document.last.known && document.numberKey == entry.numberKey) return index;
+    if (document.Last().Known() && document.numberKey == entry.numberKey) return index;
     if (document.previousWithNumber >= index) break;  // older documents only: the walk ends
     index = document.previousWithNumber;
   }
@@ -109,49 +112,64 @@ uint32_t SettlementBuilder::RegisterDocumentOf(const JournalEntry& entry) {
   return index != kNoDocument ? index : NewDocument(entry.numberKey, true);
 }
 
-PeriodPart& SettlementBuilder::PartOf(uint32_t index) {
-  StoredDocument& document = store_->documents[index];
-  if (document.periodPart == kNoDocument) {
-    store_->parts.emplace_back();
-    store_->parts.back().document = index;
-    document.periodPart = static_cast<uint32_t>(store_->parts.size() - 1);
+void SettlementBuilder::Marked(uint32_t index, const JournalEntry& entry, bool inPeriod) {
+  store_->documents[index].openMark = true;
+  if (inPeriod) {
+    PeriodPart& part = store_->parts.Make(index);
+    const TextArena::Ref number = NumberOf(part, entry);
+    OpenMarking& marking = store_->MarkingOf(part);
+    marking.line = PackLine(entry.line, entry.time);
+    marking.day = entry.day;
+    marking.amount = entry.hasAmount ? entry.amount : kAmountNone;
+    marking.number = number;
+  } else if (PeriodPart* part = store_->parts.Find(index)) {
+    store_->CloseMarking(*part);  // marked again after the period
   }
-  return store_->parts[document.periodPart];
 }
 
-void SettlementBuilder::Marked(uint32_t index, const JournalEntry& entry, bool inPeriod) {
-  StoredDocument& document = store_->documents[index];
-  document.openMark = true;
+// A conversion that replaces the document's last one: what the sections show
+// of the one it replaces is held apart.
+void SettlementBuilder::HoldReplacedConversion(uint32_t index, PeriodPart& part, bool inPeriod) {
+  const Conversion last = store_->documents[index].Last();
+  if (part.removed != 0 && !(part.held != kNoDocument && store_->held[part.held].removedHeld)) {
+    HeldConversions& held = store_->Held(part);
+    held.removed = last;
+    held.removedHeld = true;
+  }
   if (inPeriod) {
-    PeriodPart& part = PartOf(index);
-    part.marked = StampOf(entry);
-    part.markedHasAmount = entry.hasAmount;
-    part.markedAmount = entry.amount;
-    part.markedNumber = NumberOf(document, entry);
-  } else if (document.periodPart != kNoDocument) {
-    store_->parts[document.periodPart].marked.line = 0;  // marked again after the period
+    if (part.held != kNoDocument) store_->held[part.held].convertedHeld = false;
+    if (part.conversions == 0 && last.Known() && period_.from != kNoDay && last.day < period_.from) {
+      store_->Held(part).before = last;
+    }
+  } else if (part.conversions > 0 && !(part.held != kNoDocument && store_->held[part.held].convertedHeld)) {
+    HeldConversions& held = store_->Held(part);
+    held.converted = last;
+    held.convertedHeld = true;
   }
 }
 
 void SettlementBuilder::Converted(uint32_t index, const JournalEntry& entry, bool inPeriod) {
-  StoredDocument& document = store_->documents[index];
-  if (inPeriod) {
-    PeriodPart& part = PartOf(index);
-    if (part.conversions == 0 && document.last.known && period_.from != kNoDay && document.last.day < period_.from) {
-      part.before = document.last;
-    }
-    if (part.conversions > 0 && (part.convertedHasAmount != entry.hasAmount || part.convertedAmount != entry.amount)) {
-      part.amountsDiffer = true;
-    }
-    part.converted = StampOf(entry);
-    part.convertedHasAmount = entry.hasAmount;
-    part.convertedAmount = entry.amount;
-    part.convertedNumber = NumberOf(document, entry);
-    ++part.conversions;
+  PeriodPart* part = inPeriod ? &store_->parts.Make(index) : store_->parts.Find(index);
+  const int64_t amount = entry.hasAmount ? entry.amount : kAmountNone;
+  if (part) {
+    if (inPeriod && part->conversions > 0 && store_->ConvertedOf(index, *part).amount != amount) part->amountsDiffer = 1;
+    HoldReplacedConversion(index, *part, inPeriod);
   }
-  document.openMark = false;
-  document.last = {entry.amount, entry.day, true, entry.hasAmount};
+  if (inPeriod) {
+    part->converted = PackLine(entry.line, entry.time);
+    part->convertedNumber = NumberOf(*part, entry);
+    ++part->conversions;
+  }
+  CloseMark(index);
+  StoredDocument& document = store_->documents[index];
+  document.lastAmount = amount;
+  document.lastDay = static_cast<uint32_t>(entry.day);
   if (entry.identity != 0) SettleMarkWithoutIdentity(document.previousWithNumber);
+}
+
+void SettlementBuilder::CloseMark(uint32_t index) {
+  store_->documents[index].openMark = false;
+  if (PeriodPart* part = store_->parts.Find(index)) store_->CloseMarking(*part);
 }
 
 // A marking without an id under the number a conversion with an id names,
@@ -160,65 +178,63 @@ void SettlementBuilder::Converted(uint32_t index, const JournalEntry& entry, boo
 // number "."): its mark is settled by the conversion.
 void SettlementBuilder::SettleMarkWithoutIdentity(uint32_t earlier) {
   if (earlier == kNoDocument) return;
-  StoredDocument& marked = store_->documents[earlier];
-  if (marked.identity == 0 && !marked.last.known) marked.openMark = false;
+  const StoredDocument& marked = store_->documents[earlier];
+  if (marked.identity == 0 && !marked.Last().Known()) CloseMark(earlier);
 }
 
-TextArena::Ref SettlementBuilder::NumberOf(StoredDocument& document, const JournalEntry& entry) {
-  return document.shownNumber = store_->texts.Reuse(ShownText(entry.document), document.shownNumber);
-}
-
-RegisterTexts SettlementBuilder::TextsOf(StoredDocument& document, const JournalEntry& entry) {
-  TextArena& texts = store_->texts;
-  return {NumberOf(document, entry), texts.Intern(ShownText(entry.contractor)), texts.Intern(ShownText(entry.description))};
+// The number as the line shows it, kept once while the document's lines show
+// it alike.
+TextArena::Ref SettlementBuilder::NumberOf(const PeriodPart& part, const JournalEntry& entry) {
+  const TextArena::Ref marked = part.marking != kNoDocument ? store_->markings[part.marking].number : 0;
+  return store_->texts.Reuse(ShownText(entry.document), {part.convertedNumber, part.removedNumber, marked});
 }
 
 void SettlementBuilder::Removed(uint32_t index, const JournalEntry& entry, bool inPeriod) {
   StoredDocument& document = store_->documents[index];
-  document.registerState = RegisterState::Removed;
-  document.failedRemovals = 0;
+  document.registerState = static_cast<uint32_t>(RegisterState::Removed);
+  if (document.failures != kNoDocument) store_->failures[document.failures].count = 0;
   if (!inPeriod) return;
-  PeriodPart& part = PartOf(index);
-  part.registerLine = true;
-  if (part.removed.line == 0) {
-    part.removed = StampOf(entry);
-    part.removedTexts = TextsOf(document, entry);
-    part.removedConversion = document.last;
+  PeriodPart& part = store_->parts.Make(index);
+  part.registerLine = 1;
+  if (part.removed == 0) {
+    part.removed = PackLine(entry.line, entry.time);
+    part.removedDay = entry.day;
+    part.removedNumber = NumberOf(part, entry);
+    part.removedParty = InternParty(store_->texts, ShownText(entry.contractor), ShownText(entry.description));
   }
   ++part.removals;
 }
 
 void SettlementBuilder::Left(uint32_t index, const JournalEntry& entry, bool inPeriod) {
   StoredDocument& document = store_->documents[index];
-  document.registerState = RegisterState::Left;
-  ++document.failedRemovals;
-  document.lastLeftLine = entry.line;
-  document.lastLeftDay = entry.day;
-  document.lastLeftTime = entry.time;
-  if (inPeriod) PartOf(index).registerLine = true;
-  if (document.periodPart == kNoDocument) return;
-  PeriodPart& part = store_->parts[document.periodPart];
-  if (part.left == kNoDocument) {
-    store_->lefts.emplace_back();
-    part.left = static_cast<uint32_t>(store_->lefts.size() - 1);
+  document.registerState = static_cast<uint32_t>(RegisterState::Left);
+  if (document.failures == kNoDocument) {
+    store_->failures.emplace_back();
+    document.failures = static_cast<uint32_t>(store_->failures.size() - 1);
   }
-  store_->lefts[part.left] = TextsOf(document, entry);
+  FailedRemovals& failed = store_->failures[document.failures];
+  ++failed.count;
+  failed.line = PackLine(entry.line, entry.time);
+  failed.day = entry.day;
+  if (inPeriod) store_->parts.Make(index).registerLine = 1;
+  const PeriodPart* part = store_->parts.Find(index);
+  if (!part) return;
+  failed.number = NumberOf(*part, entry);
+  failed.party = InternParty(store_->texts, ShownText(entry.contractor), ShownText(entry.description));
 }
 
-// Names the part in the sections it belongs to.
-void SettlementBuilder::Collect(uint32_t index, Settlement& out) const {
-  const PeriodPart& part = store_->parts[index];
-  const StoredDocument& document = store_->documents[part.document];
-  if ((part.conversions > 0 || part.registerLine) && document.registerState == RegisterState::Left) {
-    out.leftInJpk.Parts().push_back(index);
-  }
-  if (part.marked.line != 0 && document.openMark) out.markedNotConverted.Parts().push_back(index);
-  if (part.removed.line != 0) {
+// Names the document in the sections it belongs to.
+void SettlementBuilder::Collect(uint32_t index, const PeriodPart& part, Settlement& out) const {
+  const StoredDocument& document = store_->documents[index];
+  const auto state = static_cast<RegisterState>(document.registerState);
+  if ((part.conversions > 0 || part.registerLine) && state == RegisterState::Left) out.leftInJpk.Parts().push_back(index);
+  if (part.marking != kNoDocument && document.openMark) out.markedNotConverted.Parts().push_back(index);
+  if (part.removed != 0) {
     if (document.registerOnly) out.removedNotConverted.Parts().push_back(index);
     out.exclusions.Parts().push_back(index);
   }
   if (part.conversions > 0) {
-    if (document.registerState == RegisterState::None) out.convertedNotRemoved.Parts().push_back(index);
+    if (state == RegisterState::None) out.convertedNotRemoved.Parts().push_back(index);
     out.sales.Parts().push_back(index);
   }
 }
@@ -252,6 +268,9 @@ bool AnythingToLookAt(const Settlement& s) {
 }  // namespace
 
 Settlement SettlementBuilder::Finish(const JournalSummary& summary) {
+  keys_ = DocumentKeys();  // no line follows: the lookups are done with
+  identities_ = IdentityIndex();
+  store_->texts.ForgetLookups();
   Settlement out;
   out.period = period_;
   out.journal = summary;
@@ -261,17 +280,19 @@ Settlement SettlementBuilder::Finish(const JournalSummary& summary) {
   out.exclusions = {store_, &SettlementStore::RemovalOf};
   out.removedNotConverted = {store_, &SettlementStore::RemovalOf};
   out.leftInJpk = {store_, &SettlementStore::LeftOf};
-  out.markedNotConverted = {store_, &SettlementStore::MarkingOf};
-  for (uint32_t part = 0; part < store_->parts.size(); ++part) Collect(part, out);
-  const std::deque<PeriodPart>& parts = store_->parts;
-  const auto saleLine = [&](uint32_t part) { return parts[part].converted.line; };
-  const auto entryLine = [&](uint32_t part) { return parts[part].removed.line; };
+  out.markedNotConverted = {store_, &SettlementStore::MarkingRowOf};
+  const PeriodParts& parts = store_->parts;
+  for (uint32_t document = 0; document < parts.End(); ++document) {
+    if (const PeriodPart* part = parts.Find(document)) Collect(document, *part, out);
+  }
+  const auto saleLine = [&](uint32_t document) { return parts.Find(document)->converted; };
+  const auto entryLine = [&](uint32_t document) { return parts.Find(document)->removed; };
   InLineOrder(out.sales, saleLine);
   InLineOrder(out.convertedNotRemoved, saleLine);
   InLineOrder(out.exclusions, entryLine);
   InLineOrder(out.removedNotConverted, entryLine);
-  InLineOrder(out.leftInJpk, [&](uint32_t part) { return store_->documents[parts[part].document].lastLeftLine; });
-  InLineOrder(out.markedNotConverted, [&](uint32_t part) { return parts[part].marked.line; });
+  InLineOrder(out.leftInJpk, [&](uint32_t document) { return store_->failures[store_->documents[document].failures].line; });
+  InLineOrder(out.markedNotConverted, [&](uint32_t document) { return store_->markings[parts.Find(document)->marking].line; });
   AddUp(out);
   out.status = AnythingToLookAt(out) ? SettlementStatus::ToLookAt : SettlementStatus::Agrees;
   return out;

@@ -104,7 +104,7 @@ class RowList {
  private:
   std::shared_ptr<const SettlementStore> store_;
   Make make_ = nullptr;
-  std::vector<uint32_t> parts_;  // in SettlementStore::parts
+  std::vector<uint32_t> parts_;  // the documents, by their index in SettlementStore
 };
 
 enum class SettlementStatus { Agrees = 0, ToLookAt = 1 };
@@ -140,20 +140,21 @@ class SettlementBuilder final : public JournalSink {
   uint32_t RegisterDocumentOf(const JournalEntry& entry);
   uint32_t NewDocument(uint64_t numberKey, bool registerOnly);
   void NameDocument(uint32_t index, uint64_t numberKey);
-  PeriodPart& PartOf(uint32_t index);
   void Marked(uint32_t index, const JournalEntry& entry, bool inPeriod);
   void Converted(uint32_t index, const JournalEntry& entry, bool inPeriod);
+  void HoldReplacedConversion(uint32_t index, PeriodPart& part, bool inPeriod);
   void SettleMarkWithoutIdentity(uint32_t earlier);
+  void CloseMark(uint32_t index);
   void Removed(uint32_t index, const JournalEntry& entry, bool inPeriod);
   void Left(uint32_t index, const JournalEntry& entry, bool inPeriod);
-  void Collect(uint32_t part, Settlement& out) const;
-  TextArena::Ref NumberOf(StoredDocument& document, const JournalEntry& entry);
-  RegisterTexts TextsOf(StoredDocument& document, const JournalEntry& entry);
+  void Collect(uint32_t document, const PeriodPart& part, Settlement& out) const;
+  TextArena::Ref NumberOf(const PeriodPart& part, const JournalEntry& entry);
 
   Period period_;
   int64_t periodLines_ = 0;
   std::shared_ptr<SettlementStore> store_;  // documents, their parts in the period, the texts
-  DocumentKeys keys_;                       // link ids, numbers and register-only numbers to documents
+  DocumentKeys keys_;                       // numbers and register-only numbers to documents
+  IdentityIndex identities_;                // link ids to documents
 };
 
 // The settlement of the period from the journal's file; false when the file

@@ -79,7 +79,10 @@ def main(guide_path, root):
             failures.append("the guide changes in code page 1250")
     except UnicodeEncodeError as error:
         failures.append(f"not in code page 1250: {guide[error.start:error.end]!r} at character {error.start}")
-    for number, line in enumerate(guide.splitlines(), 1):
+    lines = guide.splitlines()
+    for number, line in enumerate(lines, 1):
+        if line and set(line) <= set("=-") and len(line) not in map(len, lines[max(number - 3, 0):number - 1]):
+            failures.append(f"line {number} underlines no heading (a merge's leftover?): {line!r}")
         if len(line) > MAX_LINE:
             failures.append(f"line {number} has {len(line)} characters: {line!r}")
         if "\t" in line:

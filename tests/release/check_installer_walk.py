@@ -1,18 +1,15 @@
 #!/usr/bin/env python3
 """The installer walked against a model: from a seed, an administrator's random
 actions on a shop's folder silently under Wine (installs of this version and
-an older one, uninstalls as the guide gives them and by the commands of the
-entry in the list of installed programs, a file of the module damaged or
-deleted and repaired by the entry's repair command, by a path, a drive letter
-or a share's name, a file held open or the folder refusing writes); after each
-step, as soon as the command has returned, the folder byte for byte, the list
-of installed programs and the exit code against the model.
+an older one, uninstalls and repairs of a damaged file as the guide and the
+entry's commands give them, by a path, a drive letter or a share's name, a file
+held open or the folder refusing writes); as soon as a step's command returns,
+the folder byte for byte, the list of installed programs and the exit code
+against the model.
 
 Usage: check_installer_walk.py <make_dist.py> <guide> <installer.nsi> <version> <TALMER.dll> <wine-run>
                                <hold_file.exe> [--seeds N] [--steps N] [--start SEED] [--jobs N] <file to ship>...
---jobs N walks the seeds in N streams at once, each in its own copy of the Wine
-prefix with its own wineserver (the installer's one-at-a-time mutex is per
-wineserver).
+--jobs N: N streams, each in its own copy of the Wine prefix and wineserver.
 """
 import argparse
 import collections
@@ -214,8 +211,8 @@ class Walk:
         if how == "guide":
             return self.wine(os.path.join(self.shop, MODULE_DIR, "Odinstaluj.exe"), *switches,
                              "_?=" + shown.rstrip("\\") + "\\" + MODULE_DIR)
-        value = "ModifyPath" if action == "repair" else {"entry": "UninstallString", "quiet": "QuietUninstallString"}[how]
-        given = {"ModifyPath": " /NAPRAW", "UninstallString": "", "QuietUninstallString": " /S"}[value]
+        value, given = ("ModifyPath", " /NAPRAW") if action == "repair" else \
+            {"entry": ("UninstallString", ""), "quiet": ("QuietUninstallString", " /S")}[how]
         in_place = self.model.entry.rstrip("\\") + "\\" + MODULE_DIR
         command = self.entries()[self.entry_key()].get(value)
         if command != f'"{in_place}\\Odinstaluj.exe"{given} _?={in_place}':
@@ -357,23 +354,19 @@ def walk_in_streams(args, argv):
     for first in range(start, start + args.seeds, each):
         folder = tempfile.mkdtemp(prefix="installer-walk-", dir=build)
         subprocess.run(["cp", "-a", os.path.join(build, "wineprefix"), folder], check=True)
-        environment = dict(os.environ, KW_BUILD_DIR=folder)
-        server = dict(environment, WINEPREFIX=os.path.join(folder, "wineprefix"))
-        quiet = {"stdin": subprocess.DEVNULL, "stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL}
-        subprocess.run(["wineserver", "-p"], env=server, **quiet)  # it stays; so do the processes --boot starts
-        subprocess.run([args.wine_run, "--boot"], env=environment, **quiet)
-        count = min(each, start + args.seeds - first)
-        streams.append((folder, server, subprocess.Popen(
-            [sys.executable, os.path.abspath(__file__), *argv, "--jobs", "1", "--start", str(first), "--seeds", str(count)],
-            env=environment)))
+        environment, server = dict(os.environ, KW_BUILD_DIR=folder), dict(WINEPREFIX=f"{folder}/wineprefix")
+        for command in (["wineserver", "-p"], [args.wine_run, "--boot"]):  # both stay: no pipe of ours to them
+            subprocess.run(command, env=dict(environment, **server), stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        streams.append((folder, server, subprocess.Popen([sys.executable, os.path.abspath(__file__), *argv, "--jobs", "1",
+                        "--start", str(first), "--seeds", str(min(each, start + args.seeds - first))], env=environment)))
     failed = [walk.wait() for _, _, walk in streams]
     for folder, server, _ in streams:
-        subprocess.run(["wineserver", "-k"], env=server, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-k"], env=dict(os.environ, **server), stdout=subprocess.DEVNULL)
         shutil.rmtree(folder, ignore_errors=True)
     print(f"{args.seeds} seeds of {args.steps} steps from {start} in {len(streams)} streams: "
-          f"{sum(rc == 0 for rc in failed)} streams passed, {time.monotonic() - started:.0f} s", flush=True)
-    if any(failed):
-        sys.exit(1)
+          f"{'FAILED' if any(failed) else 'passed'}, {time.monotonic() - started:.0f} s", flush=True)
+    sys.exit(1 if any(failed) else 0)
 
 
 def main(argv):

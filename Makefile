@@ -88,18 +88,20 @@ SLAD ?=
 # Then kalwraport's walk against its model of a shop (native, REPORT_SEEDS
 # fresh seeds from START or from the clock), and the installer's walk:
 # INSTALLER_SEEDS fresh seeds of INSTALLER_STEPS administrator's actions
-# (INSTALLER_START= walks a given seed again).
+# (INSTALLER_START= walks a given seed again) in INSTALLER_JOBS streams, each
+# in its own copy of the Wine prefix.
 REPORT_SEEDS ?= 1000
 INSTALLER_SEEDS ?= 20
 INSTALLER_STEPS ?= 20
 INSTALLER_START ?=
+INSTALLER_JOBS ?= $(SOAK_JOBS)
 soak: deps build prefix native
 	@rc=0; $(WINE_SESSION); \
 	/usr/bin/python3 -B tests/walk/soak.py $(BUILD_DIR)/host_walk_test.exe $(WINE_RUN) \
 	  --seeds $(SEEDS) --steps $(STEPS) --jobs $(SOAK_JOBS) $(if $(START),--start $(START)) $(if $(SLAD),--slad) || rc=$$?; \
 	$(NATIVE_DIR)/kalwraport_walk --seeds $(REPORT_SEEDS) --start $(if $(START),$(START),$$(date +%s)) || rc=$$?; \
 	ctest --test-dir build -R '^release_installer_walk$$' -N -V | sed -n 's/^[0-9]*: Test command: //p' | head -1 \
-	  | { read -r command; eval "$$command --seeds $(INSTALLER_SEEDS) --steps $(INSTALLER_STEPS) \
+	  | { read -r command; eval "$$command --seeds $(INSTALLER_SEEDS) --steps $(INSTALLER_STEPS) --jobs $(INSTALLER_JOBS) \
 	      $(if $(INSTALLER_START),--start $(INSTALLER_START))"; } || rc=$$?; \
 	exit $$rc
 

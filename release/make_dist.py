@@ -63,6 +63,9 @@ INSTALLER_FILES = (MODULE, "kalwcfg.exe", "kalwcheck.exe", "kalwraport.exe", "PO
 # The installer's record of what it writes (SHA256SUMS' format): by it a later
 # install knows the Kalwestrowka.dll an install put there from the shop's own.
 INSTALL_RECORD = "ZAINSTALOWANE.SHA256"
+# What the uninstaller's repair checks the installed files against: the record
+# and the record's own sum (only inside the uninstaller, never installed).
+REPAIR_LIST = "NAPRAWA.SHA256"
 TEXT_SUFFIX = ".TXT"
 SIGNED_SUFFIXES = (".dll", ".exe")
 SIGNING_ENVIRONMENT = ("KW_SIGN_PFX", "KW_SIGN_PASS_FILE", "KW_SIGN_TIMESTAMP_URL")
@@ -240,8 +243,11 @@ def main(argv):
         if with_installer:
             with open(os.path.join(stage, GUIDE), "wb") as f:
                 f.write(members[GUIDE])
+            record = checksums({name: members[name] for name in INSTALLER_FILES + (GUIDE,)})
             with open(os.path.join(stage, INSTALL_RECORD), "wb") as f:
-                f.write(checksums({name: members[name] for name in INSTALLER_FILES + (GUIDE,)}))
+                f.write(record)
+            with open(os.path.join(stage, REPAIR_LIST), "wb") as f:
+                f.write(record + checksums({INSTALL_RECORD: record}))
             staged = os.path.join(stage, setup)
             make_installer(os.path.abspath(args.installer), stage, version,
                            version_strings(sources[MODULE]), staged, signer)

@@ -25,7 +25,9 @@
 ;  16 an older version over a newer one, not accepted (silently: without /STARSZA)
 ;  17 another installer or uninstaller of the module is running
 ;  18 the folder's Kalwestrowka.dll is not the installed one and a backup is there
-; The uninstaller: 0, 1, 2 as above, 13, 14, 15, 17, 18.
+;  19 (the uninstaller's repair) nothing of the module is installed there
+; The uninstaller: 0, 1, 2 as above, 13, 14, 15, 17, 18; its repair (/NAPRAW):
+; 0, 1, 2, 13, 14, 15, 17, 19.
 ;
 ; Silent mode: Kalwestrowka-<version>-setup.exe /S [/ZASLEPKI] [/STARSZA] [/RAPORT=file] /D=folder
 ; (/D= last, without quotes). /RAPORT= writes what happened in Polish (UTF-16).
@@ -36,7 +38,8 @@
 ; (what is there already: the backup, the version), install_files.nsh (the
 ; files written all or none), uninstall_entry.nsh (the list of installed
 ; programs), next_steps.nsh (the last page), uninstall_confirm.nsh and
-; uninstall_files.nsh (the uninstaller's first page and its work).
+; uninstall_files.nsh (the uninstaller's first page and its work), repair.nsh
+; (the uninstaller's repair of the installed files).
 
 Unicode true
 SetCompressor /SOLID lzma
@@ -70,6 +73,9 @@ ${StrStr}
 ; decided and wrote.
 !define INSTALL_LOG "instalacja.log"
 
+; CreateFileW's disposition for a file that must be there already.
+!define OPEN_EXISTING 3
+
 !define EXIT_INSTALLED 0
 !define EXIT_CANCELLED 1
 !define EXIT_NO_HOST 10
@@ -81,6 +87,7 @@ ${StrStr}
 !define EXIT_DOWNGRADE_REFUSED 16
 !define EXIT_ANOTHER_RUN 17
 !define EXIT_FOREIGN_MODULE 18
+!define EXIT_NOTHING_INSTALLED 19
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -117,6 +124,13 @@ Var HostShown         ; the host folder as people write it (S:\)
 Var ModuleDir
 Var HostDir           ; the host folder (the uninstaller's: its parent)
 Var LogHandle         ; the install's log while it is written, or ""
+Var Repairing         ; 1: /NAPRAW, the uninstaller repairs instead (repair.nsh)
+; The uninstaller's page headers: its own or its repair's (un.onInit).
+Var UnHeader
+Var UnHeaderSub
+Var UnDoneHeader
+Var UnDoneHeaderSub
+Var UnFailedHeader
 
 !define MUI_ABORTWARNING
 !define MUI_CUSTOMFUNCTION_ABORT UserAbort
@@ -142,11 +156,11 @@ UninstPage custom un.ConfirmPage
 !insertmacro FORGET MUI_INSTFILESPAGE_FINISHHEADER_SUBTEXT
 !insertmacro FORGET MUI_INSTFILESPAGE_ABORTHEADER_TEXT
 !insertmacro FORGET MUI_INSTFILESPAGE_ABORTHEADER_SUBTEXT
-!define MUI_PAGE_HEADER_TEXT "Odinstalowanie wtyczki"
-!define MUI_PAGE_HEADER_SUBTEXT "Przywrócenie poprzedniej wtyczki, usunięcie plików."
-!define MUI_INSTFILESPAGE_FINISHHEADER_TEXT "Wtyczka odinstalowana"
-!define MUI_INSTFILESPAGE_FINISHHEADER_SUBTEXT "Pliki komis.cfg i dzienniki zostały bez zmian."
-!define MUI_INSTFILESPAGE_ABORTHEADER_TEXT "Wtyczka nie została odinstalowana"
+!define MUI_PAGE_HEADER_TEXT "$UnHeader"
+!define MUI_PAGE_HEADER_SUBTEXT "$UnHeaderSub"
+!define MUI_INSTFILESPAGE_FINISHHEADER_TEXT "$UnDoneHeader"
+!define MUI_INSTFILESPAGE_FINISHHEADER_SUBTEXT "$UnDoneHeaderSub"
+!define MUI_INSTFILESPAGE_ABORTHEADER_TEXT "$UnFailedHeader"
 !define MUI_INSTFILESPAGE_ABORTHEADER_SUBTEXT "Folder programu jest taki, jaki był."
 !define MUI_UNFINISHPAGE_NOAUTOCLOSE
 !insertmacro MUI_UNPAGE_INSTFILES
@@ -226,4 +240,5 @@ SectionEnd
 !include "next_steps.nsh"
 !include "uninstall_confirm.nsh"
 
+!include "repair.nsh"
 !include "uninstall_files.nsh"

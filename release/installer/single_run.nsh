@@ -24,24 +24,56 @@ FunctionEnd
 !insertmacro TAKE_SINGLE_RUN ""
 !insertmacro TAKE_SINGLE_RUN "un."
 
-; $Message to the console that started the program; a box when there is none.
+;  $Message to where the program was started from, in this order: its standard
+; output when it has one (redirected to a file or a pipe, and a program
+; started from a shell under Wine, which hands its output on); else the
+; console of the program that started it (cmd), attached and written through
+; CONOUT$, since a program without a console of its own has no standard
+; handles there; else (started from Explorer) a box.
+!define GENERIC_READ_WRITE 0xC0000000
+!define FILE_SHARE_READ_WRITE 3
 !macro PRINT_TO_CONSOLE UN
 Function ${UN}PrintToConsole
-  System::Call 'kernel32::AttachConsole(i ${ATTACH_PARENT_PROCESS}) i .r1'
-  ${If} $1 == 0
-    MessageBox MB_OK|MB_ICONINFORMATION "$Message" /SD IDOK
+  StrCpy $2 "$Message$\r$\n"
+  System::Call 'kernel32::GetStdHandle(i ${STD_OUTPUT_HANDLE}) p .r1'
+  Call ${UN}WriteToHandle
+  ${If} $4 != 0
     Return
   ${EndIf}
-  System::Call 'kernel32::GetStdHandle(i ${STD_OUTPUT_HANDLE}) p .r1'
-  StrLen $2 "$Message$\r$\n"
-  System::Call 'kernel32::WriteConsoleW(p r1, w "$Message$\r$\n", i r2, *i .r3, p 0) i .r4'
-  ${If} $4 == 0
-    ; Not a console (redirected to a file): the text in the console's code page.
-    System::Call 'kernel32::GetConsoleOutputCP() i .r5'
-    System::Call 'kernel32::WideCharToMultiByte(i r5, i 0, w "$Message$\r$\n", i r2, m .r6, i ${NSIS_MAX_STRLEN}, p 0, p 0) i .r7'
-    System::Call 'kernel32::WriteFile(p r1, m r6, i r7, *i .r3, p 0)'
+  System::Call 'kernel32::AttachConsole(i ${ATTACH_PARENT_PROCESS}) i .r5'
+  ${If} $5 != 0
+    System::Call 'kernel32::CreateFileW(w "CONOUT$$", i ${GENERIC_READ_WRITE}, i ${FILE_SHARE_READ_WRITE}, p 0, i ${OPEN_EXISTING}, i 0, p 0) p .r1'
+    Call ${UN}WriteToHandle
+    System::Call 'kernel32::CloseHandle(p r1)'
+    System::Call 'kernel32::FreeConsole()'
   ${EndIf}
-  System::Call 'kernel32::FreeConsole()'
+  ${If} $4 == 0
+    MessageBox MB_OK|MB_ICONINFORMATION "$Message" /SD IDOK
+  ${EndIf}
+FunctionEnd
+
+; $2 written to handle $1: to a console as it is, to a file or a pipe in the
+; console's code page (the OEM one without a console). $4 = 0 when nothing
+; was written (no handle, or the write refused).
+Function ${UN}WriteToHandle
+  StrCpy $4 0
+  ${If} $1 == 0
+  ${OrIf} $1 == -1
+    Return
+  ${EndIf}
+  StrLen $3 $2
+  System::Call 'kernel32::WriteConsoleW(p r1, w r2, i r3, *i .r6, p 0) i .r4'
+  ${If} $4 != 0
+    Return
+  ${EndIf}
+  System::Call 'kernel32::GetConsoleOutputCP() i .r5'
+  ${If} $5 == 0
+    System::Call 'kernel32::GetOEMCP() i .r5'
+  ${EndIf}
+  System::Call 'kernel32::WideCharToMultiByte(i r5, i 0, w r2, i r3, m .r6, i ${NSIS_MAX_STRLEN}, p 0, p 0) i .r7'
+  ${If} $7 != 0
+    System::Call 'kernel32::WriteFile(p r1, m r6, i r7, *i .r3, p 0) i .r4'
+  ${EndIf}
 FunctionEnd
 !macroend
 !insertmacro PRINT_TO_CONSOLE ""
@@ -59,6 +91,7 @@ Function ${UN}HelpAsked
     Call ${UN}PrintToConsole
     Push ${EXIT_INSTALLED}
     Call ${UN}WriteReport
+    SetErrorLevel ${EXIT_INSTALLED}  ; a Quit from .onInit otherwise ends with 2
     StrCpy $0 1
   ${EndIf}
 FunctionEnd

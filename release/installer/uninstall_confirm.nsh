@@ -2,6 +2,9 @@
 ; back and what stays. $Message holds the text (un.onInit).
 
 Function un.ConfirmPage
+  ${If} $Repairing == 1
+    Abort  ; the repair asks nothing first
+  ${EndIf}
   !insertmacro MUI_HEADER_TEXT "Odinstalowanie wtyczki ${MODULE}" "Najpierw w programie sprzedaży, potem tutaj."
   nsDialogs::Create 1018
   Pop $0

@@ -10,7 +10,6 @@
 
 ; $R0: a file -> $R0 "volume:file number", or "" when it cannot be opened.
 !define FILE_SHARE_ALL 7
-!define OPEN_EXISTING 3
 !macro FILE_IDENTITY UN
 Function ${UN}FileIdentity
   Push $1
@@ -128,8 +127,17 @@ Function WriteUninstallEntry
   !if "${PUBLISHER}" != ""
   WriteRegStr SHCTX "$R0" "Publisher" "${PUBLISHER}"
   !endif
-  WriteRegStr SHCTX "$R0" "UninstallString" '"$ModuleDir\${UNINSTALLER}"'
-  WriteRegStr SHCTX "$R0" "QuietUninstallString" '"$ModuleDir\${UNINSTALLER}" /S'
+  ; _?= runs the uninstaller where it is, so the process the list starts and
+  ; waits for is the one that uninstalls: the list is read again only after
+  ; the entry is gone. (Without it the uninstaller starts a copy of itself in
+  ; the temporary folder and ends at once.) Its own file cannot go while it
+  ; runs: Odinstaluj.exe alone stays, which a later install or uninstall
+  ; takes for nothing installed.
+  WriteRegStr SHCTX "$R0" "UninstallString" '"$ModuleDir\${UNINSTALLER}" _?=$ModuleDir'
+  WriteRegStr SHCTX "$R0" "QuietUninstallString" '"$ModuleDir\${UNINSTALLER}" /S _?=$ModuleDir'
+  ; "Zmień" (and "Napraw", where Windows shows it for an entry that is no
+  ; Windows Installer package) run ModifyPath: the uninstaller's repair.
+  WriteRegStr SHCTX "$R0" "ModifyPath" '"$ModuleDir\${UNINSTALLER}" /NAPRAW _?=$ModuleDir'
   WriteRegStr SHCTX "$R0" "DisplayIcon" '"$ModuleDir\${UNINSTALLER}",0'
   WriteRegStr SHCTX "$R0" "Readme" "$ModuleDir\${GUIDE_FILE}"
   WriteRegStr SHCTX "$R0" "Comments" "Wtyczka sprzedaży obcej (komisowej) programu sprzedaży w folderze $HostShown. Podręcznik: ${MODULE_DIR}\${GUIDE_FILE}, opis instalacji: ${MODULE_DIR}\INSTALACJA.TXT."
@@ -140,8 +148,6 @@ Function WriteUninstallEntry
   ${GetSize} "$ModuleDir" "/S=0K /G=0" $4 $2 $3
   IntOp $1 $1 + $4
   WriteRegDWORD SHCTX "$R0" "EstimatedSize" $1
-  WriteRegDWORD SHCTX "$R0" "NoModify" 1
-  WriteRegDWORD SHCTX "$R0" "NoRepair" 1
 
   ; The same folder's entries under its other names go.
   StrCpy $R3 $R0

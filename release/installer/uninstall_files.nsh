@@ -3,7 +3,7 @@
 ; first (NAME.stara in the module's folder); when one cannot be (a running
 ; program holds it) all come back and nothing is changed. Then the backup
 ; takes the module's place, and only then the moved files go.
-!insertmacro HELP_ASKED "un." "Odinstaluj.exe [/S] [/RAPORT=plik] [_?=folder wtyczki]$\r$\n/S – bez okien; /RAPORT= – zapisuje w pliku (UTF-16), co się stało; _?= – bez kopii w folderze tymczasowym, czekając na koniec (sam plik Odinstaluj.exe zostaje).$\r$\nKody wyjścia: 0 odinstalowano; 1 przerwane przez użytkownika; 2 program uszkodzony albo nie mógł się uruchomić; 13 nie udało się sprawdzić; 14 nie udało się usunąć albo przywrócić pliku; 15 plik używany przez uruchomiony program; 17 działa już inny instalator; 18 obca Kalwestrowka.dll obok kopii. Poza kodem 0 folder zostaje taki, jaki był."
+!insertmacro HELP_ASKED "un." "Odinstaluj.exe [/S] [/NAPRAW] [/RAPORT=plik] [_?=folder wtyczki]$\r$\n/S – bez okien; /NAPRAW – zamiast odinstalowania: sprawdza zainstalowane pliki i zapisuje ponownie te zmienione albo brakujące; /RAPORT= – zapisuje w pliku (UTF-16), co się stało; _?= – bez kopii w folderze tymczasowym, czekając na koniec (sam plik Odinstaluj.exe zostaje).$\r$\nKody wyjścia: 0 odinstalowano (naprawiono); 1 przerwane przez użytkownika; 2 program uszkodzony albo nie mógł się uruchomić; 13 nie udało się sprawdzić; 14 nie udało się usunąć, zapisać albo przywrócić pliku; 15 plik używany przez uruchomiony program; 17 działa już inny instalator; 18 obca Kalwestrowka.dll obok kopii; 19 (naprawa) wtyczka nie jest tu zainstalowana. Poza kodem 0 folder zostaje taki, jaki był."
 
 Function un.onInit
   Call un.ReadReportSwitch
@@ -21,7 +21,28 @@ Function un.onInit
   StrCpy $R0 $HostDir
   Call un.ShownFolder
   StrCpy $HostShown $R0
+  Call un.ChooseWork
   Call un.ConfirmText
+FunctionEnd
+
+; /NAPRAW: the repair instead of the uninstall, with its own page headers.
+Function un.ChooseWork
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/NAPRAW" $R1
+  StrCpy $Repairing 0
+  StrCpy $UnHeader "Odinstalowanie wtyczki"
+  StrCpy $UnHeaderSub "Przywrócenie poprzedniej wtyczki, usunięcie plików."
+  StrCpy $UnDoneHeader "Wtyczka odinstalowana"
+  StrCpy $UnDoneHeaderSub "Pliki komis.cfg i dzienniki zostały bez zmian."
+  StrCpy $UnFailedHeader "Wtyczka nie została odinstalowana"
+  ${IfNot} ${Errors}
+    StrCpy $Repairing 1
+    StrCpy $UnHeader "Naprawa wtyczki"
+    StrCpy $UnHeaderSub "Sprawdzenie zainstalowanych plików, zapisanie zmienionych."
+    StrCpy $UnDoneHeader "Wtyczka sprawdzona"
+    StrCpy $UnFailedHeader "Wtyczka nie została naprawiona"
+  ${EndIf}
 FunctionEnd
 
 ; The confirm page's text.
@@ -131,6 +152,10 @@ Section "Uninstall"
   SetDetailsPrint none
   ; The current folder out of the module's folder, which goes.
   SetOutPath "$TEMP"
+  ${If} $Repairing == 1
+    Call un.Repair
+    Return
+  ${EndIf}
   Call un.FindAliasEntries
   ${Do}
     Call un.RemoveOnce

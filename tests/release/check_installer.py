@@ -213,6 +213,11 @@ class InstallerTest(unittest.TestCase):
         self.assertIsNotNone(strings, version_tables(self.setup))
         self.assertEqual((strings["ProductName"], strings["FileDescription"], strings["ProductVersion"]),
                          ("Kalwestrowka – sprzedaż obca", "Instalacja i odinstalowanie wtyczki Kalwestrowka", VERSION))
+        # /? on the output it was started with (a pipe here, as from a shell under Wine), exit 0, no window.
+        done = subprocess.run([WINE_RUN, self.setup, "/?"], capture_output=True, timeout=120)
+        for expected in (b"/STARSZA", b"/ZASLEPKI", b"/RAPORT=", b"/D=", b" 17 ", b" 18 "):
+            self.assertIn(expected, done.stdout, f"setup /? printed {done.stdout!r}")
+        self.assertEqual(done.returncode, 0, f"setup /? printed {done.stdout!r}")
 
     def test_refusals_change_nothing(self):
         # No TALMER.dll; a module and the shop's files there stay as they are.
@@ -299,6 +304,7 @@ class InstallerTest(unittest.TestCase):
 
         entry = self.registered(windows(folder))
         uninstaller = windows(os.path.join(module_dir, "Odinstaluj.exe")).replace("\\", "\\\\")
+        in_place = windows(module_dir).replace("\\", "\\\\")
         # What is written: the module, its folder with the uninstaller and the backup (the log comes after).
         kilobytes = len(files["Kalwestrowka.dll"]) // 1024 + sum(
             len(data) for name, data in files.items()
@@ -308,14 +314,14 @@ class InstallerTest(unittest.TestCase):
             "DisplayName": '"Kalwestrowka – sprzedaż obca (' + windows(folder).replace("\\", "\\\\") + ')"',
             "DisplayVersion": f'"{VERSION}"',
             "InstallLocation": '"' + windows(folder).replace("\\", "\\\\") + '"',
-            "UninstallString": f'"\\"{uninstaller}\\""',
-            "QuietUninstallString": f'"\\"{uninstaller}\\" /S"',
+            # In place (_?=): the process the list starts is the one that uninstalls or repairs.
+            "UninstallString": f'"\\"{uninstaller}\\" _?={in_place}"',
+            "QuietUninstallString": f'"\\"{uninstaller}\\" /S _?={in_place}"',
+            "ModifyPath": f'"\\"{uninstaller}\\" /NAPRAW _?={in_place}"',
             "EstimatedSize": f"dword:{kilobytes:08x}",
             "DisplayIcon": f'"\\"{uninstaller}\\",0"',
             "Readme": '"' + windows(os.path.join(module_dir, "PODRECZNIK.TXT")).replace("\\", "\\\\") + '"',
             "Comments": entry.get("Comments") if "Kalwestrowka\\\\PODRECZNIK.TXT" in entry["Comments"] else "no guide",
-            "NoModify": "dword:00000001",
-            "NoRepair": "dword:00000001",
         }
         # The publisher is the DLL's CompanyName, written only when its resource has one.
         company = version_strings(MODULE).get("CompanyName")
@@ -401,9 +407,10 @@ class InstallerTest(unittest.TestCase):
         # One entry for each folder, the second install beside the first.
         self.assertEqual(entries(), sorted(entry_key(shown) for shown, _ in hosts))
         for shown, _ in hosts:
-            uninstaller = shown.rstrip("\\") + "\\Kalwestrowka\\Odinstaluj.exe"
+            in_place = shown.rstrip("\\") + "\\Kalwestrowka"
             self.assertEqual({name: self.registered(shown)[name] for name in ("InstallLocation", "UninstallString")},
-                             {"InstallLocation": reg_string(shown), "UninstallString": reg_string(f'"{uninstaller}"')})
+                             {"InstallLocation": reg_string(shown),
+                              "UninstallString": reg_string(f'"{in_place}\\Odinstaluj.exe" _?={in_place}')})
 
         for shown, folder in hosts:
             rc, text = self.uninstall(folder, shown)

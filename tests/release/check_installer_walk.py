@@ -1,14 +1,18 @@
 #!/usr/bin/env python3
 """The installer walked against a model: from a seed, an administrator's random
 actions on a shop's folder silently under Wine (installs of this version and
-an older one, uninstalls, by a path, a drive letter or a share's name, a file
-held open or the folder refusing writes); after each step the folder byte for
-byte, the list of installed programs and the exit code against the model.
+an older one, uninstalls and repairs of a damaged file as the guide and the
+entry's commands give them, by a path, a drive letter or a share's name, a file
+held open or the folder refusing writes); as soon as a step's command returns,
+the folder byte for byte, the list of installed programs and the exit code
+against the model.
 
 Usage: check_installer_walk.py <make_dist.py> <guide> <installer.nsi> <version> <TALMER.dll> <wine-run>
-                               <hold_file.exe> [--seeds N] [--steps N] [--start SEED] <file to ship>...
+                               <hold_file.exe> [--seeds N] [--steps N] [--start SEED] [--jobs N] <file to ship>...
+--jobs N: N streams, each in its own copy of the Wine prefix and wineserver.
 """
 import argparse
+import collections
 import contextlib
 import hashlib
 import os
@@ -25,7 +29,7 @@ import pefile
 TOOLS = ["kalwcfg.exe", "kalwcheck.exe", "kalwraport.exe", "INSTALACJA.TXT", "PODRECZNIK.TXT"]
 SHOP_FILES = ["komis.cfg", "Kalwestrowka.log", "Kalwestrowka-dziennik.csv"]
 UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
-INSTALLED, NOT_WRITTEN, IN_USE, OLDER_REFUSED = 0, 14, 15, 16  # as INSTALACJA.TXT gives them
+INSTALLED, NOT_WRITTEN, IN_USE, OLDER_REFUSED, NOTHING_INSTALLED = 0, 14, 15, 16, 19  # as INSTALACJA.TXT gives them
 MODULE_DIR = "Kalwestrowka"
 
 
@@ -73,9 +77,17 @@ class Model:
         self.installed = None       # the package installed, or None
         self.uninstaller_left = False
         self.entry = None           # the folder as the entry names it
+        self.damaged = {}           # an installed file's name -> its bytes now (None: deleted)
 
     def folder(self):
         files = dict(self.own)
+        self.installed_files(files)
+        for name, data in self.damaged.items():
+            files.pop(name)
+            files.update({name: data} if data is not None else {})
+        return files
+
+    def installed_files(self, files):
         if self.installed:
             files["Kalwestrowka.dll"] = self.installed.files["Kalwestrowka.dll"]
             for name in TOOLS:
@@ -91,7 +103,6 @@ class Model:
                 files["Kalwestrowka.dll"] = self.shop_module
             if self.uninstaller_left:
                 files[f"{MODULE_DIR}/Odinstaluj.exe"] = lambda data: data[:2] == b"MZ"
-        return files
 
     def install(self, package, older_accepted, held, refusing, shown):
         """The exit codes it may give: an older version is asked first, new files are written before a move."""
@@ -116,13 +127,22 @@ class Model:
         self.installed, self.entry, self.uninstaller_left = None, None, True
         return {INSTALLED}
 
+    def repair(self, held, refusing):
+        """The exit codes the repair may give: only damaged files are written again, all or none."""
+        if not self.installed:
+            return {NOTHING_INSTALLED}
+        if self.damaged and (refusing or self.damaged.get(held) is not None):
+            return {NOT_WRITTEN} if refusing else {IN_USE}
+        self.damaged = {}
+        return {INSTALLED}
+
 
 class Walk:
     def __init__(self, args, packages, work, seed, steps):
         self.args, self.packages, self.seed, self.steps = args, packages, seed, steps
         self.rng = random.Random(seed)
         self.model = Model(self.rng)
-        self.done = []
+        self.done, self.actions = [], collections.Counter()
         self.shop = os.path.join(work, f"sklep-{seed}")
         os.makedirs(self.shop)
         shutil.copy(args.talmer, os.path.join(self.shop, "TALMER.dll"))
@@ -149,19 +169,61 @@ class Walk:
         held = rng.choice([None] * 5 + ["Kalwestrowka.dll", f"{MODULE_DIR}/kalwraport.exe", f"{MODULE_DIR}/kalwcfg.exe"])
         refusing = rng.random() < 0.1 and self.args.can_refuse
         shown = rng.choice(self.names)
-        uninstall = (model.installed or model.uninstaller_left) and rng.random() < 1 / 3
-        package, older = rng.choice(self.packages), rng.random() < 0.5
-        self.done.append((f"uninstall by {shown}" if uninstall else
+        action = rng.choice(["install"] * 3 + ["uninstall"] * bool(model.installed or model.uninstaller_left)
+                            + ["repair"] * bool(model.installed or model.uninstaller_left))
+        package, older, how = rng.choice(self.packages), rng.random() < 0.5, rng.choice(["guide", "entry", "quiet"])
+        how = how if model.entry else "guide"
+        self.actions[f"{action} ({how})" if action != "install" else action] += 1
+        if action == "repair":
+            self.damage(rng)
+        self.done.append((f"{action} as the {how} gives it, by {shown}" if action != "install" else
                           f"install {package.version} by {shown}{' /STARSZA' if older else ''}")
                          + (f", {held} held" if held else "") + (", folder refusing writes" if refusing else ""))
         with self.conditions(held, refusing):
-            if uninstall:
-                rc = self.wine(os.path.join(self.shop, MODULE_DIR, "Odinstaluj.exe"), "/S",
-                               "_?=" + shown.rstrip("\\") + "\\" + MODULE_DIR)
-                expected = model.uninstall(held, refusing)
-            else:
+            if action == "install":
                 rc = self.wine(package.setup, "/S", *(["/STARSZA"] if older else []), "/D=" + shown)
                 expected = model.install(package, older, held, refusing, shown)
+            else:
+                rc = self.run_uninstaller(action, how, shown)
+                expected = getattr(model, action)(held, refusing)
+        self.compare(rc, expected)
+        if model.damaged:  # a repair refused: once more, with nothing held or refusing
+            self.done.append(f"repair again as the {how} gives it")
+            self.compare(self.run_uninstaller(action, how, shown), model.repair(None, False))
+
+    def damage(self, rng):
+        """An installed file changed or deleted (or, now and then, none)."""
+        names = ["Kalwestrowka.dll"] + [f"{MODULE_DIR}/{name}" for name in TOOLS + ["ZAINSTALOWANE.SHA256"]]
+        name, data = rng.choice(names), rng.choice([None, rng.randbytes(rng.randrange(0, 100))])
+        if not self.model.installed or rng.random() < 0.2:
+            return
+        self.model.damaged[name] = data
+        os.remove(os.path.join(self.shop, name))
+        self.done.append(f"{name} {'deleted' if data is None else f'overwritten with {len(data)} bytes'}")
+        if data is not None:
+            with open(os.path.join(self.shop, name), "wb") as f:
+                f.write(data)
+
+    def run_uninstaller(self, action, how, shown):
+        """The uninstall or the repair as the guide gives it, or by the entry's command, silent (/S after the
+        program) and started by the drive letter when it names a share, as INSTALACJA.TXT says for Wine."""
+        switches = ["/S"] + (["/NAPRAW"] if action == "repair" else [])
+        if how == "guide":
+            return self.wine(os.path.join(self.shop, MODULE_DIR, "Odinstaluj.exe"), *switches,
+                             "_?=" + shown.rstrip("\\") + "\\" + MODULE_DIR)
+        value, given = ("ModifyPath", " /NAPRAW") if action == "repair" else \
+            {"entry": ("UninstallString", ""), "quiet": ("QuietUninstallString", " /S")}[how]
+        in_place = self.model.entry.rstrip("\\") + "\\" + MODULE_DIR
+        command = self.entries()[self.entry_key()].get(value)
+        if command != f'"{in_place}\\Odinstaluj.exe"{given} _?={in_place}':
+            self.fail(f"the entry's {value} is {command!r}, not the uninstaller run in place")
+        program = command[1:].split('"')[0]
+        if program.startswith(self.names[2]):
+            program = self.names[1] + program[len(self.names[2]) + 1:]
+        return self.wine(program, *switches, *(word for word in command.split('" ', 1)[1].split() if word not in switches))
+
+    def compare(self, rc, expected):
+        """Right after the command has returned: its exit code, the folder and the list against the model."""
         if rc not in expected:
             self.fail(f"exit code {rc}, the model says {sorted(expected)}")
         self.compare_folder()
@@ -195,21 +257,25 @@ class Walk:
                 self.fail(f"{name} is not what the model says ({len(found[name])} bytes)")
 
     def entries(self):
-        """The shop's entries in the list of installed programs: key -> DisplayVersion."""
+        """The shop's entries in the list of installed programs: key -> {value's name: value}."""
         done = subprocess.run([self.args.wine_run, "reg", "query", UNINSTALL, "/s"], capture_output=True, timeout=120)
         found, key = {}, None
         for line in done.stdout.decode("utf-8", "replace").splitlines():
             if line.startswith("HKEY_"):
                 key = line.split("\\Uninstall\\", 1)[-1]
                 key = key if key.startswith("Kalwestrowka ") and any(n.replace("\\", "/") in key for n in self.names) else None
-                found.update({key: None} if key else {})
-            elif key and line.split()[:1] == ["DisplayVersion"]:
-                found[key] = line.split()[-1]
+                found.update({key: {}} if key else {})
+            elif key and len(line.strip().split("    ", 2)) == 3:
+                name, _, value = line.strip().split("    ", 2)
+                found[key][name] = value
         return found
 
+    def entry_key(self):
+        return f"Kalwestrowka {self.model.entry.replace(chr(92), '/')}"
+
     def compare_entries(self):
-        found, model = self.entries(), self.model
-        expected = {f"Kalwestrowka {model.entry.replace(chr(92), '/')}": model.installed.version} if model.entry else {}
+        found, model = {key: values.get("DisplayVersion") for key, values in self.entries().items()}, self.model
+        expected = {self.entry_key(): model.installed.version} if model.entry else {}
         if found != expected:
             self.fail(f"the list of installed programs has {found}, the model says {expected}")
 
@@ -230,7 +296,7 @@ def parse(argv):
     for name in ("make_dist", "guide", "script", "version", "talmer", "wine_run", "hold_file"):
         parser.add_argument(name)
     parser.add_argument("files", nargs="+")
-    for name, default in (("--seeds", 2), ("--steps", 20), ("--start", None)):
+    for name, default in (("--seeds", 2), ("--steps", 20), ("--start", None), ("--jobs", 1)):
         parser.add_argument(name, type=int, default=default)
     args = parser.parse_intermixed_args(argv)
     args.replay = " ".join([sys.executable, os.path.abspath(__file__), *argv])  # the last --start etc. count
@@ -280,8 +346,33 @@ def immutable_folders():
     return subprocess.run(["chattr", "-i", tempfile.gettempdir()], capture_output=True).returncode == 0
 
 
+def walk_in_streams(args, argv):
+    """The seeds split among --jobs walks of this script, each in its own copy of the Wine prefix with its
+    own wineserver; the first failure of each stream is printed by its walk."""
+    start = args.start if args.start is not None else random.SystemRandom().randrange(1 << 31)
+    build, each, streams, started = os.environ.get("KW_BUILD_DIR", ""), -(-args.seeds // args.jobs), [], time.monotonic()
+    for first in range(start, start + args.seeds, each):
+        folder = tempfile.mkdtemp(prefix="installer-walk-", dir=build)
+        subprocess.run(["cp", "-a", os.path.join(build, "wineprefix"), folder], check=True)
+        environment, server = dict(os.environ, KW_BUILD_DIR=folder), dict(WINEPREFIX=f"{folder}/wineprefix")
+        for command in (["wineserver", "-p"], [args.wine_run, "--boot"]):  # both stay: no pipe of ours to them
+            subprocess.run(command, env=dict(environment, **server), stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        streams.append((folder, server, subprocess.Popen([sys.executable, os.path.abspath(__file__), *argv, "--jobs", "1",
+                        "--start", str(first), "--seeds", str(min(each, start + args.seeds - first))], env=environment)))
+    failed = [walk.wait() for _, _, walk in streams]
+    for folder, server, _ in streams:
+        subprocess.run(["wineserver", "-k"], env=dict(os.environ, **server), stdout=subprocess.DEVNULL)
+        shutil.rmtree(folder, ignore_errors=True)
+    print(f"{args.seeds} seeds of {args.steps} steps from {start} in {len(streams)} streams: "
+          f"{'FAILED' if any(failed) else 'passed'}, {time.monotonic() - started:.0f} s", flush=True)
+    sys.exit(1 if any(failed) else 0)
+
+
 def main(argv):
     args = parse(argv)
+    if args.jobs > 1:
+        return walk_in_streams(args, argv)
     args.can_refuse = immutable_folders()
     if not args.can_refuse:
         print("chattr +i does not stop writes here (not root, or not ext4): no folder refuses writing in this walk")
@@ -301,8 +392,9 @@ def main(argv):
         start = args.start if args.start is not None else random.SystemRandom().randrange(1 << 31)
         started = time.monotonic()
         for seed in range(start, start + args.seeds):
-            Walk(args, packages, work, seed, args.steps).run()
-            print(f"seed {seed}: {args.steps} steps walked", flush=True)
+            walk = Walk(args, packages, work, seed, args.steps)
+            walk.run()
+            print(f"seed {seed}: {args.steps} steps walked: {dict(sorted(walk.actions.items()))}", flush=True)
         print(f"{args.seeds} seeds of {args.steps} steps from {start}: {time.monotonic() - started:.0f} s")
     finally:
         wine.close()

@@ -83,6 +83,7 @@ extern "C" int __stdcall OnJpkTableEvent(int eventCode, int a2, int* entryCount,
                                          void* view, int a10, int16_t* handled) {
   const kw::HandlerScope running;
   const kw::TraceEntry traced("OnJpkTableEvent", eventCode, entryCount ? *entryCount : -1);
+  const kw::TraceListWatch list(entryCount, recordNumbersRef);
   if (eventCode == kw::kJpkCleanupEvent) {
     kw::RemoveTmoEntries(entryCount, jpkTableArg, recordNumbersRef, selection, view, handled);
   }

@@ -14,7 +14,7 @@
 
 namespace kw {
 
-inline constexpr int kTraceLineSize = 400;
+inline constexpr int kTraceLineSize = 640;
 
 
 // A line's text, composed within its bounds; never more than it holds.
@@ -24,8 +24,8 @@ class TraceText {
   TraceText& Number(int32_t value);
   TraceText& Hex(uint32_t value);
   // In quotes, Mazovia letters for Windows, control characters as \n or \xNN,
-  // at most 60 characters; null as "null".
-  TraceText& Quoted(const char* text);
+  // at most `most` characters (60 unless told, at most 127); null as "null".
+  TraceText& Quoted(const char* text, int most = 60);
   const char* Text() { return text_; }
 
  private:
@@ -44,8 +44,10 @@ void TraceWrite(char kind, const char* text);
 // "< name" at its end, the lines between one level deeper.
 class TraceEntry {
  public:
-  TraceEntry(const char* name, int code, int phase) : name_(name), counted_(TraceOn != 0) {
-    if (counted_) Enter(code, phase);
+  // `object`: the working object whose operation the host called.
+  TraceEntry(const char* name, int code, int phase, const void* object = nullptr)
+      : name_(name), counted_(TraceOn != 0) {
+    if (counted_) Enter(code, phase, object);
   }
   ~TraceEntry() {
     if (counted_) Leave();
@@ -54,11 +56,48 @@ class TraceEntry {
   TraceEntry& operator=(const TraceEntry&) = delete;
 
  private:
-  void Enter(int code, int phase);
+  void Enter(int code, int phase, const void* object);
   void Leave();
   const char* name_;
   bool counted_;
 };
+
+// The register's list a table handler reads ("+ L" lines) for as long as it
+// runs; the list of a handler further up is watched again after it.
+class TraceListWatch {
+ public:
+  TraceListWatch(int* count, int** numbers) : watching_(TraceOn != 0) {
+    if (watching_) Watch(count, numbers);
+  }
+  ~TraceListWatch() {
+    if (watching_) Restore();
+  }
+  TraceListWatch(const TraceListWatch&) = delete;
+  TraceListWatch& operator=(const TraceListWatch&) = delete;
+
+ private:
+  void Watch(int* count, int** numbers);
+  void Restore();
+  bool watching_;
+  int* savedCount_ = nullptr;
+  int** savedNumbers_ = nullptr;
+};
+
+// The fields of `set` that lie within `length` bytes of `record`, their
+// values one after another in `values` (a text cut at its zero); answers how
+// many.
+int TakeRecordValues(const RecordFields& set, const uint8_t* record, int length, uint8_t* values);
+// The values of a record's first `count` fields (as TakeRecordValues lays
+// them out), each after a blank.
+void TracePutFields(TraceText& text, const RecordFields& set, const uint8_t* values, int count);
+// Lines of what changed in the watched records and the list since they were
+// last written: of kind kTraceData for the host's changes, kTraceHanded for
+// the module's.
+void TraceWriteChanges(char kind);
+// The table at this place of TraceTables is watched, its record written anew.
+void TraceWatchTable(int index);
+// No table is watched: the outermost entry has ended.
+void TraceForgetTables();
 
 // A decision of the module (a journal line, a warning): "! word text".
 void TraceDecision(const char* word, const char* text);

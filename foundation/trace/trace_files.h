@@ -20,6 +20,13 @@ inline constexpr char kTraceCall = '-';      // a host call: ordinal(arguments)
 inline constexpr char kTraceAnswer = '=';    // its answer: ordinal = answer [texts the host wrote]
 inline constexpr char kTraceDecision = '!';  // the module's decision or warning: word "text"
 inline constexpr char kTraceOwn = '#';       // the trace's own: on, off, stopped
+inline constexpr char kTraceData = '+';      // the host's data the module reads (after an answer, at an entry)
+inline constexpr char kTraceHanded = '*';    // the module's data it hands over (before a call, at its end);
+// the lines of both:
+// "T<table> <length> <fields>|null" a record's fields (record_fields.h);
+// "L <array> <count> <from> <numbers>" the register's list; "L -" none;
+// "I n=<count>" and "I <index> <fields>|null" the document's item lines;
+// "C <fields>" the operation's context; "B <size> <hex>" a buffer's bytes
 // Ends an entry the host made inside the trace's own append of a line (its
 // lines come after that line).
 inline constexpr char kTraceInOwnAppend[] = " w zapisie sladu";

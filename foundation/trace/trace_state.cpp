@@ -27,9 +27,16 @@ int TraceWriting = 0;
 char TraceQueue[kTraceQueueSize];
 int TraceQueued = 0;
 // TraceTables/TraceTableCount  the tables HostGetTable handed out, so that a
-//                 table is written by its number (the oldest is reused).
+//                 table is written by its number (the oldest is reused), and
+//                 the module's fields of their records as last written.
 TracedTable TraceTables[kTracedTables];
 int TraceTableCount = 0;
+// TraceList       the register's list the table handler on the stack reads:
+//                 set by the handler's TraceListWatch, put back at its end.
+TracedList TraceList;
+// TraceItemCount  the host's count cell of the document's item lines, as
+//                 HostItemCountRef answered it last.
+const int* TraceItemCount = nullptr;
 // -----------------------------------------------------------------------------
 
 }  // namespace kw

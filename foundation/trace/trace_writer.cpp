@@ -17,7 +17,11 @@ namespace kw {
 
 namespace {
 
-constexpr int kQuotedLength = 60;
+constexpr int kMostQuoted = 127;
+constexpr int kMostLevels = 12;
+// A line: the time (13), two blanks a level, the kind and a blank, the text
+// and its zero.
+constexpr int kLineRoom = 13 + 2 * kMostLevels + 2 + kTraceLineSize;
 
 // The host's own HostAppendLog, whichever way its slot stands; null when the
 // row is not bound.
@@ -40,7 +44,7 @@ void Enqueue(const char* line, int length) {
 }
 
 // Takes the first line off the queue into `line`.
-void Dequeue(char (&line)[kTraceLineSize + 32]) {
+void Dequeue(char (&line)[kLineRoom]) {
   const int length = lstrlenA(TraceQueue);
   CopyMemory(line, TraceQueue, length + 1);
   TraceQueued -= length + 1;
@@ -54,7 +58,7 @@ void Drain(bool full) {
   const int writingAround = TraceWriting;
   TraceWriting = 1;
   while (TraceQueued > 0) {
-    char line[kTraceLineSize + 32];
+    char line[kLineRoom];
     Dequeue(line);
     HostAppendLog_fn* append = HostAppend();
     if (!append || append(kTraceFile, line) == 0) {
@@ -66,14 +70,14 @@ void Drain(bool full) {
 }
 
 void Queue(char kind, const char* text, int depth) {
-  char line[kTraceLineSize + 32];
+  char line[kLineRoom];
   SYSTEMTIME now;
   GetLocalTime(&now);
   char time[24];
   FormatText(time, "%02u:%02u:%02u.%03u ", now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
   lstrcpyA(line, time);
   int length = lstrlenA(line);
-  for (int i = 0; i < depth && i < 12; ++i) {
+  for (int i = 0; i < depth && i < kMostLevels; ++i) {
     line[length++] = ' ';
     line[length++] = ' ';
   }
@@ -97,17 +101,21 @@ void TraceWrite(char kind, const char* text) {
   if (last) SwitchTrace(false);
 }
 
-void TraceEntry::Enter(int code, int phase) {
+void TraceEntry::Enter(int code, int phase, const void* object) {
   TraceText text;
   text.Put(name_).Put(" ").Number(code).Put(" ").Number(phase).Put(" depth=").Number(TraceDepth + 1);
+  if (object) text.Put(" this=").Hex(reinterpret_cast<uintptr_t>(object));
   if (TraceWriting) text.Put(kTraceInOwnAppend);
   TraceWrite(kTraceEntry, text.Text());
   ++TraceDepth;
+  TraceWriteChanges(kTraceData);
 }
 
 void TraceEntry::Leave() {
+  TraceWriteChanges(kTraceHanded);
   if (TraceDepth > 0) --TraceDepth;
   TraceWrite(kTraceLeave, name_);
+  if (TraceDepth == 0) TraceForgetTables();
 }
 
 void TraceDecision(const char* word, const char* text) {
@@ -134,10 +142,11 @@ TraceText& TraceText::Hex(uint32_t value) {
   return Put(digits);
 }
 
-TraceText& TraceText::Quoted(const char* text) {
+TraceText& TraceText::Quoted(const char* text, int most) {
   if (!text) return Put("null");
-  char shown[kQuotedLength + 1];
-  lstrcpynA(shown, text, sizeof shown);
+  char shown[kMostQuoted + 1];
+  if (most > kMostQuoted) most = kMostQuoted;
+  lstrcpynA(shown, text, most + 1);
   MazoviaToWindows1250(shown);
   Char('"');
   for (const char* c = shown; *c; ++c) {
@@ -154,7 +163,7 @@ TraceText& TraceText::Quoted(const char* text) {
   }
   Char('"');
   // Not read further than shown: the text may end at a guard page.
-  if (lstrlenA(shown) == kQuotedLength) Put("...");
+  if (lstrlenA(shown) == most) Put("...");
   return *this;
 }
 

@@ -89,6 +89,7 @@ extern "C" int __stdcall OnJpkTableEvent(int eventCode, int a2, int* entryCount,
   }
   // An empty slot at installation: the host had no handler of its own to call.
   if (!kw::PrevJpkHandler) return 0;
-  return kw::PrevJpkHandler(eventCode, a2, entryCount, a4, a5, jpkTableArg, recordNumbersRef, selection, view,
-                            a10, handled);
+  const kw::TraceOnward onward;
+  return onward.Back(kw::PrevJpkHandler(eventCode, a2, entryCount, a4, a5, jpkTableArg, recordNumbersRef, selection,
+                                        view, a10, handled));
 }

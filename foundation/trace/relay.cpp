@@ -36,18 +36,16 @@ void RememberTable(const HostTable* table, int number) {
   ++TraceTableCount;
 }
 
-// The buffers of the host calls that hand the module's data over or fill the
-// module's own: "+ B size hex" before the call (what the module hands) or
-// after its answer (what the host put there). Answers the bytes, 0 for none.
+// The bytes of a buffer the trace writes at this moment of a call; 0 for none.
 int BufferOf(uint16_t ordinal, const uint32_t* stack, bool after, const uint8_t*& buffer) {
-  int size = 0;
-  switch (ordinal) {
-    case 52307: if (after) size = stack[1] * stack[2], buffer = reinterpret_cast<const uint8_t*>(stack[0]); break;
-    case 52308: if (!after) size = stack[1] * stack[2], buffer = reinterpret_cast<const uint8_t*>(stack[0]); break;
-    case 52084: size = kWarehouseFlagsBytes, buffer = reinterpret_cast<const uint8_t*>(stack[2]); break;
-    case 24007: size = kWarehouseFlagsBytes, buffer = reinterpret_cast<const uint8_t*>(stack[3]); break;
+  for (const BufferArgument& argument : kBufferArguments) {
+    if (argument.ordinal != ordinal || !(after ? argument.after : argument.before)) continue;
+    buffer = reinterpret_cast<const uint8_t*>(stack[argument.argument]);
+    const int size = argument.sizeByArguments ? static_cast<int>(stack[argument.argument + 1] * stack[argument.argument + 2])
+                                              : kWarehouseFlagsBytes;
+    return buffer && size > 0 ? (size < kMostFieldBytes ? size : kMostFieldBytes) : 0;
   }
-  return buffer && size > 0 ? (size < kMostFieldBytes ? size : kMostFieldBytes) : 0;
+  return 0;
 }
 
 void PutBuffer(uint16_t ordinal, const uint32_t* stack, bool after) {
@@ -183,7 +181,7 @@ extern "C" int KwRelayReturned(const uint8_t* entryReturn, const uint32_t* stack
   for (int i = 1; kw::KindOf(row, i) && kw::KindOf(row, i) != '.'; ++i) {
     const char kind = kw::KindOf(row, i);
     const uint32_t value = kw::Argument(row, stack, 0, i - 1);
-    if (kind == 'o') kw::PutValue(text.Put(" "), 's', value);
+    if (kind == 'o') text.Put(" ").Quoted(reinterpret_cast<const char*>(value), kw::kMostAnswerText, false);
     if (kind == 'n' && value) text.Put(" @").Number(*reinterpret_cast<const int*>(value));
   }
   kw::TraceWrite(kw::kTraceAnswer, text.Text());

@@ -7,6 +7,7 @@
 
 #include "host_catalogue.h"
 #include "host_records.h"
+#include "record_fields.h"
 
 namespace kw {
 
@@ -100,5 +101,23 @@ inline char KindOf(int row, int index) {
   const uint32_t number = (kRelayRows[row].kinds[index / 8] >> (4 * (index % 8))) & 15;
   return number < kKindCount ? kLetters[number] : '\0';
 }
+
+// The host calls whose buffers the trace writes as bytes ("B size hex"): the
+// argument that points to the buffer, whether it is written before the call
+// (what the module hands over) and after the answer (what the host put
+// there), and its size: the product of the two arguments after it, or the
+// warehouse flags'.
+struct BufferArgument {
+  uint16_t ordinal;
+  uint8_t argument;
+  bool before, after;
+  bool sizeByArguments;
+};
+inline constexpr BufferArgument kBufferArguments[] = {
+    {52307, 0, false, true, true},   // HostReadFile: what the host read
+    {52308, 0, true, false, true},   // HostWriteFile: what the module writes
+    {52084, 2, true, true, false},   // HostEditWarehouseFlags: the flags the user edits
+    {24007, 3, true, true, false},   // HostRunDialog: the flags the dialog shows and edits
+};
 
 }  // namespace kw

@@ -9,12 +9,16 @@
 
 #include <cstdint>
 
+#include "host_interface.h"
 #include "trace_files.h"
 #include "trace_state.h"
 
 namespace kw {
 
 inline constexpr int kTraceLineSize = 640;
+// A text the host writes for the module is written whole up to this length
+// (a journal line converted), so that a playback can hand it back.
+inline constexpr int kMostAnswerText = 255;
 
 
 // A line's text, composed within its bounds; never more than it holds.
@@ -24,8 +28,10 @@ class TraceText {
   TraceText& Number(int32_t value);
   TraceText& Hex(uint32_t value);
   // In quotes, Mazovia letters for Windows, control characters as \n or \xNN,
-  // at most `most` characters (60 unless told, at most 127); null as "null".
-  TraceText& Quoted(const char* text, int most = 60);
+  // at most `most` characters (60 unless told, at most 255); null as "null".
+  // A text not in Mazovia (`mazovia` false: one the host wrote, which may be
+  // in its target code page) goes in as it is.
+  TraceText& Quoted(const char* text, int most = 60, bool mazovia = true);
   const char* Text() { return text_; }
 
  private:
@@ -61,6 +67,34 @@ class TraceEntry {
   const char* name_;
   bool counted_;
 };
+
+// A call of the host's own handler of an event that the module hands the
+// event on to: "{ onward" before it, "} onward = answer" and what the host
+// changed after it.
+class TraceOnward {
+ public:
+  TraceOnward() : counted_(TraceOn != 0) {
+    if (counted_) Before();
+  }
+  int Back(int answer) const {
+    if (counted_) After(answer);
+    return answer;
+  }
+  TraceOnward(const TraceOnward&) = delete;
+  TraceOnward& operator=(const TraceOnward&) = delete;
+
+ private:
+  static void Before();
+  static void After(int answer);
+  bool counted_;
+};
+
+// Hands a document event on to the host's previous handler (none: 0).
+inline int HandEventOn(DocumentEventHandler* previous, int code, int phase) {
+  if (!previous) return 0;
+  const TraceOnward onward;
+  return onward.Back(previous(code, phase));
+}
 
 // The register's list a table handler reads ("+ L" lines) for as long as it
 // runs; the list of a handler further up is watched again after it.

@@ -20,6 +20,8 @@ inline constexpr char kTraceCall = '-';      // a host call: ordinal(arguments)
 inline constexpr char kTraceAnswer = '=';    // its answer: ordinal = answer [texts the host wrote]
 inline constexpr char kTraceDecision = '!';  // the module's decision or warning: word "text"
 inline constexpr char kTraceOwn = '#';       // the trace's own: on, off, stopped
+inline constexpr char kTraceOnward = '{';    // the host's own handler the module hands an event on to
+inline constexpr char kTraceBack = '}';      // back from it: "onward = answer"
 inline constexpr char kTraceData = '+';      // the host's data the module reads (after an answer, at an entry)
 inline constexpr char kTraceHanded = '*';    // the module's data it hands over (before a call, at its end);
 // the lines of both:

@@ -42,7 +42,7 @@ namespace {
 
 void PutTable(TracedTable& traced, char kind) {
   const RecordFields set = TableFields(traced.number);
-  if (!traced.watched || !set.count) return;
+  if (!traced.watched) return;
   const int length = traced.table->RecordLength;
   const uint8_t* buffer = traced.table->RecordBuffer;
   uint8_t values[kMostFieldBytes];

@@ -17,7 +17,7 @@ namespace kw {
 
 namespace {
 
-constexpr int kMostQuoted = 127;
+constexpr int kMostQuoted = 255;
 constexpr int kMostLevels = 12;
 // A line: the time (13), two blanks a level, the kind and a blank, the text
 // and its zero.
@@ -118,6 +118,17 @@ void TraceEntry::Leave() {
   if (TraceDepth == 0) TraceForgetTables();
 }
 
+void TraceOnward::Before() {
+  TraceWriteChanges(kTraceHanded);
+  TraceWrite(kTraceOnward, "onward");
+}
+
+void TraceOnward::After(int answer) {
+  TraceText text;
+  TraceWrite(kTraceBack, text.Put("onward = ").Number(answer).Text());
+  TraceWriteChanges(kTraceData);
+}
+
 void TraceDecision(const char* word, const char* text) {
   if (!TraceOn) return;
   TraceText line;
@@ -142,12 +153,12 @@ TraceText& TraceText::Hex(uint32_t value) {
   return Put(digits);
 }
 
-TraceText& TraceText::Quoted(const char* text, int most) {
+TraceText& TraceText::Quoted(const char* text, int most, bool mazovia) {
   if (!text) return Put("null");
   char shown[kMostQuoted + 1];
   if (most > kMostQuoted) most = kMostQuoted;
   lstrcpynA(shown, text, most + 1);
-  MazoviaToWindows1250(shown);
+  if (mazovia) MazoviaToWindows1250(shown);
   Char('"');
   for (const char* c = shown; *c; ++c) {
     const unsigned char byte = static_cast<unsigned char>(*c);

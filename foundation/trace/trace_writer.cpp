@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "format_text.h"
+#include "handler_scope.h"
 #include "host_catalogue.h"
 #include "trace.h"
 #include "trace_state.h"
@@ -97,8 +98,12 @@ void TraceWrite(char kind, const char* text) {
   Queue(kind, text, TraceDepth);
   const bool last = TraceBytes >= kTraceLimit;
   if (last) Queue(kTraceOwn, "slad zatrzymany: osiagnieto 8 MB", 0);
+  // A handler the host ran inside the append: what the host changed around
+  // it is the host's, written after that handler's lines.
+  const uint32_t started = HandlersStarted;
   Drain(false);
   if (last) SwitchTrace(false);
+  if (HandlersStarted != started) TraceWriteChanges(kTraceData);
 }
 
 void TraceEntry::Enter(int code, int phase, const void* object) {

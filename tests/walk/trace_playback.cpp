@@ -227,7 +227,8 @@ uint32_t TracePlayback::Answered(hostsim::HostCall& call, std::size_t callLine) 
     } else if (line.kind == kw::kTraceCall && ordinal == 24007 && std::atoi(line.text.c_str()) == 20936) {
       CallDispatcher(at);
     } else if (line.kind == kw::kTraceAnswer && std::atoi(line.text.c_str()) == ordinal) {
-      return ApplyAnswer(call, at);
+      // Among a call-back's lines, the lines after it are the call-back's.
+      return ApplyAnswer(call, at, foreign >= end_);
     } else {
       Fail(at, "the answer of the call on line " + std::to_string(callLine + 1) + " or a call-back inside it was expected");
     }
@@ -255,7 +256,7 @@ int TracePlayback::CallBacks() {
     Fail(at, "the end of the host's handler the module handed the event on to was expected");
     return 0;
   }
-  std::size_t data = at + 1;
+  std::size_t data = Skip(at + 1);
   while (data < end_ && lines_[data].kind == kw::kTraceData) data = ApplyData(data, nullptr);
   if (queued_) cursor_ = data;
   return std::atoi(lines_[at].text.c_str() + lines_[at].text.find('=') + 1);
@@ -267,7 +268,7 @@ void TracePlayback::PerformEntry(std::size_t at) {
   for (const std::string& word : words) {
     if (word.rfind("this=", 0) == 0) object = word.substr(5);
   }
-  std::size_t next = at + 1;
+  std::size_t next = Skip(at + 1);
   while (next < end_ && lines_[next].kind == kw::kTraceData) next = ApplyData(next, nullptr);
   if (queued_) cursor_ = next;
   const int code = words.size() > 1 ? std::atoi(words[1].c_str()) : 0;
@@ -276,6 +277,13 @@ void TracePlayback::PerformEntry(std::size_t at) {
   // Inside the trace's own append the module's lines wait in its queue: the
   // next line is after this entry's end.
   if (queued_) cursor_ = EntryEnd(at);
+}
+
+// Inside the trace's own append, past the module's line written among a
+// call-back's (ForeignLine).
+std::size_t TracePlayback::Skip(std::size_t at) const {
+  while (queued_ && at < end_ && consumed_[at]) ++at;
+  return at;
 }
 
 bool TracePlayback::IsCallBackInAppend(std::size_t at) const {

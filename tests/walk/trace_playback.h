@@ -76,19 +76,20 @@ class TracePlayback {
 
   void Load(const std::vector<std::string>& recorded);
   void InstallHandlers();
-  std::size_t Next() const { return queued_ ? cursor_ : written_; }
+  std::size_t Next() const { return queued_ ? Skip(cursor_) : written_; }
   uint32_t OnTraceAppend(const hostsim::HostCall& call);
   uint32_t Answered(hostsim::HostCall& call, std::size_t callLine);
   void PerformEntry(std::size_t at);
   std::size_t EntryEnd(std::size_t at) const;
   bool IsCallBackInAppend(std::size_t at) const;
+  std::size_t Skip(std::size_t at) const;
   std::size_t ForeignLine(std::size_t at) const;
   uint32_t CallEntry(const std::string& name, int code, int phase, const std::string& object);
   void CallDispatcher(std::size_t at);
   void Fail(std::size_t at, const std::string& what);
 
   // The host's data (trace_playback_data.cpp).
-  uint32_t ApplyAnswer(hostsim::HostCall& call, std::size_t at);
+  uint32_t ApplyAnswer(hostsim::HostCall& call, std::size_t at, bool withData);
   std::size_t ApplyData(std::size_t at, const hostsim::HostCall* call);
   void ApplyRecord(const std::string& text);
   void ApplyList(const std::string& text);

@@ -158,7 +158,7 @@ uint32_t TracePlayback::AnswerValue(const hostsim::HostCall& call, const std::st
   }
 }
 
-uint32_t TracePlayback::ApplyAnswer(hostsim::HostCall& call, std::size_t at) {
+uint32_t TracePlayback::ApplyAnswer(hostsim::HostCall& call, std::size_t at, bool withData) {
   const std::string& text = lines_[at].text;
   const std::size_t equals = text.find(" =");
   std::vector<std::string> values = TraceValues(text.substr(equals + 2), " ");
@@ -180,9 +180,13 @@ uint32_t TracePlayback::ApplyAnswer(hostsim::HostCall& call, std::size_t at) {
   // the trace's own append of the answer's line comes between: the records
   // and the list after it are the host's once it is over (OnTraceAppend).
   bool afterCallBack = false;
-  std::size_t data = at + 1;
-  while (data < end_) {
+  std::size_t data = Skip(at + 1);
+  while (withData && data < end_) {
     if (IsCallBackInAppend(data)) {
+      // The host ran it inside the append of a line of the answer's data,
+      // written before it ran: that line holds.
+      const std::size_t foreign = ForeignLine(data);
+      if (foreign < end_ && lines_[foreign].kind == kw::kTraceData) ApplyData(foreign, &call);
       afterCallBack = true;
       data = EntryEnd(data);
     } else if (lines_[data].kind != kw::kTraceData) {
@@ -206,14 +210,14 @@ std::size_t TracePlayback::ApplyData(std::size_t at, const hostsim::HostCall* ca
     const std::vector<std::string> values = TraceValues(text, " ");
     PutFields(kw::FieldSet(kw::kContextFields), values, 1, reinterpret_cast<uint8_t*>(&context_));
   }
-  if (text[0] == 'B' && call) {
+  if (text[0] == 'B' && call) {  // what the host put into the call's buffer
     for (const kw::BufferArgument& buffer : kw::kBufferArguments) {
       if (buffer.ordinal != call->info->ordinal || !buffer.after || !call->Arg(buffer.argument)) continue;
       const std::vector<uint8_t> bytes = HexBytes(TraceValues(text, " ").back());
       std::memcpy(call->Ptr<uint8_t>(buffer.argument), bytes.data(), bytes.size());
     }
   }
-  return at + 1;
+  return Skip(at + 1);
 }
 
 // "T<table> <length> <fields>|null"

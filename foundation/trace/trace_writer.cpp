@@ -92,10 +92,13 @@ void Queue(char kind, const char* text, int depth) {
 
 }  // namespace
 
-void TraceWrite(char kind, const char* text) {
+namespace {
+
+// A line indented `depth` levels.
+void WriteLine(char kind, const char* text, int depth) {
   if (!TraceOn) return;
   if (TraceBytes >= kTraceLimit) return;
-  Queue(kind, text, TraceDepth);
+  Queue(kind, text, depth);
   const bool last = TraceBytes >= kTraceLimit;
   if (last) Queue(kTraceOwn, "slad zatrzymany: osiagnieto 8 MB", 0);
   // A handler the host ran inside the append: what the host changed around
@@ -105,6 +108,10 @@ void TraceWrite(char kind, const char* text) {
   if (last) SwitchTrace(false);
   if (HandlersStarted != started) TraceWriteChanges(kTraceData);
 }
+
+}  // namespace
+
+void TraceWrite(char kind, const char* text) { WriteLine(kind, text, TraceDepth); }
 
 void TraceEntry::Enter(int code, int phase, const void* object) {
   TraceText text;
@@ -116,10 +123,12 @@ void TraceEntry::Enter(int code, int phase, const void* object) {
   TraceWriteChanges(kTraceData);
 }
 
+// The end is written at the entry's level while the entry still counts: a
+// handler the host runs inside its append is one level deeper.
 void TraceEntry::Leave() {
   TraceWriteChanges(kTraceHanded);
+  WriteLine(kTraceLeave, name_, TraceDepth > 0 ? TraceDepth - 1 : 0);
   if (TraceDepth > 0) --TraceDepth;
-  TraceWrite(kTraceLeave, name_);
   if (TraceDepth == 0) TraceForgetTables();
 }
 

@@ -245,17 +245,25 @@ int TracePlayback::CallBacks() {
     while (cursor_ < end_ && lines_[cursor_].kind != kw::kTraceOnward) ++cursor_;
     ++cursor_;
   }
-  while (!free_ && Next() < end_ && lines_[Next()].kind == kw::kTraceEntry) PerformEntry(Next());
   std::size_t at = Next();
+  std::size_t foreign = end_;
+  while (!free_ && at < end_) {
+    // A call-back the host runs inside the append of the line after it.
+    foreign = ForeignLine(at);
+    if (foreign < end_) at = foreign;
+    if (lines_[at].kind != kw::kTraceEntry) break;
+    PerformEntry(at);
+    at = Next();
+  }
   if (free_ || at >= end_) {
     free_ = true;
     return 0;
   }
-  if (ForeignLine(at) < end_) at = ForeignLine(at);
   if (lines_[at].kind != kw::kTraceBack) {
     Fail(at, "the end of the host's handler the module handed the event on to was expected");
     return 0;
   }
+  if (foreign < end_) return std::atoi(lines_[at].text.c_str() + lines_[at].text.find('=') + 1);
   std::size_t data = Skip(at + 1);
   while (data < end_ && lines_[data].kind == kw::kTraceData) data = ApplyData(data, nullptr);
   if (queued_) cursor_ = data;

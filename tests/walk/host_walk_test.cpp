@@ -6,7 +6,11 @@
 #include <cstdlib>
 #include <string>
 
+#include <fstream>
+#include <vector>
+
 #include "host_walk.h"
+#include "trace_playback.h"
 #include "test_support.h"
 
 namespace {
@@ -69,6 +73,25 @@ TEST_F(RandomWalk, Seed20261207WithTrace) {
   _putenv("KW_WALK_SLAD=1");
   _putenv("KW_WALK_STEPS=2000");
   Walk(20261207);
+}
+
+// A shop's trace played by itself: KW_SLAD_FILE=<Kalwestrowka-slad.txt>
+// (README, "The relay trace"); what the module handed the host is printed.
+TEST_F(RandomWalk, PlayTrace) {
+  const char* path = std::getenv("KW_SLAD_FILE");
+  if (!path) GTEST_SKIP() << "set KW_SLAD_FILE to play a trace back";
+  std::ifstream file(path, std::ios::binary);
+  ASSERT_TRUE(file) << "cannot read " << path;
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(file, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  kwtest::TracePlayback playback(lines);
+  const std::optional<std::string> failure = playback.Run();
+  for (const std::string& handed : playback.Handed()) std::printf("handed: %s\n", handed.c_str());
+  std::printf("played %zu of %zu lines\n", playback.Played(), lines.size());
+  EXPECT_FALSE(failure.has_value()) << path << ": " << failure.value_or("");
 }
 
 TEST_F(RandomWalk, Replay) {

@@ -109,11 +109,14 @@ std::optional<std::string> TracePlayback::Run() {
   if (!module_.Load()) return "the module did not load";
   module_.Install(hostsim::SimInstallation::InstallCallback(), nullptr);
   while (!free_ && Next() < end_) {
-    if (lines_[Next()].kind != kw::kTraceEntry) {
-      Fail(Next(), "the host's next entry into the module was expected, the module wrote no more");
+    // A call-back the host runs inside the append of the entry's first line.
+    const std::size_t foreign = ForeignLine(Next());
+    const std::size_t at = foreign < end_ ? foreign : Next();
+    if (lines_[at].kind != kw::kTraceEntry) {
+      Fail(at, "the host's next entry into the module was expected, the module wrote no more");
       break;
     }
-    PerformEntry(Next());
+    PerformEntry(at, foreign >= end_);
   }
   free_ = true;
   module_.Unload();
@@ -161,13 +164,15 @@ uint32_t TracePlayback::OnTraceAppend(const hostsim::HostCall& call) {
   const std::size_t next = delayed ? written_ : Next();
   if (!queued_ && IsCallBackInAppend(next) && (delayed || ForeignLine(next) >= end_)) {
     for (std::size_t inside = next; inside < EntryEnd(next); ++inside) inAppend_[inside] = true;
+    uint8_t* const answered = answeredBuffer_;
     ++queued_;
     cursor_ = next;
     PerformEntry(next);
     --queued_;
+    answeredBuffer_ = answered;
     // What the host changed after it comes next.
     for (std::size_t data = EntryEnd(next); data < end_ && lines_[data].kind == kw::kTraceData;) {
-      data = ApplyData(data, nullptr);
+      data = ApplyData(data);
     }
   }
   return 1;
@@ -216,14 +221,14 @@ uint32_t TracePlayback::Answered(hostsim::HostCall& call, std::size_t callLine) 
     std::size_t at = Next();
     // The host's changes the module sees only when the host calls through
     // it (the dialog's dispatcher): what it writes there as its own.
-    while (at < end_ && lines_[at].kind == kw::kTraceHanded) at = ApplyData(at, nullptr);
+    while (at < end_ && lines_[at].kind == kw::kTraceHanded) at = ApplyData(at);
     if (at >= end_) break;
     // A call-back the host will run inside the append of the answer's line.
     const std::size_t foreign = ForeignLine(at);
     if (foreign < end_) at = foreign;
     const Line& line = lines_[at];
     if (line.kind == kw::kTraceEntry) {
-      PerformEntry(at);
+      PerformEntry(at, foreign >= end_);
     } else if (line.kind == kw::kTraceCall && ordinal == 24007 && std::atoi(line.text.c_str()) == 20936) {
       CallDispatcher(at);
     } else if (line.kind == kw::kTraceAnswer && std::atoi(line.text.c_str()) == ordinal) {
@@ -252,7 +257,7 @@ int TracePlayback::CallBacks() {
     foreign = ForeignLine(at);
     if (foreign < end_) at = foreign;
     if (lines_[at].kind != kw::kTraceEntry) break;
-    PerformEntry(at);
+    PerformEntry(at, foreign >= end_);
     at = Next();
   }
   if (free_ || at >= end_) {
@@ -265,19 +270,24 @@ int TracePlayback::CallBacks() {
   }
   if (foreign < end_) return std::atoi(lines_[at].text.c_str() + lines_[at].text.find('=') + 1);
   std::size_t data = Skip(at + 1);
-  while (data < end_ && lines_[data].kind == kw::kTraceData) data = ApplyData(data, nullptr);
+  while (data < end_ && lines_[data].kind == kw::kTraceData) data = ApplyData(data);
   if (queued_) cursor_ = data;
   return std::atoi(lines_[at].text.c_str() + lines_[at].text.find('=') + 1);
 }
 
-void TracePlayback::PerformEntry(std::size_t at) {
+// `withData`: the host's data at the entry follows its line (not when the
+// line stands among a call-back's lines, ForeignLine: it then follows them).
+void TracePlayback::PerformEntry(std::size_t at, bool withData) {
   const std::vector<std::string> words = TraceValues(lines_[at].text, " ");
   std::string object;
   for (const std::string& word : words) {
     if (word.rfind("this=", 0) == 0) object = word.substr(5);
   }
+  // A call-back the host ran inside the append of the entry's line comes
+  // first: what follows it is the host's after it (OnTraceAppend).
   std::size_t next = Skip(at + 1);
-  while (next < end_ && lines_[next].kind == kw::kTraceData) next = ApplyData(next, nullptr);
+  while (withData && next < end_ && lines_[next].kind == kw::kTraceData) next = ApplyData(next);
+  if (IsCallBackInAppend(next)) next = EntryEnd(next);
   if (queued_) cursor_ = next;
   const int code = words.size() > 1 ? std::atoi(words[1].c_str()) : 0;
   const int phase = words.size() > 2 ? std::atoi(words[2].c_str()) : 0;
@@ -321,6 +331,10 @@ uint32_t TracePlayback::CallEntry(const std::string& name, int code, int phase, 
     }
   }
   if (name == "OnJpkTableEvent") {
+    // The count the entry line shows (-1: none handed over), the list's
+    // entries from the "+ L" lines.
+    listGiven_ = phase >= 0;
+    if (listGiven_) listCount_ = phase;
     HostTable& table = TableNumbered(kw::kJpkTable).object;
     const uint32_t count = listGiven_ ? reinterpret_cast<uint32_t>(&listCount_) : 0;
     const uint32_t numbers = listGiven_ ? reinterpret_cast<uint32_t>(&listArray_) : 0;

@@ -79,7 +79,7 @@ class TracePlayback {
   std::size_t Next() const { return queued_ ? Skip(cursor_) : written_; }
   uint32_t OnTraceAppend(const hostsim::HostCall& call);
   uint32_t Answered(hostsim::HostCall& call, std::size_t callLine);
-  void PerformEntry(std::size_t at);
+  void PerformEntry(std::size_t at, bool withData = true);
   std::size_t EntryEnd(std::size_t at) const;
   bool IsCallBackInAppend(std::size_t at) const;
   std::size_t Skip(std::size_t at) const;
@@ -90,7 +90,7 @@ class TracePlayback {
 
   // The host's data (trace_playback_data.cpp).
   uint32_t ApplyAnswer(hostsim::HostCall& call, std::size_t at, bool withData);
-  std::size_t ApplyData(std::size_t at, const hostsim::HostCall* call);
+  std::size_t ApplyData(std::size_t at);
   void ApplyRecord(const std::string& text);
   void ApplyList(const std::string& text);
   void ApplyItems(const std::string& text);
@@ -136,6 +136,7 @@ class TracePlayback {
   uint16_t signalWord_ = 0, stateWord_ = 0;
   uint32_t stateLong_ = 0;
   int16_t handled_ = 0;
+  uint8_t* answeredBuffer_ = nullptr;  // the buffer the last answered call had the host fill ("+ B")
 };
 
 }  // namespace kwtest

@@ -163,6 +163,10 @@ uint32_t TracePlayback::ApplyAnswer(hostsim::HostCall& call, std::size_t at, boo
   const std::size_t equals = text.find(" =");
   std::vector<std::string> values = TraceValues(text.substr(equals + 2), " ");
   const int row = call.row;
+  answeredBuffer_ = nullptr;
+  for (const kw::BufferArgument& buffer : kw::kBufferArguments) {
+    if (buffer.ordinal == call.info->ordinal && buffer.after) answeredBuffer_ = call.Ptr<uint8_t>(buffer.argument);
+  }
   std::size_t next = 0;
   const uint32_t answer = kw::KindOf(row, 0) == '-' || values.empty() ? 0 : AnswerValue(call, values[next++]);
   // The texts and counts the host left, in the order of the parameters.
@@ -186,7 +190,7 @@ uint32_t TracePlayback::ApplyAnswer(hostsim::HostCall& call, std::size_t at, boo
       // The host ran it inside the append of a line of the answer's data,
       // written before it ran: that line holds.
       const std::size_t foreign = ForeignLine(data);
-      if (foreign < end_ && lines_[foreign].kind == kw::kTraceData) ApplyData(foreign, &call);
+      if (foreign < end_ && lines_[foreign].kind == kw::kTraceData) ApplyData(foreign);
       afterCallBack = true;
       data = EntryEnd(data);
     } else if (lines_[data].kind != kw::kTraceData) {
@@ -194,14 +198,14 @@ uint32_t TracePlayback::ApplyAnswer(hostsim::HostCall& call, std::size_t at, boo
     } else if (afterCallBack && (lines_[data].text[0] == 'T' || lines_[data].text[0] == 'L')) {
       ++data;
     } else {
-      data = ApplyData(data, &call);
+      data = ApplyData(data);
     }
   }
   if (queued_) cursor_ = data;
   return answer;
 }
 
-std::size_t TracePlayback::ApplyData(std::size_t at, const hostsim::HostCall* call) {
+std::size_t TracePlayback::ApplyData(std::size_t at) {
   const std::string& text = lines_[at].text;
   if (text[0] == 'T') ApplyRecord(text);
   if (text[0] == 'L') ApplyList(text);
@@ -210,12 +214,9 @@ std::size_t TracePlayback::ApplyData(std::size_t at, const hostsim::HostCall* ca
     const std::vector<std::string> values = TraceValues(text, " ");
     PutFields(kw::FieldSet(kw::kContextFields), values, 1, reinterpret_cast<uint8_t*>(&context_));
   }
-  if (text[0] == 'B' && call) {  // what the host put into the call's buffer
-    for (const kw::BufferArgument& buffer : kw::kBufferArguments) {
-      if (buffer.ordinal != call->info->ordinal || !buffer.after || !call->Arg(buffer.argument)) continue;
-      const std::vector<uint8_t> bytes = HexBytes(TraceValues(text, " ").back());
-      std::memcpy(call->Ptr<uint8_t>(buffer.argument), bytes.data(), bytes.size());
-    }
+  if (text[0] == 'B' && answeredBuffer_) {  // what the host put into the last answered call's buffer
+    const std::vector<uint8_t> bytes = HexBytes(TraceValues(text, " ").back());
+    std::memcpy(answeredBuffer_, bytes.data(), bytes.size());
   }
   return Skip(at + 1);
 }

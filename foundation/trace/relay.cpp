@@ -85,14 +85,9 @@ void PutItemLines(uint8_t*** lines) {
 void PutAnswerData(uint16_t ordinal, uint32_t answer) {
   if (ordinal == 37978) TraceItemCount = reinterpret_cast<const int*>(answer);
   if (ordinal == 37977) PutItemLines(reinterpret_cast<uint8_t***>(answer));
-  if (ordinal == 52582 && answer) {
-    uint8_t values[kMostFieldBytes];
-    const RecordFields set = FieldSet(kContextFields);
-    TraceText text;
-    text.Put("C");
-    const int count = TakeRecordValues(set, reinterpret_cast<const uint8_t*>(answer), sizeof(OperationContext), values);
-    TracePutFields(text, set, values, count);
-    TraceWrite(kTraceData, text.Text());
+  if (ordinal == 52582) {
+    TraceContext = reinterpret_cast<const OperationContext*>(answer);
+    TraceWriteContext(kTraceData, true);
   }
 }
 

@@ -128,6 +128,9 @@ void TracePutFields(TraceText& text, const RecordFields& set, const uint8_t* val
 // last written: of kind kTraceData for the host's changes, kTraceHanded for
 // the module's.
 void TraceWriteChanges(char kind);
+// "C kind": the host's context (HostCurrentContext) when it changed since it
+// was last written, or `always`.
+void TraceWriteContext(char kind, bool always);
 // The table at this place of TraceTables is watched, its record written anew.
 void TraceWatchTable(int index);
 // No table is watched: the outermost entry has ended.

@@ -34,6 +34,11 @@ int TraceTableCount = 0;
 // TraceList       the register's list the table handler on the stack reads:
 //                 set by the handler's TraceListWatch, put back at its end.
 TracedList TraceList;
+// TraceContext/TraceContextKind  the host's context as HostCurrentContext
+//                 answered it last in the entries on the stack, and the kind
+//                 last written of it.
+const OperationContext* TraceContext = nullptr;
+int32_t TraceContextKind = 0;
 // TraceItemCount  the host's count cell of the document's item lines, as
 //                 HostItemCountRef answered it last.
 const int* TraceItemCount = nullptr;

@@ -40,6 +40,8 @@ extern char TraceQueue[kTraceQueueSize];
 extern TracedTable TraceTables[kTracedTables];
 extern int TraceTableCount;
 extern TracedList TraceList;
+extern const OperationContext* TraceContext;
+extern int32_t TraceContextKind;
 extern const int* TraceItemCount;
 
 }  // namespace kw

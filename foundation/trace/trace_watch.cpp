@@ -116,6 +116,14 @@ void TraceWriteChanges(char kind) {
   if (!TraceOn) return;
   for (int i = 0; i < TraceTableCount && i < kTracedTables; ++i) PutTable(TraceTables[i], kind);
   if (TraceList.count) PutList(kind);
+  TraceWriteContext(kind, false);
+}
+
+void TraceWriteContext(char kind, bool always) {
+  if (!TraceContext || (!always && TraceContext->CtxDocKind == TraceContextKind)) return;
+  TraceContextKind = TraceContext->CtxDocKind;
+  TraceText text;
+  TraceWrite(kind, text.Put("C ").Number(TraceContextKind).Text());
 }
 
 void TraceWatchTable(int index) {
@@ -125,6 +133,7 @@ void TraceWatchTable(int index) {
 
 void TraceForgetTables() {
   for (TracedTable& traced : TraceTables) traced.watched = 0;
+  TraceContext = nullptr;
 }
 
 void TraceListWatch::Watch(int* count, int** numbers) {

@@ -6,7 +6,7 @@
 
 #include "host_catalogue.h"
 #include "host_records.h"
-#include "relay_rows.h"
+#include "host_relay_rows.h"
 #include "trace.h"
 #include "trace_state.h"
 

@@ -6,12 +6,13 @@
 
 #include "host_catalogue.h"
 #include "record_fields.h"
+#include "trace_files.h"
 
 namespace kw {
 
 inline constexpr int kTraceQueueSize = 8192;
 inline constexpr int kTracedTables = 16;
-inline constexpr int kTracedListSize = 256;
+inline constexpr int kTracedListSize = kTraceListShown;
 
 struct TracedTable {
   const HostTable* table;  // as HostGetTable answered it

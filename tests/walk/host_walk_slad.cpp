@@ -18,7 +18,7 @@
 #include "sim_files.h"
 #include "sim_messages.h"
 #include "test_support.h"
-#include "trace_playback.h"
+#include "sim_trace_playback.h"
 
 namespace kwtest {
 
@@ -59,7 +59,7 @@ void HostWalk::StartSlad() {
   host_.KeepCalls(trace_ || slad_);
   if (!slad_) return;
   host_.Observe([this](const hostsim::HostCall& call) {
-    if (std::optional<std::string> handed = HandedData(call)) {
+    if (std::optional<std::string> handed = hostsim::HandedData(call)) {
       sladHanded_.emplace_back(*handed, files_.Appended(kSladFile).size());
     }
   });
@@ -78,7 +78,7 @@ std::optional<std::string> HostWalk::PlayBack() {
   module_.Unload();
   host_.Reset();
   hostsim::InstallDefaultHandlers(host_);
-  TracePlayback playback(trace);
+  hostsim::TracePlayback playback(trace);
   if (std::optional<std::string> failure = playback.Run()) return "the trace's playback: " + *failure;
   const std::vector<std::string>& played = playback.Handed();
   std::size_t seen = 0;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "host_walk.h"
-#include "trace_playback.h"
+#include "sim_trace_playback.h"
 #include "test_support.h"
 
 namespace {
@@ -87,7 +87,7 @@ TEST_F(RandomWalk, PlayTrace) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     lines.push_back(line);
   }
-  kwtest::TracePlayback playback(lines);
+  hostsim::TracePlayback playback(lines);
   const std::optional<std::string> failure = playback.Run();
   for (const std::string& handed : playback.Handed()) std::printf("handed: %s\n", handed.c_str());
   std::printf("played %zu of %zu lines\n", playback.Played(), lines.size());

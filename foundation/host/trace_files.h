@@ -10,6 +10,8 @@ namespace kw {
 inline constexpr char kTraceFile[] = "Kalwestrowka-slad.txt";
 // The switch: the trace is on while this file is beside komis.cfg.
 inline constexpr char kTraceSwitchFile[] = "Kalwestrowka-slad.cfg";
+// The most entries of the register's list a line shows ("+ L").
+inline constexpr int kTraceListShown = 256;
 // The size after which the trace writes its last line and goes off.
 inline constexpr uint32_t kTraceLimit = 8u << 20;
 

@@ -1,18 +1,18 @@
 // The playback's order: the entries the trace shows, the host calls the
 // module makes answered from the trace, the call-backs inside them, and every
 // line the module writes held to the trace's line at its place.
-#include "trace_playback.h"
+#include "sim_trace_playback.h"
 
 #include <cstdlib>
 #include <regex>
 
 #include "call_checked.h"
 #include "host_rows.h"
-#include "module_commands.h"
+#include "sim_commands.h"
 #include "sim_installation.h"
 #include "trace_files.h"
 
-namespace kwtest {
+namespace hostsim {
 
 namespace {
 
@@ -107,7 +107,7 @@ std::optional<std::string> TracePlayback::Run() {
   playing = this;
   InstallHandlers();
   if (!module_.Load()) return "the module did not load";
-  module_.Install(hostsim::SimInstallation::InstallCallback(), nullptr);
+  module_.Install(SimInstallation::InstallCallback(), nullptr);
   while (!free_ && Next() < end_) {
     // A call-back the host runs inside the append of the entry's first line.
     const std::size_t foreign = ForeignLine(Next());
@@ -125,9 +125,9 @@ std::optional<std::string> TracePlayback::Run() {
 }
 
 void TracePlayback::InstallHandlers() {
-  hostsim::Host& host = hostsim::Host::Get();
+  Host& host = Host::Get();
   for (int row = 0; row < kw::kHostCatalogueSize; ++row) {
-    host.On(hostsim::RowAt(row).ordinal, [this](hostsim::HostCall& call) { return OnHostCall(call); });
+    host.On(RowAt(row).ordinal, [this](HostCall& call) { return OnHostCall(call); });
   }
   Table& registerTable = TableNumbered(kw::kJpkTable);
   registerTable.object.EventHandler = &PreviousTableHandler;
@@ -141,7 +141,7 @@ void TracePlayback::Fail(std::size_t at, const std::string& what) {
   free_ = true;
 }
 
-uint32_t TracePlayback::OnTraceAppend(const hostsim::HostCall& call) {
+uint32_t TracePlayback::OnTraceAppend(const HostCall& call) {
   const std::string line = Normalized(call.Text(1));
   if (!on_ && line.find("slad wlaczony") != std::string::npos) on_ = true;
   if (!on_ || free_) return 1;
@@ -188,7 +188,7 @@ std::size_t TracePlayback::ForeignLine(std::size_t at) const {
   return end_;
 }
 
-uint32_t TracePlayback::OnHostCall(hostsim::HostCall& call) {
+uint32_t TracePlayback::OnHostCall(HostCall& call) {
   const uint16_t ordinal = call.info->ordinal;
   if (ordinal == 52407 && call.Text(0) == kw::kTraceFile) return OnTraceAppend(call);
   if (!on_) return ordinal == 52534 ? Mapped("0x00000001") : 0;  // the switch opens
@@ -215,7 +215,7 @@ uint32_t TracePlayback::OnHostCall(hostsim::HostCall& call) {
   return Answered(call, at);
 }
 
-uint32_t TracePlayback::Answered(hostsim::HostCall& call, std::size_t callLine) {
+uint32_t TracePlayback::Answered(HostCall& call, std::size_t callLine) {
   const uint16_t ordinal = call.info->ordinal;
   while (!free_) {
     std::size_t at = Next();
@@ -317,12 +317,10 @@ std::size_t TracePlayback::EntryEnd(std::size_t at) const {
 }
 
 uint32_t TracePlayback::CallEntry(const std::string& name, int code, int phase, const std::string& object) {
-  using hostsim::CallModule;
-  using hostsim::Convention;
   const auto u = [](int value) { return static_cast<uint32_t>(value); };
   if (name == "ModuleInstall") {
     return static_cast<uint32_t>(
-        code ? module_.Install(hostsim::SimInstallation::InstallCallback(), nullptr) : module_.Install(nullptr, nullptr));
+        code ? module_.Install(SimInstallation::InstallCallback(), nullptr) : module_.Install(nullptr, nullptr));
   }
   if (name == "ModuleRegister") return static_cast<uint32_t>(module_.Register(code));
   for (const HookedEntry& hooked : kHookedEntries) {
@@ -357,21 +355,21 @@ void TracePlayback::CallDispatcher(std::size_t at) {
   const int code = std::atoi(text.c_str() + comma + 2);
   const int phase = std::atoi(text.c_str() + text.find(", ", comma + 2) + 2);
   if (!dispatcher_) return Fail(at, "the dialog's callback was never built");
-  hostsim::CallModule("dialog event dispatcher", dispatcher_, hostsim::Convention::This,
+  CallModule("dialog event dispatcher", dispatcher_, Convention::This,
                       {static_cast<uint32_t>(code), static_cast<uint32_t>(phase)}, dispatcherObject_);
 }
 
 // The module's own side of the host's objects: the addresses it handed over
 // (the working object's, say), the handlers it registers, the command, the
 // dialog's callback thunk.
-void TracePlayback::NoteAddresses(const hostsim::HostCall& call, const std::string& callText) {
+void TracePlayback::NoteAddresses(const HostCall& call, const std::string& callText) {
   const std::vector<std::string> arguments = CallArguments(callText);
   for (std::size_t i = 0; i < arguments.size() && i < call.args.size(); ++i) {
     if (arguments[i].rfind("0x", 0) == 0 && call.args[i]) addresses_[arguments[i].substr(0, 10)] = call.args[i];
   }
   switch (call.info->ordinal) {
     case 52020: hooks_[call.Int(0)] = call.Ptr<const void>(1); break;
-    case 52081: command_ = reinterpret_cast<const void*>(call.Ptr<const kw::HostCommand>(0)->handler); break;
+    case 52081: command_ = SimCommands::HandlerOf(call.Ptr<const void>(0)); break;
     case 20972:
       *call.Ptr<const void* const*>(0) = kThunkTable;
       dispatcher_ = call.Ptr<const void>(2);
@@ -380,4 +378,4 @@ void TracePlayback::NoteAddresses(const hostsim::HostCall& call, const std::stri
   }
 }
 
-}  // namespace kwtest
+}  // namespace hostsim

@@ -2,18 +2,17 @@
 // the texts, counts and bytes the host wrote into the module's buffers, the
 // tables' records, the register's list and the item lines ("+" lines); and
 // what the module handed over, described alike for the walk's host.
+#include "sim_trace_playback.h"
+
 #include <cstdlib>
 #include <cstring>
 
-#include "journal_format.h"
+#include "host_relay_rows.h"
 #include "record_fields.h"
-#include "relay_rows.h"
 #include "text_codec.h"
 #include "trace_files.h"
-#include "trace_state.h"
-#include "trace_playback.h"
 
-namespace kwtest {
+namespace hostsim {
 
 namespace {
 
@@ -34,7 +33,7 @@ std::string Unquoted(const std::string& quoted, bool mazovia = true) {
       windows += quoted[i];
     }
   }
-  return mazovia ? hostsim::Utf8ToMazovia(hostsim::Windows1250ToUtf8(windows)) : windows;
+  return mazovia ? Utf8ToMazovia(Windows1250ToUtf8(windows)) : windows;
 }
 
 std::vector<uint8_t> HexBytes(const std::string& hex) {
@@ -84,7 +83,7 @@ std::string FieldBytes(const kw::RecordFields& set, const uint8_t* record) {
 
 }  // namespace
 
-std::optional<std::string> HandedData(const hostsim::HostCall& call) {
+std::optional<std::string> HandedData(const HostCall& call) {
   const kw::RecordFields document = kw::TableFields(kw::kDocTable);
   switch (call.info->ordinal) {
     case 52287: {  // HostWriteSelected: the document read at that position, stored
@@ -101,14 +100,9 @@ std::optional<std::string> HandedData(const hostsim::HostCall& call) {
       const std::size_t size = static_cast<std::size_t>(call.Int(1)) * call.Int(2);
       return "written " + std::string(call.Ptr<const char>(0), std::min<std::size_t>(size, 4096));
     }
-    case 52407: {  // HostAppendLog: a journal line, its time left out
-      if (call.Text(0) != kw::kJournalFile) return std::nullopt;
-      std::string line = call.Text(1);
-      const std::size_t date = line.find(';');
-      const std::size_t time = date == std::string::npos ? date : line.find(';', date + 1);
-      if (time != std::string::npos) line.erase(date, time - date);
-      return "journal " + line;
-    }
+    case 52407:  // HostAppendLog: a line of the journal or the module's log (its time as the host gave it)
+      if (call.Text(0) == kw::kTraceFile) return std::nullopt;
+      return "appended to " + call.Text(0) + ": " + call.Text(1);
     default:
       return std::nullopt;
   }
@@ -134,7 +128,7 @@ uint32_t TracePlayback::Mapped(const std::string& recordedAddress) {
   return addresses_[address] = reinterpret_cast<uint32_t>(objects_.back().data());
 }
 
-uint32_t TracePlayback::AnswerValue(const hostsim::HostCall& call, const std::string& value) {
+uint32_t TracePlayback::AnswerValue(const HostCall& call, const std::string& value) {
   if (value.empty()) return 0;
   if (value[0] == 'T') return reinterpret_cast<uint32_t>(&TableNumbered(std::atoi(value.c_str() + 1)).object);
   if (value.rfind("0x", 0) != 0) return static_cast<uint32_t>(std::strtoll(value.c_str(), nullptr, 10));
@@ -158,7 +152,7 @@ uint32_t TracePlayback::AnswerValue(const hostsim::HostCall& call, const std::st
   }
 }
 
-uint32_t TracePlayback::ApplyAnswer(hostsim::HostCall& call, std::size_t at, bool withData) {
+uint32_t TracePlayback::ApplyAnswer(HostCall& call, std::size_t at, bool withData) {
   const std::string& text = lines_[at].text;
   const std::size_t equals = text.find(" =");
   std::vector<std::string> values = TraceValues(text.substr(equals + 2), " ");
@@ -240,7 +234,7 @@ void TracePlayback::ApplyList(const std::string& text) {
   if (!listGiven_) return;
   if (values[1] != listAddress_ || lists_.empty()) {
     listAddress_ = values[1];
-    lists_.emplace_back(kw::kTracedListSize, 0);
+    lists_.emplace_back(kw::kTraceListShown, 0);
   }
   listArray_ = std::strtoul(values[1].c_str(), nullptr, 16) ? lists_.back().data() : nullptr;
   listCount_ = std::atoi(values[2].c_str());
@@ -266,4 +260,4 @@ void TracePlayback::ApplyItems(const std::string& text) {
   itemPointers_[index] = itemLines_.back().data();
 }
 
-}  // namespace kwtest
+}  // namespace hostsim

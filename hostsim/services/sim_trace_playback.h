@@ -26,12 +26,13 @@
 #include "host_records.h"
 #include "plugin_module.h"
 
-namespace kwtest {
+namespace hostsim {
 
 // What a host call hands the host of the shop's data: a document stored or
-// given a contractor (its module fields), a register entry deleted, a journal
-// line (without its time), komis.cfg's bytes written; nothing for other calls.
-std::optional<std::string> HandedData(const hostsim::HostCall& call);
+// given a contractor (its module fields), a register entry deleted, a line of
+// the journal or the module's log, komis.cfg's bytes written; nothing for
+// other calls.
+std::optional<std::string> HandedData(const HostCall& call);
 
 // The host's own handler of a document event, that the module hands the event
 // on to: it performs the call-backs the trace shows inside it (as the table
@@ -60,7 +61,7 @@ class TracePlayback {
   std::size_t Played() const { return end_; }
 
   // The entries and answers (trace_playback.cpp).
-  uint32_t OnHostCall(hostsim::HostCall& call);
+  uint32_t OnHostCall(HostCall& call);
   int CallBacks();
 
  private:
@@ -77,8 +78,8 @@ class TracePlayback {
   void Load(const std::vector<std::string>& recorded);
   void InstallHandlers();
   std::size_t Next() const { return queued_ ? Skip(cursor_) : written_; }
-  uint32_t OnTraceAppend(const hostsim::HostCall& call);
-  uint32_t Answered(hostsim::HostCall& call, std::size_t callLine);
+  uint32_t OnTraceAppend(const HostCall& call);
+  uint32_t Answered(HostCall& call, std::size_t callLine);
   void PerformEntry(std::size_t at, bool withData = true);
   std::size_t EntryEnd(std::size_t at) const;
   bool IsCallBackInAppend(std::size_t at) const;
@@ -89,15 +90,15 @@ class TracePlayback {
   void Fail(std::size_t at, const std::string& what);
 
   // The host's data (trace_playback_data.cpp).
-  uint32_t ApplyAnswer(hostsim::HostCall& call, std::size_t at, bool withData);
+  uint32_t ApplyAnswer(HostCall& call, std::size_t at, bool withData);
   std::size_t ApplyData(std::size_t at);
   void ApplyRecord(const std::string& text);
   void ApplyList(const std::string& text);
   void ApplyItems(const std::string& text);
-  uint32_t AnswerValue(const hostsim::HostCall& call, const std::string& value);
+  uint32_t AnswerValue(const HostCall& call, const std::string& value);
   Table& TableNumbered(int number);
   uint32_t Mapped(const std::string& recordedAddress);
-  void NoteAddresses(const hostsim::HostCall& call, const std::string& callText);
+  void NoteAddresses(const HostCall& call, const std::string& callText);
 
   std::vector<Line> lines_;
   std::vector<std::string> normalized_;  // time stamps and addresses out
@@ -112,7 +113,7 @@ class TracePlayback {
   bool free_ = false;                     // past the end or the first failure: answers 0
   std::optional<std::string> failure_;
   std::vector<std::string> handed_;
-  hostsim::PluginModule module_;
+  PluginModule module_;
 
   // The host's side as the trace builds it.
   std::map<int, Table> tables_;
@@ -139,4 +140,4 @@ class TracePlayback {
   uint8_t* answeredBuffer_ = nullptr;  // the buffer the last answered call had the host fill ("+ B")
 };
 
-}  // namespace kwtest
+}  // namespace hostsim

@@ -98,7 +98,12 @@ std::optional<std::string> HandedData(const HostCall& call) {
       return "deleted " + std::to_string(call.Int(1));
     case 52308: {  // HostWriteFile
       const std::size_t size = static_cast<std::size_t>(call.Int(1)) * call.Int(2);
-      return "written " + std::string(call.Ptr<const char>(0), std::min<std::size_t>(size, 4096));
+      std::string hex;
+      for (std::size_t i = 0; i < std::min<std::size_t>(size, 4096); ++i) {
+        hex += "0123456789ABCDEF"[call.Ptr<const uint8_t>(0)[i] >> 4];
+        hex += "0123456789ABCDEF"[call.Ptr<const uint8_t>(0)[i] & 15];
+      }
+      return "written " + hex;
     }
     case 52407:  // HostAppendLog: a line of the journal or the module's log (its time as the host gave it)
       if (call.Text(0) == kw::kTraceFile) return std::nullopt;

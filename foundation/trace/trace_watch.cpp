@@ -48,10 +48,9 @@ void PutTable(TracedTable& traced, char kind) {
   uint8_t values[kMostFieldBytes];
   const int count = buffer ? TakeRecordValues(set, buffer, length, values) : 0;
   if (!buffer) ZeroMemory(values, sizeof values);
-  if (length == traced.length && (buffer != nullptr) == (traced.buffered != 0) &&
-      RtlEqualMemory(values, traced.values, sizeof values)) {
-    return;
-  }
+  bool same = length == traced.length && (buffer != nullptr) == (traced.buffered != 0);
+  for (int i = 0; same && i < kMostFieldBytes; ++i) same = values[i] == traced.values[i];
+  if (same) return;
   traced.length = length;
   traced.buffered = buffer != nullptr;
   CopyMemory(traced.values, values, sizeof values);

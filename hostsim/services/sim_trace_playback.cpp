@@ -287,7 +287,12 @@ void TracePlayback::PerformEntry(std::size_t at, bool withData) {
   // first: what follows it is the host's after it (OnTraceAppend).
   std::size_t next = Skip(at + 1);
   while (withData && next < end_ && lines_[next].kind == kw::kTraceData) next = ApplyData(next);
-  if (IsCallBackInAppend(next)) next = EntryEnd(next);
+  if (IsCallBackInAppend(next)) {
+    // The line of the entry's data in whose append it ran was written before.
+    const std::size_t foreign = ForeignLine(next);
+    if (withData && foreign < end_ && lines_[foreign].kind == kw::kTraceData) ApplyData(foreign);
+    next = EntryEnd(next);
+  }
   if (queued_) cursor_ = next;
   const int code = words.size() > 1 ? std::atoi(words[1].c_str()) : 0;
   const int phase = words.size() > 2 ? std::atoi(words[2].c_str()) : 0;

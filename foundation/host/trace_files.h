@@ -29,7 +29,7 @@ inline constexpr char kTraceHanded = '*';    // the module's data it hands over 
 // the lines of both:
 // "T<table> <length> <fields>|null" a record's fields (record_fields.h);
 // "L <array> <count> <from> <numbers>" the register's list; "L -" none;
-// "I n=<count>" and "I <index> <fields>|null" the document's item lines;
+// "I n=<count>[ null]" and "I <index> <fields>|null" the document's item lines (as they change);
 // "C <fields>" the operation's context; "B <size> <hex>" a buffer's bytes
 // Ends an entry the host made inside the trace's own append of a line (its
 // lines come after that line).

@@ -61,6 +61,7 @@
 //  TraceTables, TraceTableCount  trace/trace_state.cpp     every HostGetTable relayed; every line of the trace
 //  TraceList                 trace/trace_state.cpp         the register's table handler while the trace is on
 //  TraceItemCount            trace/trace_state.cpp         every HostItemCountRef relayed
+//  TraceItemArray, TraceItemsCount, TraceItemsLines  trace/trace_state.cpp  every HostItemArrayRef relayed; every line of the trace
 //  TraceContext, TraceContextKind  trace/trace_state.cpp   every HostCurrentContext relayed; every line of the trace
 //  KwRelayTargets            trace/trace_state.cpp         the switch (SwitchRelay) only
 //

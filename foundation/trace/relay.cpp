@@ -63,28 +63,13 @@ void PutBuffer(uint16_t ordinal, const uint32_t* stack, bool after) {
   TraceWrite(kind, text.Text());
 }
 
-// The document's item lines as HostItemArrayRef hands them, as many as the
-// count cell HostItemCountRef answered last says.
-void PutItemLines(uint8_t*** lines) {
-  const int count = TraceItemCount ? *TraceItemCount : 0;
-  TraceText head;
-  TraceWrite(kTraceData, head.Put("I n=").Number(count).Text());
-  for (int i = 0; lines && *lines && i < count && i < kTracedListSize; ++i) {
-    TraceText text;
-    text.Put("I ").Number(i);
-    uint8_t values[kMostFieldBytes];
-    const uint8_t* line = (*lines)[i];
-    const RecordFields set = TableFields(kItemTable);
-    if (line) TracePutFields(text, set, values, TakeRecordValues(set, line, sizeof(ItemLine), values));
-    else text.Put(" null");
-    TraceWrite(kTraceData, text.Text());
-  }
-}
-
 // What the module reads of a host call's answer beyond the answer itself.
 void PutAnswerData(uint16_t ordinal, uint32_t answer) {
   if (ordinal == 37978) TraceItemCount = reinterpret_cast<const int*>(answer);
-  if (ordinal == 37977) PutItemLines(reinterpret_cast<uint8_t***>(answer));
+  if (ordinal == 37977) {
+    TraceItemArray = reinterpret_cast<uint8_t***>(answer);
+    TraceWriteItems(kTraceData, true);
+  }
   if (ordinal == 52582) {
     TraceContext = reinterpret_cast<const OperationContext*>(answer);
     TraceWriteContext(kTraceData, true);

@@ -128,6 +128,11 @@ void TracePutFields(TraceText& text, const RecordFields& set, const uint8_t* val
 // last written: of kind kTraceData for the host's changes, kTraceHanded for
 // the module's.
 void TraceWriteChanges(char kind);
+// "I n=count" and "I position fields" a line: the document's item lines as
+// the cells HostItemCountRef and HostItemArrayRef answered last hold them,
+// when they changed since they were last written (the count or the array),
+// or `always`.
+void TraceWriteItems(char kind, bool always);
 // "C kind": the host's context (HostCurrentContext) when it changed since it
 // was last written, or `always`.
 void TraceWriteContext(char kind, bool always);

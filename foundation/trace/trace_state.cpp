@@ -42,6 +42,12 @@ int32_t TraceContextKind = 0;
 // TraceItemCount  the host's count cell of the document's item lines, as
 //                 HostItemCountRef answered it last.
 const int* TraceItemCount = nullptr;
+// TraceItemArray  the host's cell of the item lines as HostItemArrayRef
+//                 answered it last in the entries on the stack;
+// TraceItemsCount/TraceItemsLines  the count and the array last written.
+uint8_t*** TraceItemArray = nullptr;
+int TraceItemsCount = -1;
+uint8_t** TraceItemsLines = nullptr;
 // -----------------------------------------------------------------------------
 
 }  // namespace kw

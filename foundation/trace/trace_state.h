@@ -44,6 +44,9 @@ extern TracedList TraceList;
 extern const OperationContext* TraceContext;
 extern int32_t TraceContextKind;
 extern const int* TraceItemCount;
+extern uint8_t*** TraceItemArray;
+extern int TraceItemsCount;
+extern uint8_t** TraceItemsLines;
 
 }  // namespace kw
 

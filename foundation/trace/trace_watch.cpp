@@ -116,6 +116,27 @@ void TraceWriteChanges(char kind) {
   for (int i = 0; i < TraceTableCount && i < kTracedTables; ++i) PutTable(TraceTables[i], kind);
   if (TraceList.count) PutList(kind);
   TraceWriteContext(kind, false);
+  TraceWriteItems(kind, false);
+}
+
+void TraceWriteItems(char kind, bool always) {
+  if (!TraceItemArray) return;
+  const int count = TraceItemCount ? *TraceItemCount : 0;
+  uint8_t** const lines = *TraceItemArray;
+  if (!always && count == TraceItemsCount && lines == TraceItemsLines) return;
+  TraceItemsCount = count;
+  TraceItemsLines = lines;
+  TraceText head;
+  TraceWrite(kind, head.Put("I n=").Number(count).Put(lines ? "" : " null").Text());
+  for (int i = 0; lines && i < count && i < kTracedListSize; ++i) {
+    TraceText text;
+    text.Put("I ").Number(i);
+    uint8_t values[kMostFieldBytes];
+    const RecordFields set = TableFields(kItemTable);
+    if (lines[i]) TracePutFields(text, set, values, TakeRecordValues(set, lines[i], sizeof(ItemLine), values));
+    else text.Put(" null");
+    TraceWrite(kind, text.Text());
+  }
 }
 
 void TraceWriteContext(char kind, bool always) {
@@ -133,6 +154,7 @@ void TraceWatchTable(int index) {
 void TraceForgetTables() {
   for (TracedTable& traced : TraceTables) traced.watched = 0;
   TraceContext = nullptr;
+  TraceItemArray = nullptr;
 }
 
 void TraceListWatch::Watch(int* count, int** numbers) {

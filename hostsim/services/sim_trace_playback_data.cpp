@@ -255,7 +255,7 @@ void TracePlayback::ApplyItems(const std::string& text) {
   if (values[1].rfind("n=", 0) == 0) {
     itemCount_ = std::atoi(values[1].c_str() + 2);
     itemPointers_.assign(std::max(itemCount_, 1), nullptr);
-    itemArray_ = itemPointers_.data();
+    itemArray_ = values.size() > 2 && values[2] == "null" ? nullptr : itemPointers_.data();
     return;
   }
   const std::size_t index = std::strtoul(values[1].c_str(), nullptr, 10);

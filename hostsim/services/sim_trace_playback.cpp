@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <regex>
+#include <utility>
 
 #include "call_checked.h"
 #include "host_rows.h"
@@ -158,7 +159,10 @@ uint32_t TracePlayback::OnTraceAppend(const HostCall& call) {
     Fail(written_, "the module wrote \"" + line + "\"");
     return 1;
   }
-  if (at < end_ && !inAppend_[at] && lines_[at].kind == kw::kTraceCall) callLine_ = at;
+  if (at < end_ && !inAppend_[at] && lines_[at].kind == kw::kTraceCall) {
+    callLine_ = at;
+    callLineNew_ = true;
+  }
   consumed_[std::min(at, end_ - 1)] = true;
   while (written_ < end_ && consumed_[written_]) ++written_;
   const std::size_t next = delayed ? written_ : Next();
@@ -192,8 +196,9 @@ uint32_t TracePlayback::OnHostCall(HostCall& call) {
   const uint16_t ordinal = call.info->ordinal;
   if (ordinal == 52407 && call.Text(0) == kw::kTraceFile) return OnTraceAppend(call);
   if (!on_) return ordinal == 52534 ? Mapped("0x00000001") : 0;  // the switch opens
-  // Past the trace's last line the module goes on unanswered by it.
-  if (free_ || (!queued_ && written_ >= end_)) {
+  // A call whose line is past the trace's last one goes unanswered by it.
+  const bool traced = queued_ || std::exchange(callLineNew_, false);
+  if (free_ || !traced) {
     free_ = true;
     return 0;
   }

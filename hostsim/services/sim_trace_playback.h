@@ -106,6 +106,7 @@ class TracePlayback {
   std::size_t written_ = 0;               // the lines the module has appended
   std::size_t cursor_ = 0;                // inside the trace's own append: the next line
   std::size_t callLine_ = 0;              // the module's last call line appended
+  bool callLineNew_ = false;              // and no host call has taken it yet
   std::vector<bool> inAppend_;            // the lines of entries performed inside the trace's own append
   std::vector<bool> consumed_;            // the lines the module has written
   int queued_ = 0;                        // entries performed inside the trace's own append

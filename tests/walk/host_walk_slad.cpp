@@ -86,7 +86,8 @@ std::optional<std::string> HostWalk::PlayBack() {
   const bool cut = playback.Played() < trace.size();
   std::size_t seen = 0;
   for (const auto& [handed, lines] : sladHanded_) {
-    if (lines > playback.Played() || (cut && seen == played.size())) break;
+    // The stop's own line counts among the lines there were at a call.
+    if (lines > playback.Played() + (cut ? 1 : 0) || (cut && seen == played.size())) break;
     if (seen >= played.size() || played[seen] != handed) {
       return "the trace's playback handed the host, as its " + std::to_string(seen + 1) + ". data, \"" +
              (seen < played.size() ? played[seen] : "nothing") + "\", the walk's host saw \"" + handed + "\"";

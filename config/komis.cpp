@@ -76,7 +76,7 @@ int CSprKomis::Initial() {
 extern "C" kw::CSprKomis* __attribute__((thiscall)) KwKomisDeletingDestructor(kw::CSprKomis* self, int flags)
     __asm__("KwKomisDeletingDestructor");
 extern "C" kw::CSprKomis* __attribute__((thiscall)) KwKomisDeletingDestructor(kw::CSprKomis* self, int flags) {
-  const kw::TraceEntry traced("CSprKomis::~CSprKomis", flags, self->ended);
+  const kw::TraceEntry traced("CSprKomis::~CSprKomis", flags, self->ended, self);
   if (!self->ended) {
     self->ended = true;
     if (kw::CurrentKomis == self) kw::CurrentKomis = nullptr;

@@ -6,6 +6,7 @@
 #include "journal.h"
 #include "komis.h"
 #include "mazovia.h"
+#include "record_fields.h"
 #include "warehouse_list.h"
 #include "warnings.h"
 
@@ -16,6 +17,7 @@ constexpr int kOpenShare = 0x40;
 constexpr int kOpenReserved = 0;
 constexpr int kOpenAccess = -1;
 constexpr int kConfigSize = kKomisCfgSize;
+static_assert(kKomisCfgSize == kWarehouseFlagsBytes, "the trace writes the flags the host edits whole");
 
 // What komis.cfg holds as the module reads it: its first 202 bytes at most.
 struct ConfigOnDisk {

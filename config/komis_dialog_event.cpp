@@ -36,6 +36,6 @@ extern "C" int __attribute__((thiscall)) KwKomisOnDialogEvent(kw::CSprKomis* sel
     __asm__("KwKomisOnDialogEvent");
 extern "C" int __attribute__((thiscall)) KwKomisOnDialogEvent(kw::CSprKomis* self, int code, int phase) {
   const kw::HandlerScope running;
-  const kw::TraceEntry traced("CSprKomis::OnDialogEvent", code, phase);
+  const kw::TraceEntry traced("CSprKomis::OnDialogEvent", code, phase, self);
   return self->OnDialogEvent(code, phase);
 }

@@ -85,11 +85,11 @@ int EndDialog(DocumentEventHandler* previous, int code, int phase) {
   CSprKomis* const ending = TakeDialogKomis();
   // The previous handler ends its part of the dialog first; its 16-bit
   // answer keeps its sign, so that -1 and -2 stay what they are.
-  if (!ending) return previous ? static_cast<int16_t>(previous(code, phase)) : 0;
+  if (!ending) return static_cast<int16_t>(HandEventOn(previous, code, phase));
   const KomisInUse use(ending);
   CSprKomis* const outerEnding = EndingKomis;
   EndingKomis = ending;
-  const int result = previous ? static_cast<int16_t>(previous(code, phase)) : 0;
+  const int result = static_cast<int16_t>(HandEventOn(previous, code, phase));
   if (EndingKomis == ending) EndingKomis = outerEnding && !outerEnding->ended ? outerEnding : nullptr;
   // The marked documents are converted now, or, when the host ended the
   // dialog from inside the module's own work on table 44, as soon as that
@@ -132,5 +132,5 @@ extern "C" int __stdcall ConversionHook(int code, int phase) {
   if (CarriesDocumentKind(event)) RecordDocumentKind();
 
   if (when == kPhaseClose) return EndDialog(previous, code, phase);
-  return previous ? previous(code, phase) : 0;
+  return HandEventOn(previous, code, phase);
 }

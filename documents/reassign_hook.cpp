@@ -143,5 +143,5 @@ extern "C" int __stdcall ReassignHook(int code, int phase) {
     // before the host gets its document back.
     ConvertWhenFree(komis);
   }
-  return previous ? previous(code, phase) : 0;
+  return HandEventOn(previous, code, phase);
 }

@@ -83,11 +83,13 @@ extern "C" int __stdcall OnJpkTableEvent(int eventCode, int a2, int* entryCount,
                                          void* view, int a10, int16_t* handled) {
   const kw::HandlerScope running;
   const kw::TraceEntry traced("OnJpkTableEvent", eventCode, entryCount ? *entryCount : -1);
+  const kw::TraceListWatch list(entryCount, recordNumbersRef);
   if (eventCode == kw::kJpkCleanupEvent) {
     kw::RemoveTmoEntries(entryCount, jpkTableArg, recordNumbersRef, selection, view, handled);
   }
   // An empty slot at installation: the host had no handler of its own to call.
   if (!kw::PrevJpkHandler) return 0;
-  return kw::PrevJpkHandler(eventCode, a2, entryCount, a4, a5, jpkTableArg, recordNumbersRef, selection, view,
-                            a10, handled);
+  const kw::TraceOnward onward;
+  return onward.Back(kw::PrevJpkHandler(eventCode, a2, entryCount, a4, a5, jpkTableArg, recordNumbersRef, selection,
+                                        view, a10, handled));
 }

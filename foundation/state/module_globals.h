@@ -58,7 +58,11 @@
 //  TraceBytes                trace/trace_state.cpp         every line the trace hands to the host
 //  TraceWriting              trace/trace_state.cpp         a drain of the queue, around the host's append
 //  TraceQueue, TraceQueued   trace/trace_state.cpp         every handler the host runs inside that append
-//  TraceTables, TraceTableCount  trace/trace_state.cpp     every HostGetTable relayed
+//  TraceTables, TraceTableCount  trace/trace_state.cpp     every HostGetTable relayed; every line of the trace
+//  TraceList                 trace/trace_state.cpp         the register's table handler while the trace is on
+//  TraceItemCount            trace/trace_state.cpp         every HostItemCountRef relayed
+//  TraceItemArray, TraceItemsCount, TraceItemsLines  trace/trace_state.cpp  every HostItemArrayRef relayed; every line of the trace
+//  TraceContext, TraceContextKind  trace/trace_state.cpp   every HostCurrentContext relayed; every line of the trace
 //  KwRelayTargets            trace/trace_state.cpp         the switch (SwitchRelay) only
 //
 // The variables private to their file are defined there, in an unnamed

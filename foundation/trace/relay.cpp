@@ -6,103 +6,13 @@
 
 #include "host_catalogue.h"
 #include "host_records.h"
+#include "host_relay_rows.h"
 #include "trace.h"
 #include "trace_state.h"
 
 namespace kw {
 
 namespace {
-
-// One letter a parameter: s text, o text the host writes, v va_list,
-// t table, n count by address (an int* named a count, or an answer), p other
-// address, i number; . more arguments.
-template <typename T> struct Kind { static constexpr char letter = 'i'; };
-template <typename T> struct Kind<T*> { static constexpr char letter = 'p'; };
-template <> struct Kind<const char*> { static constexpr char letter = 's'; };
-template <> struct Kind<char*> { static constexpr char letter = 'o'; };
-template <> struct Kind<HostTable*> { static constexpr char letter = 't'; };
-template <> struct Kind<int*> { static constexpr char letter = 'n'; };
-template <> struct Kind<void> { static constexpr char letter = '-'; };
-template <> struct Kind<uint16_t> { static constexpr char letter = 'w'; };
-
-inline constexpr int kVariadicCopy = 64;  // bytes copied after the named arguments
-// A kind's letter by its number; 0 ends a row's kinds.
-inline constexpr char kLetters[] = {'\0', 's', 'o', 'v', 't', 'n', 'p', 'i', 'w', '-', '.'};
-inline constexpr uint32_t kKindCount = sizeof kLetters;
-
-// Each row's kinds, a number of 4 bits each (0 ends them): the answer's, then
-// the parameters'; the ordinal; the bytes the relay copies for the host's
-// function; its convention. The names stay out of
-// the module: kalwcheck --slad writes them beside the ordinals.
-struct RelayRow {
-  uint32_t kinds[2];
-  uint16_t ordinal;
-  uint8_t stackBytes;
-  HostConvention convention;
-};
-
-template <typename Signature> struct Parameters;
-template <typename R, typename... A> struct Parameters<R(A...)> {
-  static constexpr char letters[] = {Kind<R>::letter, Kind<A>::letter..., '\0'};
-  static constexpr bool variadic = false;
-};
-template <typename R, typename... A> struct Parameters<R(A..., ...)> {
-  static constexpr char letters[] = {Kind<R>::letter, Kind<A>::letter..., '.', '\0'};
-  static constexpr bool variadic = true;
-};
-
-constexpr uint32_t KindNumber(char letter) {
-  for (uint32_t number = 1; number < kKindCount; ++number) {
-    if (kLetters[number] == letter) return number;
-  }
-  return 0;
-}
-
-// Whether the parameter `index` (from 0) of a catalogue line's parameter text
-// is named a count: an int* read as its number only then, as another int*
-// may be a list of the host's, which can be empty.
-constexpr bool NamedCount(const char* parameters, int index) {
-  const char* p = parameters;
-  for (int comma = 0; *p && comma < index; ++p) comma += *p == ',';
-  for (; *p && *p != ',' && *p != ')'; ++p) {
-    if ((p[0] == 'c' || p[0] == 'C') && p[1] == 'o' && p[2] == 'u' && p[3] == 'n' && p[4] == 't') return true;
-  }
-  return false;
-}
-
-// A name ending in V takes a va_list as its last parameter (a char* to the
-// compiler).
-template <typename Signature, int N>
-constexpr RelayRow RelayRowOf(uint16_t ordinal, const char (&name)[N], const char* parameters,
-                              HostConvention convention, int calleeBytes) {
-  RelayRow row{{0, 0}, ordinal, 0, convention};
-  const char* letters = Parameters<Signature>::letters;
-  int count = 0;
-  for (; letters[count]; ++count) {
-    char letter = name[N - 2] == 'V' && !letters[count + 1] ? 'v' : letters[count];
-    if (letter == 'n' && count > 0 && !NamedCount(parameters, count - 1)) letter = 'p';
-    row.kinds[count / 8] |= KindNumber(letter) << (4 * (count % 8));
-  }
-  const int all = StackBytes<Signature>::all;
-  row.stackBytes = static_cast<uint8_t>(
-      convention == HostConvention::Cdecl ? all + (Parameters<Signature>::variadic ? kVariadicCopy : 0)
-                                          : calleeBytes);
-  return row;
-}
-
-constexpr RelayRow kRelayRows[] = {
-#define HOST_FN(ordinal, name, conv, bytes, result, params) \
-  RelayRowOf<name##_sig>(ordinal, #name, #params, KW_HOSTCONV_##conv, bytes),
-#include "host_catalogue.inc"
-#undef HOST_FN
-};
-static_assert(sizeof kRelayRows / sizeof kRelayRows[0] == kHostCatalogueSize);
-static_assert(sizeof kRelayRows[0].kinds * 2 > 14, "the most parameters of a row, the answer and the end");
-
-char KindOf(int row, int index) {
-  const uint32_t number = (kRelayRows[row].kinds[index / 8] >> (4 * (index % 8))) & 15;
-  return number < kKindCount ? kLetters[number] : '\0';
-}
 
 void PutTable(TraceText& text, const HostTable* table) {
   for (int i = 0; i < TraceTableCount && i < kTracedTables; ++i) {
@@ -117,10 +27,53 @@ void PutTable(TraceText& text, const HostTable* table) {
 void RememberTable(const HostTable* table, int number) {
   for (int i = 0; i < TraceTableCount && i < kTracedTables; ++i) {
     if (TraceTables[i].table == table) TraceTables[i].number = number;
-    if (TraceTables[i].table == table) return;
+    if (TraceTables[i].table == table) return TraceWatchTable(i);
   }
-  TraceTables[TraceTableCount % kTracedTables] = {table, number};
+  const int index = TraceTableCount % kTracedTables;
+  TraceTables[index].table = table;
+  TraceTables[index].number = number;
+  TraceWatchTable(index);
   ++TraceTableCount;
+}
+
+// The bytes of a buffer the trace writes at this moment of a call; 0 for none.
+int BufferOf(uint16_t ordinal, const uint32_t* stack, bool after, const uint8_t*& buffer) {
+  for (const BufferArgument& argument : kBufferArguments) {
+    if (argument.ordinal != ordinal || !(after ? argument.after : argument.before)) continue;
+    buffer = reinterpret_cast<const uint8_t*>(stack[argument.argument]);
+    const int size = argument.sizeByArguments ? static_cast<int>(stack[argument.argument + 1] * stack[argument.argument + 2])
+                                              : kWarehouseFlagsBytes;
+    return buffer && size > 0 ? (size < kMostFieldBytes ? size : kMostFieldBytes) : 0;
+  }
+  return 0;
+}
+
+void PutBuffer(uint16_t ordinal, const uint32_t* stack, bool after) {
+  const char kind = after ? kTraceData : kTraceHanded;
+  const uint8_t* buffer = nullptr;
+  const int size = BufferOf(ordinal, stack, after, buffer);
+  if (!size) return;
+  TraceText text;
+  text.Put("B ").Number(size).Put(" ");
+  for (int i = 0; i < size; ++i) {
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    const char pair[3] = {kDigits[buffer[i] >> 4], kDigits[buffer[i] & 15], '\0'};
+    text.Put(pair);
+  }
+  TraceWrite(kind, text.Text());
+}
+
+// What the module reads of a host call's answer beyond the answer itself.
+void PutAnswerData(uint16_t ordinal, uint32_t answer) {
+  if (ordinal == 37978) TraceItemCount = reinterpret_cast<const int*>(answer);
+  if (ordinal == 37977) {
+    TraceItemArray = reinterpret_cast<uint8_t***>(answer);
+    TraceWriteItems(kTraceData, true);
+  }
+  if (ordinal == 52582) {
+    TraceContext = reinterpret_cast<const OperationContext*>(answer);
+    TraceWriteContext(kTraceData, true);
+  }
 }
 
 void PutValue(TraceText& text, char kind, uint32_t value) {
@@ -185,6 +138,8 @@ extern "C" int KwRelayCalling(const uint8_t* entryReturn, const uint32_t* stack,
       kw::PutValue(text, kind == 'o' || kind == 'v' ? 'p' : kind, kw::Argument(row, stack, ecx, i - 1));
     }
     text.Put(")");
+    kw::TraceWriteChanges(kw::kTraceHanded);
+    kw::PutBuffer(kRelayRows[row].ordinal, stack, false);
     kw::TraceWrite(kw::kTraceCall, text.Text());
   }
   return kRelayRows[row].stackBytes;
@@ -201,11 +156,17 @@ extern "C" int KwRelayReturned(const uint8_t* entryReturn, const uint32_t* stack
   kw::TraceText text;
   text.Number(kRelayRows[row].ordinal).Put(" =");
   if (kw::KindOf(row, 0) != '-') kw::PutValue(text.Put(" "), kw::KindOf(row, 0), answer);
-  // The texts the host wrote; the object of a member function is not one.
+  // The texts the host wrote and the counts it left; the object of a member
+  // function is not one.
   for (int i = 1; kw::KindOf(row, i) && kw::KindOf(row, i) != '.'; ++i) {
-    if (kw::KindOf(row, i) != 'o') continue;
-    kw::PutValue(text.Put(" "), 's', kw::Argument(row, stack, 0, i - 1));
+    const char kind = kw::KindOf(row, i);
+    const uint32_t value = kw::Argument(row, stack, 0, i - 1);
+    if (kind == 'o') text.Put(" ").Quoted(reinterpret_cast<const char*>(value), kw::kMostAnswerText, false);
+    if (kind == 'n' && value) text.Put(" @").Number(*reinterpret_cast<const int*>(value));
   }
   kw::TraceWrite(kw::kTraceAnswer, text.Text());
+  kw::TraceWriteChanges(kw::kTraceData);
+  kw::PutBuffer(kRelayRows[row].ordinal, stack, true);
+  kw::PutAnswerData(kRelayRows[row].ordinal, answer);
   return removed;
 }

@@ -27,9 +27,27 @@ int TraceWriting = 0;
 char TraceQueue[kTraceQueueSize];
 int TraceQueued = 0;
 // TraceTables/TraceTableCount  the tables HostGetTable handed out, so that a
-//                 table is written by its number (the oldest is reused).
+//                 table is written by its number (the oldest is reused), and
+//                 the module's fields of their records as last written.
 TracedTable TraceTables[kTracedTables];
 int TraceTableCount = 0;
+// TraceList       the register's list the table handler on the stack reads:
+//                 set by the handler's TraceListWatch, put back at its end.
+TracedList TraceList;
+// TraceContext/TraceContextKind  the host's context as HostCurrentContext
+//                 answered it last in the entries on the stack, and the kind
+//                 last written of it.
+const OperationContext* TraceContext = nullptr;
+int32_t TraceContextKind = 0;
+// TraceItemCount  the host's count cell of the document's item lines, as
+//                 HostItemCountRef answered it last.
+const int* TraceItemCount = nullptr;
+// TraceItemArray  the host's cell of the item lines as HostItemArrayRef
+//                 answered it last in the entries on the stack;
+// TraceItemsCount/TraceItemsLines  the count and the array last written.
+uint8_t*** TraceItemArray = nullptr;
+int TraceItemsCount = -1;
+uint8_t** TraceItemsLines = nullptr;
 // -----------------------------------------------------------------------------
 
 }  // namespace kw

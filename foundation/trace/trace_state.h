@@ -5,15 +5,31 @@
 #include <cstdint>
 
 #include "host_catalogue.h"
+#include "record_fields.h"
+#include "trace_files.h"
 
 namespace kw {
 
 inline constexpr int kTraceQueueSize = 8192;
 inline constexpr int kTracedTables = 16;
+inline constexpr int kTracedListSize = kTraceListShown;
 
 struct TracedTable {
   const HostTable* table;  // as HostGetTable answered it
   int number;              // the number it was asked for
+  int watched;             // 1 from HostGetTable to the outermost entry's end: its record is written as it changes
+  int length;              // the record length last written, -1 before the first
+  int buffered;            // 1 when the record buffer was there when last written
+  uint8_t values[kMostFieldBytes];  // the module's fields as last written (texts cut at their zero)
+};
+
+// The register's list of entries handed to the table handler on the stack.
+struct TracedList {
+  int* count;          // the host's count of entries; null when none is watched
+  int** numbers;       // the host's cell of the entries' record numbers
+  int lastCount;       // as last written, -1 before the first
+  const int* lastArray;
+  int lastNumbers[kTracedListSize];
 };
 
 extern int TraceOn;
@@ -24,6 +40,13 @@ extern int TraceQueued;
 extern char TraceQueue[kTraceQueueSize];
 extern TracedTable TraceTables[kTracedTables];
 extern int TraceTableCount;
+extern TracedList TraceList;
+extern const OperationContext* TraceContext;
+extern int32_t TraceContextKind;
+extern const int* TraceItemCount;
+extern uint8_t*** TraceItemArray;
+extern int TraceItemsCount;
+extern uint8_t** TraceItemsLines;
 
 }  // namespace kw
 

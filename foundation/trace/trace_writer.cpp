@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "format_text.h"
+#include "handler_scope.h"
 #include "host_catalogue.h"
 #include "trace.h"
 #include "trace_state.h"
@@ -17,7 +18,11 @@ namespace kw {
 
 namespace {
 
-constexpr int kQuotedLength = 60;
+constexpr int kMostQuoted = 255;
+constexpr int kMostLevels = 12;
+// A line: the time (13), two blanks a level, the kind and a blank, the text
+// and its zero.
+constexpr int kLineRoom = 13 + 2 * kMostLevels + 2 + kTraceLineSize;
 
 // The host's own HostAppendLog, whichever way its slot stands; null when the
 // row is not bound.
@@ -40,7 +45,7 @@ void Enqueue(const char* line, int length) {
 }
 
 // Takes the first line off the queue into `line`.
-void Dequeue(char (&line)[kTraceLineSize + 32]) {
+void Dequeue(char (&line)[kLineRoom]) {
   const int length = lstrlenA(TraceQueue);
   CopyMemory(line, TraceQueue, length + 1);
   TraceQueued -= length + 1;
@@ -54,7 +59,7 @@ void Drain(bool full) {
   const int writingAround = TraceWriting;
   TraceWriting = 1;
   while (TraceQueued > 0) {
-    char line[kTraceLineSize + 32];
+    char line[kLineRoom];
     Dequeue(line);
     HostAppendLog_fn* append = HostAppend();
     if (!append || append(kTraceFile, line) == 0) {
@@ -66,14 +71,14 @@ void Drain(bool full) {
 }
 
 void Queue(char kind, const char* text, int depth) {
-  char line[kTraceLineSize + 32];
+  char line[kLineRoom];
   SYSTEMTIME now;
   GetLocalTime(&now);
   char time[24];
   FormatText(time, "%02u:%02u:%02u.%03u ", now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
   lstrcpyA(line, time);
   int length = lstrlenA(line);
-  for (int i = 0; i < depth && i < 12; ++i) {
+  for (int i = 0; i < depth && i < kMostLevels; ++i) {
     line[length++] = ' ';
     line[length++] = ' ';
   }
@@ -87,27 +92,55 @@ void Queue(char kind, const char* text, int depth) {
 
 }  // namespace
 
-void TraceWrite(char kind, const char* text) {
+namespace {
+
+// A line indented `depth` levels.
+void WriteLine(char kind, const char* text, int depth) {
   if (!TraceOn) return;
   if (TraceBytes >= kTraceLimit) return;
-  Queue(kind, text, TraceDepth);
+  Queue(kind, text, depth);
   const bool last = TraceBytes >= kTraceLimit;
   if (last) Queue(kTraceOwn, "slad zatrzymany: osiagnieto 8 MB", 0);
+  // A handler the host ran inside the append: what the host changed around
+  // it is the host's, written after that handler's lines.
+  const uint32_t started = HandlersStarted;
   Drain(false);
   if (last) SwitchTrace(false);
+  if (HandlersStarted != started) TraceWriteChanges(kTraceData);
 }
 
-void TraceEntry::Enter(int code, int phase) {
+}  // namespace
+
+void TraceWrite(char kind, const char* text) { WriteLine(kind, text, TraceDepth); }
+
+void TraceEntry::Enter(int code, int phase, const void* object) {
   TraceText text;
   text.Put(name_).Put(" ").Number(code).Put(" ").Number(phase).Put(" depth=").Number(TraceDepth + 1);
+  if (object) text.Put(" this=").Hex(reinterpret_cast<uintptr_t>(object));
   if (TraceWriting) text.Put(kTraceInOwnAppend);
   TraceWrite(kTraceEntry, text.Text());
   ++TraceDepth;
+  TraceWriteChanges(kTraceData);
 }
 
+// The end is written at the entry's level while the entry still counts: a
+// handler the host runs inside its append is one level deeper.
 void TraceEntry::Leave() {
+  TraceWriteChanges(kTraceHanded);
+  WriteLine(kTraceLeave, name_, TraceDepth > 0 ? TraceDepth - 1 : 0);
   if (TraceDepth > 0) --TraceDepth;
-  TraceWrite(kTraceLeave, name_);
+  if (TraceDepth == 0) TraceForgetTables();
+}
+
+void TraceOnward::Before() {
+  TraceWriteChanges(kTraceHanded);
+  TraceWrite(kTraceOnward, "onward");
+}
+
+void TraceOnward::After(int answer) {
+  TraceText text;
+  TraceWrite(kTraceBack, text.Put("onward = ").Number(answer).Text());
+  TraceWriteChanges(kTraceData);
 }
 
 void TraceDecision(const char* word, const char* text) {
@@ -134,11 +167,12 @@ TraceText& TraceText::Hex(uint32_t value) {
   return Put(digits);
 }
 
-TraceText& TraceText::Quoted(const char* text) {
+TraceText& TraceText::Quoted(const char* text, int most, bool mazovia) {
   if (!text) return Put("null");
-  char shown[kQuotedLength + 1];
-  lstrcpynA(shown, text, sizeof shown);
-  MazoviaToWindows1250(shown);
+  char shown[kMostQuoted + 1];
+  if (most > kMostQuoted) most = kMostQuoted;
+  lstrcpynA(shown, text, most + 1);
+  if (mazovia) MazoviaToWindows1250(shown);
   Char('"');
   for (const char* c = shown; *c; ++c) {
     const unsigned char byte = static_cast<unsigned char>(*c);
@@ -154,7 +188,7 @@ TraceText& TraceText::Quoted(const char* text) {
   }
   Char('"');
   // Not read further than shown: the text may end at a guard page.
-  if (lstrlenA(shown) == kQuotedLength) Put("...");
+  if (lstrlenA(shown) == most) Put("...");
   return *this;
 }
 

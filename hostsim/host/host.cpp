@@ -75,6 +75,7 @@ void Host::Reset() {
   faults_.clear();
   interrupt_ = nullptr;
   interruptWhich_ = nullptr;
+  observer_ = nullptr;
   SystemClock::Reset();
   components_.clear();
   handlers_.assign(RowCount(), Handler());
@@ -162,6 +163,7 @@ uint32_t Host::Answer(int row, const SimRegisters& registers, const uint32_t* st
   }
   const std::size_t index = callLog_.size();
   RecordCall(call);
+  if (observer_) observer_(call);
 
   // The host's event loop may run before the function does its work.
   const bool picked = interruptWhich_ && interruptWhich_(call);

@@ -92,6 +92,10 @@ class Host {
   void InterruptAt(std::function<bool(const HostCall&)> which, std::function<void()> action, bool beforeWork = false);
   bool Interrupted() const { return !interrupt_; }  // the action has run or none is set
 
+  // Sees every call as the module made it, before the host's event loop and
+  // its work (the playback's comparison of what the module handed over).
+  void Observe(std::function<void(const HostCall&)> observer) { observer_ = std::move(observer); }
+
   void ReportFault(std::string what) { faults_.push_back(std::move(what)); }
   const std::vector<std::string>& Faults() const { return faults_; }
 
@@ -125,6 +129,7 @@ class Host {
   int interruptAt_ = 0;
   bool interruptBeforeWork_ = false;
   std::function<void()> interrupt_;
+  std::function<void(const HostCall&)> observer_;
   std::function<bool(const HostCall&)> interruptWhich_;  // instead of the n-th call
   std::vector<std::string> faults_;
   std::vector<std::unique_ptr<HostComponent>> components_;

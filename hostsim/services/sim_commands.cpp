@@ -68,9 +68,15 @@ uint32_t SimCommands::RegisterCommand(HostCall& call) {
   std::memcpy(&menuText, record + 4, sizeof menuText);
   command.menuText = menuText ? menuText : "";
   std::memcpy(&command.id, record + 8, sizeof command.id);
-  std::memcpy(&command.handler, record + 12, sizeof command.handler);
+  command.handler = HandlerOf(record);
   commands_.push_back(command);
   return 0;
+}
+
+const void* SimCommands::HandlerOf(const void* record) {
+  const void* handler;
+  std::memcpy(&handler, static_cast<const unsigned char*>(record) + 12, sizeof handler);
+  return handler;
 }
 
 // HostUnregisterCommand(id): 0 when a command with that id was removed, else 1.

@@ -32,6 +32,9 @@ class SimCommands : public HostComponent {
   ~SimCommands() override;
 
   const std::vector<RegisteredCommand>& Commands() const { return commands_; }
+  // The handler a command record (HostRegisterCommand) names.
+  static const void* HandlerOf(const void* record);
+
   // The user picks the command: its handler runs, checked like every call into the module.
   int Pick(uint16_t id);
 

@@ -56,6 +56,13 @@ class HostWalk {
   // or nothing when every check held.
   std::optional<std::string> Run(int steps);
 
+  // With the relay trace on (KW_WALK_SLAD): plays the walk's trace back on a
+  // fresh host and compares what the module handed the host there with what
+  // the walk's host saw handed (host_walk_slad.cpp). The walk's host is gone
+  // afterwards: call it last.
+  std::optional<std::string> PlayBack();
+  bool Slad() const { return slad_; }
+
   // The step in progress, for a report when the process faults.
   static int CurrentStep();
   static const char* CurrentAction();
@@ -171,6 +178,9 @@ class HostWalk {
   void StartSlad();
   void CheckSlad();
   bool slad_ = false;
+  // What the module handed the walk's host (HandedData), each with the trace
+  // lines there were then.
+  std::vector<std::pair<std::string, std::size_t>> sladHanded_;
   bool sladStopped_ = false;          // the trace wrote its last line at the size bound
   std::size_t sladSeen_ = 0;          // trace lines checked
   std::size_t sladJournalSeen_ = 0;   // journal lines and boxes whose decisions were checked

@@ -12,11 +12,13 @@
 #include <cstdlib>
 #include <map>
 
+#include "host_defaults.h"
 #include "host_walk.h"
 #include "journal_format.h"
 #include "sim_files.h"
 #include "sim_messages.h"
 #include "test_support.h"
+#include "sim_trace_playback.h"
 
 namespace kwtest {
 
@@ -55,6 +57,47 @@ void HostWalk::StartSlad() {
   slad_ = std::getenv("KW_WALK_SLAD") != nullptr;
   if (slad_) files_.Write(kSladSwitch, "1");
   host_.KeepCalls(trace_ || slad_);
+  if (!slad_) return;
+  host_.Observe([this](const hostsim::HostCall& call) {
+    if (std::optional<std::string> handed = hostsim::HandedData(call)) {
+      sladHanded_.emplace_back(*handed, files_.Appended(kSladFile).size());
+    }
+  });
+}
+
+std::optional<std::string> HostWalk::PlayBack() {
+  const std::vector<std::string> trace = files_.Appended(kSladFile);
+  // KW_WALK_SLAD_OUT=<file>: the trace kept, to be played again by itself
+  // (KW_SLAD_FILE, the test TracePlayback.File).
+  if (const char* out = std::getenv("KW_WALK_SLAD_OUT")) {
+    if (FILE* file = std::fopen(out, "wb")) {
+      for (const std::string& line : trace) std::fprintf(file, "%s\r\n", line.c_str());
+      std::fclose(file);
+    }
+  }
+  module_.Unload();
+  host_.Reset();
+  hostsim::InstallDefaultHandlers(host_);
+  hostsim::TracePlayback playback(trace);
+  if (std::optional<std::string> failure = playback.Run()) return "the trace's playback: " + *failure;
+  const std::vector<std::string>& played = playback.Handed();
+  // A trace cut at its bound ends where the module still had lines queued:
+  // what it handed after them is not in the trace.
+  const bool cut = playback.Played() < trace.size();
+  std::size_t seen = 0;
+  for (const auto& [handed, lines] : sladHanded_) {
+    // The stop's own line counts among the lines there were at a call.
+    if (lines > playback.Played() + (cut ? 1 : 0) || (cut && seen == played.size())) break;
+    if (seen >= played.size() || played[seen] != handed) {
+      return "the trace's playback handed the host, as its " + std::to_string(seen + 1) + ". data, \"" +
+             (seen < played.size() ? played[seen] : "nothing") + "\", the walk's host saw \"" + handed + "\"";
+    }
+    ++seen;
+  }
+  if (seen != played.size()) return "the trace's playback handed the host more: \"" + played[seen] + "\"";
+  std::printf("the trace played back: %zu of %zu lines, %zu data handed as the walk's host saw them\n",
+              playback.Played(), trace.size(), seen);
+  return std::nullopt;
 }
 
 void HostWalk::CheckSlad() {

@@ -6,7 +6,11 @@
 #include <cstdlib>
 #include <string>
 
+#include <fstream>
+#include <vector>
+
 #include "host_walk.h"
+#include "sim_trace_playback.h"
 #include "test_support.h"
 
 namespace {
@@ -44,7 +48,9 @@ class RandomWalk : public kwtest::HostTest {
     (void)reporting;
     walkingSeed = seed;
     kwtest::HostWalk walk(seed);
-    const std::optional<std::string> failure = walk.Run(StepsToWalk());
+    std::optional<std::string> failure = walk.Run(StepsToWalk());
+    // With the trace on, the trace the walk wrote plays back to the same shop.
+    if (!failure && walk.Slad()) failure = walk.PlayBack();
     EXPECT_FALSE(failure.has_value()) << "seed " << seed << ", " << failure.value_or("")
                                       << "\nreplay: KW_WALK_SEED=" << seed;
   }
@@ -61,11 +67,31 @@ TEST_F(RandomWalk, Seed18) { Walk(18); }
 // the first dialog, after its end: the later choice stays.
 TEST_F(RandomWalk, Seed12) { Walk(12); }
 // With the module's relay trace on, checked against the host at every step;
-// 2000 steps reach the trace's size bound and go on after it.
+// 2000 steps reach the trace's size bound and go on after it; the trace then
+// plays back up to its bound, handing the host what the walk's host saw.
 TEST_F(RandomWalk, Seed20261207WithTrace) {
   _putenv("KW_WALK_SLAD=1");
   _putenv("KW_WALK_STEPS=2000");
   Walk(20261207);
+}
+
+// A shop's trace played by itself: KW_SLAD_FILE=<Kalwestrowka-slad.txt>
+// (README, "The relay trace"); what the module handed the host is printed.
+TEST_F(RandomWalk, PlayTrace) {
+  const char* path = std::getenv("KW_SLAD_FILE");
+  if (!path) GTEST_SKIP() << "set KW_SLAD_FILE to play a trace back";
+  std::ifstream file(path, std::ios::binary);
+  ASSERT_TRUE(file) << "cannot read " << path;
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(file, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  hostsim::TracePlayback playback(lines);
+  const std::optional<std::string> failure = playback.Run();
+  for (const std::string& handed : playback.Handed()) std::printf("handed: %s\n", handed.c_str());
+  std::printf("played %zu of %zu lines\n", playback.Played(), lines.size());
+  EXPECT_FALSE(failure.has_value()) << path << ": " << failure.value_or("");
 }
 
 TEST_F(RandomWalk, Replay) {

@@ -94,8 +94,13 @@ void Take(Summary& summary, const TraceLine& line) {
       summary.openCalls.push_back(FunctionName(line.text));
       if (summary.firstWarning.empty() && IsWarningBox(line.text)) summary.firstWarning = where + FunctionName(line.text) + line.text.substr(line.text.find('('));
       break;
+    case kTraceOnward:
+      summary.openCalls.push_back("obsługi zdarzenia programu");
+      break;
+    case kTraceBack:
     case kTraceAnswer:
       if (!summary.openCalls.empty()) summary.openCalls.pop_back();
+      if (line.kind == kTraceBack) break;
       if (FailedAnswer(line.text)) summary.failures.push_back(where + FunctionName(line.text) + line.text.substr(line.text.find(" =")));
       break;
     case kTraceDecision:

@@ -258,7 +258,13 @@ class KalwraportTest(FolderTest):
             self.assertIn("Użycie: kalwraport", err, args)
         rc, out, _ = self.run_tool("--help")
         self.assertEqual(rc, 0)
-        self.assertIn("2 złe argumenty; 3 nie można odczytać dziennika", out.decode())
+        self.assertIn("2 złe argumenty; 3 nie można odczytać dziennika;\n4 nie udało się zapisać raportu", out.decode())
+        if os.path.exists("/dev/full") and not KALWRAPORT.endswith(".exe"):  # a full disk, natively
+            for form in ([], ["--csv"], ["--json"]):
+                with open("/dev/full", "wb") as full:
+                    done = subprocess.run([KALWRAPORT, *form], stdout=full, stderr=subprocess.PIPE, cwd=self.dir)
+                self.assertEqual((done.returncode, done.stderr.decode()), (4, "kalwraport: Nie udało się zapisać "
+                                 "raportu: brak miejsca na dysku. Raport jest niepełny.\n"), form)
         self.assertEqual(self.run_tool("Kalwestrowka-dziennik.csv", "--od=2026-11-01", "--do=2026-11-30")[0], 0)
         rc, _, err = self.run_tool("brak.csv")
         self.assertEqual(rc, 3)

@@ -100,11 +100,13 @@ struct Shop {
   }
 
   // A new document: the second year reuses the first year's numbers, and then
-  // only with a link id on every line; a document without one always gets
+  // with a link id on every line but, now and then, the marking, when each
+  // document of that number had an id; a document without one always gets
   // converted, so that its number names no other.
   void Sell(int day, int& second, int counter) {
     Document d{NewNumber(day, counter), 0, 0, false, {}, NewAmount()};
-    const double mode = day < 20270101 ? std::uniform_real_distribution<double>()(random) : 0;
+    double mode = day < 20270101 ? std::uniform_real_distribution<double>()(random) : 0;
+    if (mode == 0 && Chance(0.15) && NumberAlwaysHadId(d.number)) mode = 0.95;
     if (mode < 0.7) d.id = nextId++;
     if (mode >= 0.9) d.id = nextId++, d.idFrom = static_cast<int>(lines.size()) + 1;  // no id yet at its marking
     documents.push_back(d);
@@ -114,6 +116,13 @@ struct Shop {
       Convert(doc, day, second);
       toRegister.push_back(documents.size() - 1);
     }
+  }
+
+  bool NumberAlwaysHadId(const std::string& number) const {
+    for (const Document& d : documents) {
+      if (d.number == number && d.id == 0) return false;
+    }
+    return true;
   }
 
   void Correct(int day, int& second) {

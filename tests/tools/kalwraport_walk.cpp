@@ -263,7 +263,8 @@ class Truth {
   // One document's events, in line order.
   void Take(const Document& d) {
     const Event *last = nullptr, *earlier = nullptr, *firstRemoval = nullptr, *lastConversion = nullptr,
-                *lastMark = nullptr, *lastRegister = nullptr, *convertedBeforeRemoval = nullptr;
+                *lastMark = nullptr, *lastRegister = nullptr, *convertedBeforeRemoval = nullptr,
+                *convertedBeforeRegister = nullptr;
     int conversions = 0, removals = 0, failed = 0;
     bool differ = false, registerInPeriod = false;
     for (const Event& e : d.events) {
@@ -276,7 +277,9 @@ class Truth {
       if (e.kind == Kind::Removed && In(e.day)) ++removals;
       if (e.kind == Kind::Converted) lastConversion = &e;
       if (e.kind == Kind::Marked) lastMark = &e;
-      if (e.kind == Kind::Removed || e.kind == Kind::Left) lastRegister = &e, registerInPeriod |= In(e.day);
+      if (e.kind == Kind::Removed || e.kind == Kind::Left) {
+        lastRegister = &e, convertedBeforeRegister = lastConversion, registerInPeriod |= In(e.day);
+      }
       failed = e.kind == Kind::Removed ? 0 : failed + (e.kind == Kind::Left);
     }
     if (last) Sold(*last, earlier, conversions, differ, lastRegister == nullptr);
@@ -285,7 +288,8 @@ class Truth {
       if (d.byHand) byHand_[firstRemoval->line] = Text(Shown(d.number), " ", firstRemoval->day);
     }
     if ((last || registerInPeriod) && lastRegister && lastRegister->kind == Kind::Left) {
-      left_[lastRegister->line] = Text(Shown(d.number), " ", lastRegister->day, " x", failed, " converted ", MoneyOf(lastConversion));
+      left_[lastRegister->line] = Text(Shown(d.number), " ", lastRegister->day, " x", failed, " converted ", MoneyOf(convertedBeforeRegister),
+                                    " party 4711");
     }
     if (lastMark && In(lastMark->day) && (!lastConversion || lastConversion->line < lastMark->line)) {
       marked_[lastMark->line] = Text(Shown(lastMark->number), " ", MoneyOf(lastMark));
@@ -357,7 +361,9 @@ std::string Reported(const Settlement& s) {
   text += "[converted, not removed]\n";
   for (const Sale& x : s.convertedNotRemoved) text += Text(x.document, " ", MomentText(x.conversion));
   text += "[left]\n";
-  for (const RegisterEntry& x : s.leftInJpk) text += Text(x.document, " ", x.entry.day, " x", x.times, " converted ", MomentText(x.conversion));
+  for (const RegisterEntry& x : s.leftInJpk) {
+    text += Text(x.document, " ", x.entry.day, " x", x.times, " converted ", MomentText(x.conversion), " party ", x.contractor);
+  }
   text += "[marked]\n";
   for (const Marking& x : s.markedNotConverted) text += Text(x.document, " ", MomentText(x.marked));
   return text;

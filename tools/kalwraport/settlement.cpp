@@ -221,11 +221,11 @@ void SettlementBuilder::Left(uint32_t index, const JournalEntry& entry, bool inP
   ++failed.count;
   failed.line = PackLine(entry.line, entry.time);
   failed.day = entry.day;
+  failed.conversion = document.Last();
+  failed.party = InternParty(store_->texts, ShownText(entry.contractor), ShownText(entry.description));
   if (inPeriod) store_->parts.Make(index).registerLine = 1;
   const PeriodPart* part = store_->parts.Find(index);
-  if (!part) return;
-  failed.number = NumberOf(*part, entry);
-  failed.party = InternParty(store_->texts, ShownText(entry.contractor), ShownText(entry.description));
+  failed.number = part ? NumberOf(*part, entry) : 0;
 }
 
 // Names the document in the sections it belongs to.

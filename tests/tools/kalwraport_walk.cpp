@@ -3,6 +3,7 @@
 // each month, the whole journal and a month without records settled through
 // the library and every fact compared with what the model works out from its
 // own events.   kalwraport_walk [--seed N | --start N --seeds COUNT]
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -23,8 +24,9 @@ namespace {
 using namespace kw::tools;
 
 // One line of the model's journal as the module writes it: fields in UTF-8 (ten, or nine for an old line);
-// a broken line and a configuration line are about no document.
-struct Line { std::vector<std::string> fields; bool aboutDocument = false, broken = false; int day = 0; };
+// a broken line and a configuration line are about no document; after zeros (a crash during an append) the
+// next line follows with no line end.
+struct Line { std::vector<std::string> fields; bool aboutDocument = false, broken = false; int day = 0; bool zeros = false; };
 
 enum class Kind { Marked, Converted, Removed, Left };
 
@@ -170,8 +172,12 @@ struct Shop {
     static const char* const kBroken[] = {"2026-02-30;10:00:00;ZAMIENIONO;FS 1/02;1,00;;;;;", "2026-11-30;10:00:00;PRZENIESIONO;FS 1/11",
         "2026-11-30;10:00:00;ZAMIENIONO;FS 9/11;12,345", "2026-11-30;10:00:00;ZAMIENIONO;\"FS 9/11;;;;;", "2026-11-30;10:00:00",
         "2026-11-30;10:00:00;ZAMIENIONO;FS 9/11;1,00;;;;;;x", "2026-11-30;10:00:00;ZAMIENIONO;FS 9/11;1,00;;;;;12x",
-        "2026-11-30;25:00:00;OZNACZONO;FS 9/11;1,00"};
-    lines.push_back({{kBroken[Between(0, 7)]}, false, true, day});
+        "2026-11-30;25:00:00;OZNACZONO;FS 9/11;1,00", "2026-11-30;10:00:00;ZAMIENIONO;;1,00;;;;;",
+        "2026-11-30;10:00:00;POZOSTAWIONO_W_JPK;;;4711;TMO;;;", "2026-11-30;10:00:00;ZMIANA;;;;Numer;.;"};
+    std::string text = kBroken[Between(0, 10)];
+    const bool zeros = Chance(0.3) && !(!lines.empty() && lines.back().zeros);
+    if (zeros) text = text.substr(0, Chance(0.5) ? 0 : Between(1, 20)) + std::string(Between(1, 600), '\0');
+    lines.push_back({{text}, false, true, day, zeros});
   }
 
   void Day(int day, int& counter) {
@@ -228,7 +234,7 @@ std::string Render(const Shop& shop, const Resave& r) {
       const bool quote = !line.broken && fields[f].find_first_of(";\"") != std::string::npos;
       text += (f ? ";" : "") + (quote ? "\"" + fields[f] + "\"" : fields[f]);
     }
-    out += (resaved && r.utf8 ? text : Cp1250(text)) + (resaved && r.lf ? "\n" : "\r\n");
+    out += (resaved && r.utf8 ? text : Cp1250(text)) + (line.zeros ? "" : resaved && r.lf ? "\n" : "\r\n");
   }
   return out;
 }
@@ -396,12 +402,14 @@ bool Check(Shop& shop, const std::string& journal, std::size_t lines, int broken
   const std::string want = TruthOf(shop, lines, broken, period);
   const std::string got = Reported(settlement);
   const std::string verdict = Verdict(settlement);
-  const bool spoken = verdict.rfind("WYNIK " + std::to_string(static_cast<int>(settlement.status)), 0) == 0 &&
-                      !SettlementText({"d", settlement}).empty() && !SettlementCsv({"d", settlement}).empty();
+  const std::string text = SettlementText({"d", settlement}) + SettlementCsv({"d", settlement});
+  const bool printable = std::none_of(text.begin(), text.end(), [](char c) { return c != '\n' && c != '\r' && (c >= 0 && c < 0x20); });
+  const bool spoken = verdict.rfind("WYNIK " + std::to_string(static_cast<int>(settlement.status)), 0) == 0 && printable;
   if (want == got && spoken) return true;
-  std::printf("kalwraport walk, seed %llu, period %d..%d: the report differs from the model\n%s  verdict: %s\n"
+  std::printf("kalwraport walk, seed %llu, period %d..%d: the report differs from the model%s\n%s  verdict: %s\n"
               "  replay: kalwraport_walk --seed %llu\n",
-              static_cast<unsigned long long>(seed), period.from, period.to, FirstDifference(want, got).c_str(),
+              static_cast<unsigned long long>(seed), period.from, period.to, printable ? "" : " (a control byte in the text or CSV)",
+              FirstDifference(want, got).c_str(),
               verdict.c_str(), static_cast<unsigned long long>(seed));
   return false;
 }

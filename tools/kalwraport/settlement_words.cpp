@@ -128,6 +128,10 @@ std::string ProblemText(const UnreadableLine& line) {
     case LineProblem::BadTime: return value + " nie jest godziną";
     case LineProblem::BadAmount: return value + " nie jest kwotą";
     case LineProblem::BadIdentity: return "identyfikator dokumentu " + value + " nie jest liczbą";
+    case LineProblem::NoNumber: return "brak numeru dokumentu: nie wiadomo, którego dokumentu dotyczy wiersz";
+    case LineProblem::ZeroBytes:
+      return "wiersz uszkodzony: " + CountOf(static_cast<int64_t>(line.zeroBytes), "bajt zerowy", "bajty zerowe", "bajtów zerowych") +
+             " w miejscu tekstu (zapis przerwany, np. awarią komputera)";
   }
   return "";
 }

@@ -218,7 +218,11 @@ class KalwraportTest(FolderTest):
         self.write([])
         rc, text, _ = self.report()
         self.assertEqual(rc, 1)
-        self.assertIn("dziennik nie ma żadnego odczytanego wpisu", text.splitlines()[-1])
+        self.assertIn("dziennik nie ma żadnego odczytanego wpisu - sprawdź, czy to właściwy plik dziennika.",
+                      text.splitlines()[-1])
+        self.assertIn("\nDziennik nie ma żadnego odczytanego wpisu.\n", text)
+        self.assertEqual(self.section(text, 3)[1:], ["   Nie ma czego sprawdzić: w okresie nie ma żadnego wpisu "
+                                                     "(zob. UWAGA wyżej)."])
 
     def test_journal_saved_again_by_a_spreadsheet(self):
         """UTF-8 with a byte-order mark and LF, dates as the spreadsheet shows them,
@@ -247,6 +251,9 @@ class KalwraportTest(FolderTest):
         lines = text.split("\n\n")[-2].splitlines()
         self.assertEqual(lines[1:], ["   wiersz %d: „1,000” nie jest kwotą" % n for n in range(1, 11)]
                          + ["   i 16 dalszych wierszy"])
+        rows = self.run_tool("--csv")[1].decode("cp1250").splitlines()
+        self.assertEqual(rows[-1], "Wiersze dziennika, których nie odczytano (pominięte w rozliczeniu);;;;;;;;;"
+                         "i 16 dalszych wierszy", rows[-3:])
 
     def test_arguments_and_unreadable_journals(self):
         self.write(AGREEING)

@@ -120,13 +120,9 @@ struct Shop {
     }
   }
 
-  bool NumberAlwaysHadId(const std::string& number) const {
-    for (const Document& d : documents) {
-      if (d.number == number && d.id == 0) return false;
-    }
-    return true;
+  bool NumberAlwaysHadId(const std::string& n) const {
+    return std::none_of(documents.begin(), documents.end(), [&](const Document& d) { return d.number == n && !d.id; });
   }
-
   void Correct(int day, int& second) {
     std::vector<std::size_t> recent;
     for (std::size_t i = 0; i < documents.size(); ++i) {
@@ -269,8 +265,7 @@ class Truth {
   // One document's events, in line order.
   void Take(const Document& d) {
     const Event *last = nullptr, *earlier = nullptr, *firstRemoval = nullptr, *lastConversion = nullptr,
-                *lastMark = nullptr, *lastRegister = nullptr, *convertedBeforeRemoval = nullptr,
-                *convertedBeforeRegister = nullptr;
+                *lastMark = nullptr, *lastRegister = nullptr, *convertedBeforeRemoval = nullptr, *convertedBeforeRegister = nullptr;
     int conversions = 0, removals = 0, failed = 0;
     bool differ = false, registerInPeriod = false;
     for (const Event& e : d.events) {
@@ -283,9 +278,7 @@ class Truth {
       if (e.kind == Kind::Removed && In(e.day)) ++removals;
       if (e.kind == Kind::Converted) lastConversion = &e;
       if (e.kind == Kind::Marked) lastMark = &e;
-      if (e.kind == Kind::Removed || e.kind == Kind::Left) {
-        lastRegister = &e, convertedBeforeRegister = lastConversion, registerInPeriod |= In(e.day);
-      }
+      if (e.kind == Kind::Removed || e.kind == Kind::Left) lastRegister = &e, convertedBeforeRegister = lastConversion, registerInPeriod |= In(e.day);
       failed = e.kind == Kind::Removed ? 0 : failed + (e.kind == Kind::Left);
     }
     if (last) Sold(*last, earlier, conversions, differ, lastRegister == nullptr);
@@ -294,8 +287,7 @@ class Truth {
       if (d.byHand) byHand_[firstRemoval->line] = Text(Shown(d.number), " ", firstRemoval->day);
     }
     if ((last || registerInPeriod) && lastRegister && lastRegister->kind == Kind::Left) {
-      left_[lastRegister->line] = Text(Shown(d.number), " ", lastRegister->day, " x", failed, " converted ", MoneyOf(convertedBeforeRegister),
-                                    " party 4711");
+      left_[lastRegister->line] = Text(Shown(d.number), " ", lastRegister->day, " x", failed, " converted ", MoneyOf(convertedBeforeRegister), " party 4711");
     }
     if (lastMark && In(lastMark->day) && (!lastConversion || lastConversion->line < lastMark->line)) {
       marked_[lastMark->line] = Text(Shown(lastMark->number), " ", MoneyOf(lastMark));
@@ -367,9 +359,7 @@ std::string Reported(const Settlement& s) {
   text += "[converted, not removed]\n";
   for (const Sale& x : s.convertedNotRemoved) text += Text(x.document, " ", MomentText(x.conversion));
   text += "[left]\n";
-  for (const RegisterEntry& x : s.leftInJpk) {
-    text += Text(x.document, " ", x.entry.day, " x", x.times, " converted ", MomentText(x.conversion), " party ", x.contractor);
-  }
+  for (const RegisterEntry& x : s.leftInJpk) text += Text(x.document, " ", x.entry.day, " x", x.times, " converted ", MomentText(x.conversion), " party ", x.contractor);
   text += "[marked]\n";
   for (const Marking& x : s.markedNotConverted) text += Text(x.document, " ", MomentText(x.marked));
   return text;

@@ -249,9 +249,17 @@ void Bench(const char* name, const std::string& texts) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const bool over4Gb = argc == 2 && std::strcmp(argv[1], "--over-4gb") == 0;
+  if (argc > 2 || (argc == 2 && !over4Gb)) {
+    std::fprintf(argc == 2 && std::strcmp(argv[1], "--help") == 0 ? stdout : stderr,
+                 "usage: kalwraport_bench [--over-4gb]\n"
+                 "  writes a ten-year journal to a temporary file, reports a month and the whole of it,\n"
+                 "  prints MB/s and the peak memory; --over-4gb: also one over 4 GB\n");
+    return argc == 2 && std::strcmp(argv[1], "--help") == 0 ? 0 : 2;
+  }
   std::printf("peak memory before: %.1f MB\n", PeakMegabytes());
   Bench("ten years of 300 sales a working day", "Towary Mazowieckie Obce sp. z o.o. / ul. \xA3\xB9kowa 5, Krak\xF3w");
-  if (argc > 1 && std::strcmp(argv[1], "--over-4gb") == 0) {
+  if (over4Gb) {
     Bench("the same ten years with a 4 KB contractor text on every register line", std::string(4096, 'T'));
   }
   return 0;

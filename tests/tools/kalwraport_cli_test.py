@@ -218,7 +218,11 @@ class KalwraportTest(FolderTest):
         self.write([])
         rc, text, _ = self.report()
         self.assertEqual(rc, 1)
-        self.assertIn("dziennik nie ma żadnego odczytanego wpisu", text.splitlines()[-1])
+        self.assertIn("dziennik nie ma żadnego odczytanego wpisu - sprawdź, czy to właściwy plik dziennika.",
+                      text.splitlines()[-1])
+        self.assertIn("\nDziennik nie ma żadnego odczytanego wpisu.\n", text)
+        self.assertEqual(self.section(text, 3)[1:], ["   Nie ma czego sprawdzić: w okresie nie ma żadnego wpisu "
+                                                     "(zob. UWAGA wyżej)."])
 
     def test_journal_saved_again_by_a_spreadsheet(self):
         """UTF-8 with a byte-order mark and LF, dates as the spreadsheet shows them,
@@ -247,6 +251,9 @@ class KalwraportTest(FolderTest):
         lines = text.split("\n\n")[-2].splitlines()
         self.assertEqual(lines[1:], ["   wiersz %d: „1,000” nie jest kwotą" % n for n in range(1, 11)]
                          + ["   i 16 dalszych wierszy"])
+        rows = self.run_tool("--csv")[1].decode("cp1250").splitlines()
+        self.assertEqual(rows[-1], "Wiersze dziennika, których nie odczytano (pominięte w rozliczeniu);;;;;;;;;"
+                         "i 16 dalszych wierszy", rows[-3:])
 
     def test_arguments_and_unreadable_journals(self):
         self.write(AGREEING)
@@ -258,7 +265,13 @@ class KalwraportTest(FolderTest):
             self.assertIn("Użycie: kalwraport", err, args)
         rc, out, _ = self.run_tool("--help")
         self.assertEqual(rc, 0)
-        self.assertIn("2 złe argumenty; 3 nie można odczytać dziennika", out.decode())
+        self.assertIn("2 złe argumenty; 3 nie można odczytać dziennika;\n4 nie udało się zapisać raportu", out.decode())
+        if os.path.exists("/dev/full") and not KALWRAPORT.endswith(".exe"):  # a full disk, natively
+            for form in ([], ["--csv"], ["--json"]):
+                with open("/dev/full", "wb") as full:
+                    done = subprocess.run([KALWRAPORT, *form], stdout=full, stderr=subprocess.PIPE, cwd=self.dir)
+                self.assertEqual((done.returncode, done.stderr.decode()), (4, "kalwraport: Nie udało się zapisać "
+                                 "raportu: brak miejsca na dysku. Raport jest niepełny.\n"), form)
         self.assertEqual(self.run_tool("Kalwestrowka-dziennik.csv", "--od=2026-11-01", "--do=2026-11-30")[0], 0)
         rc, _, err = self.run_tool("brak.csv")
         self.assertEqual(rc, 3)

@@ -3,6 +3,7 @@
 // each month, the whole journal and a month without records settled through
 // the library and every fact compared with what the model works out from its
 // own events.   kalwraport_walk [--seed N | --start N --seeds COUNT]
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -23,8 +24,9 @@ namespace {
 using namespace kw::tools;
 
 // One line of the model's journal as the module writes it: fields in UTF-8 (ten, or nine for an old line);
-// a broken line and a configuration line are about no document.
-struct Line { std::vector<std::string> fields; bool aboutDocument = false, broken = false; int day = 0; };
+// a broken line and a configuration line are about no document; after zeros (a crash during an append) the
+// next line follows with no line end.
+struct Line { std::vector<std::string> fields; bool aboutDocument = false, broken = false; int day = 0; bool zeros = false; };
 
 enum class Kind { Marked, Converted, Removed, Left };
 
@@ -100,11 +102,13 @@ struct Shop {
   }
 
   // A new document: the second year reuses the first year's numbers, and then
-  // only with a link id on every line; a document without one always gets
+  // with a link id on every line but, now and then, the marking, when each
+  // document of that number had an id; a document without one always gets
   // converted, so that its number names no other.
   void Sell(int day, int& second, int counter) {
     Document d{NewNumber(day, counter), 0, 0, false, {}, NewAmount()};
-    const double mode = day < 20270101 ? std::uniform_real_distribution<double>()(random) : 0;
+    double mode = day < 20270101 ? std::uniform_real_distribution<double>()(random) : 0;
+    if (mode == 0 && Chance(0.15) && NumberAlwaysHadId(d.number)) mode = 0.95;
     if (mode < 0.7) d.id = nextId++;
     if (mode >= 0.9) d.id = nextId++, d.idFrom = static_cast<int>(lines.size()) + 1;  // no id yet at its marking
     documents.push_back(d);
@@ -116,6 +120,9 @@ struct Shop {
     }
   }
 
+  bool NumberAlwaysHadId(const std::string& n) const {
+    return std::none_of(documents.begin(), documents.end(), [&](const Document& d) { return d.number == n && !d.id; });
+  }
   void Correct(int day, int& second) {
     std::vector<std::size_t> recent;
     for (std::size_t i = 0; i < documents.size(); ++i) {
@@ -161,8 +168,12 @@ struct Shop {
     static const char* const kBroken[] = {"2026-02-30;10:00:00;ZAMIENIONO;FS 1/02;1,00;;;;;", "2026-11-30;10:00:00;PRZENIESIONO;FS 1/11",
         "2026-11-30;10:00:00;ZAMIENIONO;FS 9/11;12,345", "2026-11-30;10:00:00;ZAMIENIONO;\"FS 9/11;;;;;", "2026-11-30;10:00:00",
         "2026-11-30;10:00:00;ZAMIENIONO;FS 9/11;1,00;;;;;;x", "2026-11-30;10:00:00;ZAMIENIONO;FS 9/11;1,00;;;;;12x",
-        "2026-11-30;25:00:00;OZNACZONO;FS 9/11;1,00"};
-    lines.push_back({{kBroken[Between(0, 7)]}, false, true, day});
+        "2026-11-30;25:00:00;OZNACZONO;FS 9/11;1,00", "2026-11-30;10:00:00;ZAMIENIONO;;1,00;;;;;",
+        "2026-11-30;10:00:00;POZOSTAWIONO_W_JPK;;;4711;TMO;;;", "2026-11-30;10:00:00;ZMIANA;;;;Numer;.;"};
+    std::string text = kBroken[Between(0, 10)];
+    const bool zeros = Chance(0.3) && !(!lines.empty() && lines.back().zeros);
+    if (zeros) text = text.substr(0, Chance(0.5) ? 0 : Between(1, 20)) + std::string(Between(1, 600), '\0');
+    lines.push_back({{text}, false, true, day, zeros});
   }
 
   void Day(int day, int& counter) {
@@ -219,7 +230,7 @@ std::string Render(const Shop& shop, const Resave& r) {
       const bool quote = !line.broken && fields[f].find_first_of(";\"") != std::string::npos;
       text += (f ? ";" : "") + (quote ? "\"" + fields[f] + "\"" : fields[f]);
     }
-    out += (resaved && r.utf8 ? text : Cp1250(text)) + (resaved && r.lf ? "\n" : "\r\n");
+    out += (resaved && r.utf8 ? text : Cp1250(text)) + (line.zeros ? "" : resaved && r.lf ? "\n" : "\r\n");
   }
   return out;
 }
@@ -254,7 +265,7 @@ class Truth {
   // One document's events, in line order.
   void Take(const Document& d) {
     const Event *last = nullptr, *earlier = nullptr, *firstRemoval = nullptr, *lastConversion = nullptr,
-                *lastMark = nullptr, *lastRegister = nullptr, *convertedBeforeRemoval = nullptr;
+                *lastMark = nullptr, *lastRegister = nullptr, *convertedBeforeRemoval = nullptr, *convertedBeforeRegister = nullptr;
     int conversions = 0, removals = 0, failed = 0;
     bool differ = false, registerInPeriod = false;
     for (const Event& e : d.events) {
@@ -267,7 +278,7 @@ class Truth {
       if (e.kind == Kind::Removed && In(e.day)) ++removals;
       if (e.kind == Kind::Converted) lastConversion = &e;
       if (e.kind == Kind::Marked) lastMark = &e;
-      if (e.kind == Kind::Removed || e.kind == Kind::Left) lastRegister = &e, registerInPeriod |= In(e.day);
+      if (e.kind == Kind::Removed || e.kind == Kind::Left) lastRegister = &e, convertedBeforeRegister = lastConversion, registerInPeriod |= In(e.day);
       failed = e.kind == Kind::Removed ? 0 : failed + (e.kind == Kind::Left);
     }
     if (last) Sold(*last, earlier, conversions, differ, lastRegister == nullptr);
@@ -276,7 +287,7 @@ class Truth {
       if (d.byHand) byHand_[firstRemoval->line] = Text(Shown(d.number), " ", firstRemoval->day);
     }
     if ((last || registerInPeriod) && lastRegister && lastRegister->kind == Kind::Left) {
-      left_[lastRegister->line] = Text(Shown(d.number), " ", lastRegister->day, " x", failed, " converted ", MoneyOf(lastConversion));
+      left_[lastRegister->line] = Text(Shown(d.number), " ", lastRegister->day, " x", failed, " converted ", MoneyOf(convertedBeforeRegister), " party 4711");
     }
     if (lastMark && In(lastMark->day) && (!lastConversion || lastConversion->line < lastMark->line)) {
       marked_[lastMark->line] = Text(Shown(lastMark->number), " ", MoneyOf(lastMark));
@@ -348,7 +359,7 @@ std::string Reported(const Settlement& s) {
   text += "[converted, not removed]\n";
   for (const Sale& x : s.convertedNotRemoved) text += Text(x.document, " ", MomentText(x.conversion));
   text += "[left]\n";
-  for (const RegisterEntry& x : s.leftInJpk) text += Text(x.document, " ", x.entry.day, " x", x.times, " converted ", MomentText(x.conversion));
+  for (const RegisterEntry& x : s.leftInJpk) text += Text(x.document, " ", x.entry.day, " x", x.times, " converted ", MomentText(x.conversion), " party ", x.contractor);
   text += "[marked]\n";
   for (const Marking& x : s.markedNotConverted) text += Text(x.document, " ", MomentText(x.marked));
   return text;
@@ -381,12 +392,14 @@ bool Check(Shop& shop, const std::string& journal, std::size_t lines, int broken
   const std::string want = TruthOf(shop, lines, broken, period);
   const std::string got = Reported(settlement);
   const std::string verdict = Verdict(settlement);
-  const bool spoken = verdict.rfind("WYNIK " + std::to_string(static_cast<int>(settlement.status)), 0) == 0 &&
-                      !SettlementText({"d", settlement}).empty() && !SettlementCsv({"d", settlement}).empty();
+  const std::string text = SettlementText({"d", settlement}) + SettlementCsv({"d", settlement});
+  const bool printable = std::none_of(text.begin(), text.end(), [](char c) { return c != '\n' && c != '\r' && (c >= 0 && c < 0x20); });
+  const bool spoken = verdict.rfind("WYNIK " + std::to_string(static_cast<int>(settlement.status)), 0) == 0 && printable;
   if (want == got && spoken) return true;
-  std::printf("kalwraport walk, seed %llu, period %d..%d: the report differs from the model\n%s  verdict: %s\n"
+  std::printf("kalwraport walk, seed %llu, period %d..%d: the report differs from the model%s\n%s  verdict: %s\n"
               "  replay: kalwraport_walk --seed %llu\n",
-              static_cast<unsigned long long>(seed), period.from, period.to, FirstDifference(want, got).c_str(),
+              static_cast<unsigned long long>(seed), period.from, period.to, printable ? "" : " (a control byte in the text or CSV)",
+              FirstDifference(want, got).c_str(),
               verdict.c_str(), static_cast<unsigned long long>(seed));
   return false;
 }

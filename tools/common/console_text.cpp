@@ -34,25 +34,27 @@ std::string Narrow(const std::wstring& wide, UINT codePage) {
 
 std::string DisplayPath(const std::string& path) { return Narrow(Widen(path, CP_ACP), CP_UTF8); }
 
-void WriteText(std::FILE* stream, std::string_view utf8) {
+bool WriteText(std::FILE* stream, std::string_view utf8) {
   const HANDLE handle = GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
   const std::wstring wide = Widen(utf8, CP_UTF8);
   DWORD mode;
   if (handle != INVALID_HANDLE_VALUE && handle && GetConsoleMode(handle, &mode)) {
     std::fflush(stream);
-    DWORD written;
-    WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-    return;
+    DWORD written = 0;
+    return WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) &&
+           written == wide.size();
   }
   UINT codePage = GetConsoleOutputCP();
   if (codePage == 0) codePage = GetOEMCP();
   const std::string converted = Narrow(wide, codePage);
-  std::fwrite(converted.data(), 1, converted.size(), stream);
+  return std::fwrite(converted.data(), 1, converted.size(), stream) == converted.size();
 }
 
 #else
 
-void WriteText(std::FILE* stream, std::string_view utf8) { std::fwrite(utf8.data(), 1, utf8.size(), stream); }
+bool WriteText(std::FILE* stream, std::string_view utf8) {
+  return std::fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size();
+}
 
 std::string DisplayPath(const std::string& path) { return path; }
 

@@ -11,7 +11,9 @@
 
 namespace kw::tools {
 
-void WriteText(std::FILE* stream, std::string_view utf8);
+// False when the text could not be written whole (the stream's error flag
+// stays set for a later check as well).
+bool WriteText(std::FILE* stream, std::string_view utf8);
 
 // A path from the command line, as UTF-8 for the texts: on Windows the
 // arguments come in the ANSI code page; natively they are taken as they are.

@@ -18,6 +18,7 @@ std::string ReasonOfError(int error) {
     case ENOTDIR: return "część ścieżki nie jest folderem";
     case EROFS: return "system plików jest tylko do odczytu";
     case ENOSPC: return "brak miejsca na dysku";
+    case EFBIG: return "plik osiągnął największy dozwolony rozmiar";
     case EMFILE:
     case ENFILE: return "za dużo otwartych plików";
     case EEXIST: return "plik już istnieje";

@@ -88,6 +88,7 @@ class LineReader {
   int64_t number_ = 0;
   std::size_t markBytes_ = 0;  // of the byte-order mark, at the file's beginning
   bool markDone_ = false;      // read past it, or past what is not one
+  bool afterZeros_ = false;    // the line before ended in a run of zero bytes
 };
 
 FieldText LineReader::Text(const SplitLine& line, int column) const {
@@ -99,8 +100,13 @@ FieldText LineReader::Text(const SplitLine& line, int column) const {
   return {field.Kept(), (utf8 ? field.utf8Chars : field.size) - keptChars, utf8};
 }
 
+// A line a run of zero bytes ended is a damaged line of the file; the text
+// after the zeros is the rest of that line of the file, read as a line of
+// its own under the same number.
 void LineReader::Take(const SplitLine& line) {
-  ++number_;
+  number_ += !afterZeros_;
+  afterZeros_ = line.zeroBytes > 0;
+  if (line.zeroBytes) return ++summary_.lines, Unreadable(LineProblem::ZeroBytes, line, -1);
   if (HoldsNothing(line)) return;
   ++summary_.lines;
   if (line.badQuote) return Unreadable(LineProblem::BadQuote, line, -1);
@@ -110,6 +116,22 @@ void LineReader::Take(const SplitLine& line) {
   summary_.firstDay = summary_.firstDay == kNoDay ? entry.day : std::min(summary_.firstDay, entry.day);
   summary_.lastDay = std::max(summary_.lastDay, entry.day);
   sink_.Take(entry);
+}
+
+// A text to show in a reason: its control bytes (a damaged file's) written
+// as \xNN, so that none reaches the report or a terminal.
+std::string WithoutControlBytes(const std::string& text) {
+  std::string out;
+  for (const char c : text) {
+    const auto byte = static_cast<uint8_t>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      out += c;
+    } else {
+      static const char kHex[] = "0123456789ABCDEF";
+      out += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+    }
+  }
+  return out;
 }
 
 bool LineReader::Parse(const SplitLine& line, JournalEntry& entry) {
@@ -127,6 +149,7 @@ bool LineReader::Parse(const SplitLine& line, JournalEntry& entry) {
   if (entry.day == kNoDay) return fail(LineProblem::BadDate, kColumnDate);
   entry.time = ParseJournalTime(line.field[kColumnTime].Kept());
   if (entry.time < 0) return fail(LineProblem::BadTime, kColumnTime);
+  if (NamesDocument(entry.event) && line.field[kColumnDocument].size == 0) return fail(LineProblem::NoNumber, -1);
   const SplitField& amount = line.field[kColumnAmount];
   entry.hasAmount = CarriesAmount(entry.event) && amount.size > 0;
   entry.amount = 0;
@@ -148,8 +171,8 @@ bool LineReader::Parse(const SplitLine& line, JournalEntry& entry) {
 void LineReader::Unreadable(LineProblem problem, const SplitLine& line, int column) {
   ++summary_.unreadableCount;
   if (summary_.firstUnreadable.size() >= kShownUnreadable) return;
-  const std::string value = column < 0 ? std::string() : ShownText(Text(line, column));
-  summary_.firstUnreadable.push_back({number_, problem, line.count, value});
+  const std::string value = column < 0 ? std::string() : WithoutControlBytes(ShownText(Text(line, column)));
+  summary_.firstUnreadable.push_back({number_, problem, line.count, value, line.zeroBytes});
 }
 
 }  // namespace

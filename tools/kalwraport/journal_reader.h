@@ -47,13 +47,14 @@ struct JournalEntry {
   FieldText description;  // the contractor's texts
 };
 
-enum class LineProblem : uint8_t { CutShort, TooManyFields, BadQuote, UnknownEvent, BadDate, BadTime, BadAmount, BadIdentity };
+enum class LineProblem : uint8_t { CutShort, TooManyFields, BadQuote, UnknownEvent, BadDate, BadTime, BadAmount, BadIdentity, NoNumber, ZeroBytes };
 
 struct UnreadableLine {
   int64_t line;
   LineProblem problem;
   uint64_t fields;    // how many the line has
-  std::string value;  // the field that could not be read, UTF-8, shown
+  std::string value;  // the field that could not be read, UTF-8, shown, control bytes written as \xNN
+  uint64_t zeroBytes; // the run of zero bytes that ended it
 };
 
 constexpr std::size_t kShownUnreadable = 10;

@@ -7,7 +7,10 @@
 // look at (a cross-check, an entry left in the register, a document marked
 // and not converted, converted again or without an amount, unreadable lines,
 // or no record at all in the period); 2 wrong arguments; 3 the journal cannot
-// be read (or not in the memory there is).
+// be read (or not in the memory there is); 4 the report could not be written
+// whole (a full disk, a closed pipe).
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <new>
 #include <string>
@@ -30,6 +33,7 @@ using namespace kw::tools;
 
 constexpr int kUsageProblem = 2;
 constexpr int kJournalUnreadable = 3;
+constexpr int kReportUnwritten = 4;
 
 const char* const kUsage =
     "Użycie: kalwraport [PLIK] [--miesiac RRRR-MM | --od DATA --do DATA] [--csv | --json]\n"
@@ -40,7 +44,8 @@ const char* const kUsage =
     "  --csv             tabela dla arkusza (średniki, przecinek dziesiętny, Windows-1250)\n"
     "  --json            dla programów\n"
     "Wynik: 0 raport gotowy, wszystko się zgadza; 1 raport gotowy, jest coś do sprawdzenia\n"
-    "(także gdy w okresie nie ma żadnego wpisu); 2 złe argumenty; 3 nie można odczytać dziennika.\n";
+    "(także gdy w okresie nie ma żadnego wpisu); 2 złe argumenty; 3 nie można odczytać dziennika;\n"
+    "4 nie udało się zapisać raportu (np. brak miejsca na dysku): raport jest niepełny.\n";
 
 enum class Form { Text, Csv, Json };
 
@@ -118,8 +123,24 @@ void OutputAsBytes() {
 #endif
 }
 
-void WriteBytes(std::string_view bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
-void WriteUtf8(std::string_view utf8) { WriteText(stdout, utf8); }
+// The report's output: the first write that fails is remembered, with its
+// reason, and the end flushes and checks what is still buffered.
+class ReportOutput {
+ public:
+  void Bytes(std::string_view bytes) { Check(std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size()); }
+  void Utf8(std::string_view utf8) { Check(WriteText(stdout, utf8)); }
+  bool Finish() {
+    Check(std::fflush(stdout) == 0 && !std::ferror(stdout));
+    return error_ == 0;
+  }
+  std::string Reason() const { return error_ > 0 ? ReasonOfError(error_) : "błąd zapisu"; }
+
+ private:
+  void Check(bool written) {
+    if (!written && error_ == 0) error_ = errno != 0 ? errno : -1;
+  }
+  int error_ = 0;  // 0: all written so far; -1: failed with no reason given
+};
 
 int Report(const Arguments& args) {
   const std::string shown = DisplayPath(args.path);
@@ -131,10 +152,16 @@ int Report(const Arguments& args) {
                                         SizeText(file.BytesRead()) + "): " + file.Reason());
   }
   const ReportInput input{shown, settlement};
+  ReportOutput output;
+  errno = 0;
+  const auto utf8 = [&](std::string_view piece) { output.Utf8(piece); };
   switch (args.form) {
-    case Form::Text: WriteSettlementText(input, WriteUtf8); break;
-    case Form::Csv: OutputAsBytes(), WriteSettlementCsv(input, WriteBytes); break;
-    case Form::Json: WriteSettlementJson(input, WriteUtf8); break;
+    case Form::Text: WriteSettlementText(input, utf8); break;
+    case Form::Csv: OutputAsBytes(), WriteSettlementCsv(input, [&](std::string_view piece) { output.Bytes(piece); }); break;
+    case Form::Json: WriteSettlementJson(input, utf8); break;
+  }
+  if (!output.Finish()) {
+    return Fail(kReportUnwritten, "Nie udało się zapisać raportu: " + output.Reason() + ". Raport jest niepełny.");
   }
   return static_cast<int>(settlement.status);
 }
@@ -142,6 +169,9 @@ int Report(const Arguments& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef SIGXFSZ
+  std::signal(SIGXFSZ, SIG_IGN);  // a file size limit fails the write (reported) instead of ending the program
+#endif
   Arguments args;
   const std::string problem = ParseArguments(std::vector<std::string>(argv + 1, argv + argc), args);
   if (!problem.empty()) return Fail(kUsageProblem, problem + "\n" + kUsage);

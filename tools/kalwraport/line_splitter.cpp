@@ -37,6 +37,7 @@ void LineSplitter::Reset() {
   line_.count = 0;
   line_.extraHoldText = line_.badQuote = false;
   line_.validUtf8 = true;
+  line_.zeroBytes = 0;
   line_.document = nullptr;
   state_ = State::FieldStart;
   pendingBlanks_ = 0;
@@ -45,10 +46,11 @@ void LineSplitter::Reset() {
   ended_ = false;
 }
 
-// A byte that only goes on an unquoted field: no separator, blank, quote or
-// byte of a UTF-8 character (those Take() sees one by one).
+// A byte that only goes on an unquoted field: no separator, blank, quote,
+// zero or byte of a UTF-8 character (those Take() sees one by one).
 bool IsPlain(char c) {
-  return static_cast<uint8_t>(c) < 0x80 && c != kJournalSeparator && c != '\n' && c != kJournalQuote && !IsBlank(c);
+  return static_cast<uint8_t>(c) < 0x80 && c != kJournalSeparator && c != '\n' && c != kJournalQuote && c != '\0' &&
+         !IsBlank(c);
 }
 
 bool LineSplitter::Next(const char*& at, const char* end) {
@@ -61,6 +63,10 @@ bool LineSplitter::Next(const char*& at, const char* end) {
     }
   }
   while (at < end) {
+    if (line_.zeroBytes && *at != '\0') {  // the byte after a run of zeros begins the next line
+      EndLine();
+      return ended_ = true;
+    }
     if (state_ == State::Unquoted && pendingBlanks_ == 0 && line_.count < kJournalColumns &&
         line_.count != kColumnDocument) {
       const char* run = at;  // most of a journal: plain text of a field, taken as a run
@@ -128,13 +134,15 @@ bool HasByte(uint64_t word, char byte) {
   return ((x - kEachByte) & ~x & kHighBits) != 0;
 }
 
-bool IsPlainByte(char c) { return c != kJournalQuote && c != '\t' && c != '\r'; }
+bool IsPlainByte(char c) { return c != kJournalQuote && c != '\t' && c != '\r' && c != '\0'; }
 
 LineBytes LineBytesOf(const char* at, const char* end) {
   uint64_t any = 0;
   for (uint64_t word; end - at >= 8; at += 8) {
     std::memcpy(&word, at, 8);
-    if (HasByte(word, kJournalQuote) || HasByte(word, '\t') || HasByte(word, '\r')) return {false, false};
+    if (HasByte(word, kJournalQuote) || HasByte(word, '\t') || HasByte(word, '\r') || HasByte(word, '\0')) {
+      return {false, false};
+    }
     any |= word;
   }
   for (; at < end; ++at) {
@@ -146,7 +154,7 @@ LineBytes LineBytesOf(const char* at, const char* end) {
 
 }  // namespace
 
-// The line [at, lineEnd) split at once, when no quote, tab or inner CR makes
+// The line [at, lineEnd) split at once, when no quote, tab, zero or inner CR makes
 // Take()'s states matter: a field is then its bytes between separators, blanks
 // around it dropped. False (nothing done) for any other line.
 bool LineSplitter::SplitWhole(const char* at, const char* lineEnd) {
@@ -234,15 +242,17 @@ void LineSplitter::EndField() {
   state_ = State::FieldStart;
 }
 
+void LineSplitter::EndLine() {
+  if (state_ == State::Quoted) line_.badQuote = true;
+  if (state_ != State::SkipLine && state_ != State::Quoted) EndField();
+  if (utf8Needs_) line_.validUtf8 = false;
+}
+
 // One byte of the line; the states are those of a field being read.
 bool LineSplitter::Take(char c) {
+  if (c == '\0') return ++line_.zeroBytes, false;
   if (static_cast<uint8_t>(c) >= 0x80 || utf8Needs_) Utf8Byte(static_cast<uint8_t>(c));
-  if (c == '\n') {
-    if (state_ == State::Quoted) line_.badQuote = true;
-    if (state_ != State::SkipLine && state_ != State::Quoted) EndField();
-    if (utf8Needs_) line_.validUtf8 = false;
-    return true;
-  }
+  if (c == '\n') return EndLine(), true;
   switch (state_) {
     case State::FieldStart:
       if (c == kJournalQuote) {

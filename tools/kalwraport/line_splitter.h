@@ -40,6 +40,7 @@ struct SplitLine {
   bool extraHoldText;  // a field past the last column is not empty
   bool badQuote;       // a quote not closed, or text after a closing quote
   bool validUtf8;      // the line's bytes are UTF-8
+  uint64_t zeroBytes;  // a run of zero bytes ended the line (what a crash during an append leaves): its length
   const char* document;  // the document's whole field, when the line was split at once (hashed when asked), or null
 };
 
@@ -52,8 +53,9 @@ class LineSplitter {
   LineSplitter() { Reset(); }
 
   // Reads bytes from `at` towards `end`; true when a line ended (its '\n' is
-  // read and `at` is past it), its fields in Line(); false when the bytes
-  // ran out first (the line goes on in the next ones).
+  // read and `at` is past it, or a run of zero bytes is and `at` is at the
+  // byte after it), its fields in Line(); false when the bytes ran out first
+  // (the line goes on in the next ones).
   bool Next(const char*& at, const char* end);
   // At the end of the file: true when a last line without '\n' was begun.
   bool Finish();
@@ -66,6 +68,7 @@ class LineSplitter {
   bool SplitWhole(const char* at, const char* lineEnd);
   void WholeField(std::size_t column, const char* at, const char* end, bool ascii);
   bool Take(char c);  // true when c ended the line
+  void EndLine();
   void TakeQuoted(char c);
   void Append(char c);
   void FlushBlanks();

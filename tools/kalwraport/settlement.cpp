@@ -75,12 +75,17 @@ void SettlementBuilder::NameDocument(uint32_t index, uint64_t numberKey) {
 // A marking's or conversion's document: by its link id; a line without one by
 // its number; a first line with an id may give it to the document its number
 // names when that one has none and was not converted yet (marked before the
-// host gave the document its id).
+// host gave the document its id). A marking without an id is not of a
+// document the host already gave an id (its lines carry it): it is a new
+// document under a number used again, that its first line with an id joins.
 uint32_t SettlementBuilder::DocumentOf(const JournalEntry& entry) {
   const uint64_t byNumberKey = KeyOf(KeyKind::Number, entry.numberKey);
   uint32_t index = kNoDocument;
   if (entry.identity == 0) {
     index = keys_.Find(byNumberKey);
+    if (index != kNoDocument && entry.event == JournalEvent::Marked && store_->documents[index].identity != 0) {
+      index = kNoDocument;
+    }
   } else if ((index = identities_.Find(entry.identity)) == kNoDocument) {
     const uint32_t byNumber = keys_.Find(byNumberKey);
     if (byNumber != kNoDocument && store_->documents[byNumber].identity == 0 && !store_->documents[byNumber].Last().Known()) {
@@ -216,11 +221,11 @@ void SettlementBuilder::Left(uint32_t index, const JournalEntry& entry, bool inP
   ++failed.count;
   failed.line = PackLine(entry.line, entry.time);
   failed.day = entry.day;
+  failed.conversion = document.Last();
+  failed.party = InternParty(store_->texts, ShownText(entry.contractor), ShownText(entry.description));
   if (inPeriod) store_->parts.Make(index).registerLine = 1;
   const PeriodPart* part = store_->parts.Find(index);
-  if (!part) return;
-  failed.number = NumberOf(*part, entry);
-  failed.party = InternParty(store_->texts, ShownText(entry.contractor), ShownText(entry.description));
+  failed.number = part ? NumberOf(*part, entry) : 0;
 }
 
 // Names the document in the sections it belongs to.

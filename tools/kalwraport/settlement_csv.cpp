@@ -57,6 +57,8 @@ class CsvWriter {
     for (const UnreadableLine& line : s_.journal.firstUnreadable) {
       Line({kUnreadableTitle, "", "", "wiersz " + std::to_string(line.line), "", "", "", "", "", ProblemText(line)});
     }
+    const int64_t more = s_.journal.unreadableCount - static_cast<int64_t>(s_.journal.firstUnreadable.size());
+    if (more > 0) Line({kUnreadableTitle, "", "", "", "", "", "", "", "", "i " + CountOf(more, "dalszy wiersz", "dalsze wiersze", "dalszych wierszy")});
   }
 
  private:

@@ -180,7 +180,7 @@ RegisterEntry SettlementStore::LeftOf(uint32_t document) const {
   if (left.document.empty()) left.document = texts.Text(part.convertedNumber);
   left.entry = MomentOf(failed.line, failed.day, kAmountNone);
   left.times = static_cast<int32_t>(failed.count);
-  left.conversion = MomentOf(stored.Last());
+  left.conversion = MomentOf(failed.conversion);
   return left;
 }
 

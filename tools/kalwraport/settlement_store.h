@@ -135,8 +135,9 @@ struct FailedRemovals {
   uint64_t line;  // the last failed removal, PackLine
   JournalDay day;
   uint32_t count = 0;  // since the last removal that worked
-  TextArena::Ref number = 0;  // its texts, when the period touched the document then
-  TextArena::Ref party = 0;
+  TextArena::Ref number = 0;  // as the line shows it, when the period touched the document then
+  TextArena::Ref party = 0;   // its contractor (InternParty)
+  Conversion conversion;      // the document's last one before the failed removal's line
 };
 
 // The parts of the documents the period touches, by the document's index.

@@ -76,7 +76,8 @@ class TextWriter {
   void Write() const {
     std::string text = "Dziennik: " + in_.journalPath + " (" + SizeText(s_.journal.bytes) + ")\n";
     text += "Okres: " + PeriodText(s_.period) + "\n";
-    text += "Dziennik obejmuje dni: " + JournalDaysText(s_.journal) + "\n";
+    text += s_.journal.firstDay == kNoDay ? std::string("Dziennik nie ma żadnego odczytanego wpisu.\n")
+                                          : "Dziennik obejmuje dni: " + JournalDaysText(s_.journal) + "\n";
     text += "Wiersze dziennika: " + GroupedNumber(s_.journal.lines);
     if (s_.journal.unreadableCount) text += ", nieodczytane: " + GroupedNumber(s_.journal.unreadableCount) + " (lista niżej)";
     text += "\n";
@@ -133,6 +134,7 @@ class TextWriter {
 
   void CrossCheck() const {
     out_("Sprawdzenie krzyżowe\n");
+    if (s_.NoRecords()) return out_("   Nie ma czego sprawdzić: w okresie nie ma żadnego wpisu (zob. UWAGA wyżej).\n");
     if (s_.removedNotConverted.empty() && s_.convertedNotRemoved.empty() && s_.leftInJpk.empty()) {
       return out_("   Zgadza się: każdy dokument zamieniony w okresie usunięto z rejestru JPK,\n"
                   "   a każdy usunięty z rejestru w okresie dziennik zna jako zamieniony.\n");

@@ -52,8 +52,9 @@ std::string JournalDaysText(const JournalSummary& journal) {
 std::string NoRecordsText(const Settlement& s) {
   const std::string covers = s.journal.firstDay == kNoDay ? "; " + JournalDaysText(s.journal)
                                                           : "; dziennik obejmuje dni " + JournalDaysText(s.journal);
+  const bool whole = s.period.from == kNoDay && s.period.to == kNoDay;
   return "w okresie (" + PeriodText(s.period) + ") dziennik nie ma żadnego wpisu o dokumentach" + covers +
-         " - sprawdź, czy to właściwy miesiąc i właściwy plik dziennika";
+         (whole ? " - sprawdź, czy to właściwy plik dziennika" : " - sprawdź, czy to właściwy okres i właściwy plik dziennika");
 }
 
 std::string SignedAmountText(int64_t grosze) { return (grosze > 0 ? "+" : "") + GroupedAmountText(grosze); }
@@ -128,6 +129,10 @@ std::string ProblemText(const UnreadableLine& line) {
     case LineProblem::BadTime: return value + " nie jest godziną";
     case LineProblem::BadAmount: return value + " nie jest kwotą";
     case LineProblem::BadIdentity: return "identyfikator dokumentu " + value + " nie jest liczbą";
+    case LineProblem::NoNumber: return "brak numeru dokumentu: nie wiadomo, którego dokumentu dotyczy wiersz";
+    case LineProblem::ZeroBytes:
+      return "wiersz uszkodzony: " + CountOf(static_cast<int64_t>(line.zeroBytes), "bajt zerowy", "bajty zerowe", "bajtów zerowych") +
+             " w miejscu tekstu (zapis przerwany, np. awarią komputera)";
   }
   return "";
 }

@@ -109,7 +109,7 @@ Function un.RemoveOnce
     StrCpy $SwapIndex 0
     !insertmacro INSTALLED_FILES SWAP_OUT
     ${If} $R9 == ""
-      StrCpy $Message "$Message Nic nie zostało zmienione."
+      !insertmacro SAY_UNCHANGED "Nic nie zostało zmienione." "nic nie zostało zmienione."
     ${Else}
       StrCpy $Message "$Message Nie udało się przywrócić pliku $R9: jest w folderze $ModuleDir z końcówką .stara."
       StrCpy $0 ${EXIT_NOT_WRITTEN}

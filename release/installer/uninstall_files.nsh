@@ -58,7 +58,7 @@ Function un.ConfirmText
   ${If} ${FileExists} "$INSTDIR\${BACKUP}"
     StrCpy $Message "$Message, na jego miejsce wróci wtyczka sprzed pierwszej instalacji (z kopii ${BACKUP})"
   ${EndIf}
-  StrCpy $Message "$Message, a także folder Kalwestrowka z programami kalwcfg, kalwcheck i kalwraport, opisem instalacji i podręcznikiem.$\r$\n$\r$\nZostaną bez zmian: komis.cfg (wybór magazynów komisowych), Kalwestrowka.log (dziennik błędów wtyczki) i Kalwestrowka-dziennik.csv (dziennik zmian, z którego kalwraport robi rozliczenie)."
+  StrCpy $Message "$Message, a z folderu Kalwestrowka programy kalwcfg, kalwcheck i kalwraport, opis instalacji i podręcznik.$\r$\n$\r$\nZostaną bez zmian: dziennik instalacji Kalwestrowka\${INSTALL_LOG} (z wierszami tego odinstalowania), komis.cfg (wybór magazynów komisowych), Kalwestrowka.log (dziennik błędów wtyczki) i Kalwestrowka-dziennik.csv (dziennik zmian, z którego kalwraport robi rozliczenie)."
 FunctionEnd
 
 ; A file of the module moved aside; when it cannot be, its holder named. The

@@ -344,11 +344,11 @@ class InstallerTest(unittest.TestCase):
         self.assertEqual(text, f"Odinstalowano wtyczkę Kalwestrowka {VERSION} z folderu „{windows(folder)}”.\r\n"
                                "Kod wyjścia: 0\r\n")
         files = snapshot(folder)
-        # Run in place (_?=), the uninstaller cannot remove itself; everything else of the module is gone.
+        # Run in place (_?=), the uninstaller cannot remove itself; the log stays for support; everything else
+        # of the module is gone.
+        kept = [os.path.join("Kalwestrowka", name) for name in ("Odinstaluj.exe", "instalacja.log")]
         self.assertEqual(files, {"Kalwestrowka.dll": OLD_MODULE, "Kalwestrowka.log": LOG, "komis.cfg": changed_cfg,
-                                 "TALMER.dll": read(TALMER),
-                                 os.path.join("Kalwestrowka", "Odinstaluj.exe"):
-                                     files.get(os.path.join("Kalwestrowka", "Odinstaluj.exe"))})
+                                 "TALMER.dll": read(TALMER), **{name: files.get(name, "missing") for name in kept}})
         self.assertEqual(entries(), [])
 
     def test_install_with_fallbacks_accepted_and_uninstall_without_previous_module(self):
@@ -373,7 +373,7 @@ class InstallerTest(unittest.TestCase):
         self.assertEqual(rc, 0, text)
         files = snapshot(folder)
         self.assertEqual(sorted(files), sorted(["TALMER.dll", os.path.join("Kalwestrowka", "Odinstaluj.exe"),
-                                                "komis.cfg"]))
+                                                os.path.join("Kalwestrowka", "instalacja.log"), "komis.cfg"]))
         self.assertEqual((files["komis.cfg"], files["TALMER.dll"]), (KOMIS_CFG, library))
         self.assertEqual(entries(), [])
 
@@ -419,6 +419,7 @@ class InstallerTest(unittest.TestCase):
                                    "Kod wyjścia: 0\r\n")
             files = snapshot(folder)
             del files[os.path.join("Kalwestrowka", "Odinstaluj.exe")]  # run in place, it cannot remove itself
+            del files[os.path.join("Kalwestrowka", "instalacja.log")]  # kept for support
             self.assertEqual(files, before[folder], shown)
         self.assertEqual(entries(), [])
 

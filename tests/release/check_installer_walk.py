@@ -270,6 +270,7 @@ class Walk:
         """Right after the command has returned: its exit code, the folder and the list against the model."""
         if rc not in expected:
             self.fail(f"exit code {rc}, the model says {sorted(expected)}")
+        self.actions[f"exit {rc}"] += 1
         self.compare_folder()
         self.compare_entries()
         self.compare_log(rc)

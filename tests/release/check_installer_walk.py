@@ -109,8 +109,7 @@ class Model:
             for name in TOOLS if self.hand else []:
                 files[f"{MODULE_DIR}/{name}"] = self.hand.files[name]
 
-    def foreign(self):
-        """The shop's own module over the installed DLL (or a damaged one: the installer cannot tell them apart)."""
+    def foreign(self):  # the shop's own module over the installed one, or a damaged one: the same to the installer
         return self.damaged.get(DLL) if self.installed else None
 
     def install(self, package, older_accepted, held, refusing, shown):
@@ -124,8 +123,7 @@ class Model:
             return {NOT_WRITTEN}
         if held and held in self.folder():
             return {IN_USE}
-        if foreign is not None:
-            self.shop_module = foreign  # it becomes the backup
+        self.shop_module = foreign or self.shop_module  # a foreign module becomes the backup
         self.installed, self.entry, self.damaged, self.hand = package, shown, {}, None
         return {INSTALLED}
 
@@ -136,14 +134,11 @@ class Model:
         foreign = self.foreign()
         if foreign is not None and self.shop_module is not None:
             return {FOREIGN}
-        if refusing:
-            # The first file moved held and its move refused both: the system may say either first.
-            first = DLL if foreign is None else f"{MODULE_DIR}/kalwcfg.exe"
-            return {NOT_WRITTEN, IN_USE} if held == first else {NOT_WRITTEN}
+        if refusing:  # the first file moved held and its move refused both: the system may say either first
+            return {NOT_WRITTEN, IN_USE} if held == (DLL if foreign is None else f"{MODULE_DIR}/kalwcfg.exe") else {NOT_WRITTEN}
         if held and held in self.folder() and (held != DLL or foreign is None):
             return {IN_USE}
-        if foreign is not None:
-            self.shop_module = foreign  # never removed
+        self.shop_module = foreign or self.shop_module  # a foreign module is never removed
         self.installed, self.entry, self.uninstaller_left, self.damaged = None, None, True, {}
         return {INSTALLED}
 
@@ -169,8 +164,7 @@ class Walk:
         os.makedirs(self.shop)
         shutil.copy(args.talmer, os.path.join(self.shop, "TALMER.dll"))
         for name, data in self.model.folder().items():
-            with open(os.path.join(self.shop, name), "wb") as f:
-                f.write(data)
+            self.write(name, data)
         self.names = [self.windows(self.shop)] + args.aliases(self.shop)
 
     @staticmethod
@@ -195,6 +189,7 @@ class Walk:
                             + ["repair"] * bool(model.installed or model.uninstaller_left)
                             + ["hand install"] * bool(model.uninstaller_left and not model.installed and not model.hand))
         if action == "hand install":
+            self.actions[action] += 1
             return self.hand_install(rng.choice(self.packages))
         package, older, how = rng.choice(self.packages), rng.random() < 0.5, rng.choice(["guide", "entry", "quiet"])
         how = how if model.entry else "guide"
@@ -224,21 +219,21 @@ class Walk:
 
     def hand_install(self, package):
         """INSTALACJA's hand install: the DLL into the folder, the tools beside the leftover uninstaller."""
-        self.actions["hand install"] += 1
         self.done.append(f"hand install of {package.version}")
         self.model.hand, self.model.shop_module = package, package.files[DLL]
-        for name, data in [(DLL, package.files[DLL])] + [(f"{MODULE_DIR}/{n}", package.files[n]) for n in TOOLS]:
-            with open(os.path.join(self.shop, name), "wb") as f:
-                f.write(data)
+        for name in [DLL] + TOOLS:
+            self.write(name if name == DLL else f"{MODULE_DIR}/{name}", package.files[name])
 
-    def change(self, name, data, what):
-        """An installed file replaced (or deleted: None) between two runs."""
+    def change(self, name, data, what):  # an installed file replaced (or deleted: None) between two runs
         self.model.damaged[name] = data
         os.remove(os.path.join(self.shop, name))
         self.done.append(f"{name} {what}")
         if data is not None:
-            with open(os.path.join(self.shop, name), "wb") as f:
-                f.write(data)
+            self.write(name, data)
+
+    def write(self, name, data):
+        with open(os.path.join(self.shop, name), "wb") as f:
+            f.write(data)
 
     def damage(self, rng):
         """An installed file changed or deleted (or, now and then, none)."""
@@ -277,14 +272,11 @@ class Walk:
 
     def compare_log(self, rc):
         """The install's log only grows: every run but one that finds nothing installed adds its lines."""
-        path = os.path.join(self.shop, LOG)
-        now = read(path) if os.path.exists(path) else None
-        if self.log_seen is not None:
-            grown = now is not None and now.startswith(self.log_seen) and len(now) > len(self.log_seen)
-            if (rc == NOTHING_INSTALLED) != (now == self.log_seen) or (rc != NOTHING_INSTALLED and not grown):
-                self.fail(f"exit code {rc}: instalacja.log went from {len(self.log_seen)} bytes to "
-                          f"{None if now is None else len(now)} ({'grown' if grown else 'not grown from it'})")
-        self.log_seen = now
+        seen, path = self.log_seen, os.path.join(self.shop, LOG)
+        self.log_seen = now = read(path) if os.path.exists(path) else None
+        grown = now is not None and now.startswith(seen or b"") and len(now) > len(seen or b"")
+        if seen is not None and not (now == seen if rc == NOTHING_INSTALLED else grown):
+            self.fail(f"exit code {rc}: instalacja.log went from {len(seen)} bytes to {now and len(now)}")
 
     @contextlib.contextmanager
     def conditions(self, held, refusing):

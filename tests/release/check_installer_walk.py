@@ -109,12 +109,9 @@ class Model:
             for name in TOOLS if self.hand else []:
                 files[f"{MODULE_DIR}/{name}"] = self.hand.files[name]
 
-    def foreign(self):  # the shop's own module over the installed one, or a damaged one: the same to the installer
-        return self.damaged.get(DLL) if self.installed else None
-
     def install(self, package, older_accepted, held, refusing, shown):
         """The exit codes it may give: an older version is asked first, new files are written before a move."""
-        foreign = self.foreign()
+        foreign = self.damaged.get(DLL)  # the shop's own module over the installed one, or a damaged one
         if foreign is not None and self.shop_module is not None:
             return {FOREIGN}  # neither it nor the backup is overwritten
         if foreign is None and self.installed and self.installed.number > package.number and not older_accepted:
@@ -131,7 +128,7 @@ class Model:
         """The exit codes the uninstall may give: its first move is the module's, into the module's folder."""
         if not self.installed:
             return {NOTHING_INSTALLED}  # a leftover uninstaller (beside a hand install or not): nothing goes
-        foreign = self.foreign()
+        foreign = self.damaged.get(DLL)  # the shop's own module over the installed one, or a damaged one
         if foreign is not None and self.shop_module is not None:
             return {FOREIGN}
         if refusing:  # the first file moved held and its move refused both: the system may say either first
@@ -146,7 +143,7 @@ class Model:
         """The exit codes the repair may give: only damaged files are written again, all or none."""
         if not self.installed:
             return {NOTHING_INSTALLED}
-        if self.foreign() is not None:
+        if self.damaged.get(DLL) is not None:
             return {FOREIGN}  # never overwritten
         if self.damaged and (refusing or self.damaged.get(held) is not None):
             return {NOT_WRITTEN} if refusing else {IN_USE}
@@ -188,12 +185,11 @@ class Walk:
         action = rng.choice(["install"] * 3 + ["uninstall"] * bool(model.installed or model.uninstaller_left)
                             + ["repair"] * bool(model.installed or model.uninstaller_left)
                             + ["hand install"] * bool(model.uninstaller_left and not model.installed and not model.hand))
-        if action == "hand install":
-            self.actions[action] += 1
-            return self.hand_install(rng.choice(self.packages))
         package, older, how = rng.choice(self.packages), rng.random() < 0.5, rng.choice(["guide", "entry", "quiet"])
         how = how if model.entry else "guide"
         self.actions[f"{action} ({how})" if action != "install" else action] += 1
+        if action == "hand install":
+            return self.hand_install(package)
         if action == "repair":
             self.damage(rng)
         elif model.installed and rng.random() < 0.3:
@@ -212,13 +208,12 @@ class Walk:
                 expected = getattr(model, action)(held, refusing)
         self.compare(rc, expected)
         if model.damaged:  # refused: once more, with nothing held or refusing, the DLL moved away as the 18 says
-            if model.foreign() is not None:
+            if model.damaged.get(DLL) is not None:
                 self.change(DLL, None, "moved away")
             self.done.append(f"repair again as the {how} gives it")
             self.compare(self.run_uninstaller("repair", how, shown), model.repair(None, False))
 
-    def hand_install(self, package):
-        """INSTALACJA's hand install: the DLL into the folder, the tools beside the leftover uninstaller."""
+    def hand_install(self, package):  # INSTALACJA's: the DLL into the folder, the tools beside the leftover uninstaller
         self.done.append(f"hand install of {package.version}")
         self.model.hand, self.model.shop_module = package, package.files[DLL]
         for name in [DLL] + TOOLS:
@@ -270,8 +265,7 @@ class Walk:
         self.compare_entries()
         self.compare_log(rc)
 
-    def compare_log(self, rc):
-        """The install's log only grows: every run but one that finds nothing installed adds its lines."""
+    def compare_log(self, rc):  # the install's log only grows: every run adds its lines, but one finding nothing
         seen, path = self.log_seen, os.path.join(self.shop, LOG)
         self.log_seen = now = read(path) if os.path.exists(path) else None
         grown = now is not None and now.startswith(seen or b"") and len(now) > len(seen or b"")

@@ -166,7 +166,7 @@ Section "Uninstall"
   ${If} ${FileExists} "$ModuleDir\${UNINSTALLER}"
     StrCpy $R0 "$R0 i program odinstalowujący ${UNINSTALLER} (można je usunąć)"
   ${EndIf}
-  !insertmacro SAY "Usunięto pliki wtyczki. W folderze $ModuleDir zostaje $R0."
+  !insertmacro SAY "Usunięto pliki wtyczki. W folderze $ModuleDir zostały tylko: $R0."
   Call un.DeleteUninstallEntry
   ${If} $ModuleIsOurs == 0
   ${AndIf} ${FileExists} "$HostDir\Kalwestrowka.dll"

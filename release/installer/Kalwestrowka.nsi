@@ -25,9 +25,10 @@
 ;  16 an older version over a newer one, not accepted (silently: without /STARSZA)
 ;  17 another installer or uninstaller of the module is running
 ;  18 the folder's Kalwestrowka.dll is not the installed one and a backup is there
-;  19 (the uninstaller's repair) nothing of the module is installed there
-; The uninstaller: 0, 1, 2 as above, 13, 14, 15, 17, 18; its repair (/NAPRAW):
-; 0, 1, 2, 13, 14, 15, 17, 19.
+;  19 (the uninstaller) no installer installed the module there: no record,
+;     no entry in the list of installed programs; nothing touched
+; The uninstaller: 0, 1, 2 as above, 13, 14, 15, 17, 18, 19; its repair
+; (/NAPRAW): the same, its 18 for any Kalwestrowka.dll other than its own.
 ;
 ; Silent mode: Kalwestrowka-<version>-setup.exe /S [/ZASLEPKI] [/STARSZA] [/RAPORT=file] /D=folder
 ; (/D= last, without quotes). /RAPORT= writes what happened in Polish (UTF-16).
@@ -240,5 +241,6 @@ SectionEnd
 !include "next_steps.nsh"
 !include "uninstall_confirm.nsh"
 
+!include "installed_here.nsh"
 !include "repair.nsh"
 !include "uninstall_files.nsh"

@@ -55,10 +55,30 @@ Var SwapIndex   ; the file the current step is at
 Var FailedFile  ; the file that could not be written, moved or removed
 Var FailedHolder
 
+Var LeftoversRemoved  ; 1 once this run has removed a leftover of a cut-off run
+
 ; A leftover of a cut-off run removed; when it cannot be, its holder named.
+!macro REMOVE_LEFTOVER FILE HOLDER
+  ${If} ${FileExists} "${FILE}"
+    !insertmacro DELETE_FILE "${FILE}" "${HOLDER}"
+    ${IfNot} ${FileExists} "${FILE}"
+      StrCpy $LeftoversRemoved 1
+    ${EndIf}
+  ${EndIf}
+!macroend
 !macro REMOVE_LEFTOVERS DIR NAME SOURCE HOLDER
-  !insertmacro DELETE_FILE "$ModuleDir\${NAME}.nowa" "${HOLDER}"
-  !insertmacro DELETE_FILE "$ModuleDir\${NAME}.stara" "${HOLDER}"
+  !insertmacro REMOVE_LEFTOVER "$ModuleDir\${NAME}.nowa" "${HOLDER}"
+  !insertmacro REMOVE_LEFTOVER "$ModuleDir\${NAME}.stara" "${HOLDER}"
+!macroend
+
+; $Message ended with what a refused run left: nothing changed (TEXT), or
+; nothing but the leftovers it removed (BESIDES, after that clause).
+!macro SAY_UNCHANGED TEXT BESIDES
+  ${If} $LeftoversRemoved == 1
+    StrCpy $Message "$Message Poza usuniętymi pozostałościami wcześniej przerwanej instalacji (pliki *.nowa, *.stara w folderze $ModuleDir) ${BESIDES}"
+  ${Else}
+    StrCpy $Message "$Message ${TEXT}"
+  ${EndIf}
 !macroend
 
 ; The new copy beside its place; the uninstaller as makensis wrote it.

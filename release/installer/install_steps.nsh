@@ -100,7 +100,7 @@ Function FilesNotReplacedText
     StrCpy $0 ${EXIT_IN_USE}
   ${EndIf}
   ${If} $R9 == ""
-    StrCpy $Message "$Message Folder programu jest taki, jaki był."
+    !insertmacro SAY_UNCHANGED "Folder programu jest taki, jaki był." "folder programu jest taki, jaki był."
   ${Else}
     StrCpy $Message "$Message Nie udało się przywrócić pliku $R9: jego poprzednia wersja jest w folderze $ModuleDir z końcówką .stara."
     StrCpy $0 ${EXIT_NOT_WRITTEN}

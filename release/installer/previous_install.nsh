@@ -64,7 +64,7 @@ Function ExaminePreviousInstall
     Call ModuleVersion
     StrCpy $InstalledVersion $R0
   ${ElseIf} ${FileExists} "$ModuleDir\${BACKUP}"
-    StrCpy $Message "W folderze „$HostShown” jest plik Kalwestrowka.dll, którego instalator nie zapisał, a w folderze ${MODULE_DIR} kopia wtyczki sprzed pierwszej instalacji (${BACKUP}). Instalator nie zastąpi żadnego z nich: przenieś jeden z tych plików w bezpieczne miejsce i uruchom instalator ponownie. Nic nie zostało zmienione."
+    StrCpy $Message "W folderze „$HostShown” jest plik Kalwestrowka.dll, którego instalator nie zapisał, a w folderze ${MODULE_DIR} kopia wtyczki sprzed pierwszej instalacji (${BACKUP}). To inna wtyczka albo uszkodzony plik; instalator nie zastąpi żadnego z nich: przenieś ten plik Kalwestrowka.dll w bezpieczne miejsce i uruchom instalator ponownie (albo, gdy to uszkodzona wtyczka z instalatora, napraw ją: „Zmień” na liście zainstalowanych programów albo ${MODULE_DIR}\${UNINSTALLER} /NAPRAW). Nic nie zostało zmienione."
     StrCpy $0 ${EXIT_FOREIGN_MODULE}
   ${Else}
     StrCpy $MakeBackup 1

@@ -6,8 +6,8 @@
 ; (install_files.nsh). komis.cfg, the logs, the journal and the backup
 ; Kalwestrowka.dll.kopia are no installed files: the repair never touches
 ; them. A file that cannot be checked stops it before anything is changed.
-
-!define REPAIR_LIST "NAPRAWA.SHA256"
+; A Kalwestrowka.dll that differs is never overwritten: the repair cannot
+; tell a damaged one from a module the shop put there by hand.
 
 Var Damaged       ; bit n: the n-th file of INSTALLED_FILES is changed or missing
 Var DamagedNames  ; their names, ", " between them
@@ -72,13 +72,10 @@ Var ModuleFound   ; how many of the module folder's installed files are there
 !macroend
 
 ; $Damaged and $DamagedNames from the files as they are; $0 = 0, or the exit
-; code with $Message (nothing installed here, a file not checked).
+; code with $Message (nothing installed here, a file not checked, a
+; Kalwestrowka.dll that is not this version's). kalwcheck and the list are
+; unpacked (un.UnpackChecker).
 Function un.FindDamaged
-  InitPluginsDir
-  SetOutPath "$PLUGINSDIR"
-  File "${STAGE}\kalwcheck.exe"
-  File "${STAGE}\${REPAIR_LIST}"
-  SetOutPath "$TEMP"
   StrCpy $0 0
   StrCpy $Damaged 0
   StrCpy $DamagedNames ""
@@ -91,6 +88,13 @@ Function un.FindDamaged
     ; Kalwestrowka.dll there is the shop's own, never overwritten.
     StrCpy $Message "W folderze $ModuleDir nie ma zainstalowanej wtyczki (jest tylko program odinstalowujący): nie ma czego naprawić. Zainstaluj wtyczkę instalatorem. Nic nie zostało zmienione."
     StrCpy $0 ${EXIT_NOTHING_INSTALLED}
+  ${EndIf}
+  IntOp $R1 $Damaged & 1  ; INSTALLED_FILES' first: Kalwestrowka.dll
+  ${If} $0 == 0
+  ${AndIf} $R1 != 0
+  ${AndIf} ${FileExists} "$HostDir\Kalwestrowka.dll"
+    StrCpy $Message "Plik $HostDir\Kalwestrowka.dll nie jest wtyczką zapisaną przez instalator: to uszkodzony plik albo inna wtyczka, np. skopiowana ręcznie. Naprawa nie zastępuje takiego pliku: przenieś go w bezpieczne miejsce i uruchom naprawę ponownie – zapisze wtyczkę od nowa. Nic nie zostało zmienione."
+    StrCpy $0 ${EXIT_FOREIGN_MODULE}
   ${EndIf}
   StrCpy $DamagedNames $DamagedNames "" 2
 FunctionEnd
@@ -134,7 +138,7 @@ Function un.FileFailedText
     StrCpy $0 ${EXIT_NOT_WRITTEN}
   ${EndIf}
   ${If} $R9 == ""
-    StrCpy $Message "$Message Nic nie zostało zmienione."
+    !insertmacro SAY_UNCHANGED "Nic nie zostało zmienione." "nic nie zostało zmienione."
   ${Else}
     StrCpy $Message "$Message Nie udało się przywrócić pliku $R9: jest w folderze $ModuleDir z końcówką .stara."
     StrCpy $0 ${EXIT_NOT_WRITTEN}

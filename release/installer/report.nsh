@@ -43,11 +43,37 @@ FunctionEnd
 !insertmacro WRITE_REPORT ""
 !insertmacro WRITE_REPORT "un."
 
+; An install that ends without installing, in one line of the install's log
+; of the module's folder when that folder is there (an earlier install's):
+; its own lines, kept in the temporary folder, are dropped. The folder is
+; never made for it.
+Function LogRefusal
+  ${If} $ModuleDir == ""
+  ${OrIfNot} ${FileExists} "$ModuleDir\*.*"
+    Return
+  ${EndIf}
+  ClearErrors
+  FileOpen $1 "$ModuleDir\${INSTALL_LOG}" a
+  ${If} ${Errors}
+    Return
+  ${EndIf}
+  FileSeek $1 0 END $2
+  ${If} $2 == 0
+    FileWriteWord $1 0xFEFF
+  ${EndIf}
+  ${GetTime} "" "L" $2 $3 $4 $5 $6 $7 $8
+  FileWriteUTF16LE $1 "Instalator ${MODULE} ${VERSION}, $4-$3-$2 $6:$7:$8, kod wyjścia $0: $Message$\r$\n"
+  FileClose $1
+FunctionEnd
+
 ; Ends with exit code $0 and $Message: in the list, in a message box unless
 ; silent, in the report.
 !macro FINISH UN
 Function ${UN}Finish
   !insertmacro SAY "$Message"
+  !if "${UN}" == ""
+    Call LogRefusal
+  !endif
   MessageBox MB_OK|MB_ICONSTOP "$Message" /SD IDOK
   Push $0
   Call ${UN}WriteReport

@@ -5,8 +5,10 @@
 ; user's HKCU when HKLM cannot be written.
 
 ; One folder may be reached by several names (S:\ and \\serwer\udział): an
-; entry whose folder holds the very record file this install wrote (the same
-; volume and file number) is this folder's too, and goes with it.
+; entry whose folder holds the very uninstaller this install wrote (the same
+; volume and file number) is this folder's too, and goes with it. (The
+; uninstaller, not the record: run in place, it is there as long as the
+; entry, and the record may have been deleted.)
 
 ; $R0: a file -> $R0 "volume:file number", or "" when it cannot be opened.
 !define FILE_SHARE_ALL 7
@@ -42,7 +44,7 @@ FunctionEnd
 !insertmacro FILE_IDENTITY "un."
 
 ; The keys (under UNINSTALL_ROOT, "|" after each) of the entries other than
-; $R3 whose folder's record is the file $R4 names by its identity -> $R5.
+; $R3 whose folder's uninstaller is the file $R4 names by its identity -> $R5.
 !macro SAME_FOLDER_ENTRIES UN
 Function ${UN}SameFolderEntries
   StrCpy $R5 ""
@@ -66,7 +68,7 @@ Function ${UN}SameFolderEntries
     ${EndIf}
     ReadRegStr $R0 SHCTX "${UNINSTALL_ROOT}\$R7" "InstallLocation"
     Call ${UN}NormalizeFolder
-    StrCpy $R0 "$R0\${MODULE_DIR}\${RECORD}"
+    StrCpy $R0 "$R0\${MODULE_DIR}\${UNINSTALLER}"
     Call ${UN}FileIdentity
     ${If} $R0 == $R4
       StrCpy $R5 "$R5$R7|"
@@ -151,7 +153,7 @@ Function WriteUninstallEntry
 
   ; The same folder's entries under its other names go.
   StrCpy $R3 $R0
-  StrCpy $R4 "$ModuleDir\${RECORD}"
+  StrCpy $R4 "$ModuleDir\${UNINSTALLER}"
   Call SameFolderEntries
   Call DeleteEntries
 
@@ -168,7 +170,7 @@ Function WriteUninstallEntry
 FunctionEnd
 
 ; Before the uninstall: the same folder's entries under its other names
-; ($AliasEntries), found while its record is there.
+; ($AliasEntries).
 Var AliasEntries
 Function un.FindAliasEntries
   SetRegView 32
@@ -176,7 +178,7 @@ Function un.FindAliasEntries
   StrCpy $R0 $HostShown
   Call un.UninstallKeyOf
   StrCpy $R3 $R0
-  StrCpy $R4 "$ModuleDir\${RECORD}"
+  StrCpy $R4 "$ModuleDir\${UNINSTALLER}"
   Call un.SameFolderEntries
   StrCpy $AliasEntries $R5
 FunctionEnd

@@ -3,7 +3,7 @@
 ; first (NAME.stara in the module's folder); when one cannot be (a running
 ; program holds it) all come back and nothing is changed. Then the backup
 ; takes the module's place, and only then the moved files go.
-!insertmacro HELP_ASKED "un." "Odinstaluj.exe [/S] [/NAPRAW] [/RAPORT=plik] [_?=folder wtyczki]$\r$\n/S – bez okien; /NAPRAW – zamiast odinstalowania: sprawdza zainstalowane pliki i zapisuje ponownie te zmienione albo brakujące; /RAPORT= – zapisuje w pliku (UTF-16), co się stało; _?= – bez kopii w folderze tymczasowym, czekając na koniec (sam plik Odinstaluj.exe zostaje).$\r$\nKody wyjścia: 0 odinstalowano (naprawiono); 1 przerwane przez użytkownika; 2 program uszkodzony albo nie mógł się uruchomić; 13 nie udało się sprawdzić; 14 nie udało się usunąć, zapisać albo przywrócić pliku; 15 plik używany przez uruchomiony program; 17 działa już inny instalator; 18 obca Kalwestrowka.dll obok kopii; 19 (naprawa) wtyczka nie jest tu zainstalowana. Poza kodem 0 folder zostaje taki, jaki był."
+!insertmacro HELP_ASKED "un." "Odinstaluj.exe [/S] [/NAPRAW] [/RAPORT=plik] [_?=folder wtyczki]$\r$\n/S – bez okien; /NAPRAW – zamiast odinstalowania: sprawdza zainstalowane pliki i zapisuje ponownie te zmienione albo brakujące; /RAPORT= – zapisuje w pliku (UTF-16), co się stało; _?= – bez kopii w folderze tymczasowym, czekając na koniec (sam plik Odinstaluj.exe zostaje).$\r$\nKody wyjścia: 0 odinstalowano (naprawiono); 1 przerwane przez użytkownika; 2 program uszkodzony albo nie mógł się uruchomić; 13 nie udało się sprawdzić; 14 nie udało się usunąć, zapisać albo przywrócić pliku; 15 plik używany przez uruchomiony program; 17 działa już inny instalator; 18 Kalwestrowka.dll, której instalator nie zapisał (przy odinstalowaniu: obok kopii); 19 wtyczka nie jest tu zainstalowana instalatorem. Poza kodem 0 folder zostaje taki, jaki był (poza wierszem dopisanym do instalacja.log)."
 
 Function un.onInit
   Call un.ReadReportSwitch
@@ -22,6 +22,13 @@ Function un.onInit
   Call un.ShownFolder
   StrCpy $HostShown $R0
   Call un.ChooseWork
+  Call un.UnpackChecker
+  Call un.FindAliasEntries
+  Call un.InstalledHere
+  ${If} $0 != 0
+    Call un.Finish
+    Quit
+  ${EndIf}
   Call un.ConfirmText
 FunctionEnd
 
@@ -51,36 +58,7 @@ Function un.ConfirmText
   ${If} ${FileExists} "$INSTDIR\${BACKUP}"
     StrCpy $Message "$Message, na jego miejsce wróci wtyczka sprzed pierwszej instalacji (z kopii ${BACKUP})"
   ${EndIf}
-  StrCpy $Message "$Message, a także folder Kalwestrowka z programami kalwcfg, kalwcheck i kalwraport, opisem instalacji i podręcznikiem.$\r$\n$\r$\nZostaną bez zmian: komis.cfg (wybór magazynów komisowych), Kalwestrowka.log (dziennik błędów wtyczki) i Kalwestrowka-dziennik.csv (dziennik zmian, z którego kalwraport robi rozliczenie)."
-FunctionEnd
-
-; Is the host folder's Kalwestrowka.dll the one the install wrote? As the
-; installer decides it (previous_install.nsh), with the kalwcheck installed
-; beside the record: $ModuleIsOurs, or $0 = EXIT_NOT_CHECKED with $Message.
-; A Kalwestrowka.dll that is not the install's own stays where it is.
-Function un.ExamineModule
-  StrCpy $ModuleIsOurs 0
-  StrCpy $0 0
-  ${If} ${FileExists} "$ModuleDir\${RECORD}"
-  ${AndIf} ${FileExists} "$HostDir\Kalwestrowka.dll"
-    nsExec::Exec '"$ModuleDir\kalwcheck.exe" --sha256 --lista "$ModuleDir\${RECORD}" "$HostDir\Kalwestrowka.dll"'
-    Pop $2
-    ${If} $2 == 0
-      StrCpy $ModuleIsOurs 1
-    ${ElseIf} $2 != 1
-      StrCpy $Message "Nie udało się sprawdzić, czy plik $HostDir\Kalwestrowka.dll jest wtyczką zapisaną przez instalator (kalwcheck: $2). Nic nie zostało zmienione."
-      StrCpy $0 ${EXIT_NOT_CHECKED}
-    ${EndIf}
-  ${ElseIf} ${FileExists} "$ModuleDir\${BACKUP}"
-    StrCpy $ModuleIsOurs 1  ; an install that kept no record, as the installer reads it
-  ${EndIf}
-  ${If} $ModuleIsOurs == 0
-  ${AndIf} $0 == 0
-  ${AndIf} ${FileExists} "$HostDir\Kalwestrowka.dll"
-  ${AndIf} ${FileExists} "$ModuleDir\${BACKUP}"
-    StrCpy $Message "W folderze „$HostShown” jest plik Kalwestrowka.dll, którego instalator nie zapisał, a wtyczka sprzed pierwszej instalacji czeka na powrót w kopii $ModuleDir\${BACKUP}. Przenieś jeden z tych plików w bezpieczne miejsce i odinstaluj ponownie. Nic nie zostało zmienione."
-    StrCpy $0 ${EXIT_FOREIGN_MODULE}
-  ${EndIf}
+  StrCpy $Message "$Message, a z folderu Kalwestrowka programy kalwcfg, kalwcheck i kalwraport, opis instalacji i podręcznik.$\r$\n$\r$\nZostaną bez zmian: dziennik instalacji Kalwestrowka\${INSTALL_LOG} (z wierszami tego odinstalowania), komis.cfg (wybór magazynów komisowych), Kalwestrowka.log (dziennik błędów wtyczki) i Kalwestrowka-dziennik.csv (dziennik zmian, z którego kalwraport robi rozliczenie)."
 FunctionEnd
 
 ; A file of the module moved aside; when it cannot be, its holder named. The
@@ -131,7 +109,7 @@ Function un.RemoveOnce
     StrCpy $SwapIndex 0
     !insertmacro INSTALLED_FILES SWAP_OUT
     ${If} $R9 == ""
-      StrCpy $Message "$Message Nic nie zostało zmienione."
+      !insertmacro SAY_UNCHANGED "Nic nie zostało zmienione." "nic nie zostało zmienione."
     ${Else}
       StrCpy $Message "$Message Nie udało się przywrócić pliku $R9: jest w folderze $ModuleDir z końcówką .stara."
       StrCpy $0 ${EXIT_NOT_WRITTEN}
@@ -139,6 +117,13 @@ Function un.RemoveOnce
     Return
   ${EndIf}
   !insertmacro INSTALLED_FILES DROP_OLD
+FunctionEnd
+
+Function un.CloseFolderLog
+  ${If} $LogHandle != ""
+    FileClose $LogHandle
+    StrCpy $LogHandle ""
+  ${EndIf}
 FunctionEnd
 
 ; Each file that stays named, when it is there.
@@ -152,11 +137,12 @@ Section "Uninstall"
   SetDetailsPrint none
   ; The current folder out of the module's folder, which goes.
   SetOutPath "$TEMP"
+  Call un.OpenFolderLog
   ${If} $Repairing == 1
     Call un.Repair
+    Call un.CloseFolderLog
     Return
   ${EndIf}
-  Call un.FindAliasEntries
   ${Do}
     Call un.RemoveOnce
     ${If} $0 != ${EXIT_IN_USE}
@@ -172,18 +158,30 @@ Section "Uninstall"
       StrCpy $Message "$Message Zamknij ten program (program sprzedaży – na wszystkich stanowiskach) i odinstaluj ponownie."
     ${EndIf}
     Call un.Finish
+    Call un.CloseFolderLog
     Abort
   ${EndIf}
-  Delete "$ModuleDir\${INSTALL_LOG}"
-  Delete "$ModuleDir\${UNINSTALLER}"
-  RMDir "$ModuleDir"
-  !insertmacro SAY "Usunięto wtyczkę i folder $ModuleDir"
+  Delete "$ModuleDir\${UNINSTALLER}"  ; run in place it cannot go
+  StrCpy $R0 "dziennik instalacji ${INSTALL_LOG}"
+  ${If} ${FileExists} "$ModuleDir\${UNINSTALLER}"
+    StrCpy $R0 "$R0 i program odinstalowujący ${UNINSTALLER} (można je usunąć)"
+  ${EndIf}
+  !insertmacro SAY "Usunięto pliki wtyczki. W folderze $ModuleDir zostały tylko: $R0."
   Call un.DeleteUninstallEntry
+  ${If} $ModuleIsOurs == 0
+  ${AndIf} ${FileExists} "$HostDir\Kalwestrowka.dll"
+    !insertmacro SAY "Bez zmian zostaje: Kalwestrowka.dll, której instalator nie zapisał"
+  ${EndIf}
   !insertmacro SAY_KEPT "komis.cfg"
   !insertmacro SAY_KEPT "Kalwestrowka.log"
   !insertmacro SAY_KEPT "Kalwestrowka-dziennik.csv"
   StrCpy $Message "Odinstalowano wtyczkę ${MODULE} ${VERSION} z folderu „$HostShown”."
+  ${If} $ModuleIsOurs == 0
+  ${AndIf} ${FileExists} "$HostDir\Kalwestrowka.dll"
+    StrCpy $Message "$Message Plik Kalwestrowka.dll, którego instalator nie zapisał, został na miejscu."
+  ${EndIf}
   !insertmacro SAY "Odinstalowano wtyczkę ${MODULE} ${VERSION}."
+  Call un.CloseFolderLog
   Push ${EXIT_INSTALLED}
   Call un.WriteReport
   SetErrorLevel ${EXIT_INSTALLED}

@@ -29,8 +29,9 @@ import pefile
 TOOLS = ["kalwcfg.exe", "kalwcheck.exe", "kalwraport.exe", "INSTALACJA.TXT", "PODRECZNIK.TXT"]
 SHOP_FILES = ["komis.cfg", "Kalwestrowka.log", "Kalwestrowka-dziennik.csv"]
 UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
-INSTALLED, NOT_WRITTEN, IN_USE, OLDER_REFUSED, NOTHING_INSTALLED = 0, 14, 15, 16, 19  # as INSTALACJA.TXT gives them
+INSTALLED, NOT_WRITTEN, IN_USE, OLDER_REFUSED, FOREIGN, NOTHING_INSTALLED = 0, 14, 15, 16, 18, 19  # as INSTALACJA.TXT
 MODULE_DIR = "Kalwestrowka"
+DLL, RECORD, LOG = "Kalwestrowka.dll", f"{MODULE_DIR}/ZAINSTALOWANE.SHA256", f"{MODULE_DIR}/instalacja.log"
 
 
 def read(path):
@@ -77,7 +78,8 @@ class Model:
         self.installed = None       # the package installed, or None
         self.uninstaller_left = False
         self.entry = None           # the folder as the entry names it
-        self.damaged = {}           # an installed file's name -> its bytes now (None: deleted)
+        self.damaged = {}           # an installed file's name -> its bytes now (None: deleted); the DLL's: the shop's
+        self.hand = None            # the package whose tools were copied by hand beside a leftover uninstaller
 
     def folder(self):
         files = dict(self.own)
@@ -95,42 +97,54 @@ class Model:
             digest, done = hashlib.sha256(files["Kalwestrowka.dll"]).hexdigest(), f"Kalwestrowka {self.installed.version}."
             files[f"{MODULE_DIR}/Odinstaluj.exe"] = lambda data: data[:2] == b"MZ"
             files[f"{MODULE_DIR}/ZAINSTALOWANE.SHA256"] = lambda data: f"{digest}  Kalwestrowka.dll".encode() in data
-            files[f"{MODULE_DIR}/instalacja.log"] = lambda data: data.decode("utf-16").rstrip().endswith(done)
+            files[LOG] = lambda data: done in data.decode("utf-16")
             if self.shop_module is not None:
                 files[f"{MODULE_DIR}/Kalwestrowka.dll.kopia"] = self.shop_module
         else:
             if self.shop_module is not None:
                 files["Kalwestrowka.dll"] = self.shop_module
-            if self.uninstaller_left:
+            if self.uninstaller_left:  # and the install's log, kept for support
                 files[f"{MODULE_DIR}/Odinstaluj.exe"] = lambda data: data[:2] == b"MZ"
+                files[LOG] = lambda data: data[:2] == b"\xff\xfe"
+            for name in TOOLS if self.hand else []:
+                files[f"{MODULE_DIR}/{name}"] = self.hand.files[name]
 
     def install(self, package, older_accepted, held, refusing, shown):
         """The exit codes it may give: an older version is asked first, new files are written before a move."""
-        if self.installed and self.installed.number > package.number and not older_accepted:
+        foreign = self.damaged.get(DLL)  # the shop's own module over the installed one, or a damaged one
+        if foreign is not None and self.shop_module is not None:
+            return {FOREIGN}  # neither it nor the backup is overwritten
+        if foreign is None and self.installed and self.installed.number > package.number and not older_accepted:
             return {OLDER_REFUSED}
         if refusing:
             return {NOT_WRITTEN}
         if held and held in self.folder():
             return {IN_USE}
-        self.installed, self.entry = package, shown
+        self.shop_module = foreign or self.shop_module  # a foreign module becomes the backup
+        self.installed, self.entry, self.damaged, self.hand = package, shown, {}, None
         return {INSTALLED}
 
     def uninstall(self, held, refusing):
         """The exit codes the uninstall may give: its first move is the module's, into the module's folder."""
         if not self.installed:
-            return {INSTALLED}  # a leftover uninstaller: nothing of the module is there, nothing goes
-        if refusing:
-            # The module held and its move refused both: the system may say either first.
-            return {NOT_WRITTEN, IN_USE} if held == "Kalwestrowka.dll" else {NOT_WRITTEN}
-        if held and held in self.folder():
+            return {NOTHING_INSTALLED}  # a leftover uninstaller (beside a hand install or not): nothing goes
+        foreign = self.damaged.get(DLL)  # the shop's own module over the installed one, or a damaged one
+        if foreign is not None and self.shop_module is not None:
+            return {FOREIGN}
+        if refusing:  # the first file moved held and its move refused both: the system may say either first
+            return {NOT_WRITTEN, IN_USE} if held == (DLL if foreign is None else f"{MODULE_DIR}/kalwcfg.exe") else {NOT_WRITTEN}
+        if held and held in self.folder() and (held != DLL or foreign is None):
             return {IN_USE}
-        self.installed, self.entry, self.uninstaller_left = None, None, True
+        self.shop_module = foreign or self.shop_module  # a foreign module is never removed
+        self.installed, self.entry, self.uninstaller_left, self.damaged = None, None, True, {}
         return {INSTALLED}
 
     def repair(self, held, refusing):
         """The exit codes the repair may give: only damaged files are written again, all or none."""
         if not self.installed:
             return {NOTHING_INSTALLED}
+        if self.damaged.get(DLL) is not None:
+            return {FOREIGN}  # never overwritten
         if self.damaged and (refusing or self.damaged.get(held) is not None):
             return {NOT_WRITTEN} if refusing else {IN_USE}
         self.damaged = {}
@@ -142,13 +156,12 @@ class Walk:
         self.args, self.packages, self.seed, self.steps = args, packages, seed, steps
         self.rng = random.Random(seed)
         self.model = Model(self.rng)
-        self.done, self.actions = [], collections.Counter()
+        self.done, self.actions, self.log_seen = [], collections.Counter(), None
         self.shop = os.path.join(work, f"sklep-{seed}")
         os.makedirs(self.shop)
         shutil.copy(args.talmer, os.path.join(self.shop, "TALMER.dll"))
         for name, data in self.model.folder().items():
-            with open(os.path.join(self.shop, name), "wb") as f:
-                f.write(data)
+            self.write(name, data)
         self.names = [self.windows(self.shop)] + args.aliases(self.shop)
 
     @staticmethod
@@ -170,12 +183,19 @@ class Walk:
         refusing = rng.random() < 0.1 and self.args.can_refuse
         shown = rng.choice(self.names)
         action = rng.choice(["install"] * 3 + ["uninstall"] * bool(model.installed or model.uninstaller_left)
-                            + ["repair"] * bool(model.installed or model.uninstaller_left))
+                            + ["repair"] * bool(model.installed or model.uninstaller_left)
+                            + ["hand install"] * bool(model.uninstaller_left and not model.installed and not model.hand))
         package, older, how = rng.choice(self.packages), rng.random() < 0.5, rng.choice(["guide", "entry", "quiet"])
         how = how if model.entry else "guide"
         self.actions[f"{action} ({how})" if action != "install" else action] += 1
+        if action == "hand install":
+            return self.hand_install(package)
         if action == "repair":
             self.damage(rng)
+        elif model.installed and rng.random() < 0.3:
+            self.change(DLL, b"MZ" + rng.randbytes(rng.randrange(60, 200)), "the shop's own module copied over")
+        if action == "uninstall" and model.installed and rng.random() < 0.3:
+            self.change(RECORD, None, "deleted")
         self.done.append((f"{action} as the {how} gives it, by {shown}" if action != "install" else
                           f"install {package.version} by {shown}{' /STARSZA' if older else ''}")
                          + (f", {held} held" if held else "") + (", folder refusing writes" if refusing else ""))
@@ -187,22 +207,36 @@ class Walk:
                 rc = self.run_uninstaller(action, how, shown)
                 expected = getattr(model, action)(held, refusing)
         self.compare(rc, expected)
-        if model.damaged:  # a repair refused: once more, with nothing held or refusing
+        if model.damaged:  # refused: once more, with nothing held or refusing, the DLL moved away as the 18 says
+            if model.damaged.get(DLL) is not None:
+                self.change(DLL, None, "moved away")
             self.done.append(f"repair again as the {how} gives it")
-            self.compare(self.run_uninstaller(action, how, shown), model.repair(None, False))
+            self.compare(self.run_uninstaller("repair", how, shown), model.repair(None, False))
+
+    def hand_install(self, package):  # INSTALACJA's: the DLL into the folder, the tools beside the leftover uninstaller
+        self.done.append(f"hand install of {package.version}")
+        self.model.hand, self.model.shop_module = package, package.files[DLL]
+        for name in [DLL] + TOOLS:
+            self.write(name if name == DLL else f"{MODULE_DIR}/{name}", package.files[name])
+
+    def change(self, name, data, what):  # an installed file replaced (or deleted: None) between two runs
+        self.model.damaged[name] = data
+        os.remove(os.path.join(self.shop, name))
+        self.done.append(f"{name} {what}")
+        if data is not None:
+            self.write(name, data)
+
+    def write(self, name, data):
+        with open(os.path.join(self.shop, name), "wb") as f:
+            f.write(data)
 
     def damage(self, rng):
         """An installed file changed or deleted (or, now and then, none)."""
-        names = ["Kalwestrowka.dll"] + [f"{MODULE_DIR}/{name}" for name in TOOLS + ["ZAINSTALOWANE.SHA256"]]
+        names = [DLL, RECORD] + [f"{MODULE_DIR}/{name}" for name in TOOLS]
         name, data = rng.choice(names), rng.choice([None, rng.randbytes(rng.randrange(0, 100))])
         if not self.model.installed or rng.random() < 0.2:
             return
-        self.model.damaged[name] = data
-        os.remove(os.path.join(self.shop, name))
-        self.done.append(f"{name} {'deleted' if data is None else f'overwritten with {len(data)} bytes'}")
-        if data is not None:
-            with open(os.path.join(self.shop, name), "wb") as f:
-                f.write(data)
+        self.change(name, data, "deleted" if data is None else f"overwritten with {len(data)} bytes")
 
     def run_uninstaller(self, action, how, shown):
         """The uninstall or the repair as the guide gives it, or by the entry's command, silent (/S after the
@@ -226,8 +260,17 @@ class Walk:
         """Right after the command has returned: its exit code, the folder and the list against the model."""
         if rc not in expected:
             self.fail(f"exit code {rc}, the model says {sorted(expected)}")
+        self.actions[f"exit {rc}"] += 1
         self.compare_folder()
         self.compare_entries()
+        self.compare_log(rc)
+
+    def compare_log(self, rc):  # the install's log only grows: every run adds its lines, but one finding nothing
+        seen, path = self.log_seen, os.path.join(self.shop, LOG)
+        self.log_seen = now = read(path) if os.path.exists(path) else None
+        grown = now is not None and now.startswith(seen or b"") and len(now) > len(seen or b"")
+        if seen is not None and not (now == seen if rc == NOTHING_INSTALLED else grown):
+            self.fail(f"exit code {rc}: instalacja.log went from {len(seen)} bytes to {now and len(now)}")
 
     @contextlib.contextmanager
     def conditions(self, held, refusing):

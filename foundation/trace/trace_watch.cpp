@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "format_text.h"
+#include "handler_scope.h"
 #include "host_records.h"
 #include "trace.h"
 #include "trace_state.h"
@@ -72,9 +73,14 @@ void PutList(char kind) {
   bool same = count == list.lastCount && array == list.lastArray;
   for (int i = 0; same && i < shown; ++i) same = array[i] == list.lastNumbers[i];
   if (same) return;
-  list.lastCount = count;
+  // The list counts as written once all its lines are: a handler the host
+  // runs inside the append of one of them finds it unwritten and writes it
+  // whole, as the host has it then, and the rest of these lines (read before
+  // that handler) is not written.
+  list.lastCount = -1;
   list.lastArray = array;
-  for (int from = 0; from == 0 || from < shown; from += kNumbersALine) {
+  const uint32_t started = HandlersStarted;
+  for (int from = 0; HandlersStarted == started && (from == 0 || from < shown); from += kNumbersALine) {
     TraceText text;
     text.Put("L ").Hex(reinterpret_cast<uintptr_t>(array)).Put(" ").Number(count).Put(" ").Number(from);
     for (int i = from; i < shown && i < from + kNumbersALine; ++i) {
@@ -83,6 +89,7 @@ void PutList(char kind) {
     }
     TraceWrite(kind, text.Text());
   }
+  if (HandlersStarted == started) list.lastCount = count;
 }
 
 }  // namespace
@@ -124,11 +131,13 @@ void TraceWriteItems(char kind, bool always) {
   const int count = TraceItemCount ? *TraceItemCount : 0;
   uint8_t** const lines = *TraceItemArray;
   if (!always && count == TraceItemsCount && lines == TraceItemsLines) return;
-  TraceItemsCount = count;
+  // Written once all their lines are, as the list (PutList).
+  TraceItemsCount = -1;
   TraceItemsLines = lines;
+  const uint32_t started = HandlersStarted;
   TraceText head;
   TraceWrite(kind, head.Put("I n=").Number(count).Put(lines ? "" : " null").Text());
-  for (int i = 0; lines && i < count && i < kTracedListSize; ++i) {
+  for (int i = 0; HandlersStarted == started && lines && i < count && i < kTracedListSize; ++i) {
     TraceText text;
     text.Put("I ").Number(i);
     uint8_t values[kMostFieldBytes];
@@ -137,6 +146,7 @@ void TraceWriteItems(char kind, bool always) {
     else text.Put(" null");
     TraceWrite(kind, text.Text());
   }
+  if (HandlersStarted == started) TraceItemsCount = count;
 }
 
 void TraceWriteContext(char kind, bool always) {

@@ -8,7 +8,6 @@
 #include <windows.h>
 
 #include "format_text.h"
-#include "handler_scope.h"
 #include "host_records.h"
 #include "trace.h"
 #include "trace_state.h"
@@ -47,8 +46,7 @@ void PutTable(TracedTable& traced, char kind) {
   const int length = traced.table->RecordLength;
   const uint8_t* buffer = traced.table->RecordBuffer;
   uint8_t values[kMostFieldBytes];
-  const int count = buffer ? TakeRecordValues(set, buffer, length, values) : 0;
-  if (!buffer) ZeroMemory(values, sizeof values);
+  const int count = TakeRecordValues(set, buffer, buffer ? length : 0, values);  // none without a buffer
   bool same = length == traced.length && (buffer != nullptr) == (traced.buffered != 0);
   for (int i = 0; same && i < kMostFieldBytes; ++i) same = values[i] == traced.values[i];
   if (same) return;
@@ -79,17 +77,17 @@ void PutList(char kind) {
   // that handler) is not written.
   list.lastCount = -1;
   list.lastArray = array;
-  const uint32_t started = HandlersStarted;
-  for (int from = 0; HandlersStarted == started && (from == 0 || from < shown); from += kNumbersALine) {
+  bool whole = true;
+  for (int from = 0; whole && (from == 0 || from < shown); from += kNumbersALine) {
     TraceText text;
     text.Put("L ").Hex(reinterpret_cast<uintptr_t>(array)).Put(" ").Number(count).Put(" ").Number(from);
     for (int i = from; i < shown && i < from + kNumbersALine; ++i) {
       list.lastNumbers[i] = array[i];
       text.Put(" ").Number(array[i]);
     }
-    TraceWrite(kind, text.Text());
+    whole = TraceWrite(kind, text.Text());
   }
-  if (HandlersStarted == started) list.lastCount = count;
+  if (whole) list.lastCount = count;
 }
 
 }  // namespace
@@ -134,19 +132,18 @@ void TraceWriteItems(char kind, bool always) {
   // Written once all their lines are, as the list (PutList).
   TraceItemsCount = -1;
   TraceItemsLines = lines;
-  const uint32_t started = HandlersStarted;
   TraceText head;
-  TraceWrite(kind, head.Put("I n=").Number(count).Put(lines ? "" : " null").Text());
-  for (int i = 0; HandlersStarted == started && lines && i < count && i < kTracedListSize; ++i) {
+  bool whole = TraceWrite(kind, head.Put("I n=").Number(count).Put(lines ? "" : " null").Text());
+  for (int i = 0; whole && lines && i < count && i < kTracedListSize; ++i) {
     TraceText text;
     text.Put("I ").Number(i);
     uint8_t values[kMostFieldBytes];
     const RecordFields set = TableFields(kItemTable);
     if (lines[i]) TracePutFields(text, set, values, TakeRecordValues(set, lines[i], sizeof(ItemLine), values));
     else text.Put(" null");
-    TraceWrite(kind, text.Text());
+    whole = TraceWrite(kind, text.Text());
   }
-  if (HandlersStarted == started) TraceItemsCount = count;
+  if (whole) TraceItemsCount = count;
 }
 
 void TraceWriteContext(char kind, bool always) {

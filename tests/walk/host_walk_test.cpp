@@ -70,11 +70,16 @@ TEST_F(RandomWalk, Seed12) { Walk(12); }
 // With the module's relay trace on, checked against the host at every step;
 // 2000 steps reach the trace's size bound and go on after it; the trace then
 // plays back up to its bound, handing the host what the walk's host saw.
-// 731127: a register event run inside the trace's append of the list's first line.
 TEST_F(RandomWalk, Seed20261207WithTrace) {
   _putenv("KW_WALK_SLAD=1");
   _putenv("KW_WALK_STEPS=2000");
-  for (const uint32_t seed : {20261207u, 731127u}) Walk(seed);
+  Walk(20261207);
+}
+// A register event run inside the trace's append of the list's first line.
+TEST_F(RandomWalk, Seed731127WithTrace) {
+  _putenv("KW_WALK_SLAD=1");
+  _putenv("KW_WALK_STEPS=2000");
+  Walk(731127);
 }
 
 // A shop's trace played by itself: KW_SLAD_FILE=<Kalwestrowka-slad.txt>

@@ -129,8 +129,7 @@ void TraceWriteItems(char kind, bool always) {
   const int count = TraceItemCount ? *TraceItemCount : 0;
   uint8_t** const lines = *TraceItemArray;
   if (!always && count == TraceItemsCount && lines == TraceItemsLines) return;
-  // Written once all their lines are, as the list (PutList).
-  TraceItemsCount = -1;
+  TraceItemsCount = count;
   TraceItemsLines = lines;
   TraceText head;
   bool whole = TraceWrite(kind, head.Put("I n=").Number(count).Put(lines ? "" : " null").Text());
@@ -143,7 +142,10 @@ void TraceWriteItems(char kind, bool always) {
     else text.Put(" null");
     whole = TraceWrite(kind, text.Text());
   }
-  if (whole) TraceItemsCount = count;
+  // A handler the host ran inside the append of one of them may have changed
+  // the lines (only their count and array are watched): written again whole,
+  // as the host has them now, and the lines read before it not after it.
+  if (!whole) TraceWriteItems(kTraceData, true);
 }
 
 void TraceWriteContext(char kind, bool always) {

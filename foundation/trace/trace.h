@@ -43,8 +43,10 @@ class TraceText {
   int length_ = 0;
 };
 
-// One line of the given kind at the current depth (nothing while off).
-void TraceWrite(char kind, const char* text);
+// One line of the given kind at the current depth (nothing while off);
+// false when a handler of the module's ran inside its append (what the host
+// changed around it is then written after that handler's lines).
+bool TraceWrite(char kind, const char* text);
 
 // An entry into the module for as long as it runs: "> name code phase" and
 // "< name" at its end, the lines between one level deeper.

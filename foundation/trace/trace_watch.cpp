@@ -46,8 +46,7 @@ void PutTable(TracedTable& traced, char kind) {
   const int length = traced.table->RecordLength;
   const uint8_t* buffer = traced.table->RecordBuffer;
   uint8_t values[kMostFieldBytes];
-  const int count = buffer ? TakeRecordValues(set, buffer, length, values) : 0;
-  if (!buffer) ZeroMemory(values, sizeof values);
+  const int count = TakeRecordValues(set, buffer, buffer ? length : 0, values);  // none without a buffer
   bool same = length == traced.length && (buffer != nullptr) == (traced.buffered != 0);
   for (int i = 0; same && i < kMostFieldBytes; ++i) same = values[i] == traced.values[i];
   if (same) return;
@@ -72,17 +71,23 @@ void PutList(char kind) {
   bool same = count == list.lastCount && array == list.lastArray;
   for (int i = 0; same && i < shown; ++i) same = array[i] == list.lastNumbers[i];
   if (same) return;
-  list.lastCount = count;
+  // The list counts as written once all its lines are: a handler the host
+  // runs inside the append of one of them finds it unwritten and writes it
+  // whole, as the host has it then, and the rest of these lines (read before
+  // that handler) is not written.
+  list.lastCount = -1;
   list.lastArray = array;
-  for (int from = 0; from == 0 || from < shown; from += kNumbersALine) {
+  bool whole = true;
+  for (int from = 0; whole && (from == 0 || from < shown); from += kNumbersALine) {
     TraceText text;
     text.Put("L ").Hex(reinterpret_cast<uintptr_t>(array)).Put(" ").Number(count).Put(" ").Number(from);
     for (int i = from; i < shown && i < from + kNumbersALine; ++i) {
       list.lastNumbers[i] = array[i];
       text.Put(" ").Number(array[i]);
     }
-    TraceWrite(kind, text.Text());
+    whole = TraceWrite(kind, text.Text());
   }
+  if (whole) list.lastCount = count;
 }
 
 }  // namespace
@@ -127,16 +132,20 @@ void TraceWriteItems(char kind, bool always) {
   TraceItemsCount = count;
   TraceItemsLines = lines;
   TraceText head;
-  TraceWrite(kind, head.Put("I n=").Number(count).Put(lines ? "" : " null").Text());
-  for (int i = 0; lines && i < count && i < kTracedListSize; ++i) {
+  bool whole = TraceWrite(kind, head.Put("I n=").Number(count).Put(lines ? "" : " null").Text());
+  for (int i = 0; whole && lines && i < count && i < kTracedListSize; ++i) {
     TraceText text;
     text.Put("I ").Number(i);
     uint8_t values[kMostFieldBytes];
     const RecordFields set = TableFields(kItemTable);
     if (lines[i]) TracePutFields(text, set, values, TakeRecordValues(set, lines[i], sizeof(ItemLine), values));
     else text.Put(" null");
-    TraceWrite(kind, text.Text());
+    whole = TraceWrite(kind, text.Text());
   }
+  // A handler the host ran inside the append of one of them may have changed
+  // the lines (only their count and array are watched): written again whole,
+  // as the host has them now, and the lines read before it not after it.
+  if (!whole) TraceWriteItems(kTraceData, true);
 }
 
 void TraceWriteContext(char kind, bool always) {

@@ -94,10 +94,10 @@ void Queue(char kind, const char* text, int depth) {
 
 namespace {
 
-// A line indented `depth` levels.
-void WriteLine(char kind, const char* text, int depth) {
-  if (!TraceOn) return;
-  if (TraceBytes >= kTraceLimit) return;
+// A line indented `depth` levels; answers false when a handler of the
+// module's ran inside its append.
+bool WriteLine(char kind, const char* text, int depth) {
+  if (!TraceOn || TraceBytes >= kTraceLimit) return true;
   Queue(kind, text, depth);
   const bool last = TraceBytes >= kTraceLimit;
   if (last) Queue(kTraceOwn, "slad zatrzymany: osiagnieto 8 MB", 0);
@@ -106,12 +106,14 @@ void WriteLine(char kind, const char* text, int depth) {
   const uint32_t started = HandlersStarted;
   Drain(false);
   if (last) SwitchTrace(false);
-  if (HandlersStarted != started) TraceWriteChanges(kTraceData);
+  if (HandlersStarted == started) return true;
+  TraceWriteChanges(kTraceData);
+  return false;
 }
 
 }  // namespace
 
-void TraceWrite(char kind, const char* text) { WriteLine(kind, text, TraceDepth); }
+bool TraceWrite(char kind, const char* text) { return WriteLine(kind, text, TraceDepth); }
 
 void TraceEntry::Enter(int code, int phase, const void* object) {
   TraceText text;

@@ -52,7 +52,8 @@ class RandomWalk : public kwtest::HostTest {
     // With the trace on, the trace the walk wrote plays back to the same shop.
     if (!failure && walk.Slad()) failure = walk.PlayBack();
     EXPECT_FALSE(failure.has_value()) << "seed " << seed << ", " << failure.value_or("")
-                                      << "\nreplay: KW_WALK_SEED=" << seed;
+                                      << "\nreplay: " << (walk.Slad() ? "KW_WALK_SLAD=1 " : "")
+                                      << "KW_WALK_SEED=" << seed << " KW_WALK_STEPS=" << StepsToWalk();
   }
   void TearDown() override {}  // the walk reports the host's faults with their step
 };
@@ -73,6 +74,12 @@ TEST_F(RandomWalk, Seed20261207WithTrace) {
   _putenv("KW_WALK_SLAD=1");
   _putenv("KW_WALK_STEPS=2000");
   Walk(20261207);
+}
+// A register event run inside the trace's append of the list's first line.
+TEST_F(RandomWalk, Seed731127WithTrace) {
+  _putenv("KW_WALK_SLAD=1");
+  _putenv("KW_WALK_STEPS=2000");
+  Walk(731127);
 }
 
 // A shop's trace played by itself: KW_SLAD_FILE=<Kalwestrowka-slad.txt>
